@@ -1,0 +1,96 @@
+// Start-up, frame loop and shutdown of the demo, in the order the system is
+// built to follow: window, GL state and resources, timer, music; then one
+// message or one frame per iteration; then music, window, font.
+#include "app/entry.h"
+
+#include "app/display_toggle.h"
+#include "app/gl_window.h"
+#include "platform/message_box.h"
+#include "platform/window_system.h"
+#include "resources/gl_state.h"
+#include "resources/outline_font.h"
+#include "timeline/timeline.h"
+
+#include <cstdlib>
+
+bool quit_requested = false;
+FrameTimer* frame_timer = nullptr;
+MusicPlayer music_player;
+
+bool start_up()
+{
+    if (!open_window("eLka", 800, 600, 16, fullscreen))
+        return false;
+    if (!init_gl())
+        return false;
+    frame_timer = new FrameTimer();
+    if (!music_player.init("files/song.mp3"))
+        std::exit(1); // the player has said why on standard output
+    music_player.play();
+    frame_timer->start();
+    return true;
+}
+
+bool toggle_display()
+{
+    key_down[VK_F1] = false;
+    CarriedGlState carried = capture_carried_gl_state();
+    close_window();
+    fullscreen = !fullscreen;
+    if (!open_window("elite pAxo", 640, 480, 16, fullscreen))
+        return false;
+    restore_gl_after_toggle(carried);
+    return true;
+}
+
+bool run_frame_loop(int* exit_status)
+{
+    *exit_status = 0;
+    for (;;) {
+        Message message;
+        if (platform_peek_message(&message)) {
+            if (message.message == WM_QUIT) {
+                quit_requested = true;
+                *exit_status = static_cast<int>(message.wparam);
+                return true;
+            }
+            window_proc(main_window, message.message, message.wparam, message.lparam);
+        } else {
+            if (window_active) {
+                if (key_down[VK_ESCAPE]) {
+                    quit_requested = true;
+                } else {
+                    render_frame();
+                    platform_swap_buffers(window_dc);
+                }
+            }
+            if (key_down[VK_F1] && !toggle_display())
+                return false;
+        }
+        if (quit_requested)
+            return true; // Escape or the end of the sequence: a normal end
+    }
+}
+
+void shut_down()
+{
+    music_player.close();
+    close_window();
+    delete_font();
+}
+
+int win_main()
+{
+    if (!start_up()) {
+        music_player.close();
+        close_window();
+        delete_font();
+        platform_message_box("Initialization Failed!", "ERROR", MB_OK | MB_ICONEXCLAMATION);
+        return 0;
+    }
+    int exit_status = 0;
+    if (!run_frame_loop(&exit_status))
+        return 0;
+    shut_down();
+    return exit_status;
+}

@@ -1,0 +1,551 @@
+// The window system on SDL2: one top-level window with an OpenGL context,
+// the display-mode change, the cursor count and SDL events turned into the
+// window messages that the window procedure handles.
+#include "platform/window_system.h"
+
+#include <SDL.h>
+
+#include <cstdlib>
+#include <deque>
+#include <string>
+#include <vector>
+
+struct PlatformWindow {
+    SDL_Window* sdl = nullptr;
+    std::string title;
+    bool fullscreen = false;
+};
+
+struct PlatformDeviceContext {
+    WindowHandle window = nullptr;
+    int pixel_format = 0;
+};
+
+struct PlatformGlContext {
+    SDL_GLContext sdl = nullptr;
+};
+
+namespace {
+
+bool class_registered = false;
+bool video_started = false;
+int cursor_count = 0;
+bool mode_pending = false;
+SDL_DisplayMode pending_mode{};
+WindowHandle live_window = nullptr;
+PlatformDeviceContext live_dc;
+bool context_current = false;
+std::deque<Message> queue;
+bool quit_posted = false;
+int quit_code = 0;
+bool failing[static_cast<int>(PlatformStep::count)] = {};
+std::vector<const char*> call_log;
+
+bool step(PlatformStep which)
+{
+    call_log.push_back(platform_step_name(which));
+    bool& fail = failing[static_cast<int>(which)];
+    if (fail) {
+        fail = false;
+        return false;
+    }
+    return true;
+}
+
+int virtual_key(const SDL_Keysym& key)
+{
+    SDL_Keycode sym = key.sym;
+    if (sym >= SDLK_a && sym <= SDLK_z)
+        return 'A' + (sym - SDLK_a);
+    if (sym >= SDLK_0 && sym <= SDLK_9)
+        return '0' + (sym - SDLK_0);
+    if (sym >= SDLK_F1 && sym <= SDLK_F12)
+        return VK_F1 + (sym - SDLK_F1);
+    if (sym >= SDLK_F13 && sym <= SDLK_F24)
+        return VK_F1 + 12 + (sym - SDLK_F13);
+    if (sym >= SDLK_KP_1 && sym <= SDLK_KP_9)
+        return 0x61 + (sym - SDLK_KP_1);
+    switch (sym) {
+    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_RETURN: return VK_RETURN;
+    case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_SPACE: return VK_SPACE;
+    case SDLK_BACKSPACE: return VK_BACK;
+    case SDLK_TAB: return VK_TAB;
+    case SDLK_PAUSE: return VK_PAUSE;
+    case SDLK_LEFT: return VK_LEFT;
+    case SDLK_UP: return VK_UP;
+    case SDLK_RIGHT: return VK_RIGHT;
+    case SDLK_DOWN: return VK_DOWN;
+    case SDLK_PAGEUP: return VK_PRIOR;
+    case SDLK_PAGEDOWN: return VK_NEXT;
+    case SDLK_HOME: return VK_HOME;
+    case SDLK_END: return VK_END;
+    case SDLK_INSERT: return VK_INSERT;
+    case SDLK_DELETE: return VK_DELETE;
+    case SDLK_LSHIFT: case SDLK_RSHIFT: return VK_SHIFT;
+    case SDLK_LCTRL: case SDLK_RCTRL: return VK_CONTROL;
+    case SDLK_LALT: case SDLK_RALT: return VK_MENU;
+    case SDLK_KP_0: return 0x60;
+    default: return 0;
+    }
+}
+
+bool minimised(SDL_Window* window)
+{
+    return (SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED) != 0;
+}
+
+void push_activate(unsigned state, bool is_minimised)
+{
+    Message m;
+    m.message = WM_ACTIVATE;
+    m.wparam = state | (static_cast<std::uintptr_t>(is_minimised ? 1 : 0) << 16);
+    queue.push_back(m);
+}
+
+void push_size(int width, int height)
+{
+    Message m;
+    m.message = WM_SIZE;
+    m.lparam = make_size_lparam(width, height);
+    queue.push_back(m);
+}
+
+// Turns one SDL event into the messages the window would have received.
+void translate(const SDL_Event& event)
+{
+    switch (event.type) {
+    case SDL_QUIT: {
+        // A termination signal: ask the window to close, as the system menu would.
+        Message m;
+        m.message = WM_CLOSE;
+        queue.push_back(m);
+        break;
+    }
+    case SDL_WINDOWEVENT: {
+        if (!live_window || event.window.windowID != SDL_GetWindowID(live_window->sdl))
+            break; // a window that no longer exists
+        SDL_Window* w = live_window->sdl;
+        switch (event.window.event) {
+        case SDL_WINDOWEVENT_CLOSE: {
+            Message m;
+            m.message = WM_CLOSE;
+            queue.push_back(m);
+            break;
+        }
+        case SDL_WINDOWEVENT_MINIMIZED:
+            push_activate(WA_INACTIVE, true);
+            push_size(0, 0);
+            break;
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED: {
+            push_activate(WA_ACTIVE, false);
+            int width = 0, height = 0;
+            SDL_GetWindowSize(w, &width, &height);
+            push_size(width, height);
+            break;
+        }
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            push_activate(WA_ACTIVE, minimised(w));
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            push_activate(WA_INACTIVE, minimised(w));
+            break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            push_size(event.window.data1, event.window.data2);
+            break;
+        default:
+            break;
+        }
+        break;
+    }
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+        int vk = virtual_key(event.key.keysym);
+        if (vk == 0)
+            break;
+        bool system = (event.key.keysym.mod & KMOD_ALT) != 0 || vk == VK_F10 || vk == VK_MENU;
+        Message m;
+        if (event.type == SDL_KEYDOWN)
+            m.message = system ? WM_SYSKEYDOWN : WM_KEYDOWN;
+        else
+            m.message = system ? WM_SYSKEYUP : WM_KEYUP;
+        m.wparam = static_cast<std::uintptr_t>(vk);
+        queue.push_back(m);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+const char* platform_step_name(PlatformStep which)
+{
+    switch (which) {
+    case PlatformStep::register_class: return "register_class";
+    case PlatformStep::unregister_class: return "unregister_class";
+    case PlatformStep::change_display_mode: return "change_display_mode";
+    case PlatformStep::create_window: return "create_window";
+    case PlatformStep::destroy_window: return "destroy_window";
+    case PlatformStep::get_dc: return "get_dc";
+    case PlatformStep::release_dc: return "release_dc";
+    case PlatformStep::choose_pixel_format: return "choose_pixel_format";
+    case PlatformStep::set_pixel_format: return "set_pixel_format";
+    case PlatformStep::create_context: return "create_context";
+    case PlatformStep::make_current: return "make_current";
+    case PlatformStep::release_current: return "release_current";
+    case PlatformStep::delete_context: return "delete_context";
+    case PlatformStep::count: break;
+    }
+    return "?";
+}
+
+void platform_inject_failure(PlatformStep which) { failing[static_cast<int>(which)] = true; }
+
+void platform_clear_injected_failures()
+{
+    for (bool& f : failing)
+        f = false;
+}
+
+int platform_call_log_size() { return static_cast<int>(call_log.size()); }
+
+const char* platform_call_log_entry(int index)
+{
+    if (index < 0 || index >= static_cast<int>(call_log.size()))
+        return "";
+    return call_log[static_cast<std::size_t>(index)];
+}
+
+void platform_clear_call_log() { call_log.clear(); }
+
+bool platform_register_class()
+{
+    if (!step(PlatformStep::register_class))
+        return false;
+    if (class_registered)
+        return false;
+    if (!video_started) {
+        // Only a termination signal should ask the window to close; the last
+        // window going away (the fullscreen toggle) is no reason to quit.
+        SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+        SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+            return false;
+        video_started = true;
+    }
+    // Neither the screen saver nor monitor power saving while the demo runs.
+    SDL_DisableScreenSaver();
+    class_registered = true;
+    return true;
+}
+
+bool platform_unregister_class()
+{
+    if (!step(PlatformStep::unregister_class))
+        return false;
+    if (!class_registered)
+        return false;
+    class_registered = false;
+    return true;
+}
+
+bool platform_class_registered() { return class_registered; }
+
+int platform_change_display_mode(int width, int height, int bits)
+{
+    if (!step(PlatformStep::change_display_mode))
+        return DISP_CHANGE_BADMODE;
+    if (!video_started)
+        return DISP_CHANGE_BADMODE;
+    int modes = SDL_GetNumDisplayModes(0);
+    bool found = false;
+    SDL_DisplayMode best{};
+    for (int i = 0; i < modes; ++i) {
+        SDL_DisplayMode mode{};
+        if (SDL_GetDisplayMode(0, i, &mode) != 0)
+            continue;
+        if (mode.w != width || mode.h != height)
+            continue;
+        int depth = SDL_BITSPERPIXEL(mode.format);
+        if (!found || std::abs(depth - bits) < std::abs(static_cast<int>(SDL_BITSPERPIXEL(best.format)) - bits)) {
+            best = mode;
+            found = true;
+        }
+    }
+    if (!found)
+        return DISP_CHANGE_BADMODE;
+    pending_mode = best;
+    mode_pending = true;
+    return DISP_CHANGE_SUCCESSFUL;
+}
+
+void platform_restore_display_mode()
+{
+    if (live_window && live_window->fullscreen)
+        SDL_SetWindowFullscreen(live_window->sdl, 0);
+    mode_pending = false;
+}
+
+int platform_show_cursor(bool show)
+{
+    cursor_count += show ? 1 : -1;
+    if (video_started)
+        SDL_ShowCursor(cursor_count >= 0 ? SDL_ENABLE : SDL_DISABLE);
+    return cursor_count;
+}
+
+WindowHandle platform_create_window(const char* title, int x, int y, int width, int height, bool fullscreen)
+{
+    if (!step(PlatformStep::create_window))
+        return nullptr;
+    if (!class_registered || live_window)
+        return nullptr;
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    if (fullscreen)
+        flags |= SDL_WINDOW_FULLSCREEN | SDL_WINDOW_BORDERLESS;
+    else
+        flags |= SDL_WINDOW_RESIZABLE;
+    SDL_Window* sdl = SDL_CreateWindow(title ? title : "", x, y, width, height, flags);
+    if (!sdl)
+        return nullptr;
+    if (fullscreen && mode_pending)
+        SDL_SetWindowDisplayMode(sdl, &pending_mode);
+    live_window = new PlatformWindow{sdl, title ? title : "", fullscreen};
+    return live_window;
+}
+
+bool platform_destroy_window(WindowHandle window)
+{
+    if (!step(PlatformStep::destroy_window))
+        return false;
+    if (!window || window != live_window)
+        return false;
+    SDL_DestroyWindow(window->sdl);
+    delete window;
+    live_window = nullptr;
+    // Events still queued for it are of no use to the next window.
+    queue.clear();
+    return true;
+}
+
+void platform_show_window(WindowHandle window)
+{
+    if (window)
+        SDL_ShowWindow(window->sdl);
+}
+
+void platform_set_foreground_window(WindowHandle window)
+{
+    if (window)
+        SDL_RaiseWindow(window->sdl);
+}
+
+void platform_set_focus(WindowHandle window)
+{
+    if (window && !platform_headless())
+        SDL_SetWindowInputFocus(window->sdl);
+}
+
+const char* platform_window_title(WindowHandle window) { return window ? window->title.c_str() : ""; }
+
+void platform_window_size(WindowHandle window, int* width, int* height)
+{
+    *width = 0;
+    *height = 0;
+    if (window)
+        SDL_GetWindowSize(window->sdl, width, height);
+}
+
+DeviceContext platform_get_dc(WindowHandle window)
+{
+    if (!step(PlatformStep::get_dc))
+        return nullptr;
+    if (!window || window != live_window || live_dc.window)
+        return nullptr;
+    live_dc.window = window;
+    live_dc.pixel_format = 0;
+    return &live_dc;
+}
+
+bool platform_release_dc(WindowHandle window, DeviceContext dc)
+{
+    if (!step(PlatformStep::release_dc))
+        return false;
+    if (!dc || dc != &live_dc || dc->window != window)
+        return false;
+    live_dc.window = nullptr;
+    live_dc.pixel_format = 0;
+    return true;
+}
+
+int platform_choose_pixel_format(DeviceContext dc, const PixelFormatRequest* request)
+{
+    if (!step(PlatformStep::choose_pixel_format))
+        return 0;
+    if (!dc || !request)
+        return 0;
+    const unsigned needed = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
+    if ((request->flags & needed) != needed || request->pixel_type != PFD_TYPE_RGBA)
+        return 0;
+    return 1;
+}
+
+bool platform_set_pixel_format(DeviceContext dc, int format, const PixelFormatRequest* request)
+{
+    if (!step(PlatformStep::set_pixel_format))
+        return false;
+    if (!dc || !request || format != 1 || dc->pixel_format != 0)
+        return false;
+    // SDL asks for the pixel format when it makes the context; sizes are
+    // minimums, so a 16-bit request may well get a deeper buffer.
+    int red = 5, green = 6, blue = 5;
+    if (request->color_bits > 16)
+        red = green = blue = 8;
+    bool ok = SDL_GL_SetAttribute(SDL_GL_RED_SIZE, red) == 0;
+    ok = ok && SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, green) == 0;
+    ok = ok && SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, blue) == 0;
+    ok = ok && SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, request->alpha_bits) == 0;
+    ok = ok && SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, request->depth_bits) == 0;
+    ok = ok && SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, request->stencil_bits) == 0;
+    ok = ok && SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, request->accum_bits) == 0;
+    ok = ok && SDL_GL_SetAttribute(SDL_GL_ACCUM_GREEN_SIZE, request->accum_bits) == 0;
+    ok = ok && SDL_GL_SetAttribute(SDL_GL_ACCUM_BLUE_SIZE, request->accum_bits) == 0;
+    ok = ok && SDL_GL_SetAttribute(SDL_GL_ACCUM_ALPHA_SIZE, request->accum_bits) == 0;
+    ok = ok && SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, (request->flags & PFD_DOUBLEBUFFER) ? 1 : 0) == 0;
+    if (!ok)
+        return false;
+    dc->pixel_format = format;
+    return true;
+}
+
+GlContext platform_create_context(DeviceContext dc)
+{
+    if (!step(PlatformStep::create_context))
+        return nullptr;
+    if (!dc || !dc->window || dc->pixel_format == 0)
+        return nullptr;
+    SDL_GLContext sdl = SDL_GL_CreateContext(dc->window->sdl);
+    if (!sdl)
+        return nullptr;
+    // SDL makes a new context current at once; the window code does that
+    // as a step of its own.
+    SDL_GL_MakeCurrent(dc->window->sdl, nullptr);
+    context_current = false;
+    return new PlatformGlContext{sdl};
+}
+
+bool platform_make_current(DeviceContext dc, GlContext context)
+{
+    if (!context) {
+        if (!step(PlatformStep::release_current))
+            return false;
+        SDL_GL_MakeCurrent(nullptr, nullptr);
+        context_current = false;
+        return true;
+    }
+    if (!step(PlatformStep::make_current))
+        return false;
+    if (!dc || !dc->window)
+        return false;
+    if (SDL_GL_MakeCurrent(dc->window->sdl, context->sdl) != 0)
+        return false;
+    context_current = true;
+    return true;
+}
+
+bool platform_delete_context(GlContext context)
+{
+    if (!step(PlatformStep::delete_context))
+        return false;
+    if (!context)
+        return false;
+    SDL_GL_DeleteContext(context->sdl);
+    delete context;
+    context_current = false;
+    return true;
+}
+
+bool platform_context_current() { return context_current && SDL_GL_GetCurrentContext() != nullptr; }
+
+void platform_swap_buffers(DeviceContext dc)
+{
+    if (dc && dc->window)
+        SDL_GL_SwapWindow(dc->window->sdl);
+}
+
+bool platform_peek_message(Message* message)
+{
+    if (queue.empty() && video_started) {
+        SDL_Event event;
+        while (queue.empty() && SDL_PollEvent(&event))
+            translate(event);
+    }
+    if (!queue.empty()) {
+        *message = queue.front();
+        queue.pop_front();
+        return true;
+    }
+    // The quit message comes once nothing else waits, as it does on Windows.
+    if (quit_posted) {
+        quit_posted = false;
+        message->message = WM_QUIT;
+        message->wparam = static_cast<std::uintptr_t>(quit_code);
+        message->lparam = 0;
+        return true;
+    }
+    return false;
+}
+
+void platform_post_quit_message(int exit_code)
+{
+    quit_posted = true;
+    quit_code = exit_code;
+}
+
+void platform_post_message(const Message& message) { queue.push_back(message); }
+
+long platform_default_window_proc(const Message& message)
+{
+    constexpr std::uintptr_t VK_F4 = 0x73;
+    if (message.message == WM_SYSKEYDOWN && message.wparam == VK_F4) {
+        Message close;
+        close.message = WM_CLOSE;
+        queue.push_back(close);
+    }
+    return 0;
+}
+
+const char* platform_video_driver()
+{
+    if (!video_started)
+        return "";
+    const char* name = SDL_GetCurrentVideoDriver();
+    return name ? name : "";
+}
+
+bool platform_headless()
+{
+    std::string driver;
+    if (video_started) {
+        driver = platform_video_driver();
+    } else if (const char* wanted = std::getenv("SDL_VIDEODRIVER")) {
+        driver = wanted;
+    }
+    if (driver == "offscreen" || driver == "dummy")
+        return true;
+    if (!video_started && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+        return true;
+    return false;
+}
+
+void platform_shutdown()
+{
+    if (video_started) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        video_started = false;
+    }
+}

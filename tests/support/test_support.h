@@ -1,0 +1,58 @@
+// Test support: message-box recording, a scripted counter, and a real GL
+// context (SDL's offscreen driver, Mesa llvmpipe) opened through the
+// system's own open_window.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct RecordedBox {
+    std::string text;
+    std::string caption;
+    unsigned style;
+};
+
+// Records every message box from now on; each is answered with `answer`
+// (0: the first button).
+class BoxRecorder {
+public:
+    explicit BoxRecorder(int answer = 0);
+    ~BoxRecorder();
+    std::vector<RecordedBox> boxes;
+    int answer;
+};
+
+// A counter that stands where the test puts it.
+namespace scripted_counter {
+void install(std::int64_t frequency = 1000000, bool available = true);
+void uninstall();
+void set(std::int64_t value);
+void advance(std::int64_t counts);
+std::int64_t value();
+int queries(); // counter reads so far
+} // namespace scripted_counter
+
+// Opens a windowed GL window of the given size with a current context
+// (offscreen driver); message boxes are recorded, not shown. Closes it on
+// destruction.
+class GlTestWindow {
+public:
+    GlTestWindow(int width = 800, int height = 600);
+    ~GlTestWindow();
+    bool ok() const { return opened; }
+    int width, height;
+    BoxRecorder boxes;
+    // RGBA of the back buffer (what was just drawn) at (x, y), y from the bottom.
+    void pixel(int x, int y, unsigned char rgba[4]) const;
+
+private:
+    bool opened = false;
+};
+
+// Runs `command` through the shell; returns its exit status and fills
+// out/err with what it wrote.
+int run_command(const std::string& command, std::string* out = nullptr, std::string* err = nullptr);
+
+std::string source_dir();
+std::string binary_dir();
