@@ -111,3 +111,20 @@ int run_command(const std::string& command, std::string* out, std::string* err)
 
 std::string source_dir() { return ELKA_SOURCE_DIR; }
 std::string binary_dir() { return ELKA_BINARY_DIR; }
+
+#include "app/entry.h"
+#include "timeline/timeline.h"
+
+void start_scripted_frame_timer()
+{
+    scripted_counter::install(1000000);
+    if (!frame_timer)
+        frame_timer = new FrameTimer();
+    frame_timer->start();
+}
+
+void draw_frame_after(double seconds)
+{
+    scripted_counter::advance(static_cast<std::int64_t>(seconds * 1000000.0 + 0.5));
+    render_frame();
+}

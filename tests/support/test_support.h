@@ -56,3 +56,10 @@ int run_command(const std::string& command, std::string* out = nullptr, std::str
 
 std::string source_dir();
 std::string binary_dir();
+
+// The frame timer on the scripted counter (1,000,000 counts a second):
+// creates frame_timer if needed and starts it at counter 0.
+void start_scripted_frame_timer();
+// Advances the scripted counter by `seconds` and draws one frame with
+// render_frame, so that frame's tick reports `seconds` as its delta.
+void draw_frame_after(double seconds);
