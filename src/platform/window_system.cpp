@@ -41,6 +41,10 @@ int quit_code = 0;
 bool failing[static_cast<int>(PlatformStep::count)] = {};
 std::vector<const char*> call_log;
 
+// Calls that cannot fail are logged too, so the order of a whole open or
+// close can be read back.
+void log_call(const char* name) { call_log.push_back(name); }
+
 bool step(PlatformStep which)
 {
     call_log.push_back(platform_step_name(which));
@@ -236,9 +240,14 @@ bool platform_register_class()
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
             return false;
         video_started = true;
+        // However the process ends (std::exit included), SDL puts the
+        // desktop mode back, as Windows does for a process that changed it.
+        static bool exit_hook = false;
+        if (!exit_hook) {
+            std::atexit(platform_shutdown);
+            exit_hook = true;
+        }
     }
-    // Neither the screen saver nor monitor power saving while the demo runs.
-    SDL_DisableScreenSaver();
     class_registered = true;
     return true;
 }
@@ -285,6 +294,7 @@ int platform_change_display_mode(int width, int height, int bits)
 
 void platform_restore_display_mode()
 {
+    log_call("restore_display_mode");
     if (live_window && live_window->fullscreen)
         SDL_SetWindowFullscreen(live_window->sdl, 0);
     mode_pending = false;
@@ -292,6 +302,7 @@ void platform_restore_display_mode()
 
 int platform_show_cursor(bool show)
 {
+    log_call(show ? "show_cursor" : "hide_cursor");
     cursor_count += show ? 1 : -1;
     if (video_started)
         SDL_ShowCursor(cursor_count >= 0 ? SDL_ENABLE : SDL_DISABLE);
@@ -314,6 +325,8 @@ WindowHandle platform_create_window(const char* title, int x, int y, int width, 
         return nullptr;
     if (fullscreen && mode_pending)
         SDL_SetWindowDisplayMode(sdl, &pending_mode);
+    // Neither the screen saver nor monitor power saving while the window exists.
+    SDL_DisableScreenSaver();
     live_window = new PlatformWindow{sdl, title ? title : "", fullscreen};
     return live_window;
 }
@@ -327,6 +340,7 @@ bool platform_destroy_window(WindowHandle window)
     SDL_DestroyWindow(window->sdl);
     delete window;
     live_window = nullptr;
+    SDL_EnableScreenSaver();
     // Events still queued for it are of no use to the next window.
     queue.clear();
     return true;
@@ -334,21 +348,33 @@ bool platform_destroy_window(WindowHandle window)
 
 void platform_show_window(WindowHandle window)
 {
+    log_call("show_window");
     if (window)
         SDL_ShowWindow(window->sdl);
 }
 
 void platform_set_foreground_window(WindowHandle window)
 {
+    log_call("set_foreground_window");
     if (window)
         SDL_RaiseWindow(window->sdl);
 }
 
 void platform_set_focus(WindowHandle window)
 {
+    log_call("set_focus");
     if (window && !platform_headless())
         SDL_SetWindowInputFocus(window->sdl);
 }
+
+int platform_cursor_count() { return cursor_count; }
+
+bool platform_window_is_fullscreen(WindowHandle window)
+{
+    return window && (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_FULLSCREEN) != 0;
+}
+
+unsigned platform_window_id(WindowHandle window) { return window ? SDL_GetWindowID(window->sdl) : 0; }
 
 const char* platform_window_title(WindowHandle window) { return window ? window->title.c_str() : ""; }
 

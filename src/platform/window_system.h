@@ -51,6 +51,7 @@ void platform_restore_display_mode();
 
 // Cursor display count, as ShowCursor keeps it: shown while >= 0.
 int platform_show_cursor(bool show);
+int platform_cursor_count();
 
 // Window: client size width x height at (x, y); fullscreen windows are
 // borderless and use the mode set by platform_change_display_mode.
@@ -61,6 +62,10 @@ void platform_set_foreground_window(WindowHandle window);
 void platform_set_focus(WindowHandle window);
 const char* platform_window_title(WindowHandle window);
 void platform_window_size(WindowHandle window, int* width, int* height);
+// True when the window really runs fullscreen in the display.
+bool platform_window_is_fullscreen(WindowHandle window);
+// The window system's own id of the window (SDL's), 0 for none.
+unsigned platform_window_id(WindowHandle window);
 
 // Device context of a window and its pixel format.
 DeviceContext platform_get_dc(WindowHandle window);
@@ -98,7 +103,9 @@ void platform_shutdown();
 
 // Failures that a real window system cannot be made to produce on demand:
 // the next call of the step fails. The call log records each step's call in
-// order ("register_class", "destroy_window", ...), for tests.
+// order ("register_class", "destroy_window", ...), for tests; the calls that
+// cannot fail are logged as well ("restore_display_mode", "show_cursor",
+// "hide_cursor", "show_window", "set_foreground_window", "set_focus").
 enum class PlatformStep {
     register_class,
     unregister_class,
