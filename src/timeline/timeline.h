@@ -13,3 +13,27 @@ extern float tunnel_angle;
 extern float swarm_angle;
 
 bool render_frame();
+
+// The clock mechanism the scenes of scene_script.cpp run on.
+
+// Ticks the frame timer (once per drawn frame) and returns the new delta.
+float tick_frame_timer();
+
+// Adds delta times rate to a clock.
+inline void advance_clock(float& clock, float delta, float rate)
+{
+    clock += delta * rate;
+}
+
+// Which clocks a scene's end sets back to 0.
+enum class ResetSet {
+    scene_clock,    // scene -1
+    anim_clock,     // scene 5: scene_clock runs on into scene 6
+    scene_and_anim, // scenes 6 to 9
+    four_clocks,    // scenes 10 to 22: scene_clock, anim_clock, text_fade[1], text_fade[2]
+};
+
+// Ends the current scene: scene_index moves on by one and the reset set
+// goes to 0. Whatever the frame carried the end clock past its threshold
+// is dropped with it.
+void end_scene(ResetSet reset);
