@@ -1,9 +1,57 @@
-// STAND-IN until the geometry lists land.
+// The two pieces of geometry the effects draw many times a frame, compiled
+// once into display lists: the flat hexagon of the honeycomb and the fading
+// arc of the swarm.
 #include "resources/display_lists.h"
+
+#include <cmath>
 
 GLuint hexagon_list = 0;
 GLuint arc_list = 0;
 float hex_half_width = 0.0f;
 int arc_segments = 100;
 
-void build_display_lists() {}
+void build_display_lists()
+{
+    hexagon_list = glGenLists(1);
+    glNewList(hexagon_list, GL_COMPILE);
+    hex_half_width = std::sqrt(0.75f);
+    const float s = hex_half_width;
+    // The rim, clockwise seen from +z, starting with the right-hand side;
+    // each triangle fans from the centre to two neighbouring corners.
+    const float rim[6][2] = {{s, 0.5f}, {s, -0.5f}, {0.0f, -1.0f}, {-s, -0.5f}, {-s, 0.5f}, {0.0f, 1.0f}};
+    glBegin(GL_TRIANGLES);
+    for (int t = 0; t < 6; ++t) {
+        const float* a = rim[t];
+        const float* b = rim[(t + 1) % 6];
+        glNormal3f(0.0f, 0.0f, 1.0f);
+        glVertex3f(0.0f, 0.0f, 0.0f);
+        glVertex3f(a[0], a[1], 0.0f);
+        glVertex3f(b[0], b[1], 0.0f);
+    }
+    glEnd();
+    glEndList();
+
+    arc_list = glGenLists(1);
+    glNewList(arc_list, GL_COMPILE);
+    // Recorded in the list: every call of the arc sets the width again.
+    glLineWidth(1.6f);
+    glBegin(GL_LINE_STRIP);
+    float last_alpha = 0.0f;
+    for (int i = 0; i < arc_segments; ++i) {
+        const float a = static_cast<float>(i) * 6.2831855f / static_cast<float>(arc_segments);
+        const float y = static_cast<float>(std::sin(static_cast<double>(a)));
+        // The colour is recorded for every step, also past the last vertex,
+        // so the last step's colour is the one the list leaves current.
+        glColor4f(0.0f, 0.0f, 0.0f, y);
+        last_alpha = y;
+        if (a >= 0.0f && a <= 1.0f)
+            glVertex2f(static_cast<float>(std::cos(static_cast<double>(a))), y);
+    }
+    glEnd();
+    // The same colour once more outside the strip: Mesa's list compiler
+    // drops colours recorded after a primitive's last vertex, and the swarm
+    // relies on the arc leaving its last colour current.
+    if (arc_segments > 0)
+        glColor4f(0.0f, 0.0f, 0.0f, last_alpha);
+    glEndList();
+}
