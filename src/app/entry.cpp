@@ -16,6 +16,7 @@
 bool quit_requested = false;
 FrameTimer* frame_timer = nullptr;
 MusicPlayer music_player;
+void (*frame_loop_observer)(const Message* taken, bool drew_frame) = nullptr;
 
 bool start_up()
 {
@@ -48,7 +49,9 @@ bool run_frame_loop(int* exit_status)
     *exit_status = 0;
     for (;;) {
         Message message;
-        if (platform_peek_message(&message)) {
+        bool taken = platform_peek_message(&message);
+        bool drew = false;
+        if (taken) {
             if (message.message == WM_QUIT) {
                 quit_requested = true;
                 *exit_status = static_cast<int>(message.wparam);
@@ -62,11 +65,14 @@ bool run_frame_loop(int* exit_status)
                 } else {
                     render_frame();
                     platform_swap_buffers(window_dc);
+                    drew = true;
                 }
             }
             if (key_down[VK_F1] && !toggle_display())
                 return false;
         }
+        if (frame_loop_observer)
+            frame_loop_observer(taken ? &message : nullptr, drew);
         if (quit_requested)
             return true; // Escape or the end of the sequence: a normal end
     }

@@ -1,0 +1,28 @@
+// Test support for the window, its messages and the frame loop: message
+// boxes recorded with the place in the window system's call log where each
+// one came, and the call log read back as a list.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct LoggedBox {
+    std::string text;
+    std::string caption;
+    unsigned style;
+    int log_position; // platform_call_log_size() when the box came
+};
+
+// Records every message box from now on. Yes/No questions are answered with
+// `question_answer`, other boxes with IDOK.
+class LoggedBoxes {
+public:
+    explicit LoggedBoxes(int question_answer);
+    ~LoggedBoxes();
+    std::vector<LoggedBox> boxes;
+    int question_answer;
+    std::vector<std::string> texts() const;
+};
+
+// The window system's call log from `from` on.
+std::vector<std::string> call_log(int from = 0);
