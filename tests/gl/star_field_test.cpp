@@ -1,0 +1,185 @@
+// The star field on a real Mesa context: the two coloured copies of each
+// star, the per-frame steps, the GL state it leaves, and scene 8's picture.
+#include "app/entry.h"
+#include "effects/star_field.h"
+#include "resources/gl_state.h"
+#include "resources/textures.h"
+#include "support/gl_feedback.h"
+#include "support/gl_matrix.h"
+#include "support/test_support.h"
+#include "timeline/timeline.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+class StarField : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(window.ok());
+        ASSERT_TRUE(init_gl()); // fills the star records last
+        start_scripted_frame_timer();
+    }
+    void frame_time(double seconds)
+    {
+        scripted_counter::advance(static_cast<std::int64_t>(seconds * 1000000.0 + 0.5));
+        frame_timer->tick();
+    }
+    GlTestWindow window;
+};
+} // namespace
+
+TEST_F(StarField, StarZeroShowsStarFortyNinesColoursThenItsOwn)
+{
+    frame_time(0.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const auto quads = primitives_of(capture_feedback([] { draw_star_field(); }), FeedbackKind::polygon);
+    // Mesa may hand a quad back as two triangles.
+    ASSERT_GE(quads.size(), 2u);
+    const std::size_t per_copy = quads[0].vertices.size() == 3 ? 2 : 1;
+    ASSERT_GE(quads.size(), 2 * per_copy);
+    const float first[3] = {217 / 255.0f, 29 / 255.0f, 42 / 255.0f};
+    const float second[3] = {35 / 255.0f, 190 / 255.0f, 132 / 255.0f};
+    // Both copies centred on the star's place on its tilted circle.
+    const double d = 0.4, a = 361.0 * M_PI / 180.0;
+    const auto centre = window_of(mat_identity(), d * std::cos(a), d * std::sin(a) * std::sqrt(0.5),
+                                  -5.0 - d * std::sin(a) * std::sqrt(0.5));
+    for (int copy = 0; copy < 2; ++copy) {
+        SCOPED_TRACE(copy);
+        const float* colour = copy == 0 ? first : second;
+        double x0 = 1e9, x1 = -1e9, y0 = 1e9, y1 = -1e9;
+        for (std::size_t q = copy * per_copy; q < (copy + 1) * per_copy; ++q)
+            for (const auto& p : quads[q].vertices) {
+                EXPECT_NEAR(p.r, colour[0], 1e-6);
+                EXPECT_NEAR(p.g, colour[1], 1e-6);
+                EXPECT_NEAR(p.b, colour[2], 1e-6);
+                EXPECT_FLOAT_EQ(p.a, 1.0f);
+                x0 = std::min<double>(x0, p.x);
+                x1 = std::max<double>(x1, p.x);
+                y0 = std::min<double>(y0, p.y);
+                y1 = std::max<double>(y1, p.y);
+            }
+        EXPECT_NEAR((x0 + x1) / 2, centre[0], 0.05);
+        EXPECT_NEAR((y0 + y1) / 2, centre[1], 0.05);
+        // A square 2 units wide, facing the viewer 5 units in.
+        EXPECT_NEAR(x1 - x0, y1 - y0, 0.5);
+    }
+}
+
+TEST_F(StarField, AnglesStepPerFrameEvenWithoutFrameTime)
+{
+    StarRecord before[50];
+    std::copy(stars, stars + 50, before);
+    frame_time(0.0);
+    draw_star_field();
+    EXPECT_EQ(stars[0].angle, before[0].angle);
+    // Angles are far from 0 by now, so allow for their float spacing.
+    auto spacing = [](float v) { return std::nextafter(std::fabs(v), INFINITY) - std::fabs(v); };
+    for (int n = 0; n < 50; ++n) {
+        EXPECT_NEAR(stars[n].angle - before[n].angle, 0.1 * n, spacing(stars[n].angle)) << n;
+        EXPECT_EQ(stars[n].distance, before[n].distance);
+        EXPECT_EQ(stars[n].red, before[n].red);
+    }
+    EXPECT_NEAR(star_spin, 0.5f, 1e-5);
+
+    // A tenth of a second adds 1.5 degrees to every star on top.
+    std::copy(stars, stars + 50, before);
+    frame_time(0.1);
+    draw_star_field();
+    for (int n = 0; n < 50; ++n)
+        EXPECT_NEAR(stars[n].angle - before[n].angle, 1.5 + 0.1 * n, spacing(stars[n].angle)) << n;
+    EXPECT_NEAR(star_spin, 1.0f, 1e-5);
+}
+
+// No distance ever falls below 0 in the demo; a star that did would come
+// back 5 further out with three new colours from the field's generator.
+TEST_F(StarField, StarWithNegativeDistanceReturnsNewlyColoured)
+{
+    std::uint32_t state = 1; // after init_stars' 200 draws
+    auto next = [&state] {
+        state = state * 214013u + 2531011u;
+        return static_cast<int>((state >> 16) & 0x7FFF);
+    };
+    for (int i = 0; i < 200; ++i)
+        next();
+    stars[7].distance = -1.0f;
+    frame_time(0.0);
+    draw_star_field();
+    EXPECT_EQ(stars[7].distance, 4.0f);
+    EXPECT_EQ(stars[7].red, next() % 256);
+    EXPECT_EQ(stars[7].green, next() % 256);
+    EXPECT_EQ(stars[7].blue, next() % 256);
+    EXPECT_EQ(stars[8].distance, 8 * 0.02f * 6.0f + 0.4f);
+}
+
+TEST_F(StarField, LeavesItsDocumentedGlState)
+{
+    frame_time(0.02);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(1.0f, -2.0f, 3.0f);
+    glRotatef(30.0f, 0.0f, 0.0f, 1.0f);
+    const Mat4 caller = modelview_matrix();
+    const StarRecord last = stars[49];
+    draw_star_field();
+
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST)); // depth state untouched
+    GLint value = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &value);
+    EXPECT_EQ(value, GL_LEQUAL);
+    glGetIntegerv(GL_BLEND_SRC, &value);
+    EXPECT_EQ(value, GL_SRC_ALPHA);
+    glGetIntegerv(GL_BLEND_DST, &value);
+    EXPECT_EQ(value, GL_ONE);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
+    EXPECT_EQ(static_cast<GLuint>(value), texture_ids[1]);
+    EXPECT_NE(texture_ids[1], 0u);
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_NEAR(colour[0], last.red / 255.0f, 1e-6);
+    EXPECT_NEAR(colour[1], last.green / 255.0f, 1e-6);
+    EXPECT_NEAR(colour[2], last.blue / 255.0f, 1e-6);
+    EXPECT_FLOAT_EQ(colour[3], 1.0f);
+    EXPECT_EQ(mat_distance(modelview_matrix(), caller), 0.0);
+}
+
+// Scene 8 through render_frame: coloured stars on black.
+TEST_F(StarField, SceneEightShowsColouredStarsOnBlack)
+{
+    scene_index = 8;
+    draw_frame_after(1.0 / 60.0);
+    draw_frame_after(1.0 / 60.0);
+    ASSERT_EQ(scene_index, 8);
+    std::vector<unsigned char> rgba(static_cast<std::size_t>(window.width * window.height * 4));
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, window.width, window.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    auto at = [&](int x, int y) { return &rgba[static_cast<std::size_t>((y * window.width + x) * 4)]; };
+    for (auto corner : {at(0, 0), at(window.width - 1, 0), at(0, window.height - 1),
+                        at(window.width - 1, window.height - 1)})
+        EXPECT_EQ(std::max({corner[0], corner[1], corner[2]}), 0);
+    int black = 0, lit = 0, coloured = 0;
+    for (std::size_t i = 0; i < rgba.size(); i += 4) {
+        const int hi = std::max({rgba[i], rgba[i + 1], rgba[i + 2]});
+        const int lo = std::min({rgba[i], rgba[i + 1], rgba[i + 2]});
+        if (hi < 8)
+            ++black;
+        else
+            ++lit;
+        if (hi - lo > 60)
+            ++coloured;
+    }
+    EXPECT_GT(black, static_cast<int>(rgba.size() / 4 / 4)); // mostly a black sky
+    EXPECT_GT(lit, 2000);
+    EXPECT_GT(coloured, 500);
+}
