@@ -1,29 +1,80 @@
-// STAND-IN until the intro words land: the word's clock and the scene advance.
+// The intro words: one word drifting right and fading in and out on a clock
+// of its own, seen through the opening of a translucent white window frame.
+// The word's clock ends its scene.
 #include "effects/intro_words.h"
 
 #include "app/entry.h"
+#include "resources/outline_font.h"
 #include "timeline/timeline.h"
+
+#include <GL/gl.h>
 
 int draw_intro_word(float x, float y, float limit, const char* text, int slot)
 {
-    (void)x;
-    (void)y;
-    (void)text;
     float& c = text_fade[slot];
+    glPushMatrix();
+    glLoadIdentity();
+    glTranslatef(x + c, y, -10.01f);
+    // A parabola over the word's life: 0 at the start and at the limit,
+    // above 1 in the middle; GL clamps it.
+    glColor4f(0.0f, 0.0f, 0.0f, c * (limit - c) * 0.5f);
+    // The word is drawn as it stands, never read as a format.
+    if (text)
+        print_text("%s", text);
+    glLoadIdentity();
+    // Tested after drawing, so the frame that finds the clock past the
+    // limit still draws the (by then invisible) word, and the next word
+    // starts from exactly 0.
     if (c > limit) {
         c = 0.0f;
         ++scene_index;
     } else {
         c += frame_timer->frame_delta() * 0.5f;
     }
+    glPopMatrix();
     return 1;
 }
 
 int draw_window_frame(float x1, float y1, float x2, float y2)
 {
-    (void)x1;
-    (void)y1;
-    (void)x2;
-    (void)y2;
+    glPushMatrix();
+    glTranslatef(0.0f, 0.0f, -8.0f);
+    glColor4f(1.0f, 1.0f, 1.0f, 0.7f);
+    // Four bands around the opening, reaching far past the edges of the view.
+    glBegin(GL_QUADS);
+    glVertex3f(-100.0f, 100.0f, 0.0f);
+    glVertex3f(x1, 100.0f, 0.0f);
+    glVertex3f(x1, -100.0f, 0.0f);
+    glVertex3f(-100.0f, -100.0f, 0.0f);
+
+    glVertex3f(x1, 100.0f, 0.0f);
+    glVertex3f(x2, 100.0f, 0.0f);
+    glVertex3f(x2, y2, 0.0f);
+    glVertex3f(x1, y2, 0.0f);
+
+    glVertex3f(x1, y1, 0.0f);
+    glVertex3f(x2, y1, 0.0f);
+    glVertex3f(x2, -100.0f, 0.0f);
+    glVertex3f(x1, -100.0f, 0.0f);
+
+    glVertex3f(x2, 100.0f, 0.0f);
+    glVertex3f(100.0f, 100.0f, 0.0f);
+    glVertex3f(100.0f, -100.0f, 0.0f);
+    glVertex3f(x2, -100.0f, 0.0f);
+    glEnd();
+
+    glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
+    glLineWidth(2.0f);
+    glBegin(GL_LINES);
+    glVertex3f(x1, y2, 0.0f);
+    glVertex3f(x2, y2, 0.0f);
+    glVertex3f(x2, y2, 0.0f);
+    glVertex3f(x2, y1, 0.0f);
+    glVertex3f(x2, y1, 0.0f);
+    glVertex3f(x1, y1, 0.0f);
+    glVertex3f(x1, y1, 0.0f);
+    glVertex3f(x1, y2, 0.0f);
+    glEnd();
+    glPopMatrix();
     return 1;
 }
