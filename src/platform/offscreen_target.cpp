@@ -1,0 +1,155 @@
+// The capture tool's render target: a framebuffer object in the system's
+// GL context. Framebuffer objects are not GL 1.1, so their entry points are
+// looked up through SDL like any other extension.
+#include "platform/offscreen_target.h"
+
+#include <SDL.h>
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+PFNGLGENFRAMEBUFFERSPROC gen_framebuffers = nullptr;
+PFNGLDELETEFRAMEBUFFERSPROC delete_framebuffers = nullptr;
+PFNGLBINDFRAMEBUFFERPROC bind_framebuffer = nullptr;
+PFNGLGENRENDERBUFFERSPROC gen_renderbuffers = nullptr;
+PFNGLDELETERENDERBUFFERSPROC delete_renderbuffers = nullptr;
+PFNGLBINDRENDERBUFFERPROC bind_renderbuffer = nullptr;
+PFNGLRENDERBUFFERSTORAGEPROC renderbuffer_storage = nullptr;
+PFNGLFRAMEBUFFERRENDERBUFFERPROC framebuffer_renderbuffer = nullptr;
+PFNGLCHECKFRAMEBUFFERSTATUSPROC check_framebuffer_status = nullptr;
+
+GLuint framebuffer = 0;
+GLuint colour_buffer = 0;
+GLuint depth_buffer = 0;
+int target_width = 0;
+int target_height = 0;
+std::vector<std::uint8_t> scratch;
+std::string renderer_name;
+
+template <typename T> bool look_up(T* function, const char* name)
+{
+    *function = reinterpret_cast<T>(SDL_GL_GetProcAddress(name));
+    return *function != nullptr;
+}
+
+bool load_entry_points()
+{
+    bool ok = look_up(&gen_framebuffers, "glGenFramebuffers");
+    ok = look_up(&delete_framebuffers, "glDeleteFramebuffers") && ok;
+    ok = look_up(&bind_framebuffer, "glBindFramebuffer") && ok;
+    ok = look_up(&gen_renderbuffers, "glGenRenderbuffers") && ok;
+    ok = look_up(&delete_renderbuffers, "glDeleteRenderbuffers") && ok;
+    ok = look_up(&bind_renderbuffer, "glBindRenderbuffer") && ok;
+    ok = look_up(&renderbuffer_storage, "glRenderbufferStorage") && ok;
+    ok = look_up(&framebuffer_renderbuffer, "glFramebufferRenderbuffer") && ok;
+    ok = look_up(&check_framebuffer_status, "glCheckFramebufferStatus") && ok;
+    return ok;
+}
+
+} // namespace
+
+void platform_prefer_offscreen_video()
+{
+    if (!std::getenv("SDL_VIDEODRIVER"))
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+}
+
+bool offscreen_target_create(int width, int height, const char** error)
+{
+    *error = nullptr;
+    if (!SDL_GL_GetCurrentContext()) {
+        *error = "no GL context is current";
+        return false;
+    }
+    if (!load_entry_points()) {
+        *error = "the GL driver offers no framebuffer objects";
+        return false;
+    }
+    GLint max_size = 0;
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &max_size);
+    if (max_size > 0 && (width > max_size || height > max_size)) {
+        *error = "the size is larger than the GL driver's largest render buffer";
+        return false;
+    }
+    gen_framebuffers(1, &framebuffer);
+    bind_framebuffer(GL_FRAMEBUFFER, framebuffer);
+    gen_renderbuffers(1, &colour_buffer);
+    bind_renderbuffer(GL_RENDERBUFFER, colour_buffer);
+    // No alpha, like the window's own pixel format: destination alpha
+    // stays out of every blend the scenes make.
+    renderbuffer_storage(GL_RENDERBUFFER, GL_RGB8, width, height);
+    framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_buffer);
+    gen_renderbuffers(1, &depth_buffer);
+    bind_renderbuffer(GL_RENDERBUFFER, depth_buffer);
+    renderbuffer_storage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, width, height);
+    framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_buffer);
+    bind_renderbuffer(GL_RENDERBUFFER, 0);
+    if (check_framebuffer_status(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        offscreen_target_destroy();
+        *error = "the GL driver cannot draw into a framebuffer of that size";
+        return false;
+    }
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    target_width = width;
+    target_height = height;
+    scratch.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 0);
+    return true;
+}
+
+void offscreen_target_destroy()
+{
+    if (!bind_framebuffer || !SDL_GL_GetCurrentContext())
+        return;
+    bind_framebuffer(GL_FRAMEBUFFER, 0);
+    if (colour_buffer)
+        delete_renderbuffers(1, &colour_buffer);
+    if (depth_buffer)
+        delete_renderbuffers(1, &depth_buffer);
+    if (framebuffer)
+        delete_framebuffers(1, &framebuffer);
+    colour_buffer = depth_buffer = framebuffer = 0;
+    target_width = target_height = 0;
+}
+
+int offscreen_target_width() { return target_width; }
+int offscreen_target_height() { return target_height; }
+
+void offscreen_target_read_rgb(std::uint8_t* rgb)
+{
+    // RGBA is the driver's own layout (a plain copy); dropping alpha and
+    // turning the rows over is cheaper done here in one pass.
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, target_width, target_height, GL_RGBA, GL_UNSIGNED_BYTE, scratch.data());
+    const std::size_t w = static_cast<std::size_t>(target_width);
+    for (int row = 0; row < target_height; ++row) {
+        const std::uint8_t* from = scratch.data() + static_cast<std::size_t>(target_height - 1 - row) * w * 4;
+        std::uint8_t* to = rgb + static_cast<std::size_t>(row) * w * 3;
+        for (std::size_t x = 0; x < w; ++x) {
+            to[0] = from[0];
+            to[1] = from[1];
+            to[2] = from[2];
+            to += 3;
+            from += 4;
+        }
+    }
+}
+
+void offscreen_target_finish() { glFinish(); }
+
+void offscreen_target_flush() { glFlush(); }
+
+const char* offscreen_target_renderer()
+{
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    renderer_name = std::string(renderer ? renderer : "?") + ", OpenGL " + (version ? version : "?");
+    return renderer_name.c_str();
+}

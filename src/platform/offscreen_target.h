@@ -1,0 +1,32 @@
+// An offscreen render target for the capture tool: a framebuffer object of
+// any size with an 8-bit RGB colour buffer and a 16-bit depth buffer, bound
+// in place of the window's own buffers, and read back row by row. It also
+// picks SDL's offscreen video driver and keeps audio closed, so a capture
+// needs neither a display server nor a sound device.
+#pragma once
+
+#include <cstdint>
+
+// Before the window opens: unless the caller's environment names a video
+// driver, use SDL's offscreen driver (a Mesa context with no display).
+void platform_prefer_offscreen_video();
+
+// With a GL context current: makes the target and binds it for drawing and
+// reading. False (with a reason in *error) when the context cannot make one.
+bool offscreen_target_create(int width, int height, const char** error);
+void offscreen_target_destroy();
+int offscreen_target_width();
+int offscreen_target_height();
+
+// Reads the whole target as RGB bytes, top row first (the order pictures
+// and video frames use); rgb holds width * height * 3 bytes. Waits for the
+// frame to finish drawing.
+void offscreen_target_read_rgb(std::uint8_t* rgb);
+
+// Waits until every GL command issued so far has been carried out.
+void offscreen_target_finish();
+// Hands the commands issued so far to the driver without waiting.
+void offscreen_target_flush();
+
+// Name and version of the GL renderer, for reports.
+const char* offscreen_target_renderer();

@@ -1,0 +1,50 @@
+// The contact sheet: one thumbnail from the middle of every scene, each
+// captioned with the scene's number, start time and title.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "scene_titles.h"
+
+class ContactSheet {
+public:
+    ContactSheet(int frame_width, int frame_height, int fps);
+
+    // Every drawn frame, in order: `scene` is the scene it was drawn as.
+    // Keeps a thumbnail of each frame that may still turn out to be the
+    // middle one of its scene.
+    void add_frame(int scene, int frame_index, const std::uint8_t* rgb);
+    // Whether the next frame of `scene` would be kept (so the caller can
+    // skip reading frames that are not needed).
+    bool wants_frame(int scene) const;
+
+    // Lays out the sheet and writes it as PNG. total_frames: frames drawn.
+    bool write(const std::string& path, int total_frames, std::string* error);
+
+    int thumb_width() const { return thumb_w; }
+    int thumb_height() const { return thumb_h; }
+
+private:
+    struct Candidate {
+        int index; // frame number within the scene
+        std::vector<std::uint8_t> pixels;
+    };
+    struct SceneShot {
+        int first_frame = -1;
+        int frames = 0;
+        std::vector<std::uint8_t> thumbnail;
+    };
+    void close_scene();
+    void shrink(const std::uint8_t* rgb, std::vector<std::uint8_t>* out) const;
+
+    int frame_w, frame_h, fps;
+    int thumb_w, thumb_h;
+    std::size_t candidate_cap;
+    int current = first_scene - 1;
+    int stride = 1;
+    std::deque<Candidate> candidates;
+    SceneShot shots[scene_count];
+};

@@ -1,0 +1,411 @@
+// elka-capture: runs the demo's own start-up in an offscreen GL context
+// (no display, no sound device) and draws the real sequence frame after
+// frame on a virtual clock, so every run draws exactly the same frames.
+// Each frame can go to a video, PNG pictures and a contact sheet; the
+// scenes' first frames go to a chapter table; or the frames are timed.
+#include "contact_sheet.h"
+#include "cpu_sampler.h"
+#include "options.h"
+#include "output_file.h"
+#include "png_writer.h"
+#include "progress.h"
+#include "scene_titles.h"
+#include "video_encoder.h"
+
+#include "app/entry.h"
+#include "app/gl_window.h"
+#include "platform/message_box.h"
+#include "platform/offscreen_target.h"
+#include "platform/performance_counter.h"
+#include "resources/gl_state.h"
+#include "resources/outline_font.h"
+#include "timeline/timeline.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <sys/stat.h>
+#include <vector>
+
+#ifndef ELKA_VERSION
+#define ELKA_VERSION "1.0.0"
+#endif
+
+namespace {
+
+// The nominal length of the sequence in seconds (the sum of the scene
+// lengths); used only to estimate progress.
+constexpr double nominal_length = 151.02;
+const char* const song_path = "files/song.mp3";
+
+// The virtual counter: fps x 1,000,000 counts a second, standing at 0 when
+// the timer starts, advanced by 1,000,000 before each frame.
+std::int64_t virtual_counter = 0;
+std::int64_t virtual_frequency = 60000000;
+bool virtual_query_frequency(std::int64_t* frequency)
+{
+    *frequency = virtual_frequency;
+    return true;
+}
+std::int64_t virtual_query_counter() { return virtual_counter; }
+const CounterSource virtual_source{virtual_query_frequency, virtual_query_counter};
+
+volatile std::sig_atomic_t interrupted = 0;
+void on_interrupt(int) { interrupted = 1; }
+
+struct SceneStats {
+    long first_frame = -1;
+    long frames = 0;
+    double total_ms = 0;
+    double worst_ms = 0;
+};
+
+double now_seconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+void complain(const std::string& message) { std::fprintf(stderr, "elka-capture: %s\n", message.c_str()); }
+
+bool make_folder(const std::string& path, std::string* error)
+{
+    // mkdir -p: each missing level in turn.
+    for (std::string::size_type at = 1; at <= path.size(); ++at) {
+        if (at != path.size() && path[at] != '/')
+            continue;
+        std::string part = path.substr(0, at);
+        if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) {
+            *error = "cannot make the folder " + path + ": " + std::strerror(errno);
+            return false;
+        }
+    }
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        *error = "cannot write frames into " + path + ": not a folder";
+        return false;
+    }
+    return true;
+}
+
+// The demo's own start-up, without the music: window and GL context, then
+// textures, display lists, font, baseline state and stars. The window is
+// windowed: the offscreen driver has no display modes to switch to, and
+// the frames are drawn into the offscreen target anyway.
+bool start_demo()
+{
+    platform_prefer_offscreen_video();
+    if (!open_window("eLka", 800, 600, 16, false))
+        return false;
+    return init_gl();
+}
+
+void shut_down_demo()
+{
+    offscreen_target_destroy();
+    close_window();
+    delete_font();
+}
+
+std::string seconds_text(long frames, int fps)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", static_cast<double>(frames) / fps);
+    return text;
+}
+
+bool write_chapters(const std::string& path, const SceneStats* stats, long total_frames, int fps, std::string* error)
+{
+    std::string temporary = temporary_name(path, "part");
+    FILE* out = std::fopen(temporary.c_str(), "w");
+    if (!out) {
+        *error = write_error(path);
+        return false;
+    }
+    remember_temporary(temporary);
+    std::fprintf(out, "scene\tfirst_frame\tstart_seconds\ttitle\n");
+    for (int i = 0; i < scene_count; ++i) {
+        if (stats[i].first_frame < 0)
+            continue;
+        std::fprintf(out, "%d\t%ld\t%s\t%s\n", first_scene + i, stats[i].first_frame,
+                     seconds_text(stats[i].first_frame, fps).c_str(), scene_title(first_scene + i));
+    }
+    std::fprintf(out, "end\t%ld\t%s\t\n", total_frames, seconds_text(total_frames, fps).c_str());
+    bool ok = std::fflush(out) == 0 && !std::ferror(out);
+    ok = std::fclose(out) == 0 && ok;
+    if (!ok) {
+        *error = write_error(path);
+        std::remove(temporary.c_str());
+        forget_temporary(temporary);
+        return false;
+    }
+    return publish(temporary, path, error);
+}
+
+void print_benchmark(const Options& o, const SceneStats* stats, long frames, double wall, const CpuShares& cpu,
+                     bool sampled)
+{
+    std::printf("eLka timedemo: %dx%d, %d frames per second of sequence time\n", o.width, o.height, o.fps);
+    std::printf("renderer: %s\n\n", offscreen_target_renderer());
+    std::printf("scene  frames  mean ms  worst ms       fps  shows\n");
+    double total_ms = 0, worst = 0;
+    int slowest_scene = first_scene;
+    double slowest_mean = -1;
+    for (int i = 0; i < scene_count; ++i) {
+        const SceneStats& s = stats[i];
+        if (s.frames == 0)
+            continue;
+        double mean = s.total_ms / static_cast<double>(s.frames);
+        std::printf("%5d  %6ld  %7.3f  %8.3f  %8.1f  %s\n", first_scene + i, s.frames, mean, s.worst_ms,
+                    mean > 0 ? 1000.0 / mean : 0.0, scene_title(first_scene + i));
+        total_ms += s.total_ms;
+        worst = std::max(worst, s.worst_ms);
+        if (mean > slowest_mean) {
+            slowest_mean = mean;
+            slowest_scene = first_scene + i;
+        }
+    }
+    double mean = frames > 0 ? total_ms / static_cast<double>(frames) : 0;
+    std::printf("total  %6ld  %7.3f  %8.3f  %8.1f\n\n", frames, mean, worst, mean > 0 ? 1000.0 / mean : 0.0);
+    double sequence = static_cast<double>(frames) / o.fps;
+    std::printf("sequence time %.3f s drawn in %.3f s: %.2fx real time\n", sequence, wall,
+                wall > 0 ? sequence / wall : 0.0);
+    std::printf("slowest scene: %d, mean frame time %.3f ms (%.1f frames per second)\n", slowest_scene, slowest_mean,
+                slowest_mean > 0 ? 1000.0 / slowest_mean : 0.0);
+    if (sampled && cpu.total_seconds() > 0) {
+        double total = cpu.total_seconds();
+        std::printf("\nCPU time %.2f s (main thread %.2f s, %ld samples; driver threads %.2f s):\n", total,
+                    cpu.main_thread_seconds, cpu.samples, cpu.other_threads_seconds);
+        std::printf("  the system's own code    %6.2f s  %5.1f %%\n", cpu.own_seconds, 100.0 * cpu.own_seconds / total);
+        std::printf("  GL library and driver    %6.2f s  %5.1f %%\n", cpu.gl_seconds, 100.0 * cpu.gl_seconds / total);
+        std::printf("  other libraries (libc)   %6.2f s  %5.1f %%\n", cpu.other_seconds,
+                    100.0 * cpu.other_seconds / total);
+    } else {
+        std::printf("\nCPU time shares: not measured (no CPU-time timer on this system)\n");
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options o;
+    std::string error;
+    switch (parse_options(argc, argv, &o, &error)) {
+    case ParseResult::help: print_usage(stdout); return 0;
+    case ParseResult::version: std::printf("elka-capture %s\n", ELKA_VERSION); return 0;
+    case ParseResult::usage_error:
+        complain(error);
+        print_usage(stderr);
+        return 2;
+    case ParseResult::run: break;
+    }
+
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGINT, on_interrupt);
+    std::signal(SIGTERM, on_interrupt);
+
+    std::string ffmpeg;
+    if (!o.video.empty()) {
+        ffmpeg = find_ffmpeg();
+        if (ffmpeg.empty()) {
+            complain("ffmpeg is not installed, so no video can be made (Debian package \"ffmpeg\": "
+                     "apt-get install ffmpeg); --frames DIR writes every frame as a PNG picture instead");
+            return 1;
+        }
+        FILE* song = std::fopen(song_path, "rb");
+        if (!song) {
+            complain(std::string("cannot read the song ") + song_path + " for the video's sound: " +
+                     std::strerror(errno));
+            return 1;
+        }
+        std::fclose(song);
+    }
+
+    // Every output is checked before the first frame, so a wrong path
+    // fails at once and not after minutes of drawing.
+    std::vector<std::string> files;
+    if (!o.video.empty())
+        files.push_back(o.video);
+    if (!o.contact_sheet.empty())
+        files.push_back(o.contact_sheet);
+    if (!o.chapters.empty())
+        files.push_back(o.chapters);
+    for (const Still& still : o.stills)
+        files.push_back(still.path);
+    for (const std::string& file : files) {
+        if (!check_writable(file, &error)) {
+            complain(error);
+            return 1;
+        }
+    }
+    if (!o.frames_dir.empty() && !make_folder(o.frames_dir, &error)) {
+        complain(error);
+        return 1;
+    }
+
+    if (!start_demo()) {
+        shut_down_demo();
+        platform_message_box("Initialization Failed!", "ERROR", MB_OK | MB_ICONEXCLAMATION);
+        return 1;
+    }
+    const char* target_error = nullptr;
+    if (!offscreen_target_create(o.width, o.height, &target_error)) {
+        complain("cannot draw at " + std::to_string(o.width) + "x" + std::to_string(o.height) + ": " + target_error);
+        shut_down_demo();
+        return 1;
+    }
+    resize_viewport(o.width, o.height);
+
+    virtual_frequency = static_cast<std::int64_t>(o.fps) * 1000000;
+    virtual_counter = 0;
+    platform_set_counter_source(&virtual_source);
+    frame_timer = new FrameTimer();
+    frame_timer->start();
+
+    std::unique_ptr<VideoEncoder> video;
+    if (!o.video.empty()) {
+        video = std::make_unique<VideoEncoder>();
+        if (!video->start(ffmpeg, o.video, o.width, o.height, o.fps, &error)) {
+            complain(error);
+            shut_down_demo();
+            return 1;
+        }
+    }
+    std::unique_ptr<ContactSheet> sheet;
+    if (!o.contact_sheet.empty())
+        sheet = std::make_unique<ContactSheet>(o.width, o.height, o.fps);
+
+    const std::size_t frame_bytes = static_cast<std::size_t>(o.width) * o.height * 3;
+    std::vector<std::uint8_t> rgb(frame_bytes);
+    SceneStats stats[scene_count];
+    long planned = o.end_frames > 0 ? o.end_frames : static_cast<long>(nominal_length * o.fps + 0.5);
+    Progress progress(!o.quiet, o.fps, planned);
+    bool sampled = o.benchmark && cpu_sampler_start();
+    bool failed = false;
+    long n = 0;
+    int scene = scene_index;
+    double loop_start = now_seconds();
+
+    while (!quit_requested && !interrupted && (o.end_frames < 0 || n < o.end_frames)) {
+        scene = scene_index; // the scene this frame is drawn as
+        bool wants_still = false;
+        for (const Still& still : o.stills)
+            wants_still = wants_still || still.frame == n;
+        bool read = video || !o.frames_dir.empty() || wants_still || (sheet && sheet->wants_frame(scene));
+
+        virtual_counter += 1000000;
+        double t0 = o.benchmark ? now_seconds() : 0;
+        render_frame();
+        if (read)
+            offscreen_target_read_rgb(rgb.data());
+        else if (o.benchmark)
+            offscreen_target_finish(); // a frame is timed until it is drawn
+        else
+            offscreen_target_flush();
+
+        if (scene >= first_scene && scene <= last_scene) {
+            SceneStats& s = stats[scene - first_scene];
+            if (s.first_frame < 0)
+                s.first_frame = n;
+            ++s.frames;
+            if (o.benchmark) {
+                double ms = (now_seconds() - t0) * 1000.0;
+                s.total_ms += ms;
+                s.worst_ms = std::max(s.worst_ms, ms);
+            }
+        }
+
+        if (video && !video->write_frame(rgb.data(), &error)) {
+            complain(error);
+            failed = true;
+            break;
+        }
+        if (!o.frames_dir.empty()) {
+            char name[32];
+            std::snprintf(name, sizeof name, "/frame-%06ld.png", n);
+            if (!write_png(o.frames_dir + name, rgb.data(), o.width, o.height, 1, &error)) {
+                complain(error);
+                failed = true;
+                break;
+            }
+        }
+        if (wants_still) {
+            for (const Still& still : o.stills) {
+                if (still.frame == n && !write_png(still.path, rgb.data(), o.width, o.height, 6, &error)) {
+                    complain(error);
+                    failed = true;
+                }
+            }
+        }
+        if (sheet && read)
+            sheet->add_frame(scene, static_cast<int>(n), rgb.data());
+        else if (sheet)
+            sheet->add_frame(scene, static_cast<int>(n), nullptr);
+        ++n;
+        progress.update(n, scene);
+        if (failed)
+            break;
+    }
+    double wall = now_seconds() - loop_start;
+    CpuShares cpu = sampled ? cpu_sampler_stop() : CpuShares{};
+    if (!failed && !interrupted)
+        progress.finish(n);
+
+    if (interrupted) {
+        if (video)
+            video->abandon();
+        remove_temporaries();
+        shut_down_demo();
+        complain("interrupted; nothing more was written");
+        return 130;
+    }
+    if (failed) {
+        if (video)
+            video->abandon();
+        remove_temporaries();
+        shut_down_demo();
+        return 1;
+    }
+
+    int status = 0;
+    for (const Still& still : o.stills) {
+        if (still.frame >= n) {
+            complain("no frame at " + std::to_string(still.seconds) + " s for " + still.path + ": the sequence ends at " +
+                     seconds_text(n, o.fps) + " s (" + std::to_string(n) + " frames)");
+            status = 1;
+        }
+    }
+    if (!o.chapters.empty() && !write_chapters(o.chapters, stats, n, o.fps, &error)) {
+        complain(error);
+        status = 1;
+    }
+    if (sheet && !sheet->write(o.contact_sheet, static_cast<int>(n), &error)) {
+        complain(error);
+        status = 1;
+    }
+    if (video) {
+        std::vector<Chapter> chapters;
+        for (int i = 0; i < scene_count; ++i) {
+            if (stats[i].first_frame < 0)
+                continue;
+            Chapter c;
+            c.first_frame = static_cast<int>(stats[i].first_frame);
+            c.end_frame = static_cast<int>(stats[i].first_frame + stats[i].frames);
+            c.title = std::to_string(first_scene + i) + ": " + scene_title(first_scene + i);
+            chapters.push_back(c);
+        }
+        if (!video->finish(song_path, chapters, static_cast<int>(n), &error)) {
+            complain(error);
+            status = 1;
+        }
+    }
+    if (o.benchmark)
+        print_benchmark(o, stats, n, wall, cpu, sampled);
+    remove_temporaries();
+    shut_down_demo();
+    return status;
+}
