@@ -26,3 +26,10 @@ public:
 
 // The window system's call log from `from` on.
 std::vector<std::string> call_log(int from = 0);
+
+// A fresh folder with a files/ folder holding small stand-ins for the media
+// the start-up loads: three 4 x 4 BMP pictures and, as "song.mp3", a short
+// silent WAV (the sound layer tells formats by their content). The font is
+// left out: font matching falls back to an installed face. `with_song`
+// false leaves the song out. Returns the folder's path.
+std::string make_media_folder(bool with_song = true);
