@@ -1,0 +1,352 @@
+// The title blocks and the triangle field on a real Mesa context: the
+// honeycomb's layout and turn read back through GL feedback, the spin and
+// fade steps, the GL state left behind, and the first frame of scene 6.
+#include "effects/triangle_field.h"
+#include "effects/tunnel.h"
+#include "resources/display_lists.h"
+#include "resources/gl_state.h"
+#include "resources/outline_font.h"
+#include "resources/textures.h"
+#include "support/gl_feedback.h"
+#include "support/gl_matrix.h"
+#include "support/test_support.h"
+#include "app/entry.h"
+#include "timeline/timeline.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <vector>
+
+namespace {
+const double blocks[8][4] = {
+    {-4.1, 1.9, -3.2, 2.2},  {-4.0, -1.0, -2.5, 2.1}, {-0.9, -1.4, -3.4, 1.6}, {-0.2, -0.4, -1.9, 1.8},
+    {0.6, -1.1, -1.5, 0.5},  {2.5, 0.4, -0.2, 2.1},   {4.0, -1.2, 0.55, 1.2},  {3.9, 0.8, 2.0, 1.9},
+};
+
+// Mesa's feedback mode crashes on the glyph lists; while the field is read
+// back through feedback the title's glyphs are pointed at lists that do not
+// exist (print_text still moves the matrix as always).
+struct GlyphsHidden {
+    GLuint saved = font_list_base;
+    GlyphsHidden() { font_list_base = 1u << 24; }
+    ~GlyphsHidden() { font_list_base = saved; }
+};
+
+class TriangleField : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(window.ok());
+        ASSERT_TRUE(init_gl());
+        start_scripted_frame_timer();
+    }
+    // The next draw sees this frame time.
+    void frame_time(double seconds)
+    {
+        scripted_counter::advance(static_cast<std::int64_t>(seconds * 1000000.0 + 0.5));
+        frame_timer->tick();
+    }
+    // An orthographic view wide and deep enough that nothing of the field
+    // is clipped, at 100 pixels per unit.
+    void wide_view()
+    {
+        glViewport(0, 0, 8000, 8000);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(-40, 40, -40, 40, -100, 100);
+        glMatrixMode(GL_MODELVIEW);
+    }
+    // In place of the hexagon: one point off its centre and out of its
+    // plane, so that any turn moves it.
+    void marker_instead_of_hexagon()
+    {
+        hexagon_list = glGenLists(1);
+        glNewList(hexagon_list, GL_COMPILE);
+        glBegin(GL_POINTS);
+        glVertex3f(0.5f, 0.25f, 1.0f);
+        glEnd();
+        glEndList();
+    }
+    // What print_text("eLka") does to the matrix it is given.
+    Mat4 title_matrix()
+    {
+        glPushMatrix();
+        glLoadIdentity();
+        print_text("eLka");
+        const Mat4 m = modelview_matrix();
+        glPopMatrix();
+        return m;
+    }
+    GlTestWindow window;
+};
+
+// The cell centres and the turn each marker point was drawn with.
+void expect_honeycomb(const std::vector<FeedbackPrimitive>& points, double turn, float alpha)
+{
+    ASSERT_EQ(points.size(), 323u);
+    const double h = static_cast<double>(std::sqrt(0.75f));
+    std::size_t n = 0;
+    for (int row = 0; row < 19; ++row)
+        for (int col = 0; col < 17; ++col, ++n) {
+            const double x = (row % 2 == 0) ? 2.0 * col * h - 14.0 : (2.0 * col + 1.0) * h - 14.0;
+            const double y = 1.5 * row - 13.0;
+            const Mat4 m = mat_mul(mat_mul(mat_rotate(-45, 0, 0, 1), mat_translate(x, y, -20)),
+                                   mat_rotate(turn, 0, 1, 0));
+            const auto w = window_of(m, 0.5, 0.25, 1.0);
+            const FeedbackVertex& v = points[n].vertices[0];
+            SCOPED_TRACE(testing::Message() << "row " << row << " col " << col);
+            ASSERT_NEAR(v.x, w[0], 0.05);
+            ASSERT_NEAR(v.y, w[1], 0.05);
+            ASSERT_NEAR(v.z, w[2], 2e-6);
+            ASSERT_FLOAT_EQ(v.r, 1.0f);
+            ASSERT_NEAR(v.a, alpha, 1e-6);
+        }
+}
+} // namespace
+
+TEST_F(TriangleField, HoneycombOfNineteenRowsOfSeventeenTurnedFortyFiveDegrees)
+{
+    frame_time(0.0);
+    marker_instead_of_hexagon();
+    wide_view();
+    anim_clock = 0.25f;
+    GlyphsHidden hidden;
+    const auto all = capture_feedback([] { draw_triangle_field(); });
+    expect_honeycomb(primitives_of(all, FeedbackKind::point), 0.0, 0.75f);
+    EXPECT_FLOAT_EQ(hex_half_width, 0.8660254f);
+}
+
+TEST_F(TriangleField, TurnIsAQuarterOfFieldSpinInWholeDegrees)
+{
+    frame_time(0.0); // field_spin and the fade stand still
+    marker_instead_of_hexagon();
+    wide_view();
+    const struct {
+        int spin;
+        double turn;
+    } cases[] = {{0, 0}, {3, 0}, {4, -1}, {7, -1}, {183, -45}, {360, -90}, {363, -90}, {364, -91}};
+    GlyphsHidden hidden;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.spin);
+        field_spin = c.spin;
+        const auto all = capture_feedback([] { draw_triangle_field(); });
+        expect_honeycomb(primitives_of(all, FeedbackKind::point), c.turn, 1.0f);
+        EXPECT_EQ(field_spin, c.spin);
+    }
+}
+
+TEST_F(TriangleField, SpinAdvancesByWholeStepsOfTheFrameTime)
+{
+    frame_time(0.011); // faster than 90 frames a second: no turn at all
+    draw_triangle_field();
+    EXPECT_EQ(field_spin, 0);
+    EXPECT_FLOAT_EQ(anim_clock, 0.011f * 0.243f);
+
+    frame_time(1.0 / 60.0); // 1.5 truncated
+    draw_triangle_field();
+    EXPECT_EQ(field_spin, 1);
+
+    frame_time(0.05); // 4.5 truncated
+    draw_triangle_field();
+    EXPECT_EQ(field_spin, 5);
+
+    // The last step may carry it past 360; from there it stays.
+    field_spin = 359;
+    frame_time(0.1);
+    draw_triangle_field();
+    EXPECT_EQ(field_spin, 368);
+    draw_triangle_field();
+    EXPECT_EQ(field_spin, 368);
+}
+
+TEST_F(TriangleField, FadeClimbsAtItsRateAndStopsPastOne)
+{
+    frame_time(0.5);
+    draw_triangle_field();
+    EXPECT_FLOAT_EQ(anim_clock, 0.5f * 0.243f);
+    anim_clock = 0.99f;
+    draw_triangle_field();
+    const float over = 0.99f + 0.5f * 0.243f;
+    EXPECT_FLOAT_EQ(anim_clock, over);
+    draw_triangle_field();
+    EXPECT_FLOAT_EQ(anim_clock, over);
+    anim_clock = 1.0f;
+    draw_triangle_field();
+    EXPECT_FLOAT_EQ(anim_clock, 1.0f);
+}
+
+TEST_F(TriangleField, BlocksFadeWithTheFieldAndTheStateLeftBehind)
+{
+    frame_time(0.0);
+    glColor4f(0.2f, 0.3f, 0.4f, 0.5f);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glDepthFunc(GL_LESS);
+    anim_clock = 0.4f;
+    GlyphsHidden hidden;
+    // The blocks follow the honeycomb at z -10, from the identity.
+    const auto all = capture_feedback([] { draw_triangle_field(); }, 1 << 22);
+    std::vector<FeedbackPrimitive> blue;
+    for (const auto& p : primitives_of(all, FeedbackKind::polygon))
+        if (p.vertices[0].b > 0.49f && p.vertices[0].r == 0.0f)
+            blue.push_back(p);
+    // Mesa hands each rectangle back whole or as two triangles.
+    ASSERT_TRUE(blue.size() == 8u || blue.size() == 16u) << blue.size();
+    for (const auto& p : blue)
+        EXPECT_NEAR(p.vertices[0].a, 0.5 - 0.5 * 0.4, 1e-6);
+    draw_triangle_field();
+
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_FOG));
+    GLint value = 0;
+    glGetIntegerv(GL_BLEND_SRC, &value);
+    EXPECT_EQ(value, GL_SRC_ALPHA);
+    glGetIntegerv(GL_BLEND_DST, &value);
+    EXPECT_EQ(value, GL_ONE_MINUS_SRC_ALPHA);
+    glGetIntegerv(GL_DEPTH_FUNC, &value);
+    EXPECT_EQ(value, GL_ALWAYS);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
+    EXPECT_EQ(static_cast<GLuint>(value), texture_ids[0]);
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_FLOAT_EQ(colour[0], 1.0f);
+    EXPECT_FLOAT_EQ(colour[1], 1.0f);
+    EXPECT_FLOAT_EQ(colour[2], 1.0f);
+    EXPECT_FLOAT_EQ(colour[3], 0.7f);
+    const Mat4 expected = mat_mul(mat_translate(0, -0.2f, 0), title_matrix());
+    EXPECT_LT(mat_distance(modelview_matrix(), expected), 1e-5);
+}
+
+TEST_F(TriangleField, TitleBlocksDrawRelativeToTheCallersMatrix)
+{
+    wide_view();
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glDisable(GL_TEXTURE_2D);
+    glLoadIdentity();
+    glTranslatef(1.0f, 2.0f, -5.0f);
+    const Mat4 caller = modelview_matrix();
+    GlyphsHidden hidden;
+    const auto all = capture_feedback([] { EXPECT_EQ(draw_title_blocks(), 1); });
+    const auto polygons = primitives_of(all, FeedbackKind::polygon);
+    ASSERT_FALSE(polygons.empty());
+    const std::size_t per_block = polygons[0].vertices.size() == 3 ? 2 : 1;
+    ASSERT_GE(polygons.size(), 8 * per_block);
+    const Mat4 at_blocks = mat_mul(caller, mat_translate(0, 0, -10));
+    for (int b = 0; b < 8; ++b) {
+        SCOPED_TRACE(b);
+        // glRectf: (x1, y1), (x2, y1), (x2, y2), (x1, y2).
+        const double corner[4][2] = {{blocks[b][0], blocks[b][1]}, {blocks[b][2], blocks[b][1]},
+                                     {blocks[b][2], blocks[b][3]}, {blocks[b][0], blocks[b][3]}};
+        std::array<std::array<double, 3>, 4> w;
+        for (int i = 0; i < 4; ++i)
+            w[i] = window_of(at_blocks, corner[i][0], corner[i][1], 0.0);
+        bool seen[4] = {};
+        for (std::size_t q = b * per_block; q < (b + 1) * per_block; ++q)
+            for (const auto& v : polygons[q].vertices) {
+                int match = -1;
+                for (int i = 0; i < 4; ++i)
+                    if (std::fabs(v.x - w[i][0]) < 0.05 && std::fabs(v.y - w[i][1]) < 0.05 &&
+                        std::fabs(v.z - w[i][2]) < 1e-6)
+                        match = i;
+                EXPECT_GE(match, 0) << "a vertex off the block's corners";
+                if (match >= 0)
+                    seen[match] = true;
+                EXPECT_FLOAT_EQ(v.b, 0.5f);
+                EXPECT_FLOAT_EQ(v.a, 0.5f);
+            }
+        for (int i = 0; i < 4; ++i)
+            EXPECT_TRUE(seen[i]) << "corner " << i;
+    }
+    // Only the colour and the matrix change.
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_FLOAT_EQ(colour[0], 1.0f);
+    EXPECT_FLOAT_EQ(colour[3], 0.7f);
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    GLint value = 0;
+    glGetIntegerv(GL_BLEND_SRC, &value);
+    EXPECT_EQ(value, GL_ONE);
+    const Mat4 expected =
+        mat_mul(mat_mul(mat_mul(caller, mat_translate(0, -0.2f, 0)), title_matrix()), mat_translate(0, 0.2f, 0));
+    EXPECT_LT(mat_distance(modelview_matrix(), expected), 1e-5);
+}
+
+namespace {
+std::vector<unsigned char> read_frame(const GlTestWindow& w)
+{
+    std::vector<unsigned char> rgba(static_cast<std::size_t>(w.width * w.height * 4));
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w.width, w.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    return rgba;
+}
+} // namespace
+
+// The first frame of scene 6, drawn by render_frame after the last frame of
+// scene 5: opaque white hexagons hide the tunnel everywhere, the blue blocks
+// lie over them in the middle.
+TEST_F(TriangleField, FirstFrameOfSceneSixHidesTheTunnel)
+{
+    scene_index = 5;
+    scene_clock = 4.99f;
+    anim_clock = 20.0f;
+    draw_frame_after(1.0 / 60.0);
+    ASSERT_EQ(scene_index, 6);
+    ASSERT_EQ(anim_clock, 0.0f);
+    const float clock_at_start = scene_clock;
+    const float colour_at_start[4] = {1.0f, 1.0f, 1.0f, 0.7f};
+    GLfloat current[4];
+    glGetFloatv(GL_CURRENT_COLOR, current);
+    ASSERT_FLOAT_EQ(current[3], colour_at_start[3]); // what the title left
+
+    draw_frame_after(1.0 / 60.0);
+    ASSERT_EQ(scene_index, 6);
+    const auto first = read_frame(window);
+
+    // The blocks' outline on screen (z -10 from the identity).
+    glMatrixMode(GL_MODELVIEW);
+    const Mat4 at_blocks = mat_translate(0, 0, -10);
+    std::vector<std::array<double, 4>> on_screen; // x0, y0, x1, y1 in pixels
+    for (const auto& b : blocks) {
+        const auto lo = window_of(at_blocks, std::min(b[0], b[2]), std::min(b[1], b[3]), 0);
+        const auto hi = window_of(at_blocks, std::max(b[0], b[2]), std::max(b[1], b[3]), 0);
+        on_screen.push_back({lo[0], lo[1], hi[0], hi[1]});
+    }
+    auto inside_blocks = [&](int px, int py, double margin) {
+        for (const auto& r : on_screen)
+            if (px >= r[0] - margin && px <= r[2] + margin && py >= r[1] - margin && py <= r[3] + margin)
+                return true;
+        return false;
+    };
+    int blue = 0, outside = 0, not_white = 0;
+    for (int py = 0; py < window.height; ++py)
+        for (int px = 0; px < window.width; ++px) {
+            const unsigned char* p = &first[static_cast<std::size_t>((py * window.width + px) * 4)];
+            if (inside_blocks(px, py, -2.0)) {
+                if (p[2] > p[0] + 40 && p[2] > p[1] + 40)
+                    ++blue;
+            } else if (!inside_blocks(px, py, 2.0)) {
+                ++outside;
+                if (p[0] < 250 || p[1] < 250 || p[2] < 250)
+                    ++not_white;
+            }
+        }
+    EXPECT_GT(outside, 300000);
+    EXPECT_EQ(not_white, 0);
+    EXPECT_GT(blue, 20000);
+
+    // The same frame over a tunnel at another phase looks the same.
+    scene_index = 6;
+    scene_clock = clock_at_start;
+    anim_clock = 0.0f;
+    field_spin = 0;
+    tunnel_angle = 123.0f;
+    glColor4fv(colour_at_start);
+    draw_frame_after(1.0 / 60.0);
+    EXPECT_TRUE(read_frame(window) == first);
+}
