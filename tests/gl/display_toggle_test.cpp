@@ -1,0 +1,188 @@
+// The F1 toggle in a real GL context: the new context gets every resource,
+// the baseline state and then the state the scenes carry, as it stood; the
+// scenes' own (non-GL) state is left as it was.
+#include "app/display_toggle.h"
+#include "app/entry.h"
+#include "app/gl_window.h"
+#include "effects/star_field.h"
+#include "resources/display_lists.h"
+#include "resources/gl_state.h"
+#include "resources/outline_font.h"
+#include "resources/textures.h"
+#include "support/test_support.h"
+#include "support/window_test_support.h"
+#include "timeline/timeline.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+
+class DisplayToggle : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string folder = make_media_folder();
+        ASSERT_FALSE(folder.empty());
+        ASSERT_EQ(chdir(folder.c_str()), 0);
+        ASSERT_TRUE(open_window("eLka", 320, 240, 16, false));
+        ASSERT_TRUE(init_gl());
+    }
+    void TearDown() override { close_window(); }
+    LoggedBoxes boxes{IDYES};
+};
+
+void expect_color(GLenum what, const float (&want)[4])
+{
+    float got[4] = {};
+    glGetFloatv(what, got);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FLOAT_EQ(got[i], want[i]) << "component " << i;
+}
+
+GLint get_int(GLenum what)
+{
+    GLint v = 0;
+    glGetIntegerv(what, &v);
+    return v;
+}
+
+} // namespace
+
+TEST_F(DisplayToggle, CarriesTheScenesStateIntoTheNewContext)
+{
+    // The state as a scene in the middle of the sequence leaves it.
+    const float clear[4] = {1.0f, 1.0f, 1.0f, 0.25f};
+    const float color[4] = {0.5f, 0.25f, 0.125f, 0.75f};
+    glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    glColor4f(color[0], color[1], color[2], color[3]);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glEnable(GL_FOG);
+    glDisable(GL_LINE_SMOOTH);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glDepthFunc(GL_LEQUAL);
+    glLineWidth(1.6f);
+    glBindTexture(GL_TEXTURE_2D, texture_ids[1]);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(1.0f, -2.0f, -6.0f);
+    glRotatef(30.0f, 0.0f, 0.0f, 1.0f);
+    float modelview[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    const GLuint old_star_texture = texture_ids[1];
+
+    // And state that is not GL's.
+    scene_index = 7;
+    scene_clock = 12.5f;
+    tunnel_angle = 33.0f;
+    StarRecord stars_before[50];
+    std::memcpy(stars_before, stars, sizeof stars);
+    const int star_bytes = static_cast<int>(sizeof stars);
+    const float star_spin_before = star_spin;
+
+    ASSERT_TRUE(toggle_display());
+    ASSERT_TRUE(platform_context_current());
+    EXPECT_STREQ(platform_window_title(main_window), "elite pAxo");
+
+    expect_color(GL_COLOR_CLEAR_VALUE, clear);
+    expect_color(GL_CURRENT_COLOR, color);
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_TRUE(glIsEnabled(GL_FOG));
+    EXPECT_FALSE(glIsEnabled(GL_LINE_SMOOTH));
+    EXPECT_EQ(get_int(GL_BLEND_SRC), GL_SRC_ALPHA);
+    EXPECT_EQ(get_int(GL_BLEND_DST), GL_ONE);
+    EXPECT_EQ(get_int(GL_DEPTH_FUNC), GL_LEQUAL);
+    float width = 0;
+    glGetFloatv(GL_LINE_WIDTH, &width);
+    EXPECT_FLOAT_EQ(width, 1.6f);
+    EXPECT_EQ(get_int(GL_MATRIX_MODE), GL_MODELVIEW);
+    float now[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, now);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_FLOAT_EQ(now[i], modelview[i]) << "element " << i;
+    // The star sprite is bound, under whatever name it has now.
+    EXPECT_EQ(static_cast<GLuint>(get_int(GL_TEXTURE_BINDING_2D)), texture_ids[1]);
+    (void)old_star_texture;
+
+    // The resources exist in the new context.
+    for (int slot = 0; slot < 3; ++slot)
+        EXPECT_TRUE(glIsTexture(texture_ids[slot])) << "slot " << slot;
+    EXPECT_TRUE(glIsList(hexagon_list));
+    EXPECT_TRUE(glIsList(arc_list));
+    EXPECT_TRUE(glIsList(font_list_base + 'A'));
+    // The baseline that is not carried: the fog and the shading.
+    float fog_end = 0;
+    glGetFloatv(GL_FOG_END, &fog_end);
+    EXPECT_FLOAT_EQ(fog_end, 30.0f);
+    EXPECT_EQ(get_int(GL_FOG_MODE), GL_LINEAR);
+    EXPECT_EQ(get_int(GL_SHADE_MODEL), GL_SMOOTH);
+    // The projection of the new 640 x 480 window.
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 640);
+    EXPECT_EQ(viewport[3], 480);
+
+    // Non-GL state untouched.
+    EXPECT_EQ(scene_index, 7);
+    EXPECT_EQ(scene_clock, 12.5f);
+    EXPECT_EQ(tunnel_angle, 33.0f);
+    EXPECT_EQ(std::memcmp(stars_before, stars, star_bytes), 0);
+    EXPECT_EQ(star_spin, star_spin_before);
+    EXPECT_FALSE(key_down[VK_F1]);
+}
+
+TEST_F(DisplayToggle, NothingBoundStaysUnbound)
+{
+    glBindTexture(GL_TEXTURE_2D, 0);
+    ASSERT_TRUE(toggle_display());
+    EXPECT_EQ(get_int(GL_TEXTURE_BINDING_2D), 0);
+}
+
+TEST_F(DisplayToggle, DrawsTheSameAfterTheToggle)
+{
+    // One textured quad with the carried state, read back before and after.
+    auto draw = [] {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 0);
+        glVertex3f(-1, -1, 0);
+        glTexCoord2f(1, 0);
+        glVertex3f(1, -1, 0);
+        glTexCoord2f(1, 1);
+        glVertex3f(1, 1, 0);
+        glTexCoord2f(0, 1);
+        glVertex3f(-1, 1, 0);
+        glEnd();
+        glFinish();
+    };
+    auto centre = [](int w, int h) {
+        unsigned char rgba[4] = {};
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(w / 2, h / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+        return (rgba[0] << 16) | (rgba[1] << 8) | rgba[2];
+    };
+    glClearColor(0.0f, 0.0f, 0.25f, 1.0f);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glDisable(GL_FOG);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glBindTexture(GL_TEXTURE_2D, texture_ids[0]);
+    glLoadIdentity();
+    glTranslatef(0.0f, 0.0f, -2.0f);
+    draw();
+    int before = centre(320, 240);
+    ASSERT_TRUE(toggle_display());
+    draw();
+    int after = centre(640, 480);
+    // The window size changes where the texels fall, so allow a little.
+    for (int shift : {16, 8, 0})
+        EXPECT_NEAR((after >> shift) & 0xFF, (before >> shift) & 0xFF, 4) << "shift " << shift;
+    EXPECT_NE(before, 0x000040); // the quad covered the centre
+}
