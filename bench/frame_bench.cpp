@@ -1,0 +1,151 @@
+// Frame cost of the effect scenes (6 triangle field, 7 tunnel, 8 star field,
+// 11 letterbox with swarm) at 800 x 600 on the real Mesa context, and the
+// same frames with no GL context current, where every GL call is a no-op
+// and what remains is the system's own work (the tunnel grids, the loops).
+// The second set also counts heap allocations per frame.
+//
+//   build-x/frame_bench                 (from the repository root: files/)
+#include "app/entry.h"
+#include "app/gl_window.h"
+#include "effects/tunnel.h"
+#include "effects/triangle_field.h"
+#include "resources/gl_state.h"
+#include "support/test_support.h"
+#include "timeline/timeline.h"
+
+#include <GL/gl.h>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <malloc.h>
+
+// Every malloc, calloc and realloc of the process is counted; the count is
+// only read around the frames.
+extern "C" {
+void* __libc_malloc(size_t);
+void* __libc_calloc(size_t, size_t);
+void* __libc_realloc(void*, size_t);
+}
+namespace {
+long allocations = 0;
+} // namespace
+extern "C" void* malloc(size_t n)
+{
+    ++allocations;
+    return __libc_malloc(n);
+}
+extern "C" void* calloc(size_t n, size_t size)
+{
+    ++allocations;
+    return __libc_calloc(n, size);
+}
+extern "C" void* realloc(void* p, size_t n)
+{
+    ++allocations;
+    return __libc_realloc(p, n);
+}
+
+namespace {
+GlTestWindow* window = nullptr;
+
+// Puts the state the scene has on an ordinary frame in the middle of its
+// run, so that every measured frame draws that scene and none ends it.
+void enter_scene(int scene)
+{
+    scene_index = scene;
+    text_fade[1] = text_fade[2] = 0.6f;
+    switch (scene) {
+    case 6:
+        scene_clock = 6.0f;
+        anim_clock = 0.3f; // hexagons half faded, still drawn
+        field_spin = 100;
+        break;
+    case 7:
+        scene_clock = 5.0f;
+        anim_clock = 1.0f;
+        break;
+    case 8:
+        scene_clock = 5.0f;
+        anim_clock = 0.0f;
+        break;
+    case 11:
+        scene_clock = 4.0f;
+        anim_clock = 0.0f;
+        break;
+    }
+}
+
+void frame(int scene)
+{
+    enter_scene(scene);
+    draw_frame_after(1.0 / 60.0);
+}
+
+void BM_Frame(benchmark::State& state)
+{
+    const int scene = static_cast<int>(state.range(0));
+    frame(scene);
+    glFinish();
+    for (auto _ : state) {
+        frame(scene);
+        glFinish();
+    }
+    state.SetLabel("scene " + std::to_string(scene) + ", llvmpipe 800x600");
+}
+
+// The same frames with the context released: GL calls go to no-op entry
+// points, so the time is the system's own.
+void BM_FrameWithoutGl(benchmark::State& state)
+{
+    const int scene = static_cast<int>(state.range(0));
+    frame(scene);
+    glFinish();
+    platform_make_current(nullptr, nullptr);
+    long before = allocations;
+    long frames = 0;
+    for (auto _ : state) {
+        frame(scene);
+        ++frames;
+    }
+    const long allocated = allocations - before;
+    platform_make_current(window_dc, gl_context);
+    state.counters["allocs_per_frame"] = frames ? static_cast<double>(allocated) / frames : 0.0;
+    state.SetLabel("scene " + std::to_string(scene) + ", no GL context");
+}
+
+// The tunnel alone, with no context: its two grids and its loops.
+void BM_TunnelWithoutGl(benchmark::State& state)
+{
+    platform_make_current(nullptr, nullptr);
+    float phase = 0.0f;
+    for (auto _ : state) {
+        tunnel_angle = phase;
+        phase += 0.67f;
+        draw_tunnel();
+        benchmark::DoNotOptimize(tunnel_vertices[32][32][0]);
+    }
+    platform_make_current(window_dc, gl_context);
+}
+} // namespace
+
+BENCHMARK(BM_Frame)->Arg(6)->Arg(7)->Arg(8)->Arg(11)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FrameWithoutGl)->Arg(6)->Arg(7)->Arg(8)->Arg(11)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_TunnelWithoutGl)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    benchmark::Initialize(&argc, argv);
+    GlTestWindow gl(800, 600);
+    if (!gl.ok() || !init_gl()) {
+        std::fprintf(stderr, "frame_bench: no GL context or no media (run from the repository root)\n");
+        return 1;
+    }
+    window = &gl;
+    start_scripted_frame_timer();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
