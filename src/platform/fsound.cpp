@@ -1,10 +1,246 @@
-// STAND-IN until the sound layer lands.
+// The sound layer on SDL2_mixer: opens the audio device, decodes whole files
+// into memory (Mix_LoadWAV handles MP3 among others), plays them on mixer
+// channels, and keeps the code of the last failure.
+//
+// Everything here is plain data with no destructor: the music player is a
+// static object whose destructor calls in here during the exit processing,
+// possibly after other static objects of the process are gone.
 #include "platform/fsound.h"
 
-float FSOUND_GetVersion() { return 3.33f; }
-signed char FSOUND_Init(int, int, unsigned int) { return 1; }
-FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char*, unsigned int, int) { return nullptr; }
-int FSOUND_PlaySound(int, FSOUND_SAMPLE*) { return -1; }
-signed char FSOUND_StopSound(int) { return 1; }
-void FSOUND_Close() {}
-int FSOUND_GetError() { return 0; }
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+
+struct FSOUND_SAMPLE {
+    Mix_Chunk* chunk;
+    FSOUND_SAMPLE* next;
+};
+
+namespace {
+
+bool started = false;
+bool audio_subsystem_started = false;
+int last_error = FMOD_ERR_NONE;
+int channel_count = 0;
+FSOUND_SAMPLE* samples = nullptr; // every sample loaded since FSOUND_Init
+bool version_overridden = false;
+float reported_version = FSOUND_LAYER_VERSION;
+
+// Device buffer in sample frames: about 23 ms at 44100 Hz.
+constexpr int buffer_frames = 1024;
+constexpr int max_channels = 4096;
+
+template <typename T> T fail(int code, T result)
+{
+    last_error = code;
+    return result;
+}
+
+bool is_out_of_memory_error()
+{
+    const char* error = SDL_GetError();
+    return error && std::strstr(error, "Out of memory") != nullptr;
+}
+
+// Does the file start like one of the formats the mixer decodes? Used only
+// to tell a damaged file of a known kind from one of an unknown kind.
+bool has_known_audio_signature(const unsigned char* head, size_t size)
+{
+    auto starts_with = [&](const char* magic) {
+        size_t n = std::strlen(magic);
+        return size >= n && std::memcmp(head, magic, n) == 0;
+    };
+    if (starts_with("RIFF") || starts_with("FORM") || starts_with("OggS") || starts_with("fLaC") ||
+        starts_with("ID3") || starts_with("Creative Voice File") || starts_with("MThd"))
+        return true;
+    // An MPEG audio frame header: eleven set sync bits.
+    return size >= 2 && head[0] == 0xFF && (head[1] & 0xE0) == 0xE0;
+}
+
+void free_all_samples()
+{
+    while (samples) {
+        FSOUND_SAMPLE* next = samples->next;
+        Mix_FreeChunk(samples->chunk);
+        SDL_free(samples);
+        samples = next;
+    }
+}
+
+} // namespace
+
+float FSOUND_GetVersion() { return version_overridden ? reported_version : FSOUND_LAYER_VERSION; }
+
+void fsound_set_reported_version(float version)
+{
+    version_overridden = true;
+    reported_version = version;
+}
+
+void fsound_restore_version() { version_overridden = false; }
+
+signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int flags)
+{
+    (void)flags; // no output options to choose on this layer
+    if (started)
+        return fail(FMOD_ERR_BUSY, 0);
+    if (mixrate < 4000 || mixrate > 192000 || maxsoftwarechannels < 1 || maxsoftwarechannels > max_channels)
+        return fail(FMOD_ERR_INVALID_PARAM, 0);
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return fail(FMOD_ERR_INIT, 0);
+    audio_subsystem_started = true;
+    // Decoders that are loaded on demand; a missing one only narrows the
+    // formats that load.
+    Mix_Init(MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_FLAC);
+    if (Mix_OpenAudio(mixrate, AUDIO_S16SYS, 2, buffer_frames) != 0) {
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        audio_subsystem_started = false;
+        return fail(FMOD_ERR_INIT, 0);
+    }
+    channel_count = Mix_AllocateChannels(maxsoftwarechannels);
+    started = true;
+    last_error = FMOD_ERR_NONE;
+    return 1;
+}
+
+FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode, int length)
+{
+    (void)mode;   // the layer always decodes the whole file into memory
+    (void)length; // only meaningful for loading from memory, which this layer does not do
+    if (!started)
+        return fail(FMOD_ERR_UNINITIALIZED, static_cast<FSOUND_SAMPLE*>(nullptr));
+    if (name == nullptr || index < FSOUND_FREE)
+        return fail(FMOD_ERR_INVALID_PARAM, static_cast<FSOUND_SAMPLE*>(nullptr));
+
+    struct stat info;
+    if (stat(name, &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG)
+            return fail(FMOD_ERR_FILE_NOTFOUND, static_cast<FSOUND_SAMPLE*>(nullptr));
+        return fail(FMOD_ERR_FILE_BAD, static_cast<FSOUND_SAMPLE*>(nullptr));
+    }
+    if (!S_ISREG(info.st_mode))
+        return fail(FMOD_ERR_FILE_BAD, static_cast<FSOUND_SAMPLE*>(nullptr));
+    std::FILE* file = std::fopen(name, "rb");
+    if (!file)
+        return fail(FMOD_ERR_FILE_BAD, static_cast<FSOUND_SAMPLE*>(nullptr));
+    unsigned char head[32] = {};
+    size_t head_size = std::fread(head, 1, sizeof head, file);
+    bool read_error = std::ferror(file) != 0;
+    std::fclose(file);
+    if (read_error)
+        return fail(FMOD_ERR_FILE_BAD, static_cast<FSOUND_SAMPLE*>(nullptr));
+
+    auto* sample = static_cast<FSOUND_SAMPLE*>(SDL_malloc(sizeof(FSOUND_SAMPLE)));
+    if (!sample)
+        return fail(FMOD_ERR_MEMORY, static_cast<FSOUND_SAMPLE*>(nullptr));
+    SDL_ClearError();
+    sample->chunk = Mix_LoadWAV(name);
+    if (!sample->chunk) {
+        SDL_free(sample);
+        if (is_out_of_memory_error())
+            return fail(FMOD_ERR_MEMORY, static_cast<FSOUND_SAMPLE*>(nullptr));
+        if (has_known_audio_signature(head, head_size))
+            return fail(FMOD_ERR_FILE_BAD, static_cast<FSOUND_SAMPLE*>(nullptr));
+        return fail(FMOD_ERR_FILE_FORMAT, static_cast<FSOUND_SAMPLE*>(nullptr));
+    }
+    sample->next = samples;
+    samples = sample;
+    last_error = FMOD_ERR_NONE;
+    return sample;
+}
+
+int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample)
+{
+    if (!started)
+        return fail(FMOD_ERR_UNINITIALIZED, -1);
+    if (!sample || channel < FSOUND_FREE || channel >= channel_count)
+        return fail(FMOD_ERR_INVALID_PARAM, -1);
+    int playing = Mix_PlayChannel(channel, sample->chunk, 0);
+    if (playing < 0)
+        return fail(FMOD_ERR_CHANNEL_ALLOC, -1);
+    last_error = FMOD_ERR_NONE;
+    return playing;
+}
+
+signed char FSOUND_StopSound(int channel)
+{
+    if (!started)
+        return fail(FMOD_ERR_UNINITIALIZED, 0);
+    if (channel < 0 || channel >= channel_count)
+        return fail(FMOD_ERR_INVALID_PARAM, 0);
+    Mix_HaltChannel(channel);
+    last_error = FMOD_ERR_NONE;
+    return 1;
+}
+
+void FSOUND_Close()
+{
+    // Safe before any FSOUND_Init and when called again: only what was
+    // started is shut down.
+    if (started) {
+        Mix_HaltChannel(-1);
+        free_all_samples();
+        Mix_CloseAudio();
+        Mix_Quit();
+        started = false;
+        channel_count = 0;
+    }
+    if (audio_subsystem_started) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        audio_subsystem_started = false;
+    }
+}
+
+int FSOUND_GetError() { return last_error; }
+
+bool fsound_started() { return started; }
+
+int fsound_sample_count()
+{
+    int count = 0;
+    for (const FSOUND_SAMPLE* s = samples; s; s = s->next)
+        ++count;
+    return count;
+}
+
+bool fsound_channel_playing(int channel)
+{
+    return started && channel >= 0 && channel < channel_count && Mix_Playing(channel) != 0;
+}
+
+bool fsound_output_format(int* rate, int* channels, unsigned short* format)
+{
+    int r = 0, c = 0;
+    Uint16 f = 0;
+    if (!started || Mix_QuerySpec(&r, &f, &c) == 0)
+        return false;
+    *rate = r;
+    *channels = c;
+    *format = f;
+    return true;
+}
+
+int fsound_sample_frames(const FSOUND_SAMPLE* sample)
+{
+    int rate = 0, channels = 0;
+    unsigned short format = 0;
+    if (!sample || !fsound_output_format(&rate, &channels, &format))
+        return 0;
+    int frame_bytes = static_cast<int>(SDL_AUDIO_BITSIZE(format) / 8) * channels;
+    return frame_bytes > 0 ? static_cast<int>(sample->chunk->alen / static_cast<Uint32>(frame_bytes)) : 0;
+}
+
+const unsigned char* fsound_sample_bytes(const FSOUND_SAMPLE* sample, int* byte_count)
+{
+    if (!sample) {
+        *byte_count = 0;
+        return nullptr;
+    }
+    *byte_count = static_cast<int>(sample->chunk->alen);
+    return sample->chunk->abuf;
+}
