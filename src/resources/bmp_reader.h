@@ -2,6 +2,7 @@
 // into tightly packed 24-bit RGB rows, bottom row first.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 struct RgbImage {
@@ -10,8 +11,20 @@ struct RgbImage {
     unsigned char* data; // width * height * 3 bytes, red, green, blue
 };
 
-// Newly allocated image (release data with delete[] and the record with
-// delete), or null after the error has been shown in a message box.
+// Newly allocated image (release data and then the record with free(), or
+// with free_rgb_image), or null after the error has been shown in a
+// message box. Both come from malloc: a large run-length image that the
+// encoding leaves mostly black costs no memory until it is touched.
 RgbImage* read_dib_file(const char* path);
+// Releases an image and its pixels; null is allowed.
+void free_rgb_image(RgbImage* image);
 // Colour-table entries of an info header (12 or 40 bytes at header).
 unsigned short dib_color_count(const unsigned char* header);
+
+// The same reading from bytes already in memory (the whole file, starting
+// with "BM" or directly with the info header). Never reads outside
+// [bytes, bytes + size). Shows at most one message; null on failure.
+RgbImage* read_dib_memory(const unsigned char* bytes, std::size_t size);
+
+// Largest width and height the reader converts.
+constexpr std::int32_t dib_max_dimension = 16384;

@@ -1,26 +1,48 @@
-// STAND-IN until the pictures land: a grey checker texture in slots 0 to 2.
+// The three pictures as mipmapped GL textures: read each file, upload it
+// with a full mipmap chain, release the image again.
 #include "resources/textures.h"
+
+#include <GL/glu.h>
+
+#include <cstdio>
 
 GLuint texture_ids[5] = {};
 
 RgbImage* load_bmp(const char* path)
 {
-    (void)path;
-    return nullptr;
+    if (!path)
+        return nullptr;
+    // Only a probe: a file that cannot be opened fails without a message.
+    std::FILE* file = std::fopen(path, "r");
+    if (!file)
+        return nullptr;
+    std::fclose(file);
+    return read_dib_file(path);
 }
 
 bool load_textures()
 {
-    static unsigned char checker[4 * 4 * 3];
-    for (int i = 0; i < 16; ++i)
-        for (int c = 0; c < 3; ++c)
-            checker[i * 3 + c] = ((i + i / 4) % 2) ? 200 : 60;
-    glGenTextures(5, texture_ids);
-    for (int i = 0; i < 3; ++i) {
-        glBindTexture(GL_TEXTURE_2D, texture_ids[i]);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexImage2D(GL_TEXTURE_2D, 0, 3, 4, 4, 0, GL_RGB, GL_UNSIGNED_BYTE, checker);
+    RgbImage* images[5] = {};
+    bool result = false;
+    // The first file that fails stops the loading; later ones are not opened.
+    if ((images[0] = load_bmp("files/tunnel.bmp")) && (images[1] = load_bmp("files/star.bmp")) &&
+        (images[2] = load_bmp("files/load.bmp"))) {
+        result = true;
+        glGenTextures(5, texture_ids);
+        // The image rows are unpadded: any width uploads as it stands.
+        GLint alignment = 4;
+        glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        for (int i = 0; i < 3; ++i) {
+            glBindTexture(GL_TEXTURE_2D, texture_ids[i]);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+            gluBuild2DMipmaps(GL_TEXTURE_2D, 3, images[i]->width, images[i]->height, GL_RGB, GL_UNSIGNED_BYTE,
+                              images[i]->data);
+        }
+        glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
     }
-    return true;
+    for (int i = 0; i < 3; ++i)
+        free_rgb_image(images[i]);
+    return result;
 }
