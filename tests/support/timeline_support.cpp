@@ -1,0 +1,42 @@
+// Helpers for driving the scene timeline in tests.
+#include "support/timeline_support.h"
+
+#include "resources/gl_state.h"
+#include "timeline/timeline.h"
+
+TimelineWindow::TimelineWindow(int width, int height) : window(width, height)
+{
+    if (!window.ok())
+        return;
+    if (!init_gl())
+        return;
+    start_scripted_frame_timer();
+    ready = true;
+}
+
+int skip_to_scene(int index, double frame_seconds)
+{
+    int frames = 0;
+    while (scene_index < index && frames < 1000) {
+        draw_frame_after(frame_seconds);
+        ++frames;
+    }
+    return frames;
+}
+
+bool gl_enabled(GLenum cap) { return glIsEnabled(cap) == GL_TRUE; }
+
+GLint gl_int(GLenum name)
+{
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
+}
+
+void gl_floats(GLenum name, float out[4])
+{
+    GLfloat values[16] = {};
+    glGetFloatv(name, values);
+    for (int i = 0; i < 4; ++i)
+        out[i] = values[i];
+}

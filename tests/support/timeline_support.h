@@ -1,0 +1,27 @@
+// Helpers for driving the scene timeline in tests: a GL window with the
+// system's own init_gl and the scripted frame timer, frame-by-frame skips
+// through the sequence, and GL state read back with glGet.
+#pragma once
+
+#include "support/test_support.h"
+
+#include <GL/gl.h>
+
+// A window of the given size with init_gl done and the scripted frame timer
+// started at 0. `ready` is false when the window or init_gl failed.
+struct TimelineWindow {
+    explicit TimelineWindow(int width = 64, int height = 48);
+    GlTestWindow window;
+    bool ready = false;
+};
+
+// Draws frames of `frame_seconds` until scene_index has reached `index`.
+// With the default 25 s every scene ends on its first frame (the intro
+// words on their second), so this walks the real sequence in a few dozen
+// frames; the next frame drawn is then the first frame of `index`.
+// Returns the number of frames drawn.
+int skip_to_scene(int index, double frame_seconds = 25.0);
+
+bool gl_enabled(GLenum cap);
+GLint gl_int(GLenum name);
+void gl_floats(GLenum name, float out[4]);
