@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <utility>
+#include <vector>
 
 namespace {
 class IntroWords : public ::testing::Test {
@@ -198,4 +199,44 @@ TEST_F(IntroWords, OnlyTheOpeningShowsWhatLiesBehind)
     const auto edge = window_of(plane, 0.75, 1.5, 0);
     window.pixel(static_cast<int>(edge[0]), static_cast<int>(edge[1]), p);
     EXPECT_LT(p[0], 100);
+}
+
+// On white, a word at clock 0 leaves no mark; at clock 1.5 it is drawn
+// black, and it moves right with its clock.
+TEST_F(IntroWords, WordIsInvisibleAtFirstAndDriftsRight)
+{
+    frame_time(0.0);
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    std::vector<unsigned char> rgba(static_cast<std::size_t>(window.width * window.height * 4));
+    auto dark_pixels = [&](double* cx) {
+        glReadBuffer(GL_BACK);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, window.width, window.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+        int count = 0;
+        double sum = 0;
+        for (int i = 0; i < window.width * window.height; ++i)
+            if (rgba[static_cast<std::size_t>(i) * 4] < 128) {
+                ++count;
+                sum += i % window.width;
+            }
+        if (cx)
+            *cx = count ? sum / count : -1;
+        return count;
+    };
+    glClear(GL_COLOR_BUFFER_BIT);
+    draw_intro_word(-1.0f, 0.0f, 3.0f, "pigs..", 1);
+    EXPECT_EQ(dark_pixels(nullptr), 0);
+
+    // One unit of word time moves the word one unit right, 13.01 units in.
+    double at_one = 0, at_two = 0;
+    text_fade[1] = 1.0f;
+    glClear(GL_COLOR_BUFFER_BIT);
+    draw_intro_word(-1.0f, 0.0f, 3.0f, "pigs..", 1);
+    EXPECT_GT(dark_pixels(&at_one), 200);
+    text_fade[1] = 2.0f;
+    glClear(GL_COLOR_BUFFER_BIT);
+    draw_intro_word(-1.0f, 0.0f, 3.0f, "pigs..", 1);
+    EXPECT_GT(dark_pixels(&at_two), 200);
+    const double unit = window_of(mat_identity(), 1.0, 0.0, -13.01)[0] - window_of(mat_identity(), 0.0, 0.0, -13.01)[0];
+    EXPECT_NEAR(at_two - at_one, unit, 2.0);
 }
