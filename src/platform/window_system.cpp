@@ -3,6 +3,7 @@
 // window messages that the window procedure handles.
 #include "platform/window_system.h"
 
+#include <GL/gl.h>
 #include <SDL.h>
 
 #include <cstdlib>
@@ -35,6 +36,7 @@ SDL_DisplayMode pending_mode{};
 WindowHandle live_window = nullptr;
 PlatformDeviceContext live_dc;
 bool context_current = false;
+bool single_buffered = false; // the current context draws without a back buffer
 std::deque<Message> queue;
 bool quit_posted = false;
 int quit_code = 0;
@@ -480,6 +482,9 @@ bool platform_make_current(DeviceContext dc, GlContext context)
     if (SDL_GL_MakeCurrent(dc->window->sdl, context->sdl) != 0)
         return false;
     context_current = true;
+    GLboolean doubled = GL_TRUE;
+    glGetBooleanv(GL_DOUBLEBUFFER, &doubled);
+    single_buffered = doubled == GL_FALSE;
     return true;
 }
 
@@ -499,8 +504,15 @@ bool platform_context_current() { return context_current && SDL_GL_GetCurrentCon
 
 void platform_swap_buffers(DeviceContext dc)
 {
-    if (dc && dc->window)
-        SDL_GL_SwapWindow(dc->window->sdl);
+    if (!dc || !dc->window)
+        return;
+    SDL_GL_SwapWindow(dc->window->sdl);
+    // The offscreen driver draws into a pbuffer, whose swap does nothing:
+    // without a wait here the loop would queue frames far ahead of the
+    // rasteriser, and a window closed at that moment would wait for all of
+    // them. A real swap waits for the frame; so does this.
+    if (single_buffered)
+        glFinish();
 }
 
 bool platform_peek_message(Message* message)

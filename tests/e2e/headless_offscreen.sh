@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# With SDL's offscreen driver and no display server the whole start-up
+# works: the fallback question becomes one line on standard error and is
+# answered Yes, then the demo draws until SIGTERM, which closes the window
+# as the window manager would, with status 0. Without the song the run
+# ends with status 1 after "Loading the song...".
+# usage: bash headless_offscreen.sh PATH-TO-ELKA BUILD-DIR
+elka="$(realpath "$1")"
+source "$(dirname "$0")/lib/window_session.bash"
+unset DISPLAY WAYLAND_DISPLAY
+export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
+
+prepare_workdir
+start_elka "$elka"
+sleep 3
+kill -0 "$elka_pid" 2>/dev/null || fail "elka ended before SIGTERM"
+pid=$(pgrep -P "$elka_pid" -x elka || true)
+[[ -n "$pid" ]] || fail "no elka process under timeout"
+kill -TERM "$pid"
+wait_elka
+[[ "$status" == 0 ]] || fail "exit status $status after SIGTERM"
+question='Dova GL: The Requested Fullscreen Mode Is Not Supported By'
+[[ "$(head -n1 "$scratch/elka.err")" == "$question" ]] || fail "no fallback line on standard error"
+[[ "$(sed -n 2p "$scratch/elka.err")" == "Your Video Card. Use Windowed Mode Instead?" ]] || fail "fallback line incomplete"
+
+prepare_workdir no-song
+start_elka "$elka"
+wait_elka
+[[ "$status" == 1 ]] || fail "exit status $status without the song"
+grep -q "^Loading the song...$" "$scratch/elka.out" || fail "no \"Loading the song...\""
+grep -q "ERROR" "$scratch/elka.err" && fail "a message box without the song"
+echo "ok: headless start-up, drawing, SIGTERM status 0; no song status 1"

@@ -1,0 +1,174 @@
+# Shared by the window end-to-end scripts: a private Xvfb, a folder to run
+# elka in, and small waits. Source it; every helper fails the script on
+# timeout, and the trap ends whatever was started.
+set -euo pipefail
+# No sound hardware here: the dummy driver plays the song into nothing.
+export SDL_AUDIODRIVER=dummy
+
+scratch="$(mktemp -d /tmp/elka-e2e-XXXXXX)"
+xvfb_pid=""
+elka_pid=""
+
+cleanup() {
+    if [[ -n "$elka_pid" ]] && kill -0 "$elka_pid" 2>/dev/null; then kill -KILL "$elka_pid" 2>/dev/null || true; fi
+    if [[ -n "$xvfb_pid" ]]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    if [[ -n "${DISPLAY:-}" ]]; then xwininfo -root -tree 2>/dev/null | grep '"' >&2 || true; fi
+    for f in "$scratch"/elka.out "$scratch"/elka.err; do [[ -f "$f" ]] && { echo "--- $f" >&2; cat "$f" >&2; }; done
+    exit 1
+}
+
+# start_xvfb WxHxD: a server on a free display number, chosen by Xvfb itself.
+start_xvfb() {
+    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+        [[ -s "$scratch/display" ]] && break
+        sleep 0.1
+    done
+    [[ -s "$scratch/display" ]] || fail "Xvfb did not start"
+    export DISPLAY=":$(head -n1 "$scratch/display")"
+}
+
+# The folder elka runs in: the repository root when its media are all there,
+# otherwise a scratch folder with the media that exist plus small stand-ins
+# (4 x 4 BMP pictures, a short silent WAV as the song) for the missing ones.
+# prepare_workdir [no-song]
+prepare_workdir() {
+    local root="$PWD" want_song=1
+    [[ "${1:-}" == no-song ]] && want_song=0
+    if [[ $want_song == 1 && -f files/tunnel.bmp && -f files/star.bmp && -f files/load.bmp && -f files/song.mp3 ]]; then
+        workdir="$root"
+        return
+    fi
+    workdir="$scratch/run"
+    mkdir -p "$workdir/files"
+    for f in tunnel.bmp star.bmp load.bmp font.ttf song.mp3; do
+        [[ $f == song.mp3 && $want_song == 0 ]] && continue
+        [[ -f "files/$f" ]] && cp "files/$f" "$workdir/files/"
+    done
+    /usr/bin/python3 - "$workdir/files" "$want_song" <<'PY'
+import os, struct, sys
+folder, want_song = sys.argv[1], sys.argv[2] == "1"
+for name in ("tunnel.bmp", "star.bmp", "load.bmp"):
+    path = os.path.join(folder, name)
+    if os.path.exists(path):
+        continue
+    pixels = bytes((40 * (i % 4), 200, 16 * i)[c] for i in range(16) for c in range(3))
+    header = b"BM" + struct.pack("<IHHI", 14 + 40 + len(pixels), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, 4, 4, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    open(path, "wb").write(header + info + pixels)
+song = os.path.join(folder, "song.mp3")
+if want_song and not os.path.exists(song):
+    rate, samples = 22050, 2205
+    data = b"\0\0" * samples
+    fmt = struct.pack("<HHIIHH", 1, 1, rate, rate * 2, 2, 16)
+    open(song, "wb").write(b"RIFF" + struct.pack("<I", 36 + len(data)) + b"WAVEfmt " + struct.pack("<I", 16) + fmt
+                           + b"data" + struct.pack("<I", len(data)) + data)
+PY
+}
+
+# start_elka PATH: runs it in the background in $workdir, with a hard limit.
+start_elka() {
+    (cd "$workdir" && exec timeout -k 5 90 "$1" >"$scratch/elka.out" 2>"$scratch/elka.err") &
+    elka_pid=$!
+}
+
+# wait_elka: waits (20 s at most) and sets $status to its exit status.
+wait_elka() {
+    for _ in $(seq 200); do
+        kill -0 "$elka_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$elka_pid" 2>/dev/null && fail "elka did not end"
+    status=0
+    wait "$elka_pid" || status=$?
+    elka_pid=""
+}
+
+# top_window TITLE: id of the top-level window with exactly this title
+# (SDL's message boxes too, which xdotool search does not see), within 20 s.
+top_window() {
+    local id
+    for _ in $(seq 200); do
+        id=$(xwininfo -root -tree | grep -F " \"$1\":" | awk '{print $1; exit}' || true)
+        [[ -n "$id" ]] && { echo "$id"; return; }
+        sleep 0.1
+    done
+    fail "no window \"$1\""
+}
+
+# running: gives the start-up time to finish and the loop time to draw; keys
+# that come before the loop runs are drained together, press and release in
+# one go, and never seen held.
+running() {
+    sleep 1.5
+    kill -0 "$elka_pid" 2>/dev/null || fail "elka ended by itself"
+}
+
+# window_gone TITLE: waits until no window has this title.
+window_gone() {
+    for _ in $(seq 200); do
+        xwininfo -root -tree | grep -qF "\"$1\":" || return 0
+        sleep 0.1
+    done
+    fail "window \"$1\" is still there"
+}
+
+# size_of ID: "WxH" of the window.
+size_of() {
+    xwininfo -id "$1" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}'
+}
+
+# press ID KEY: focuses the window, then presses the key and holds it a
+# moment, as a hand would: the loop takes one message per iteration and
+# looks at the keys only when none waits, so a press and release sent
+# together would come and go before it looked.
+press() {
+    xdotool windowfocus --sync "$1"
+    xdotool keydown "$2"
+    sleep 0.3
+    xdotool keyup "$2"
+}
+
+# close_request ID: what a window manager sends when the user closes the
+# window: a WM_DELETE_WINDOW client message (xdotool's windowclose would
+# destroy the window under the program's feet instead).
+close_request() {
+    /usr/bin/python3 - "$1" <<'PY'
+import ctypes, sys
+x = ctypes.cdll.LoadLibrary("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x.XInternAtom.restype = ctypes.c_ulong
+x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+x.XFlush.argtypes = [ctypes.c_void_p]
+x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+class ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+class Event(ctypes.Union):
+    _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
+display = x.XOpenDisplay(None)
+if not display:
+    sys.exit("cannot open the display")
+window = int(sys.argv[1], 0)
+event = Event()
+event.xclient.type = 33  # ClientMessage
+event.xclient.window = window
+event.xclient.message_type = x.XInternAtom(display, b"WM_PROTOCOLS", 0)
+event.xclient.format = 32
+event.xclient.data[0] = x.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+if not x.XSendEvent(display, window, 0, 0, ctypes.byref(event)):
+    sys.exit("XSendEvent failed")
+x.XFlush(display)
+x.XCloseDisplay(display)
+PY
+}
