@@ -96,10 +96,17 @@ TEST(MusicElka, DiskAudioDriverHearsTheSong)
     TempDir dir;
     prepare_files(dir, true);
     std::string raw = dir / "played.raw";
-    // SDL turns SIGTERM into a close request; the hard kill is only a
-    // safety net for a shutdown that does not finish.
-    run_command("cd '" + dir.path + "' && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + raw +
-                "' timeout -k 3 -s TERM 6 '" + elka() + "'");
+    // Run until the driver has written 2.5 seconds (it writes in real time,
+    // silence until the song starts), then end it: SDL turns SIGTERM into a
+    // close request; the hard kill is only a safety net for a shutdown that
+    // does not finish.
+    const int wanted = 4 * 44100 * 5 / 2;
+    run_command("cd '" + dir.path + "' && { SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + raw +
+                "' '" + elka() + "' & pid=$!; for i in $(seq 600); do" +
+                " [ \"$(stat -c %s '" + raw + "' 2>/dev/null || echo 0)\" -ge " + std::to_string(wanted) +
+                " ] && break; kill -0 $pid 2>/dev/null || break; sleep 0.1; done;" +
+                " kill -TERM $pid 2>/dev/null; for i in $(seq 30); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done;" +
+                " kill -KILL $pid 2>/dev/null; wait $pid; }");
     std::string played = read_file(raw);
     ASSERT_GE(played.size(), 4u * 44100 / 2) << "less than half a second of audio was written";
 
