@@ -374,7 +374,9 @@ int main(int argc, char** argv)
     int status = 0;
     for (const Still& still : o.stills) {
         if (still.frame >= n) {
-            complain("no frame at " + std::to_string(still.seconds) + " s for " + still.path + ": the sequence ends at " +
+            char when[32];
+            std::snprintf(when, sizeof when, "%g", still.seconds);
+            complain(std::string("no frame at ") + when + " s for " + still.path + ": the sequence ends at " +
                      seconds_text(n, o.fps) + " s (" + std::to_string(n) + " frames)");
             status = 1;
         }

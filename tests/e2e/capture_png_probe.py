@@ -1,0 +1,83 @@
+#!/usr/bin/python3
+"""Reads 8-bit RGB PNG pictures (as elka-capture writes them) for the capture
+tests.
+
+  capture_png_probe.py size FILE                 -> "W H"
+  capture_png_probe.py pixel FILE X Y            -> "R G B" (Y from the top)
+  capture_png_probe.py share FILE X0 Y0 X1 Y1 [X0 Y0 X1 Y1 ...] KIND
+      -> for each rectangle, one line: the share (0..1) of the pixels in
+         [X0, X1) x [Y0, Y1) that are KIND:
+         black (every channel below 16), white (every channel above 224),
+         blue (blue at least 40 above red and green), bright (some channel
+         above 160), emptycell (the contact sheet's empty thumbnail)
+  capture_png_probe.py bbox FILE KIND            -> "X0 Y0 X1 Y1" of the
+         KIND pixels (notblack: some channel 16 or more), or "none"
+"""
+import struct
+import subprocess
+import sys
+
+
+def read_png(path):
+    """Size from the PNG header (checked to be 8-bit RGB), pixels decoded by
+    ffmpeg's own PNG decoder into raw RGB rows, top row first."""
+    with open(path, "rb") as f:
+        head = f.read(33)
+    if head[:8] != b"\x89PNG\r\n\x1a\n" or head[12:16] != b"IHDR":
+        raise SystemExit(f"{path}: not a PNG file")
+    width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", head[16:29])
+    if depth != 8 or colour != 2:
+        raise SystemExit(f"{path}: not an 8-bit RGB picture")
+    raw = subprocess.run(["ffmpeg", "-loglevel", "error", "-i", path, "-f", "rawvideo", "-pix_fmt", "rgb24", "-"],
+                         check=True, stdout=subprocess.PIPE).stdout
+    if len(raw) != width * height * 3:
+        raise SystemExit(f"{path}: decoded to {len(raw)} bytes, not {width} x {height} x 3")
+    stride = width * 3
+    return width, height, [raw[y * stride:(y + 1) * stride] for y in range(height)]
+
+
+def is_kind(r, g, b, kind):
+    if kind == "black":
+        return r < 16 and g < 16 and b < 16
+    if kind == "notblack":
+        return not (r < 16 and g < 16 and b < 16)
+    if kind == "white":
+        return r > 224 and g > 224 and b > 224
+    if kind == "blue":
+        return b >= r + 40 and b >= g + 40
+    if kind == "emptycell":  # the contact sheet's colour for a scene without a picture
+        return (r, g, b) == (60, 60, 66)
+    if kind == "bright":
+        return max(r, g, b) > 160
+    raise SystemExit(f"unknown kind {kind}")
+
+
+def main(argv):
+    command, path = argv[1], argv[2]
+    width, height, rows = read_png(path)
+    px = lambda x, y: tuple(rows[y][3 * x:3 * x + 3])
+    if command == "size":
+        print(width, height)
+    elif command == "pixel":
+        print(*px(int(argv[3]), int(argv[4])))
+    elif command == "share":
+        # One or more rectangles (four numbers each), then the kind.
+        numbers, kind = argv[3:-1], argv[-1]
+        for at in range(0, len(numbers), 4):
+            x0, y0, x1, y1 = map(int, numbers[at:at + 4])
+            hits = sum(is_kind(*px(x, y), kind) for y in range(y0, y1) for x in range(x0, x1))
+            print(f"{hits / ((x1 - x0) * (y1 - y0)):.4f}")
+    elif command == "bbox":
+        points = [(x, y) for y in range(height) for x in range(width) if is_kind(*px(x, y), argv[3])]
+        if not points:
+            print("none")
+        else:
+            xs = [p[0] for p in points]
+            ys = [p[1] for p in points]
+            print(min(xs), min(ys), max(xs) + 1, max(ys) + 1)
+    else:
+        raise SystemExit(f"unknown command {command}")
+
+
+if __name__ == "__main__":
+    main(sys.argv)
