@@ -404,8 +404,12 @@ Lettering lay_out(const std::string& text, double cap_px, double spacing, double
 
 double distance_to(const std::vector<Segment>& segments, double x, double y)
 {
-    double best = 1e9;
+    double best = 1e18;
     for (const Segment& s : segments) {
+        double bx = std::max({std::min(s.x0, s.x1) - x, 0.0, x - std::max(s.x0, s.x1)});
+        double by = std::max({std::min(s.y0, s.y1) - y, 0.0, y - std::max(s.y0, s.y1)});
+        if (bx * bx + by * by >= best)
+            continue; // this line cannot come nearer than the nearest so far
         double dx = s.x1 - s.x0, dy = s.y1 - s.y0;
         double len2 = dx * dx + dy * dy;
         double t = len2 > 0 ? clamp01(((x - s.x0) * dx + (y - s.y0) * dy) / len2) : 0;
@@ -421,7 +425,8 @@ Picture make_title()
     Picture p(size, size);
     const double horizon = 330.0;
     const double cap = 150.0, half_stroke = 13.0;
-    Lettering title = lay_out("eLka", cap, 0.2, 256.0, 290.0);
+    const double baseline = 222.0;
+    Lettering title = lay_out("eLka", cap, 0.2, 256.0, baseline);
     Lettering subtitle = lay_out("a pAxo demo", 20.0, 0.32, 256.0, 420.0);
 
     for (int y = 0; y < size; ++y)
@@ -474,7 +479,7 @@ Picture make_title()
             c = mix(c, Colour{0.02, 0.01, 0.07}, outline);
             double fill = smoothstep(0.0, -1.5, d);
             if (fill > 0) {
-                double h = (290.0 - fy) / cap; // 0 at the baseline, 1 at the cap line
+                double h = (baseline - fy) / cap; // 0 at the baseline, 1 at the cap line
                 double ground = 0.30;          // the chrome's reflected horizon
                 Colour chrome;
                 if (h > ground) {
@@ -511,7 +516,7 @@ Picture make_title()
         }
 
     // A glint at the foot of the last letter's upright, on the gold.
-    double lx = 0, ly = 290.0;
+    double lx = 0, ly = baseline;
     for (const Segment& s : title.segments)
         if (s.x0 == s.x1)
             lx = s.x0;
