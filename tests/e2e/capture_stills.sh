@@ -75,7 +75,7 @@ done < <($probe share "$work/sheet.png" "${cells[@]}" emptycell)
 (( cell == 24 )) || fail "24 cells probed, not $cell"
 # ... and the cells are where they were looked for: the start picture's
 # thumbnail is black at its corner, lit in its middle.
-read -r corner middle < <($probe share "$work/sheet.png" 16 60 36 80 126 120 146 140 black | tr '\n' ' ')
+read -r corner middle <<<"$($probe share "$work/sheet.png" 16 60 36 80 126 120 146 140 black | tr '\n' ' ')"
 [[ "$corner" == "1.0000" && "$middle" != "1.0000" ]] || fail "the first thumbnail is not where expected ($corner, $middle)"
 
 # The same stills again: the same bytes.
