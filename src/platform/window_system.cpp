@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <deque>
 #include <string>
@@ -15,6 +16,9 @@ struct PlatformWindow {
     SDL_Window* sdl = nullptr;
     std::string title;
     bool fullscreen = false;
+    int x = 0, y = 0, width = 0, height = 0;
+    Uint32 flags = 0;
+    unsigned pixel_generation = 0; // the GL attributes it was made with
 };
 
 struct PlatformDeviceContext {
@@ -37,6 +41,13 @@ WindowHandle live_window = nullptr;
 PlatformDeviceContext live_dc;
 bool context_current = false;
 bool single_buffered = false; // the current context draws without a back buffer
+// SDL picks a window's pixel format (X visual, EGL config) when it makes the
+// window, from the GL attributes set at that moment. Every change of the
+// attributes starts a new generation; a window of an older one is made
+// again (still hidden) when its pixel format is set.
+unsigned pixel_generation = 0;
+int gl_attributes[11] = {};
+bool gl_attributes_set = false;
 std::deque<Message> queue;
 bool quit_posted = false;
 int quit_code = 0;
@@ -329,7 +340,7 @@ WindowHandle platform_create_window(const char* title, int x, int y, int width, 
         SDL_SetWindowDisplayMode(sdl, &pending_mode);
     // Neither the screen saver nor monitor power saving while the window exists.
     SDL_DisableScreenSaver();
-    live_window = new PlatformWindow{sdl, title ? title : "", fullscreen};
+    live_window = new PlatformWindow{sdl, title ? title : "", fullscreen, x, y, width, height, flags, pixel_generation};
     return live_window;
 }
 
@@ -428,24 +439,40 @@ bool platform_set_pixel_format(DeviceContext dc, int format, const PixelFormatRe
         return false;
     if (!dc || !request || format != 1 || dc->pixel_format != 0)
         return false;
-    // SDL asks for the pixel format when it makes the context; sizes are
-    // minimums, so a 16-bit request may well get a deeper buffer.
+    // The request as SDL GL attributes; sizes are minimums, so a 16-bit
+    // request may well get a deeper buffer.
     int red = 5, green = 6, blue = 5;
     if (request->color_bits > 16)
         red = green = blue = 8;
-    bool ok = SDL_GL_SetAttribute(SDL_GL_RED_SIZE, red) == 0;
-    ok = ok && SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, green) == 0;
-    ok = ok && SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, blue) == 0;
-    ok = ok && SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, request->alpha_bits) == 0;
-    ok = ok && SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, request->depth_bits) == 0;
-    ok = ok && SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, request->stencil_bits) == 0;
-    ok = ok && SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, request->accum_bits) == 0;
-    ok = ok && SDL_GL_SetAttribute(SDL_GL_ACCUM_GREEN_SIZE, request->accum_bits) == 0;
-    ok = ok && SDL_GL_SetAttribute(SDL_GL_ACCUM_BLUE_SIZE, request->accum_bits) == 0;
-    ok = ok && SDL_GL_SetAttribute(SDL_GL_ACCUM_ALPHA_SIZE, request->accum_bits) == 0;
-    ok = ok && SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, (request->flags & PFD_DOUBLEBUFFER) ? 1 : 0) == 0;
+    const SDL_GLattr names[11] = {SDL_GL_RED_SIZE,       SDL_GL_GREEN_SIZE,      SDL_GL_BLUE_SIZE,
+                                  SDL_GL_ALPHA_SIZE,     SDL_GL_DEPTH_SIZE,      SDL_GL_STENCIL_SIZE,
+                                  SDL_GL_ACCUM_RED_SIZE, SDL_GL_ACCUM_GREEN_SIZE, SDL_GL_ACCUM_BLUE_SIZE,
+                                  SDL_GL_ACCUM_ALPHA_SIZE, SDL_GL_DOUBLEBUFFER};
+    const int values[11] = {red, green, blue, request->alpha_bits, request->depth_bits, request->stencil_bits,
+                            request->accum_bits, request->accum_bits, request->accum_bits, request->accum_bits,
+                            (request->flags & PFD_DOUBLEBUFFER) ? 1 : 0};
+    bool ok = true;
+    for (int i = 0; i < 11; ++i)
+        ok = ok && SDL_GL_SetAttribute(names[i], values[i]) == 0;
     if (!ok)
         return false;
+    if (!gl_attributes_set || !std::equal(values, values + 11, gl_attributes)) {
+        std::copy(values, values + 11, gl_attributes);
+        gl_attributes_set = true;
+        ++pixel_generation;
+    }
+    WindowHandle window = dc->window;
+    if (window->pixel_generation != pixel_generation) {
+        SDL_Window* again = SDL_CreateWindow(window->title.c_str(), window->x, window->y, window->width,
+                                             window->height, window->flags);
+        if (!again)
+            return false;
+        if (window->fullscreen && mode_pending)
+            SDL_SetWindowDisplayMode(again, &pending_mode);
+        SDL_DestroyWindow(window->sdl);
+        window->sdl = again;
+        window->pixel_generation = pixel_generation;
+    }
     dc->pixel_format = format;
     return true;
 }

@@ -398,3 +398,39 @@ TEST(GlWindow, ViewportForAZeroHeightUsesOne)
     EXPECT_NEAR(projection[5] / projection[0], 640.0, 1e-4); // aspect 640 / 1
     close_window();
 }
+
+// SDL picks a window's pixel format when it makes the window; the request
+// comes later, at the pixel-format step, and must still decide it.
+TEST(GlWindow, PixelFormatStepDecidesTheContextsBuffers)
+{
+    PixelFormatRequest request;
+    request.size = 40;
+    request.version = 1;
+    request.flags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    request.pixel_type = PFD_TYPE_RGBA;
+    request.color_bits = 16;
+    request.depth_bits = 16;
+    request.stencil_bits = 8; // SDL's own default is none
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(platform_register_class());
+        WindowHandle window = platform_create_window("eLka", 0, 0, 64, 64, false);
+        ASSERT_NE(window, nullptr);
+        DeviceContext dc = platform_get_dc(window);
+        ASSERT_NE(dc, nullptr);
+        int format = platform_choose_pixel_format(dc, &request);
+        ASSERT_NE(format, 0);
+        ASSERT_TRUE(platform_set_pixel_format(dc, format, &request));
+        GlContext context = platform_create_context(dc);
+        ASSERT_NE(context, nullptr);
+        ASSERT_TRUE(platform_make_current(dc, context));
+        GLint stencil = 0;
+        glGetIntegerv(GL_STENCIL_BITS, &stencil);
+        EXPECT_GE(stencil, 8) << "round " << round;
+        EXPECT_STREQ(platform_window_title(window), "eLka");
+        EXPECT_TRUE(platform_make_current(nullptr, nullptr));
+        EXPECT_TRUE(platform_delete_context(context));
+        EXPECT_TRUE(platform_release_dc(window, dc));
+        EXPECT_TRUE(platform_destroy_window(window));
+        EXPECT_TRUE(platform_unregister_class());
+    }
+}
