@@ -260,20 +260,30 @@ bool platform_glyph_outline(OutlineFace* face, unsigned char code, GlyphOutline*
     if (slot->format != FT_GLYPH_FORMAT_OUTLINE)
         return true;
 
+    // FreeType works the outline in integers (the points between two
+    // off-curve points are halved and truncated): give it 1/64 of a design
+    // unit to work in.
+    const FT_Pos fine_scale = 64;
+    const double fine = static_cast<double>(fine_scale);
+    FT_Outline* outline = &slot->outline;
+    for (int i = 0; i < outline->n_points; ++i) {
+        outline->points[i].x *= fine_scale;
+        outline->points[i].y *= fine_scale;
+    }
     if (face->embolden) {
         // The strength FreeType's own synthetic bold uses: 1/24 em. The
         // advance stays the face's own, so the typewriter keeps its pitch.
-        FT_Pos strength = static_cast<FT_Pos>(std::lround(units / 24.0));
-        FT_Outline_EmboldenXY(&slot->outline, strength, strength);
+        FT_Pos strength = static_cast<FT_Pos>(std::lround(units * fine / 24.0));
+        FT_Outline_EmboldenXY(outline, strength, strength);
     }
 
-    Flattener flat{out, 1.0};
+    Flattener flat{out, fine}; // chords within one design unit
     FT_Outline_Funcs funcs{};
     funcs.move_to = move_to;
     funcs.line_to = line_to;
     funcs.conic_to = conic_to;
     funcs.cubic_to = cubic_to;
-    if (FT_Outline_Decompose(&slot->outline, &funcs, &flat) != 0) {
+    if (FT_Outline_Decompose(outline, &funcs, &flat) != 0) {
         out->points.clear();
         out->contour_ends.clear();
         return false;
@@ -289,12 +299,12 @@ bool platform_glyph_outline(OutlineFace* face, unsigned char code, GlyphOutline*
         x_max = std::fmax(x_max, p.x);
         y_min = std::fmin(y_min, p.y);
         y_max = std::fmax(y_max, p.y);
-        p.x /= units;
-        p.y /= units;
+        p.x /= units * fine;
+        p.y /= units * fine;
     }
-    out->black_box_x = static_cast<float>((x_max - x_min) / units);
-    out->black_box_y = static_cast<float>((y_max - y_min) / units);
-    out->origin_x = static_cast<float>(x_min / units);
-    out->origin_y = static_cast<float>(y_max / units);
+    out->black_box_x = static_cast<float>((x_max - x_min) / (units * fine));
+    out->black_box_y = static_cast<float>((y_max - y_min) / (units * fine));
+    out->origin_x = static_cast<float>(x_min / (units * fine));
+    out->origin_y = static_cast<float>(y_max / (units * fine));
     return true;
 }

@@ -326,17 +326,6 @@ TEST_F(OutlineFont, MetricsMatchTheFontFileInEmUnits)
     }
 }
 
-TEST(FontAnsi, CodesMapThroughWindows1252)
-{
-    EXPECT_EQ(platform_ansi_to_unicode('A'), 0x41u);
-    EXPECT_EQ(platform_ansi_to_unicode(0x80), 0x20ACu); // euro
-    EXPECT_EQ(platform_ansi_to_unicode(0x92), 0x2019u);
-    EXPECT_EQ(platform_ansi_to_unicode(0x9F), 0x0178u);
-    EXPECT_EQ(platform_ansi_to_unicode(0x81), 0x81u); // undefined in the code page
-    EXPECT_EQ(platform_ansi_to_unicode(0xE9), 0xE9u);
-    EXPECT_EQ(platform_ansi_to_unicode(0xFF), 0xFFu);
-}
-
 namespace {
 // An orthographic view of the plane z = 0: x from -0.5 to 1.5 over the 800
 // columns, y likewise over the 600 rows, z = 0 at depth 0.5. Depth is

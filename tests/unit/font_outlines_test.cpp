@@ -1,0 +1,215 @@
+// Face matching and glyph outlines of the platform layer, without GL: the
+// ANSI code page, bold requests of bold and regular faces, and how closely
+// the flattened contours follow the font's curves.
+#include "platform/font_outlines.h"
+
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Sample {
+    double x, y;
+};
+
+// Points on the glyphs' true curves (in design units), read with fontTools:
+// many per segment, so none of a curve's bends goes unseen.
+std::map<int, std::vector<Sample>> curve_samples(const std::string& file, const std::string& characters,
+                                                 double* units_per_em)
+{
+    const char* script = R"PY(
+import sys
+from fontTools.pens.recordingPen import DecomposingRecordingPen
+from fontTools.ttLib import TTFont
+font = TTFont(sys.argv[1], fontNumber=0)
+glyphs = font.getGlyphSet()
+print(font["head"].unitsPerEm)
+def quad(p0, p1, p2):
+    for i in range(65):
+        t = i / 64
+        u = 1 - t
+        print(u*u*p0[0] + 2*u*t*p1[0] + t*t*p2[0], u*u*p0[1] + 2*u*t*p1[1] + t*t*p2[1])
+def samples(code):
+    pen = DecomposingRecordingPen(glyphs)
+    glyphs[font.getBestCmap()[code]].draw(pen)
+    start = cur = None
+    for op, args in pen.value:
+        if op == "moveTo":
+            start = cur = args[0]
+            print(*cur)
+        elif op == "lineTo":
+            cur = args[0]
+            print(*cur)
+        elif op == "qCurveTo":
+            points = list(args)
+            if points[-1] is None:
+                raise SystemExit("contour without on-curve points")
+            # Implied on-curve points halfway between consecutive off-curve ones.
+            for i in range(len(points) - 1):
+                end = points[i + 1] if i == len(points) - 2 else (
+                    (points[i][0] + points[i + 1][0]) / 2, (points[i][1] + points[i + 1][1]) / 2)
+                quad(cur, points[i], end)
+                cur = end
+        elif op in ("closePath", "endPath"):
+            cur = start
+for code in sys.argv[2:]:
+    print("glyph", code)
+    samples(int(code))
+)PY";
+    std::string script_path = "/tmp/elka-font-curves-" + std::to_string(getpid()) + ".py";
+    std::ofstream(script_path) << script;
+    std::string out, err;
+    std::string command = "/usr/bin/python3 " + script_path + " '" + file + "'";
+    for (unsigned char c : characters)
+        command += " " + std::to_string(c);
+    int status = run_command(command, &out, &err);
+    std::remove(script_path.c_str());
+    EXPECT_EQ(status, 0) << err;
+    std::istringstream in(out);
+    in >> *units_per_em;
+    std::map<int, std::vector<Sample>> samples;
+    std::string word;
+    int code = -1;
+    while (in >> word) {
+        if (word == "glyph") {
+            in >> code;
+            continue;
+        }
+        Sample s{std::stod(word), 0.0};
+        in >> s.y;
+        samples[code].push_back(s);
+    }
+    return samples;
+}
+
+double distance_to_segment(Sample p, OutlinePoint a, OutlinePoint b)
+{
+    double dx = b.x - a.x, dy = b.y - a.y;
+    double length2 = dx * dx + dy * dy;
+    double t = length2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / length2 : 0.0;
+    t = t < 0 ? 0 : (t > 1 ? 1 : t);
+    return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+}
+
+// Largest distance from a point of the true curves to the flattened
+// contours, in design units.
+double largest_deviation(const std::vector<Sample>& samples, const GlyphOutline& glyph, double units)
+{
+    double worst = 0.0;
+    for (const Sample& s : samples) {
+        Sample p{s.x / units, s.y / units};
+        double nearest = 1e9;
+        int start = 0;
+        for (int end : glyph.contour_ends) {
+            for (int i = start; i < end; ++i) {
+                OutlinePoint a = glyph.points[i], b = glyph.points[i + 1 < end ? i + 1 : start];
+                nearest = std::min(nearest, distance_to_segment(p, a, b));
+            }
+            start = end;
+        }
+        worst = std::max(worst, nearest * units);
+    }
+    return worst;
+}
+
+} // namespace
+
+TEST(FontAnsi, CodesMapThroughWindows1252)
+{
+    EXPECT_EQ(platform_ansi_to_unicode('A'), 0x41u);
+    EXPECT_EQ(platform_ansi_to_unicode(0x80), 0x20ACu); // euro sign
+    EXPECT_EQ(platform_ansi_to_unicode(0x92), 0x2019u);
+    EXPECT_EQ(platform_ansi_to_unicode(0x9F), 0x0178u);
+    EXPECT_EQ(platform_ansi_to_unicode(0x81), 0x81u); // undefined in the code page
+    EXPECT_EQ(platform_ansi_to_unicode(0x9D), 0x9Du);
+    EXPECT_EQ(platform_ansi_to_unicode(0xE9), 0xE9u);
+    EXPECT_EQ(platform_ansi_to_unicode(0xFF), 0xFFu);
+}
+
+TEST(FontOutlines, BoldFaceIsNotEmboldenedAgain)
+{
+    OutlineFace* face = platform_match_outline_face("DejaVu Sans", 700);
+    ASSERT_NE(face, nullptr);
+    EXPECT_EQ(platform_outline_face_family(face), "DejaVu Sans");
+    EXPECT_FALSE(platform_outline_face_emboldened(face));
+    platform_close_outline_face(face);
+
+    face = platform_match_outline_face("DejaVu Sans", 400);
+    ASSERT_NE(face, nullptr);
+    EXPECT_FALSE(platform_outline_face_emboldened(face));
+    platform_close_outline_face(face);
+}
+
+TEST(FontOutlines, CurvesAreFlattenedWithinOneDesignUnit)
+{
+    // An installed bold face, so the outline is the file's own.
+    OutlineFace* face = platform_match_outline_face("DejaVu Sans", 700);
+    ASSERT_NE(face, nullptr);
+    ASSERT_FALSE(platform_outline_face_emboldened(face));
+    const std::string characters = "OS@&8g";
+    double units = 0.0;
+    std::map<int, std::vector<Sample>> all_samples =
+        curve_samples(platform_outline_face_file(face), characters, &units);
+    ASSERT_GT(units, 0.0);
+    for (char c : characters) {
+        GlyphOutline glyph;
+        ASSERT_TRUE(platform_glyph_outline(face, static_cast<unsigned char>(c), &glyph));
+        ASSERT_FALSE(glyph.contour_ends.empty()) << c;
+        const std::vector<Sample>& samples = all_samples[static_cast<unsigned char>(c)];
+        ASSERT_GT(samples.size(), 100u);
+        EXPECT_LE(largest_deviation(samples, glyph, units), 1.0 + 1e-6) << c;
+        // And not needlessly fine: far fewer points than samples.
+        EXPECT_LT(glyph.points.size(), samples.size() / 8) << c;
+    }
+    platform_close_outline_face(face);
+}
+
+TEST(FontOutlines, EmboldeningWidensTheInkNotTheAdvance)
+{
+    ASSERT_TRUE(platform_add_font_file("files/font.ttf"));
+    OutlineFace* face = platform_match_outline_face("Secret Service Typewriter", 700);
+    ASSERT_NE(face, nullptr);
+    ASSERT_TRUE(platform_outline_face_emboldened(face));
+    GlyphOutline bold;
+    ASSERT_TRUE(platform_glyph_outline(face, 'l', &bold));
+    platform_close_outline_face(face);
+
+    face = platform_match_outline_face("Secret Service Typewriter", 400);
+    ASSERT_NE(face, nullptr);
+    ASSERT_FALSE(platform_outline_face_emboldened(face));
+    GlyphOutline regular;
+    ASSERT_TRUE(platform_glyph_outline(face, 'l', &regular));
+    platform_close_outline_face(face);
+
+    EXPECT_EQ(bold.advance_x, regular.advance_x);
+    // FreeType's synthetic bold strength, 1/24 em, in all.
+    EXPECT_NEAR(bold.black_box_x - regular.black_box_x, 1.0 / 24.0, 2e-3);
+    EXPECT_NEAR(bold.black_box_y - regular.black_box_y, 1.0 / 24.0, 2e-3);
+}
+
+TEST(FontOutlines, MissingCharacterGetsTheMissingGlyphAndItsAdvance)
+{
+    ASSERT_TRUE(platform_add_font_file("files/font.ttf"));
+    OutlineFace* face = platform_match_outline_face("Secret Service Typewriter", 700);
+    ASSERT_NE(face, nullptr);
+    // Code 0x81 is U+0081, a control character no font draws.
+    GlyphOutline missing;
+    ASSERT_TRUE(platform_glyph_outline(face, 0x81, &missing));
+    GlyphOutline also_missing;
+    ASSERT_TRUE(platform_glyph_outline(face, 0x8D, &also_missing));
+    EXPECT_GT(missing.advance_x, 0.0f);
+    EXPECT_EQ(missing.advance_x, also_missing.advance_x);
+    EXPECT_EQ(missing.points.size(), also_missing.points.size());
+    EXPECT_EQ(missing.black_box_x, also_missing.black_box_x);
+    platform_close_outline_face(face);
+}
