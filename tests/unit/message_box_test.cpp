@@ -1,0 +1,82 @@
+// Message boxes where none can be shown, and the counter source.
+#include "platform/message_box.h"
+#include "platform/messages.h"
+#include "platform/performance_counter.h"
+#include "platform/window_system.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+TEST(MessageBox, WithoutADisplayBecomesOneLineAndTakesTheFirstButton)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    ASSERT_TRUE(platform_headless());
+    testing::internal::CaptureStderr();
+    int ok = platform_message_box("Initialization Failed!", "ERROR", MB_OK | MB_ICONEXCLAMATION);
+    int yes = platform_message_box("Use it?", "Dova GL", MB_YESNO | MB_ICONEXCLAMATION);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(ok, IDOK);
+    EXPECT_EQ(yes, IDYES);
+    EXPECT_EQ(err, "ERROR: Initialization Failed!\nDova GL: Use it?\n");
+}
+
+TEST(MessageBox, ADisplayServerThatIsNotThereIsNoDisplay)
+{
+    // x11 is asked for, but there is no server at this address: the box
+    // cannot be shown, so it is printed and answered.
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    setenv("DISPLAY", ":9873", 1);
+    testing::internal::CaptureStderr();
+    int answer = platform_message_box("Program Will Now Close.", "ERROR", MB_OK | MB_ICONSTOP);
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(answer, IDOK);
+    EXPECT_NE(err.find("ERROR: Program Will Now Close.\n"), std::string::npos) << err;
+}
+
+TEST(MessageBox, NoDisplayVariableIsHeadless)
+{
+    unsetenv("SDL_VIDEODRIVER");
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    EXPECT_TRUE(platform_headless());
+    setenv("DISPLAY", ":0", 1);
+    EXPECT_FALSE(platform_headless());
+}
+
+TEST(MessageBox, TheHookAnswersInsteadOfTheScreen)
+{
+    std::string seen;
+    platform_set_message_box_hook([&](const char* text, const char* caption, unsigned style) {
+        seen = std::string(caption) + "|" + text + "|" + std::to_string(style);
+        return IDNO;
+    });
+    EXPECT_EQ(platform_message_box("Q", "Dova GL", MB_YESNO | MB_ICONEXCLAMATION), IDNO);
+    EXPECT_EQ(seen, "Dova GL|Q|" + std::to_string(MB_YESNO | MB_ICONEXCLAMATION));
+    platform_set_message_box_hook(nullptr);
+}
+
+namespace {
+std::int64_t fixed_counter() { return 42; }
+bool fixed_frequency(std::int64_t* f)
+{
+    *f = 7;
+    return true;
+}
+const CounterSource fixed{fixed_frequency, fixed_counter};
+} // namespace
+
+TEST(PerformanceCounter, ASourceReplacesTheSystemCounterUntilRemoved)
+{
+    std::int64_t frequency = 0;
+    ASSERT_TRUE(platform_query_frequency(&frequency));
+    EXPECT_GE(frequency, 1000); // SDL's counter: at least a millisecond clock
+    std::int64_t first = platform_query_counter();
+    platform_set_counter_source(&fixed);
+    EXPECT_EQ(platform_query_counter(), 42);
+    ASSERT_TRUE(platform_query_frequency(&frequency));
+    EXPECT_EQ(frequency, 7);
+    platform_set_counter_source(nullptr);
+    EXPECT_GE(platform_query_counter(), first);
+}
