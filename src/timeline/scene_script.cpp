@@ -24,7 +24,8 @@
 
 namespace {
 
-// A line that fades in and out along f * (peak_at_twice - f).
+// A text line's alpha: a parabola over its clock, 0 at 0 and again at
+// zero_at, negative (drawn as nothing) beyond.
 float line_alpha(float fade, float zero_at) { return fade * (zero_at - fade); }
 
 } // namespace
