@@ -73,9 +73,10 @@ if want_song and not os.path.exists(song):
 PY
 }
 
-# start_elka PATH: runs it in the background in $workdir, with a hard limit.
+# start_elka PATH [SECONDS]: runs it in the background in $workdir, with a
+# hard limit (90 s unless given).
 start_elka() {
-    (cd "$workdir" && exec timeout -k 5 90 "$1" >"$scratch/elka.out" 2>"$scratch/elka.err") &
+    (cd "$workdir" && exec timeout -k 5 "${2:-90}" "$1" >"$scratch/elka.out" 2>"$scratch/elka.err") &
     elka_pid=$!
 }
 
