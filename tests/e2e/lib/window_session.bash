@@ -23,9 +23,10 @@ fail() {
     exit 1
 }
 
-# start_xvfb WxHxD: a server on a free display number, chosen by Xvfb itself.
+# start_xvfb WxHxD [OPTION...]: a server on a free display number, chosen by
+# Xvfb itself; further options go to Xvfb.
 start_xvfb() {
-    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp "${@:2}" 3>"$scratch/display" >/dev/null 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 100); do
         [[ -s "$scratch/display" ]] && break
