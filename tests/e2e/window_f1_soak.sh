@@ -192,4 +192,4 @@ if ((word_shot + tunnel_shot == 0)); then
     echo "end card at $card_time s: white $white black $black"
     share_at_least "$white" 0.004 && share_at_least "$black" 0.9 || fail "the end card is not there"
 fi
-echo "ok: $toggles toggles, pointer hidden exactly in fullscreen, memory steady, pictures as drawn by elka-capture, status 0"
+echo "ok: $toggles toggles, pointer hidden exactly in fullscreen, memory steady, pictures as expected, status 0"
