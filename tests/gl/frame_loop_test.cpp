@@ -42,11 +42,6 @@ void post(unsigned message, std::uintptr_t wparam = 0, std::intptr_t lparam = 0)
     platform_post_message(Message{message, wparam, lparam});
 }
 
-int count(const std::vector<std::string>& list, const std::string& what)
-{
-    return static_cast<int>(std::count(list.begin(), list.end(), what));
-}
-
 const std::string keydown = "M" + std::to_string(WM_KEYDOWN);
 const std::string keyup = "M" + std::to_string(WM_KEYUP);
 const std::string size = "M" + std::to_string(WM_SIZE);

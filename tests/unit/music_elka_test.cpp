@@ -34,14 +34,16 @@ void prepare_files(const TempDir& dir, bool with_song)
     for (const char* name : pictures) {
         std::string own = source_dir() + "/files/" + name;
         std::string copy = dir / (std::string("files/") + name);
-        if (exists(own))
+        if (exists(own)) {
             ASSERT_EQ(run_command("cp '" + own + "' '" + copy + "'"), 0);
-        else
+        } else {
             ASSERT_TRUE(music_test::write_bmp(copy, 64, 64, 40, 90, 200));
+        }
     }
     ASSERT_EQ(run_command("cp '" + source_dir() + "/files/font.ttf' '" + (dir / "files/font.ttf") + "'"), 0);
-    if (with_song)
+    if (with_song) {
         ASSERT_EQ(run_command("cp '" + source_dir() + "/files/song.mp3' '" + (dir / "files/song.mp3") + "'"), 0);
+    }
 }
 
 std::string read_file(const std::string& path)
@@ -128,10 +130,19 @@ TEST(MusicElka, DiskAudioDriverHearsTheSong)
     ASSERT_GE(played_start, song_start);
     // What was played from the song's first sample on is the song itself,
     // sample for sample.
+    // Only what was written before the end was asked for: after it the song
+    // is stopped and the driver's last buffers hold silence.
     size_t offset = played_start - song_start;
-    size_t compared = std::min(played.size() - offset, static_cast<size_t>(song_bytes)) & ~size_t(3);
+    size_t before_end = std::min(played.size(), static_cast<size_t>(wanted));
+    ASSERT_GT(before_end, offset);
+    size_t compared = std::min(before_end - offset, static_cast<size_t>(song_bytes)) & ~size_t(3);
     ASSERT_GE(compared, 4u * 44100 / 2);
-    EXPECT_EQ(std::memcmp(played.data() + offset, decoded, compared), 0);
+    size_t differs = 0;
+    while (differs < compared && static_cast<unsigned char>(played[offset + differs]) == decoded[differs])
+        ++differs;
+    EXPECT_EQ(differs, compared) << "the played audio leaves the song " << differs / 4 << " frames after its start ("
+                                 << compared / 4 << " compared, song starts at frame " << song_start / 4
+                                 << ", played at frame " << played_start / 4 << ")";
     // And it is sound, not silence: the opening pad is well above the noise floor.
     const auto* samples = reinterpret_cast<const std::int16_t*>(played.data() + offset);
     double power = 0;
