@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
-# F1 fifty times in a row while the sequence plays, under Xvfb with a
-# 640 x 480 screen: the first window cannot have 800 x 600 (the question is
-# answered Yes), every toggle after it alternates between a real fullscreen
-# 640 x 480 (display mode offered, cursor hidden) and a 640 x 480 window.
-# After every toggle: a new "elite pAxo" window of 640 x 480, no question, and
-# the pointer hidden exactly in the fullscreen ones (XFixes cursor image, see
-# lib/cursor_probe.py), so a show or hide too many shows at once. Resident
-# memory may grow by 4 MiB at most over the last 30 or more toggles, all in
-# one stretch of the sequence where the demo's own memory stays flat.
-# After the last toggle the screen is compared with elka-capture's pictures
-# of the same moment: an intro word in its frame, then the textured tunnel.
-# Escape ends the run with status 0.
+# F1 under Xvfb with a 640 x 480 screen while the sequence plays: held down
+# for 3 s, then pressed fifty times in a row. The first window cannot have
+# 800 x 600 (the question is answered Yes); every toggle after it alternates
+# between a real fullscreen 640 x 480 (the mode is offered, the pointer
+# hidden) and a 640 x 480 window. After every press: a new "elite pAxo"
+# window of 640 x 480, no question, and the pointer flipped between shown
+# and hidden (XFixes cursor image, see lib/cursor_probe.py), which holds
+# only while every hide has its show. Resident memory may grow by 6 MiB at
+# most over the last 30 or more toggles, all in one stretch of the sequence
+# where the demo's own memory stays flat. After the last toggle the screen
+# is compared with elka-capture's pictures of the same moment (an intro word
+# in its frame) and the tunnel is seen drawn with its wall picture. Escape
+# ends the run with status 0.
 #
 # ELKA_SOAK_TOGGLES=N (default 50, at least 20) soaks longer; it toggles on
 # past N until the memory check has its 30 toggles in a flat stretch.
@@ -80,10 +81,10 @@ references() {
 }
 share_at_least() { awk -v v="$1" -v m="$2" 'BEGIN { exit !(v >= m) }'; }
 
-# No auto-repeat: on a busy machine a press might outlast the repeat delay,
-# and every repeated key-down rightly toggles once more; here each toggle is
-# counted and checked on its own.
-start_xvfb 640x480x16 -r
+# Auto-repeat after 1.5 s: the one long hold repeats, while the short
+# presses, even on a busy machine, each give one key-down and so one toggle
+# that is checked on its own.
+start_xvfb 640x480x16 -ardelay 1500 -arinterval 40
 prepare_workdir
 start_elka "$elka" $(( toggles > 60 ? 240 : 90 ))
 box=$(top_window "Dova GL")
@@ -95,12 +96,45 @@ elka_proc=$(pgrep -P "$elka_pid") || fail "no elka process under its time limit"
 xdotool mousemove 320 240 # over the window in every mode
 cursor_is shown
 
+# F1 held for 3 s: every repeated key-down toggles once more, as fast as
+# the windows come and go. The windows seen are counted (a lower bound).
+# Whichever mode it ends in, each toggle after it must flip the pointer,
+# which holds only if the hides and shows are still in balance.
+demo_window() { xwininfo -root -children | grep -E ' "(eLka|elite pAxo)":' | awk '{print $1; exit}' || true; }
+xdotool windowfocus --sync "$win"
+xdotool keydown F1
+held_until=$(awk -v t="$(seq_time)" 'BEGIN { print t + 3 }')
+held=0
+while share_at_least "$held_until" "$(seq_time)"; do
+    id=$(demo_window)
+    [[ -n "$id" && "$id" != "$win" ]] && { held=$((held + 1)); win="$id"; }
+    kill -0 "$elka_pid" 2>/dev/null || fail "elka ended while F1 was held"
+    sleep 0.05
+done
+xdotool keyup F1
+settled=0
+for _ in $(seq 100); do # the same window for a whole second
+    sleep 0.1
+    id=$(demo_window)
+    if [[ -n "$id" && "$id" == "$win" ]]; then settled=$((settled + 1)); else settled=0 win="$id"; [[ -n "$id" ]] && held=$((held + 1)); fi
+    ((settled >= 10)) && break
+done
+((settled >= 10)) || fail "the windows did not settle after F1 was released"
+((held >= 5)) || fail "only $held windows while F1 was held: it did not repeat"
+[[ "$(size_of "$win")" == 640x480 ]] || fail "after the hold: window of $(size_of "$win")"
+xwininfo -root -children | grep -qF '"Dova GL":' && fail "a question came while F1 was held"
+cursor=$(/usr/bin/python3 "$lib/cursor_probe.py")
+cursor=${cursor%% *}
+echo "F1 held 3 s: at least $held toggles, pointer $cursor after it"
+
 # The demo's own memory changes with the scenes: without any toggle it
 # grows from about 128 to 138 MiB over the sequence, but stays flat within
 # about 1 MiB from 10 to 44 s, from 47 to 64 s and from 88 s to the end.
 # Memory is compared within one such stretch: the median of the first ten
 # samples in it against the median of the last ten, at least 30 toggles in.
-# A soak that would end elsewhere goes on toggling until it is so.
+# A soak that would end elsewhere goes on toggling until it is so. Single
+# steps of about 2 MiB come and go (the allocator); a lost context costs
+# about 11 MiB a toggle, a lost set of textures more than 1 MiB.
 stretches=("10 44" "47 64" "88 140")
 # first_in_stretch I: number of the first toggle in the stretch of toggle I, or 0.
 first_in_stretch() {
@@ -118,15 +152,21 @@ declare -a rss at
 first=0
 for ((i = 1; ; ++i)); do
     old="$win"
-    press "$win" F1
+    # As press does, but the checks below run while the key is held.
+    xdotool windowfocus --sync "$win"
+    xdotool keydown F1
+    (sleep 0.3; xdotool keyup F1) &
+    release=$!
     win=$(new_window "$old")
     title=$(xwininfo -id "$win" | sed -n 's/^xwininfo: Window id: [^ ]* "\(.*\)"$/\1/p')
     [[ "$title" == "elite pAxo" ]] || fail "toggle $i: window \"$title\""
     [[ "$(size_of "$win")" == 640x480 ]] || fail "toggle $i: window of $(size_of "$win")"
     xwininfo -root -children | grep -qF '"Dova GL":' && fail "toggle $i: the question came though 640 x 480 is offered"
-    if ((i % 2)); then cursor_is hidden; else cursor_is shown; fi
+    if [[ "$cursor" == shown ]]; then cursor=hidden; else cursor=shown; fi
+    cursor_is "$cursor"
     rss[i]=$(rss_kib)
     at[i]=$(seq_time)
+    wait "$release"
     if ((i >= toggles)); then
         first=$(first_in_stretch "$i")
         ((first > 0 && i - first + 1 >= 30)) && break
@@ -142,13 +182,13 @@ early=$(median "${rss[@]:first:10}")
 late=$(median "${rss[@]:toggles-9:10}")
 growth=$((late - early))
 echo "VmRSS median of toggles $first-$((first + 9)) (from ${at[first]} s): $early kiB, of toggles $((toggles - 9))-$toggles: $late kiB, growth $growth kiB"
-((growth <= 4096)) || fail "resident memory grew by $growth kiB over toggles $first to $toggles"
+((growth <= 6144)) || fail "resident memory grew by $growth kiB over toggles $first to $toggles"
 
 # The pictures are taken while the demo runs and compared once it has ended,
 # so that drawing the references does not hold up the run.
 word_shot=0 tunnel_shot=0
-if share_at_least 31.5 "$last_toggle"; then
-    wait_until 33.5 # scene 4: "worms.." drifting beside its frame, grey on white
+if share_at_least 32.5 "$last_toggle"; then
+    wait_until 34 # scene 4: "worms.." drifting beside its frame, grey on white
     screenshot "$scratch/word.png"
     word_time=$shot_time word_shot=1
 else
@@ -192,4 +232,4 @@ if ((word_shot + tunnel_shot == 0)); then
     echo "end card at $card_time s: white $white black $black"
     share_at_least "$white" 0.004 && share_at_least "$black" 0.9 || fail "the end card is not there"
 fi
-echo "ok: $toggles toggles, pointer hidden exactly in fullscreen, memory steady, pictures as expected, status 0"
+echo "ok: F1 held ($held toggles) and pressed $toggles times, pointer in balance, memory steady, pictures as expected, status 0"
