@@ -39,7 +39,7 @@ rss_kib() { awk '/^VmRSS:/ {print $2}' "/proc/$elka_proc/status"; }
 new_window() {
     local id
     for _ in $(seq 200); do
-        id=$(xwininfo -root -children | grep -E ' "(eLka|elite pAxo)":' | awk '{print $1; exit}' || true)
+        id=$(xwininfo -root -children 2>/dev/null | grep -E ' "(eLka|elite pAxo)":' | awk '{print $1; exit}' || true)
         [[ -n "$id" && "$id" != "$1" ]] && { echo "$id"; return; }
         kill -0 "$elka_pid" 2>/dev/null || fail "elka ended during a toggle"
         sleep 0.05
@@ -100,7 +100,8 @@ cursor_is shown
 # the windows come and go. The windows seen are counted (a lower bound).
 # Whichever mode it ends in, each toggle after it must flip the pointer,
 # which holds only if the hides and shows are still in balance.
-demo_window() { xwininfo -root -children | grep -E ' "(eLka|elite pAxo)":' | awk '{print $1; exit}' || true; }
+# A window may go between xwininfo listing it and asking its size; it says so on standard error.
+demo_window() { xwininfo -root -children 2>/dev/null | grep -E ' "(eLka|elite pAxo)":' | awk '{print $1; exit}' || true; }
 xdotool windowfocus --sync "$win"
 xdotool keydown F1
 held_until=$(awk -v t="$(seq_time)" 'BEGIN { print t + 3 }')
