@@ -252,6 +252,15 @@ bool platform_register_class()
         SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
             return false;
+        // With no display server SDL falls back to a driver that shows
+        // nothing, and the demo would play unseen: such a driver is taken
+        // only when it is asked for by name (tests, the capture tool).
+        const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+        const char* wanted = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+        if ((!wanted || !*wanted) && (driver == "offscreen" || driver == "dummy")) {
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            return false;
+        }
         video_started = true;
         // However the process ends (std::exit included), SDL puts the
         // desktop mode back, as Windows does for a process that changed it.
