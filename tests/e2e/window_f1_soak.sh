@@ -224,8 +224,10 @@ if ((tunnel_shot)); then
     read -r _ white _ black _ blue _ yellow < <(/usr/bin/python3 "$lib/screen_probe.py" colours "$scratch/tunnel.png")
     echo "tunnel at $tunnel_time s: white $white black $black blue $blue yellow $yellow"
     # The wall picture's light lines and stripes; without the texture the
-    # wall would be drawn in the plain white of its colour.
-    share_at_least "$blue" 0.01 && share_at_least "$yellow" 0.002 || fail "the tunnel is not drawn with its wall picture"
+    # wall would be drawn in the plain white of its colour. How much of the
+    # stripes shows turns with the tunnel (0.2 to 0.9 per cent seen).
+
+    share_at_least "$blue" 0.01 && share_at_least "$yellow" 0.0005 || fail "the tunnel is not drawn with its wall picture"
     share_at_least 0.01 "$white" || fail "the tunnel is white"
 fi
 if ((word_shot + tunnel_shot == 0)); then
