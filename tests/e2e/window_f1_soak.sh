@@ -226,7 +226,6 @@ if ((tunnel_shot)); then
     # The wall picture's light lines and stripes; without the texture the
     # wall would be drawn in the plain white of its colour. How much of the
     # stripes shows turns with the tunnel (0.2 to 0.9 per cent seen).
-
     share_at_least "$blue" 0.01 && share_at_least "$yellow" 0.0005 || fail "the tunnel is not drawn with its wall picture"
     share_at_least 0.01 "$white" || fail "the tunnel is white"
 fi
