@@ -93,16 +93,22 @@ wait_elka() {
     elka_pid=""
 }
 
-# top_window TITLE: id of the top-level window with exactly this title
-# (SDL's message boxes too, which xdotool search does not see), within 20 s.
+# top_window TITLE: id of the shown top-level window with exactly this
+# title (SDL's message boxes too, which xdotool search does not see), within
+# 20 s. A window not shown yet does not count: the demo's window may still
+# be made again for its pixel format before it is shown.
 top_window() {
     local id
     for _ in $(seq 200); do
-        id=$(xwininfo -root -tree | grep -F " \"$1\":" | awk '{print $1; exit}' || true)
-        [[ -n "$id" ]] && { echo "$id"; return; }
+        for id in $(xwininfo -root -tree | grep -F " \"$1\":" | awk '{print $1}' || true); do
+            if xwininfo -id "$id" 2>/dev/null | grep -q "Map State: IsViewable"; then
+                echo "$id"
+                return
+            fi
+        done
         sleep 0.1
     done
-    fail "no window \"$1\""
+    fail "no window \"$1\" shown"
 }
 
 # running: gives the start-up time to finish and the loop time to draw; keys
