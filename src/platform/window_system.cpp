@@ -5,6 +5,7 @@
 
 #include <GL/gl.h>
 #include <SDL.h>
+#include <X11/Xlib.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -197,6 +198,20 @@ void translate(const SDL_Event& event)
     }
 }
 
+// The X server went away (killed, or the session ended): Xlib ends the
+// process from its I/O error handler, and every further call on the dead
+// connection would wait forever, SDL's own clean-up included.
+bool display_lost = false;
+int (*xlib_io_error_handler)(Display*) = nullptr;
+
+int on_display_lost(Display* display)
+{
+    display_lost = true;
+    if (xlib_io_error_handler)
+        return xlib_io_error_handler(display); // says why and ends the process
+    std::exit(1);
+}
+
 } // namespace
 
 const char* platform_step_name(PlatformStep which)
@@ -262,6 +277,8 @@ bool platform_register_class()
             return false;
         }
         video_started = true;
+        if (driver == "x11" && !xlib_io_error_handler)
+            xlib_io_error_handler = XSetIOErrorHandler(on_display_lost);
         // However the process ends (std::exit included), SDL puts the
         // desktop mode back, as Windows does for a process that changed it.
         static bool exit_hook = false;
@@ -618,7 +635,9 @@ bool platform_headless()
 
 void platform_shutdown()
 {
-    if (video_started) {
+    // Without its display server there is no mode to put back, and SDL
+    // would wait for it forever.
+    if (video_started && !display_lost) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         video_started = false;
     }

@@ -10,7 +10,11 @@ xvfb_pid=""
 elka_pid=""
 
 cleanup() {
-    if [[ -n "$elka_pid" ]] && kill -0 "$elka_pid" 2>/dev/null; then kill -KILL "$elka_pid" 2>/dev/null || true; fi
+    # $elka_pid is the timeout wrapper: elka itself is its child.
+    if [[ -n "$elka_pid" ]] && kill -0 "$elka_pid" 2>/dev/null; then
+        pkill -KILL -P "$elka_pid" 2>/dev/null || true
+        kill -KILL "$elka_pid" 2>/dev/null || true
+    fi
     if [[ -n "$xvfb_pid" ]]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
     rm -rf "$scratch"
 }

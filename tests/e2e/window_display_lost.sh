@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The X server goes away while the demo plays (killed, or the session ends):
+# the demo ends at once, with Xlib's message and status 1, instead of
+# waiting forever on the dead connection while it cleans up.
+# usage: bash window_display_lost.sh PATH-TO-ELKA BUILD-DIR
+elka="$(realpath "$1")"
+source "$(dirname "$0")/lib/window_session.bash"
+
+start_xvfb 800x600x16 # offers 800 x 600: no question before the window
+prepare_workdir
+start_elka "$elka"
+win=$(top_window eLka)
+running
+demo=$(pgrep -P "$elka_pid" || true)
+[[ -n "$demo" ]] || fail "no elka process under its time limit"
+
+kill -KILL "$xvfb_pid"
+wait "$xvfb_pid" 2>/dev/null || true
+xvfb_pid=""
+for _ in $(seq 100); do
+    kill -0 "$demo" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$demo" 2>/dev/null && fail "elka still runs 10 s after its display server went away"
+wait_elka
+[[ "$status" == 1 ]] || fail "exit status $status, not 1"
+grep -q "X connection to .* broken" "$scratch/elka.err" || fail "no word of the lost display on standard error"
+echo "ok: display server gone, elka ended within 10 s with status 1"
