@@ -14,7 +14,10 @@ running
 demo=$(pgrep -P "$elka_pid" || true)
 [[ -n "$demo" ]] || fail "no elka process under its time limit"
 
-kill -KILL "$xvfb_pid"
+# TERM, not KILL: the server still drops every client, and it takes its
+# lock file with it, which a killed server would leave for the next server
+# to start (two starting at once may then both take that display).
+kill -TERM "$xvfb_pid"
 wait "$xvfb_pid" 2>/dev/null || true
 xvfb_pid=""
 for _ in $(seq 100); do
