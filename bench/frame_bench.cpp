@@ -5,6 +5,8 @@
 // The second set also counts heap allocations per frame.
 //
 //   build-x/frame_bench                 (from the repository root: files/)
+// The occlusion query entry points are GL 1.5: declared only on request.
+#define GL_GLEXT_PROTOTYPES
 #include "app/entry.h"
 #include "app/gl_window.h"
 #include "effects/tunnel.h"
@@ -13,8 +15,6 @@
 #include "support/test_support.h"
 #include "timeline/timeline.h"
 
-#define GL_GLEXT_PROTOTYPES
-#include <GL/gl.h>
 #include <GL/glext.h>
 #include <benchmark/benchmark.h>
 

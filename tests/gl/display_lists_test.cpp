@@ -127,8 +127,8 @@ TEST_F(DisplayLists, ArcSetsLineWidthAndLeavesItsLastColourCurrent)
     GLfloat width = 0.0f;
     glGetFloatv(GL_LINE_WIDTH, &width);
     EXPECT_FLOAT_EQ(width, 1.6f);
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
+    float colour[4];
+    gl_floats(GL_CURRENT_COLOR, colour);
     EXPECT_EQ(colour[0], 0.0f);
     EXPECT_EQ(colour[1], 0.0f);
     EXPECT_EQ(colour[2], 0.0f);

@@ -33,8 +33,8 @@ protected:
     }
     float current_alpha()
     {
-        GLfloat colour[4];
-        glGetFloatv(GL_CURRENT_COLOR, colour);
+        float colour[4];
+        gl_floats(GL_CURRENT_COLOR, colour);
         EXPECT_EQ(colour[0], 0.0f);
         EXPECT_EQ(colour[1], 0.0f);
         EXPECT_EQ(colour[2], 0.0f);
@@ -112,11 +112,8 @@ TEST_F(IntroWords, WordLeavesMatrixAndSwitchesAsFound)
     EXPECT_EQ(mat_distance(modelview_matrix(), caller), 0.0);
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    GLint value = 0;
-    glGetIntegerv(GL_BLEND_DST, &value);
-    EXPECT_EQ(value, GL_ONE_MINUS_SRC_ALPHA);
-    glGetIntegerv(GL_DEPTH_FUNC, &value);
-    EXPECT_EQ(value, GL_ALWAYS);
+    EXPECT_EQ(gl_int(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_EQ(gl_int(GL_DEPTH_FUNC), GL_ALWAYS);
     // The frame leaves opaque black and its outline's width.
     EXPECT_EQ(current_alpha(), 1.0f);
     GLfloat width = 0.0f;

@@ -105,13 +105,11 @@ TEST_F(SpinningSwarm, LeavesTheArcsWidthAndColourAndNothingElse)
     GLfloat width = 0.0f;
     glGetFloatv(GL_LINE_WIDTH, &width);
     EXPECT_FLOAT_EQ(width, 1.6f);
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
+    float colour[4];
+    gl_floats(GL_CURRENT_COLOR, colour);
     EXPECT_EQ(colour[0], 0.0f);
     EXPECT_LT(colour[3], 0.0f); // what follows is invisible until coloured
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    GLint value = 0;
-    glGetIntegerv(GL_BLEND_DST, &value);
-    EXPECT_EQ(value, GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_EQ(gl_int(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
 }

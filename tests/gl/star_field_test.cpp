@@ -135,18 +135,13 @@ TEST_F(StarField, LeavesItsDocumentedGlState)
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST)); // depth state untouched
-    GLint value = 0;
-    glGetIntegerv(GL_DEPTH_FUNC, &value);
-    EXPECT_EQ(value, GL_LEQUAL);
-    glGetIntegerv(GL_BLEND_SRC, &value);
-    EXPECT_EQ(value, GL_SRC_ALPHA);
-    glGetIntegerv(GL_BLEND_DST, &value);
-    EXPECT_EQ(value, GL_ONE);
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
-    EXPECT_EQ(static_cast<GLuint>(value), texture_ids[1]);
+    EXPECT_EQ(gl_int(GL_DEPTH_FUNC), GL_LEQUAL);
+    EXPECT_EQ(gl_int(GL_BLEND_SRC), GL_SRC_ALPHA);
+    EXPECT_EQ(gl_int(GL_BLEND_DST), GL_ONE);
+    EXPECT_EQ(static_cast<GLuint>(gl_int(GL_TEXTURE_BINDING_2D)), texture_ids[1]);
     EXPECT_NE(texture_ids[1], 0u);
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
+    float colour[4];
+    gl_floats(GL_CURRENT_COLOR, colour);
     EXPECT_NEAR(colour[0], last.red / 255.0f, 1e-6);
     EXPECT_NEAR(colour[1], last.green / 255.0f, 1e-6);
     EXPECT_NEAR(colour[2], last.blue / 255.0f, 1e-6);

@@ -109,12 +109,9 @@ TEST(Textures, ThreePicturesBecomeMipmappedTextures)
 
     // Afterwards: the start picture bound, texturing off, unpack alignment
     // as it was.
-    GLint bound = 0, alignment = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(static_cast<GLuint>(bound), texture_ids[2]);
+    EXPECT_EQ(static_cast<GLuint>(gl_int(GL_TEXTURE_BINDING_2D)), texture_ids[2]);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-    EXPECT_EQ(alignment, 4);
+    EXPECT_EQ(gl_int(GL_UNPACK_ALIGNMENT), 4);
 
     // Slots 3 and 4: generated names that nothing bound.
     for (int i = 0; i < 5; ++i) {

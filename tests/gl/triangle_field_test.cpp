@@ -201,17 +201,12 @@ TEST_F(TriangleField, BlocksFadeWithTheFieldAndTheStateLeftBehind)
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_FALSE(glIsEnabled(GL_FOG));
-    GLint value = 0;
-    glGetIntegerv(GL_BLEND_SRC, &value);
-    EXPECT_EQ(value, GL_SRC_ALPHA);
-    glGetIntegerv(GL_BLEND_DST, &value);
-    EXPECT_EQ(value, GL_ONE_MINUS_SRC_ALPHA);
-    glGetIntegerv(GL_DEPTH_FUNC, &value);
-    EXPECT_EQ(value, GL_ALWAYS);
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
-    EXPECT_EQ(static_cast<GLuint>(value), texture_ids[0]);
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_EQ(gl_int(GL_BLEND_SRC), GL_SRC_ALPHA);
+    EXPECT_EQ(gl_int(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_EQ(gl_int(GL_DEPTH_FUNC), GL_ALWAYS);
+    EXPECT_EQ(static_cast<GLuint>(gl_int(GL_TEXTURE_BINDING_2D)), texture_ids[0]);
+    float colour[4];
+    gl_floats(GL_CURRENT_COLOR, colour);
     EXPECT_FLOAT_EQ(colour[0], 1.0f);
     EXPECT_FLOAT_EQ(colour[1], 1.0f);
     EXPECT_FLOAT_EQ(colour[2], 1.0f);
@@ -262,15 +257,13 @@ TEST_F(TriangleField, TitleBlocksDrawRelativeToTheCallersMatrix)
             EXPECT_TRUE(seen[i]) << "corner " << i;
     }
     // Only the colour and the matrix change.
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
+    float colour[4];
+    gl_floats(GL_CURRENT_COLOR, colour);
     EXPECT_FLOAT_EQ(colour[0], 1.0f);
     EXPECT_FLOAT_EQ(colour[3], 0.7f);
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    GLint value = 0;
-    glGetIntegerv(GL_BLEND_SRC, &value);
-    EXPECT_EQ(value, GL_ONE);
+    EXPECT_EQ(gl_int(GL_BLEND_SRC), GL_ONE);
     const Mat4 expected =
         mat_mul(mat_mul(mat_mul(caller, mat_translate(0, -0.2f, 0)), title_matrix()), mat_translate(0, 0.2f, 0));
     EXPECT_LT(mat_distance(modelview_matrix(), expected), 1e-5);
@@ -300,8 +293,8 @@ TEST_F(TriangleField, FirstFrameOfSceneSixHidesTheTunnel)
     ASSERT_EQ(anim_clock, 0.0f);
     const float clock_at_start = scene_clock;
     const float colour_at_start[4] = {1.0f, 1.0f, 1.0f, 0.7f};
-    GLfloat current[4];
-    glGetFloatv(GL_CURRENT_COLOR, current);
+    float current[4];
+    gl_floats(GL_CURRENT_COLOR, current);
     ASSERT_FLOAT_EQ(current[3], colour_at_start[3]); // what the title left
 
     draw_frame_after(1.0 / 60.0);

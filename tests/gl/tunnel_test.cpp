@@ -137,18 +137,13 @@ TEST_F(Tunnel, LeavesItsDocumentedGlState)
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_FALSE(glIsEnabled(GL_FOG));
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-    GLint value = 0;
-    glGetIntegerv(GL_DEPTH_FUNC, &value);
-    EXPECT_EQ(value, GL_ALWAYS);
-    glGetIntegerv(GL_BLEND_SRC, &value);
-    EXPECT_EQ(value, GL_ONE); // not touched
-    glGetIntegerv(GL_BLEND_DST, &value);
-    EXPECT_EQ(value, GL_ZERO);
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
-    EXPECT_EQ(static_cast<GLuint>(value), texture_ids[0]);
+    EXPECT_EQ(gl_int(GL_DEPTH_FUNC), GL_ALWAYS);
+    EXPECT_EQ(gl_int(GL_BLEND_SRC), GL_ONE); // not touched
+    EXPECT_EQ(gl_int(GL_BLEND_DST), GL_ZERO);
+    EXPECT_EQ(static_cast<GLuint>(gl_int(GL_TEXTURE_BINDING_2D)), texture_ids[0]);
     EXPECT_NE(texture_ids[0], 0u);
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
+    float colour[4];
+    gl_floats(GL_CURRENT_COLOR, colour);
     EXPECT_FLOAT_EQ(colour[0], 0.25f);
     EXPECT_FLOAT_EQ(colour[1], 0.5f);
     EXPECT_FLOAT_EQ(colour[2], 0.75f);
@@ -163,9 +158,7 @@ TEST_F(Tunnel, LeavesItsDocumentedGlState)
 // is drawn black; near the mouth it shows its texture.
 TEST_F(Tunnel, FarEndFadesIntoTheBlackFog)
 {
-    GLint depth_bits = 0;
-    glGetIntegerv(GL_DEPTH_BITS, &depth_bits);
-    ASSERT_GT(depth_bits, 0);
+    ASSERT_GT(gl_int(GL_DEPTH_BITS), 0);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glDepthFunc(GL_ALWAYS);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);

@@ -128,3 +128,20 @@ void draw_frame_after(double seconds)
     scripted_counter::advance(static_cast<std::int64_t>(seconds * 1000000.0 + 0.5));
     render_frame();
 }
+
+bool gl_enabled(GLenum cap) { return glIsEnabled(cap) == GL_TRUE; }
+
+GLint gl_int(GLenum name)
+{
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
+}
+
+void gl_floats(GLenum name, float out[4])
+{
+    GLfloat values[16] = {};
+    glGetFloatv(name, values);
+    for (int i = 0; i < 4; ++i)
+        out[i] = values[i];
+}

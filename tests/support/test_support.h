@@ -3,6 +3,8 @@
 // system's own open_window.
 #pragma once
 
+#include <GL/gl.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -63,3 +65,8 @@ void start_scripted_frame_timer();
 // Advances the scripted counter by `seconds` and draws one frame with
 // render_frame, so that frame's tick reports `seconds` as its delta.
 void draw_frame_after(double seconds);
+
+// GL state read back with glGet on the current context.
+bool gl_enabled(GLenum cap);
+GLint gl_int(GLenum name);
+void gl_floats(GLenum name, float out[4]); // the first four values

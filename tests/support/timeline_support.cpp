@@ -24,19 +24,3 @@ int skip_to_scene(int index, double frame_seconds)
     return frames;
 }
 
-bool gl_enabled(GLenum cap) { return glIsEnabled(cap) == GL_TRUE; }
-
-GLint gl_int(GLenum name)
-{
-    GLint value = 0;
-    glGetIntegerv(name, &value);
-    return value;
-}
-
-void gl_floats(GLenum name, float out[4])
-{
-    GLfloat values[16] = {};
-    glGetFloatv(name, values);
-    for (int i = 0; i < 4; ++i)
-        out[i] = values[i];
-}

@@ -1,6 +1,6 @@
 // Helpers for driving the scene timeline in tests: a GL window with the
 // system's own init_gl and the scripted frame timer, frame-by-frame skips
-// through the sequence, and GL state read back with glGet.
+// through the sequence.
 #pragma once
 
 #include "support/test_support.h"
@@ -22,6 +22,3 @@ struct TimelineWindow {
 // Returns the number of frames drawn.
 int skip_to_scene(int index, double frame_seconds = 25.0);
 
-bool gl_enabled(GLenum cap);
-GLint gl_int(GLenum name);
-void gl_floats(GLenum name, float out[4]);
