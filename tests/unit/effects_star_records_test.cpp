@@ -82,10 +82,3 @@ TEST(StarRecords, AllFiftyFollowTheFixedSequence)
     EXPECT_NEAR(stars[49].distance, 6.28f, 1e-5);
     EXPECT_EQ(star_rand(), g.next()); // exactly 200 draws were taken
 }
-
-TEST(StarRecords, FixedViewValues)
-{
-    EXPECT_EQ(star_zoom, -5.0f);
-    EXPECT_EQ(star_tilt, 45.0f);
-    EXPECT_EQ(star_spin, 0.0f);
-}
