@@ -4,7 +4,7 @@
 // per-frame cost of printing one line of text.
 // Run from the repository root (files/font.ttf is relative to it).
 #include "resources/outline_font.h"
-#include "support/test_support.h"
+#include "harness/test_support.h"
 
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>

@@ -9,10 +9,11 @@
 #define GL_GLEXT_PROTOTYPES
 #include "app/entry.h"
 #include "app/gl_window.h"
-#include "effects/tunnel.h"
+#include "app/init_gl.h"
 #include "effects/triangle_field.h"
+#include "effects/tunnel.h"
 #include "resources/gl_state.h"
-#include "support/test_support.h"
+#include "harness/test_support.h"
 #include "timeline/timeline.h"
 
 #include <GL/glext.h>

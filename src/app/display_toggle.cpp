@@ -1,6 +1,7 @@
 // Carrying the GL resources and state across the F1 toggle.
 #include "app/display_toggle.h"
 
+#include "app/init_gl.h"
 #include "platform/window_system.h"
 #include "resources/gl_state.h"
 #include "resources/textures.h"

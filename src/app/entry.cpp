@@ -5,16 +5,14 @@
 
 #include "app/display_toggle.h"
 #include "app/gl_window.h"
+#include "app/init_gl.h"
 #include "platform/message_box.h"
 #include "platform/window_system.h"
-#include "resources/gl_state.h"
 #include "resources/outline_font.h"
 #include "timeline/timeline.h"
 
 #include <cstdlib>
 
-bool quit_requested = false;
-FrameTimer* frame_timer = nullptr;
 MusicPlayer music_player;
 void (*frame_loop_observer)(const Message* taken, bool drew_frame) = nullptr;
 

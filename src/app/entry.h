@@ -2,12 +2,10 @@
 // the F1 display toggle, and the shutdown.
 #pragma once
 
-#include "app/frame_timer.h"
 #include "audio/music_player.h"
 #include "platform/messages.h"
+#include "shared/shared_state.h"
 
-extern bool quit_requested;
-extern FrameTimer* frame_timer;
 extern MusicPlayer music_player;
 
 // Tests: called at the end of every loop iteration with the message taken

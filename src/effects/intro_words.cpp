@@ -3,9 +3,8 @@
 // The word's clock ends its scene.
 #include "effects/intro_words.h"
 
-#include "app/entry.h"
 #include "resources/outline_font.h"
-#include "timeline/timeline.h"
+#include "shared/shared_state.h"
 
 #include <GL/gl.h>
 

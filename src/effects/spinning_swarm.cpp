@@ -4,7 +4,7 @@
 #include "effects/spinning_swarm.h"
 
 #include "resources/display_lists.h"
-#include "timeline/timeline.h"
+#include "shared/shared_state.h"
 
 #include <GL/gl.h>
 

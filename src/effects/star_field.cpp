@@ -4,9 +4,9 @@
 // from a fixed random sequence, so the field looks the same on every run.
 #include "effects/star_field.h"
 
-#include "app/entry.h"
 #include "resources/textures.h"
-#include "timeline/scene_steps.h"
+#include "resources/unit_quad.h"
+#include "shared/shared_state.h"
 
 #include <GL/gl.h>
 

@@ -3,11 +3,10 @@
 // leaving the tunnel with the title over it.
 #include "effects/triangle_field.h"
 
-#include "app/entry.h"
 #include "effects/tunnel.h"
 #include "resources/display_lists.h"
 #include "resources/outline_font.h"
-#include "timeline/timeline.h"
+#include "shared/shared_state.h"
 
 #include <GL/gl.h>
 

@@ -4,7 +4,7 @@
 #include "effects/tunnel.h"
 
 #include "resources/textures.h"
-#include "timeline/timeline.h"
+#include "shared/shared_state.h"
 
 #include <GL/gl.h>
 

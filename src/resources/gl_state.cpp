@@ -1,11 +1,6 @@
 // Baseline GL state and fog: what the first frame starts from.
 #include "resources/gl_state.h"
 
-#include "effects/star_field.h"
-#include "resources/display_lists.h"
-#include "resources/outline_font.h"
-#include "resources/textures.h"
-
 #include <GL/gl.h>
 
 const float fog_color[4] = {0.0f, 0.0f, 0.0f, 1.0f};
@@ -33,23 +28,4 @@ void set_baseline_gl_state()
     glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
     glEnable(GL_LINE_SMOOTH);
     setup_fog();
-}
-
-bool create_gl_resources()
-{
-    bool textures = load_textures();
-    build_display_lists();
-    build_font();
-    return textures;
-}
-
-bool init_gl()
-{
-    if (!load_textures())
-        return false;
-    build_display_lists();
-    build_font();
-    set_baseline_gl_state();
-    init_stars();
-    return true;
 }

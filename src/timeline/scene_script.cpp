@@ -9,7 +9,6 @@
 // frame on.
 #include "timeline/scene_script.h"
 
-#include "app/entry.h"
 #include "effects/intro_words.h"
 #include "effects/spinning_swarm.h"
 #include "effects/star_field.h"
@@ -17,6 +16,7 @@
 #include "effects/tunnel.h"
 #include "resources/outline_font.h"
 #include "resources/textures.h"
+#include "resources/unit_quad.h"
 #include "timeline/scene_steps.h"
 #include "timeline/timeline.h"
 
@@ -45,7 +45,7 @@ void show_start_picture()
     const float delta = tick_frame_timer();
     advance_clock(scene_clock, delta, 1.0f);
     if (scene_clock >= 6.0f)
-        end_scene(ResetSet::scene_clock);
+        end_scene(ResetSet::scene_clock_only);
 }
 
 // Scenes 0 to 4: a word drifting behind a white window frame. The word's own
@@ -93,7 +93,7 @@ void bring_title_blocks_forward()
         advance_clock(anim_clock, delta, 5.0f);
     advance_clock(scene_clock, delta, 1.0f);
     if (scene_clock >= 5.0f)
-        end_scene(ResetSet::anim_clock);
+        end_scene(ResetSet::anim_clock_only);
 }
 
 // Scene 6: the turning, fading honeycomb over the tunnel. The effect

@@ -1,11 +1,6 @@
-// Drawing steps that several scenes share: the textured unit square, the
-// white background, the letterbox with title and swarm, the rising grey
+// Drawing steps that several scenes share: the white background, the letterbox with title and swarm, the rising grey
 // credit, a black text line and the black backdrop of the end cards.
 #pragma once
-
-// A textured square from (-1, -1) to (1, 1) at z 0. Sets no state:
-// texturing, colour and placement are the caller's.
-void draw_unit_quad();
 
 // Blending on and a white clear colour (seen from the next frame on).
 void set_white_background();

@@ -2,17 +2,9 @@
 // and dispatches on scene_index, and the end-of-scene mechanism.
 #include "timeline/timeline.h"
 
-#include "app/entry.h"
 #include "timeline/scene_script.h"
 
 #include <GL/gl.h>
-
-std::int32_t scene_index = -1;
-float scene_clock = 0.0f;
-float anim_clock = 0.0f;
-float text_fade[5] = {};
-float tunnel_angle = 0.0f; // never reset
-float swarm_angle = 0.0f;  // never reset
 
 float tick_frame_timer()
 {
@@ -24,10 +16,10 @@ void end_scene(ResetSet reset)
 {
     ++scene_index;
     switch (reset) {
-    case ResetSet::scene_clock:
+    case ResetSet::scene_clock_only:
         scene_clock = 0.0f;
         break;
-    case ResetSet::anim_clock:
+    case ResetSet::anim_clock_only:
         anim_clock = 0.0f;
         break;
     case ResetSet::scene_and_anim:

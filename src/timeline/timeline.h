@@ -3,14 +3,7 @@
 // has run its length.
 #pragma once
 
-#include <cstdint>
-
-extern std::int32_t scene_index;
-extern float scene_clock;
-extern float anim_clock;
-extern float text_fade[5];
-extern float tunnel_angle;
-extern float swarm_angle;
+#include "shared/shared_state.h"
 
 bool render_frame();
 
@@ -27,8 +20,8 @@ inline void advance_clock(float& clock, float delta, float rate)
 
 // Which clocks a scene's end sets back to 0.
 enum class ResetSet {
-    scene_clock,    // scene -1
-    anim_clock,     // scene 5: scene_clock runs on into scene 6
+    scene_clock_only, // scene -1
+    anim_clock_only,  // scene 5: scene_clock runs on into scene 6
     scene_and_anim, // scenes 6 to 9
     four_clocks,    // scenes 10 to 22: scene_clock, anim_clock, text_fade[1], text_fade[2]
 };

@@ -1,10 +1,11 @@
 // The capture tool's offscreen target in a real Mesa context: its size,
 // depth buffer and viewport, the row order of what it reads back, and the
 // first frame of the real sequence drawn into it.
-#include "support/test_support.h"
+#include "harness/test_support.h"
 
 #include "app/entry.h"
 #include "app/gl_window.h"
+#include "app/init_gl.h"
 #include "platform/offscreen_target.h"
 #include "resources/gl_state.h"
 #include "timeline/timeline.h"

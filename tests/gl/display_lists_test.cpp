@@ -1,9 +1,10 @@
 // The hexagon and arc display lists, read back through GL feedback on a real
 // Mesa context.
+#include "app/init_gl.h"
 #include "resources/display_lists.h"
 #include "resources/gl_state.h"
 #include "support/gl_feedback.h"
-#include "support/test_support.h"
+#include "harness/test_support.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>

@@ -3,9 +3,10 @@
 // minimised window, and every way the loop ends.
 #include "app/entry.h"
 #include "app/gl_window.h"
+#include "app/init_gl.h"
 #include "platform/window_system.h"
 #include "resources/gl_state.h"
-#include "support/test_support.h"
+#include "harness/test_support.h"
 #include "support/window_test_support.h"
 #include "timeline/timeline.h"
 

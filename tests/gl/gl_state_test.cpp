@@ -2,6 +2,7 @@
 // fog it sets up, read back from a real Mesa context.
 #include "support/timeline_support.h"
 
+#include "app/init_gl.h"
 #include "resources/display_lists.h"
 #include "resources/gl_state.h"
 #include "resources/outline_font.h"

@@ -190,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {"register_class", "create_window", "get_dc", "choose_pixel_format", "set_pixel_format",
                      "create_context", "make_current", "release_current", "delete_context", "release_dc",
                      "destroy_window", "unregister_class"}}),
-    [](const ::testing::TestParamInfo<OpenFailure>& info) { return std::string(platform_step_name(info.param.step)); });
+    [](const ::testing::TestParamInfo<OpenFailure>& param_info) { return std::string(platform_step_name(param_info.param.step)); });
 
 TEST(GlWindow, FailedRegistrationMakesNothingAndTheCloseAfterItComplains)
 {
@@ -272,7 +272,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CloseFailure{PlatformStep::release_dc, "Release Device Context Failed."},
                       CloseFailure{PlatformStep::destroy_window, "Could Not Release hWnd."},
                       CloseFailure{PlatformStep::unregister_class, "Could Not Unregister Class."}),
-    [](const ::testing::TestParamInfo<CloseFailure>& info) { return std::string(platform_step_name(info.param.step)); });
+    [](const ::testing::TestParamInfo<CloseFailure>& param_info) { return std::string(platform_step_name(param_info.param.step)); });
 
 TEST(GlWindow, SecondCloseCannotUnregisterTheClass)
 {

@@ -2,11 +2,12 @@
 // clock and the scene advance, the colour it leaves, and the frame's bands
 // and outline read back through feedback and pixels.
 #include "app/entry.h"
+#include "app/init_gl.h"
 #include "effects/intro_words.h"
 #include "resources/gl_state.h"
 #include "support/gl_feedback.h"
 #include "support/gl_matrix.h"
-#include "support/test_support.h"
+#include "harness/test_support.h"
 #include "timeline/timeline.h"
 
 #include <GL/gl.h>

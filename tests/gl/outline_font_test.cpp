@@ -6,7 +6,7 @@
 
 #include "app/gl_window.h"
 #include "platform/font_outlines.h"
-#include "support/test_support.h"
+#include "harness/test_support.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

@@ -3,6 +3,7 @@
 #include "support/timeline_support.h"
 
 #include "resources/textures.h"
+#include "resources/unit_quad.h"
 #include "timeline/scene_steps.h"
 #include "timeline/timeline.h"
 

@@ -4,7 +4,7 @@
 #include "resources/display_lists.h"
 #include "support/gl_feedback.h"
 #include "support/gl_matrix.h"
-#include "support/test_support.h"
+#include "harness/test_support.h"
 #include "timeline/timeline.h"
 
 #include <GL/gl.h>

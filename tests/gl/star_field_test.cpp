@@ -1,12 +1,13 @@
 // The star field on a real Mesa context: the two coloured copies of each
 // star, the per-frame steps, the GL state it leaves, and scene 8's picture.
 #include "app/entry.h"
+#include "app/init_gl.h"
 #include "effects/star_field.h"
 #include "resources/gl_state.h"
 #include "resources/textures.h"
 #include "support/gl_feedback.h"
 #include "support/gl_matrix.h"
-#include "support/test_support.h"
+#include "harness/test_support.h"
 #include "timeline/timeline.h"
 
 #include <GL/gl.h>

@@ -4,8 +4,9 @@
 #include "resources/textures.h"
 
 #include "../unit/bmp_builder.h"
+#include "app/init_gl.h"
 #include "resources/gl_state.h"
-#include "support/test_support.h"
+#include "harness/test_support.h"
 #include "timeline/timeline.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,8 @@
 // The title blocks and the triangle field on a real Mesa context: the
 // honeycomb's layout and turn read back through GL feedback, the spin and
 // fade steps, the GL state left behind, and the first frame of scene 6.
+#include "app/entry.h"
+#include "app/init_gl.h"
 #include "effects/triangle_field.h"
 #include "effects/tunnel.h"
 #include "resources/display_lists.h"
@@ -9,8 +11,7 @@
 #include "resources/textures.h"
 #include "support/gl_feedback.h"
 #include "support/gl_matrix.h"
-#include "support/test_support.h"
-#include "app/entry.h"
+#include "harness/test_support.h"
 #include "timeline/timeline.h"
 
 #include <GL/gl.h>

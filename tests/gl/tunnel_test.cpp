@@ -1,10 +1,11 @@
 // The tunnel on a real Mesa context: its grids for given phases, the seam,
 // the fixed mouth, the GL state it leaves and the fogged far end.
+#include "app/init_gl.h"
 #include "effects/tunnel.h"
 #include "resources/gl_state.h"
 #include "resources/textures.h"
 #include "support/gl_matrix.h"
-#include "support/test_support.h"
+#include "harness/test_support.h"
 #include "timeline/timeline.h"
 
 #include <GL/gl.h>

@@ -7,7 +7,7 @@
 #include "resources/display_lists.h"
 #include "resources/outline_font.h"
 #include "resources/textures.h"
-#include "support/test_support.h"
+#include "harness/test_support.h"
 #include "support/window_test_support.h"
 #include "timeline/timeline.h"
 

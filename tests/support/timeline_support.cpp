@@ -1,6 +1,7 @@
 // Helpers for driving the scene timeline in tests.
 #include "support/timeline_support.h"
 
+#include "app/init_gl.h"
 #include "resources/gl_state.h"
 #include "timeline/timeline.h"
 

@@ -3,7 +3,7 @@
 // through the sequence.
 #pragma once
 
-#include "support/test_support.h"
+#include "harness/test_support.h"
 
 #include <GL/gl.h>
 

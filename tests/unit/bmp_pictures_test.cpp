@@ -2,7 +2,7 @@
 // generator in tools/pictures makes exactly the committed bytes.
 #include "resources/bmp_reader.h"
 
-#include "support/test_support.h"
+#include "harness/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include "bmp_builder.h"
 #include "platform/messages.h"
-#include "support/test_support.h"
+#include "harness/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // the flattened contours follow the font's curves.
 #include "platform/font_outlines.h"
 
-#include "support/test_support.h"
+#include "harness/test_support.h"
 
 #include <gtest/gtest.h>
 

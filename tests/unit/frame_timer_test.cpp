@@ -1,6 +1,6 @@
 // The frame timer on a scripted counter.
-#include "app/frame_timer.h"
-#include "support/test_support.h"
+#include "shared/frame_timer.h"
+#include "harness/test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // SDL's disk audio driver, what it plays is the song as the sound layer
 // decodes it.
 #include "platform/fsound.h"
-#include "support/test_support.h"
+#include "harness/test_support.h"
 #include "unit/music_test_files.h"
 
 #include <gtest/gtest.h>

@@ -9,7 +9,7 @@
 #include "app/gl_window.h"
 #include "audio/music_player.h"
 #include "platform/fsound.h"
-#include "support/test_support.h"
+#include "harness/test_support.h"
 #include "support/window_test_support.h"
 #include "timeline/timeline.h"
 

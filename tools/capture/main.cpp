@@ -14,6 +14,7 @@
 
 #include "app/entry.h"
 #include "app/gl_window.h"
+#include "app/init_gl.h"
 #include "platform/message_box.h"
 #include "platform/offscreen_target.h"
 #include "platform/performance_counter.h"

@@ -1,8 +1,8 @@
 // What each scene of the sequence shows, for chapters and captions.
 #pragma once
 
-constexpr int first_scene = -1;
-constexpr int last_scene = 22;
+#include "shared/shared_state.h"
+
 constexpr int scene_count = last_scene - first_scene + 1;
 
 // The title of scene -1..22; "" for any other number.

@@ -1,6 +1,6 @@
 // The frame timer: counter frequency at construction, counter at start and
 // at every tick; the frame delta is what the scenes advance by.
-#include "app/frame_timer.h"
+#include "shared/frame_timer.h"
 
 #include "platform/performance_counter.h"
 

@@ -1,5 +1,5 @@
 // Test support implementation.
-#include "support/test_support.h"
+#include "harness/test_support.h"
 
 #include "app/gl_window.h"
 #include "platform/message_box.h"

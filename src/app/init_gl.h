@@ -1,0 +1,12 @@
+// The GL part of start-up: every resource made once in the first rendering
+// context, then the state the first frame starts from.
+#pragma once
+
+// Makes the textures, display lists and font, sets the baseline state and
+// the fog, and fills the star records. False when the textures failed to
+// load; nothing after them is then made or set.
+bool init_gl();
+
+// The parts of init_gl that a new context needs again (the F1 toggle): the
+// resources; false when the textures failed (the rest is still made).
+bool create_gl_resources();
