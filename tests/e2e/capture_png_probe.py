@@ -12,6 +12,10 @@ tests.
          above 160), emptycell (the contact sheet's empty thumbnail)
   capture_png_probe.py bbox FILE KIND            -> "X0 Y0 X1 Y1" of the
          KIND pixels (notblack: some channel 16 or more), or "none"
+  capture_png_probe.py ink FILE R G B X0 Y0 X1 Y1 [X0 Y0 X1 Y1 ...]
+      -> for each rectangle, one line: "X0 Y0 X1 Y1 SHADES" of the pixels in
+         it that are not the background colour R G B, and how many distinct
+         colours they have; "none" when every pixel there is the background
 """
 import struct
 import subprocess
@@ -75,6 +79,19 @@ def main(argv):
             xs = [p[0] for p in points]
             ys = [p[1] for p in points]
             print(min(xs), min(ys), max(xs) + 1, max(ys) + 1)
+    elif command == "ink":
+        background = tuple(map(int, argv[3:6]))
+        numbers = argv[6:]
+        for at in range(0, len(numbers), 4):
+            x0, y0, x1, y1 = map(int, numbers[at:at + 4])
+            points = [(x, y) for y in range(y0, y1) for x in range(x0, x1) if px(x, y) != background]
+            if not points:
+                print("none")
+                continue
+            xs = [p[0] for p in points]
+            ys = [p[1] for p in points]
+            shades = len({px(x, y) for x, y in points})
+            print(min(xs), min(ys), max(xs) + 1, max(ys) + 1, shades)
     else:
         raise SystemExit(f"unknown command {command}")
 

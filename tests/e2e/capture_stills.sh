@@ -78,6 +78,51 @@ done < <($probe share "$work/sheet.png" "${cells[@]}" emptycell)
 read -r corner middle <<<"$($probe share "$work/sheet.png" 16 60 36 80 126 120 146 140 black | tr '\n' ' ')"
 [[ "$corner" == "1.0000" && "$middle" != "1.0000" ]] || fail "the first thumbnail is not where expected ($corner, $middle)"
 
+# The captions: drawn in an installed face, antialiased, inside their
+# boxes (the header above the cells, each caption in the 50 pixels under
+# its thumbnail), nothing in the gaps between the cells; a monospaced
+# face, so the first caption line's 18 characters have the header's pitch
+# at half its size.
+boxes=(0 0 "$sheet_w" 60 16 244 256 255) # the header; the first caption's first line, "scene -1  0:00.000"
+for ((cell = 0; cell < 24; ++cell)); do
+    left=$(( 16 + (cell % 4) * 252 )) top=$(( 60 + (cell / 4) * 242 + 180 )) # under the thumbnail
+    boxes+=("$left" "$top" $(( left + 240 )) $(( top + 50 )))
+done
+gaps=()
+for ((row = 0; row < 6; ++row)); do
+    top=$(( 60 + row * 242 + 230 )) # below the caption box, to the next row or the sheet's edge
+    gaps+=(0 "$top" "$sheet_w" $(( top + 12 < sheet_h ? top + 12 : sheet_h )))
+done
+for ((column = 0; column < 4; ++column)); do
+    gaps+=($(( 16 + column * 252 + 240 )) 60 $(( 16 + column * 252 + 252 )) "$sheet_h") # right of each column
+done
+mapfile -t inked < <($probe ink "$work/sheet.png" 28 28 32 "${boxes[@]}" "${gaps[@]}")
+(( ${#inked[@]} == 2 + 24 + 10 )) || fail "36 boxes probed, not ${#inked[@]}"
+read -r hx0 hy0 hx1 hy1 hshades <<<"${inked[0]}"
+[[ "$hx0" != none ]] || fail "the sheet has a header"
+at_least "$hx0" 16 "header left edge"; at_least "$hy0" 16 "header top"; at_least 60 "$hy1" "header bottom"
+at_least "$hshades" 8 "shades of grey in the header"
+for ((cell = 0; cell < 24; ++cell)); do
+    read -r cx0 cy0 cx1 cy1 cshades <<<"${inked[2 + cell]}"
+    [[ "$cx0" != none ]] || fail "no caption under cell $cell"
+    at_least "$cx0" $(( 16 + (cell % 4) * 252 )) "caption $cell left edge"
+    at_least "$cy0" $(( 60 + (cell / 4) * 242 + 184 )) "caption $cell top"
+    at_least "$cshades" 6 "shades of grey in caption $cell"
+done
+for ((gap = 0; gap < 10; ++gap)); do
+    [[ "${inked[26 + gap]}" == none ]] || fail "ink outside the caption boxes: ${gaps[*]:$(( gap * 4 )):4}"
+done
+frames="$(awk -F'\t' '$1 == "end" { print $2 }' "$work/chapters.tsv")"
+header="eLka  160x120, 20 frames per second, $frames frames, x:xx.xxx"
+read -r fx0 fy0 fx1 fy1 _ <<<"${inked[1]}"
+python3 - "$fx0" "$fx1" "$hx0" "$hx1" "${#header}" <<'PY' || fail "the first caption line is not 18 characters at half the header's pitch"
+import sys
+fx0, fx1, hx0, hx1, header_chars = map(int, sys.argv[1:])
+caption_pitch = (fx1 - fx0) / 18
+header_pitch = (hx1 - hx0) / header_chars
+sys.exit(0 if abs(caption_pitch * 2 - header_pitch) <= 0.1 * header_pitch and 4 <= caption_pitch <= 8 else 1)
+PY
+
 # The same stills again: the same bytes.
 mkdir "$work/again"
 "$capture" --fps $fps --size 160x120 --quiet --end 43 \

@@ -6,8 +6,9 @@
 // frame nearest to it.
 #include "contact_sheet.h"
 
-#include "bitmap_font.h"
 #include "png_writer.h"
+
+#include "platform/caption_font.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -18,22 +19,32 @@ constexpr int columns = 4;
 constexpr int margin = 16;
 constexpr int gap = 12;
 constexpr int caption_lines = 4;
+// The captions' lines and the installed monospaced face they are drawn in:
+// ten pixels to the em on lines eleven pixels apart, the header twice that.
+constexpr int line_height = 11;
+constexpr int caption_pixels = 10;
+constexpr int header_scale = 2;
+constexpr int min_cell_width = 180;
 constexpr std::size_t kept_bytes = 48u << 20; // thumbnails kept per scene at most
 const std::uint8_t background[3] = {28, 28, 32};
 const std::uint8_t ink[3] = {232, 232, 232};
 const std::uint8_t dim_ink[3] = {150, 150, 160};
 const std::uint8_t empty_cell[3] = {60, 60, 66};
 
-// Breaks `text` into lines of at most `width` characters, at spaces where
-// it can.
-std::vector<std::string> wrap(const std::string& text, std::size_t width)
+// Breaks `text` into lines at most `width` pixels wide, at spaces where it
+// can.
+std::vector<std::string> wrap(const std::string& text, int width, CaptionFont* font)
 {
+    auto fits = [&](const std::string& line) { return platform_caption_text_width(font, line) <= width; };
     std::vector<std::string> lines;
     std::string rest = text;
-    while (rest.size() > width) {
-        std::size_t cut = rest.rfind(' ', width);
+    while (!fits(rest)) {
+        std::size_t longest = 1; // the longest start of `rest` that fits, at least one byte
+        while (longest < rest.size() && fits(rest.substr(0, longest + 1)))
+            ++longest;
+        std::size_t cut = rest.rfind(' ', longest);
         if (cut == std::string::npos || cut == 0)
-            cut = width;
+            cut = longest;
         lines.push_back(rest.substr(0, cut));
         rest = rest.substr(cut);
         if (!rest.empty() && rest[0] == ' ')
@@ -43,6 +54,22 @@ std::vector<std::string> wrap(const std::string& text, std::size_t width)
     return lines;
 }
 
+struct CaptionFonts {
+    CaptionFont* caption = nullptr;
+    CaptionFont* header = nullptr;
+    ~CaptionFonts()
+    {
+        platform_close_caption_font(caption);
+        platform_close_caption_font(header);
+    }
+    bool open(std::string* error)
+    {
+        caption = platform_open_caption_font(caption_pixels, error);
+        header = caption ? platform_open_caption_font(header_scale * caption_pixels, error) : nullptr;
+        return header != nullptr;
+    }
+};
+
 std::string clock_text(double seconds)
 {
     int whole_ms = static_cast<int>(seconds * 1000.0 + 0.5);
@@ -51,6 +78,15 @@ std::string clock_text(double seconds)
     return text;
 }
 } // namespace
+
+bool contact_sheet_fonts_ready(std::string* error)
+{
+    CaptionFonts fonts;
+    if (fonts.open(error))
+        return true;
+    *error = "cannot caption the contact sheet: " + *error;
+    return false;
+}
 
 ContactSheet::ContactSheet(int frame_width, int frame_height, int frames_per_second)
     : frame_w(frame_width), frame_h(frame_height), fps(frames_per_second)
@@ -157,10 +193,15 @@ bool ContactSheet::write(const std::string& path, int total_frames, std::string*
 {
     close_scene();
     current = last_scene + 1;
+    CaptionFonts fonts;
+    if (!fonts.open(error)) {
+        *error = "cannot caption the contact sheet " + path + ": " + *error;
+        return false;
+    }
 
-    const int header_height = 2 * glyph_line_height * 2;
-    const int caption_height = caption_lines * glyph_line_height + 6;
-    const int cell_w = std::max(thumb_w, 30 * glyph_advance);
+    const int header_height = 2 * line_height * header_scale;
+    const int caption_height = caption_lines * line_height + 6;
+    const int cell_w = std::max(thumb_w, min_cell_width);
     const int cell_h = thumb_h + caption_height;
     const int rows = (scene_count + columns - 1) / columns;
     const int width = 2 * margin + columns * cell_w + (columns - 1) * gap;
@@ -168,14 +209,13 @@ bool ContactSheet::write(const std::string& path, int total_frames, std::string*
     std::vector<std::uint8_t> sheet(static_cast<std::size_t>(width) * height * 3);
     for (std::size_t i = 0; i < sheet.size(); i += 3)
         std::copy(background, background + 3, sheet.begin() + static_cast<std::ptrdiff_t>(i));
-    RgbCanvas canvas{sheet.data(), width, height};
+    CaptionCanvas canvas{sheet.data(), width, height};
 
     char header[160];
     std::snprintf(header, sizeof header, "eLka  %dx%d, %d frames per second, %d frames, %s", frame_w, frame_h, fps,
                   total_frames, clock_text(static_cast<double>(total_frames) / fps).c_str());
-    draw_text(canvas, margin, margin, header, ink, 2);
+    platform_draw_caption(fonts.header, canvas, margin, margin, header, ink);
 
-    const std::size_t caption_chars = static_cast<std::size_t>(cell_w / glyph_advance);
     for (int i = 0; i < scene_count; ++i) {
         int scene = first_scene + i;
         const SceneShot& shot = shots[i];
@@ -196,10 +236,11 @@ bool ContactSheet::write(const std::string& path, int total_frames, std::string*
         else
             first_line += "not reached";
         int text_y = y + thumb_h + 4;
-        draw_text(canvas, x, text_y, first_line, ink);
-        std::vector<std::string> lines = wrap(scene_title(scene), caption_chars);
+        platform_draw_caption(fonts.caption, canvas, x, text_y, first_line, ink);
+        std::vector<std::string> lines = wrap(scene_title(scene), cell_w, fonts.caption);
         for (int line = 0; line < static_cast<int>(lines.size()) && line < caption_lines - 1; ++line)
-            draw_text(canvas, x, text_y + (line + 1) * glyph_line_height, lines[static_cast<std::size_t>(line)], dim_ink);
+            platform_draw_caption(fonts.caption, canvas, x, text_y + (line + 1) * line_height,
+                                  lines[static_cast<std::size_t>(line)], dim_ink);
     }
     return write_png(path, sheet.data(), width, height, 6, error);
 }

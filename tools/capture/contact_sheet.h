@@ -1,5 +1,6 @@
 // The contact sheet: one thumbnail from the middle of every scene, each
-// captioned with the scene's number, start time and title.
+// captioned with the scene's number, start time and title, in an installed
+// monospaced face.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,10 @@
 #include <vector>
 
 #include "scene_titles.h"
+
+// Whether the captions' face can be opened; *error says why not. Asked
+// before the first frame, so a machine without fonts fails at once.
+bool contact_sheet_fonts_ready(std::string* error);
 
 class ContactSheet {
 public:

@@ -247,6 +247,10 @@ int main(int argc, char** argv)
         complain(error);
         return 1;
     }
+    if (!o.contact_sheet.empty() && !contact_sheet_fonts_ready(&error)) {
+        complain(error);
+        return 1;
+    }
 
     if (!start_demo()) {
         shut_down_demo();
