@@ -1,12 +1,18 @@
 // Makes the demo's three pictures: the tunnel wall, the star sprite and the
-// start picture, as 24-bit bitmap files with the "BM" header. Everything is
-// drawn procedurally from fixed seeds, so every run writes the same bytes.
-//   elka_make_pictures [FOLDER]   (default: files)
+// start picture, as 24-bit bitmap files with the "BM" header; or the
+// program's icons, cut from the start picture, as PNG pictures in the
+// layout of an icon theme. Everything is drawn procedurally from fixed
+// seeds, so every run writes the same bytes.
+//   elka_make_pictures [FOLDER]          (default: files)
+//   elka_make_pictures --icons FOLDER    FOLDER/NxN/apps/elka.png
+#include <png.h>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -529,10 +535,111 @@ Picture make_title()
     return p;
 }
 
+// ---------------------------------------------------------------- icons
+
+// The icon: the square of the start picture around the title and the sun,
+// the subtitle below them, shrunk by area averaging, with rounded corners.
+constexpr int icon_left = 16, icon_top = 14, icon_side = 480; // in the 512-pixel start picture
+const int icon_sizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
+// For each output pixel of a row of `to`, the source pixels it covers
+// when `from` pixels starting at `first` shrink to `to`, with their shares.
+struct Tap {
+    int source;
+    double weight;
+};
+std::vector<std::vector<Tap>> area_taps(int first, int from, int to)
+{
+    std::vector<std::vector<Tap>> taps(static_cast<std::size_t>(to));
+    const double step = static_cast<double>(from) / to;
+    for (int i = 0; i < to; ++i) {
+        double begin = i * step, end = (i + 1) * step;
+        for (int s = static_cast<int>(std::floor(begin)); s < end; ++s) {
+            double share = std::min(end, s + 1.0) - std::max(begin, static_cast<double>(s));
+            if (share > 1e-12)
+                taps[static_cast<std::size_t>(i)].push_back({first + s, share / step});
+        }
+    }
+    return taps;
+}
+
+// 8-bit RGBA, top row first, without a time stamp or anything else that
+// would change from run to run.
+bool write_png(const std::string& path, int size, const std::vector<unsigned char>& rgba)
+{
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    bool ok = info != nullptr;
+    if (ok && setjmp(png_jmpbuf(png)) == 0) {
+        png_init_io(png, f);
+        png_set_compression_level(png, 9);
+        png_set_IHDR(png, info, static_cast<png_uint_32>(size), static_cast<png_uint_32>(size), 8,
+                     PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                     PNG_FILTER_TYPE_DEFAULT);
+        png_write_info(png, info);
+        for (int y = 0; y < size; ++y)
+            png_write_row(png, rgba.data() + static_cast<std::size_t>(y) * size * 4);
+        png_write_end(png, nullptr);
+    } else {
+        ok = false;
+    }
+    png_destroy_write_struct(&png, &info);
+    return std::fclose(f) == 0 && ok;
+}
+
+bool make_icons(const std::string& folder)
+{
+    Picture title = make_title();
+    for (int size : icon_sizes) {
+        std::vector<std::vector<Tap>> xs = area_taps(icon_left, icon_side, size);
+        std::vector<std::vector<Tap>> ys = area_taps(icon_top, icon_side, size);
+        std::vector<unsigned char> rgba(static_cast<std::size_t>(size) * size * 4);
+        // Corners rounded with a radius of a sixth of the side; the edge
+        // antialiased by the distance to it.
+        const double radius = size / 6.0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                Colour sum;
+                for (const Tap& ty : ys[static_cast<std::size_t>(y)])
+                    for (const Tap& tx : xs[static_cast<std::size_t>(x)]) {
+                        const Colour& c = title.at(tx.source, ty.source);
+                        sum = sum + Colour{clamp01(c.r), clamp01(c.g), clamp01(c.b)} * (tx.weight * ty.weight);
+                    }
+                double cx = std::clamp(x + 0.5, radius, size - radius), cy = std::clamp(y + 0.5, radius, size - radius);
+                double outside = std::hypot(x + 0.5 - cx, y + 0.5 - cy) - radius;
+                double alpha = clamp01(0.5 - outside);
+                unsigned char* p = rgba.data() + (static_cast<std::size_t>(y) * size + x) * 4;
+                p[0] = static_cast<unsigned char>(std::lround(clamp01(sum.r) * 255.0));
+                p[1] = static_cast<unsigned char>(std::lround(clamp01(sum.g) * 255.0));
+                p[2] = static_cast<unsigned char>(std::lround(clamp01(sum.b) * 255.0));
+                p[3] = static_cast<unsigned char>(std::lround(alpha * 255.0));
+            }
+        std::string dir = folder + "/" + std::to_string(size) + "x" + std::to_string(size);
+        std::string path = dir + "/apps/elka.png";
+        std::error_code error;
+        std::filesystem::create_directories(dir + "/apps", error);
+        if (error || !write_png(path, size, rgba)) {
+            std::fprintf(stderr, "cannot write %s\n", path.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc > 1 && std::string(argv[1]) == "--icons") {
+        if (argc != 3) {
+            std::fprintf(stderr, "usage: elka_make_pictures [FOLDER] | --icons FOLDER\n");
+            return 2;
+        }
+        return make_icons(argv[2]) ? 0 : 1;
+    }
     std::string folder = argc > 1 ? argv[1] : "files";
     struct Job {
         const char* name;
