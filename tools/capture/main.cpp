@@ -5,6 +5,7 @@
 // scenes' first frames go to a chapter table; or the frames are timed.
 #include "contact_sheet.h"
 #include "cpu_sampler.h"
+#include "data_folder.h"
 #include "options.h"
 #include "output_file.h"
 #include "png_writer.h"
@@ -203,6 +204,10 @@ int main(int argc, char** argv)
         print_usage(stderr);
         return 2;
     case ParseResult::run: break;
+    }
+    if (!enter_data_folder(&o, &error)) {
+        complain(error);
+        return 1;
     }
 
     std::signal(SIGPIPE, SIG_IGN);
