@@ -2,13 +2,15 @@
 # Shared set-up of ./demo and ./test: install the missing Debian packages,
 # then configure and build with one of the presets of CMakePresets.json.
 #   scripts/setup.sh install demo     the demo's own packages (packages-demo.txt)
-#   scripts/setup.sh install test     those and the tests' (packages.txt)
+#   scripts/setup.sh install package  those and what making the package needs (packages-package.txt)
+#   scripts/setup.sh install test     all of those and the tests' (packages.txt)
 #   scripts/setup.sh build PRESET     quick (demo and capture tool), default, sanitize
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 install_packages() {
     local wanted missing=() lists=("$root/scripts/packages-demo.txt")
+    [[ "$1" == package || "$1" == test ]] && lists+=("$root/scripts/packages-package.txt")
     [[ "$1" == test ]] && lists+=("$root/scripts/packages.txt")
     while read -r wanted; do
         [[ -z "$wanted" || "$wanted" == \#* ]] && continue
@@ -38,9 +40,9 @@ build() {
 }
 
 case "${1:-}" in
-    install) [[ "${2:-}" == demo || "${2:-}" == test ]] || { echo "usage: scripts/setup.sh install demo|test" >&2; exit 2; }
+    install) [[ "${2:-}" =~ ^(demo|package|test)$ ]] || { echo "usage: scripts/setup.sh install demo|package|test" >&2; exit 2; }
              install_packages "$2" ;;
     build) [[ -n "${2:-}" ]] || { echo "usage: scripts/setup.sh build PRESET" >&2; exit 2; }
            build "$2" ;;
-    *) echo "usage: scripts/setup.sh install demo|test | build PRESET" >&2; exit 2 ;;
+    *) echo "usage: scripts/setup.sh install demo|package|test | build PRESET" >&2; exit 2 ;;
 esac
