@@ -216,18 +216,20 @@ grep -q "Initialization Failed!" "$work/missing.out" || { cat "$work/missing.out
 
 # The launcher: plays the unpacked demo in the unpacked data folder (SDL's
 # offscreen driver, no sound), until SIGTERM, with status 0.
-SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy "$r/usr/bin/elka" >"$work/elka.out" 2>"$work/elka.err" &
+# Line-buffered (stdbuf, through the launcher's exec), so "Loading the
+# song..." shows in the file as the demo gets there.
+SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy stdbuf -oL "$r/usr/bin/elka" >"$work/elka.out" 2>"$work/elka.err" &
 elka_pid=$!
 for _ in $(seq 300); do # the song is loaded after the window and the GL resources
     grep -q "Loading the song" "$work/elka.out" 2>/dev/null && break
     kill -0 "$elka_pid" 2>/dev/null || break
     sleep 0.1
 done
-sleep 1
-kill -0 "$elka_pid" 2>/dev/null || { cat "$work/elka.out" "$work/elka.err"; fail "the launcher's demo ended by itself"; }
-grep -q "Loading the song" "$work/elka.out" || fail "the launcher's demo did not start within 30 s"
+grep -q "Loading the song" "$work/elka.out" || { cat "$work/elka.err"; fail "the launcher's demo did not start within 30 s"; }
 [[ "$(readlink "/proc/$elka_pid/exe")" == "$r/usr/libexec/elka/elka" ]] || fail "the launcher did not become the unpacked demo"
 [[ "$(readlink "/proc/$elka_pid/cwd")" == "$r/usr/share/elka" ]] || fail "the demo does not run in the unpacked data folder"
+sleep 2
+kill -0 "$elka_pid" 2>/dev/null || { cat "$work/elka.out" "$work/elka.err"; fail "the launcher's demo ended by itself"; }
 kill -TERM "$elka_pid"
 status=0
 wait "$elka_pid" || status=$?
