@@ -66,7 +66,3 @@ constexpr int IDNO = 7;
 
 constexpr unsigned short low_word(std::uintptr_t value) { return static_cast<unsigned short>(value & 0xFFFF); }
 constexpr unsigned short high_word(std::uintptr_t value) { return static_cast<unsigned short>((value >> 16) & 0xFFFF); }
-constexpr std::intptr_t make_size_lparam(int width, int height)
-{
-    return static_cast<std::intptr_t>((static_cast<unsigned>(height) & 0xFFFF) << 16 | (static_cast<unsigned>(width) & 0xFFFF));
-}

@@ -15,8 +15,6 @@ void platform_prefer_offscreen_video();
 // reading. False (with a reason in *error) when the context cannot make one.
 bool offscreen_target_create(int width, int height, const char** error);
 void offscreen_target_destroy();
-int offscreen_target_width();
-int offscreen_target_height();
 
 // Reads the whole target as RGB bytes, top row first (the order pictures
 // and video frames use); rgb holds width * height * 3 bytes. Waits for the

@@ -11,6 +11,7 @@
 #include "resources/outline_font.h"
 #include "resources/textures.h"
 #include "harness/test_support.h"
+#include "platform/platform_testing.h"
 #include "support/window_test_support.h"
 #include "timeline/timeline.h"
 
@@ -33,7 +34,7 @@ protected:
         ASSERT_TRUE(init_gl());
     }
     void TearDown() override { close_window(); }
-    LoggedBoxes boxes{IDYES};
+    BoxRecorder boxes{IDYES};
 };
 
 void expect_color(GLenum what, const float (&want)[4])

@@ -2,7 +2,7 @@
 #include "platform/message_box.h"
 #include "platform/messages.h"
 #include "platform/performance_counter.h"
-#include "platform/window_system.h"
+#include "platform/platform_testing.h"
 
 #include <gtest/gtest.h>
 

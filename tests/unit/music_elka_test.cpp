@@ -2,7 +2,7 @@
 // 1 and the player's text on standard output, showing no message box; with
 // SDL's disk audio driver, what it plays is the song as the sound layer
 // decodes it.
-#include "platform/fsound.h"
+#include "platform/platform_testing.h"
 #include "harness/test_support.h"
 #include "unit/music_test_files.h"
 

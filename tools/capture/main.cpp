@@ -17,7 +17,7 @@
 #include "app/init_gl.h"
 #include "platform/message_box.h"
 #include "platform/offscreen_target.h"
-#include "platform/performance_counter.h"
+#include "platform/platform_testing.h"
 #include "resources/gl_state.h"
 #include "resources/outline_font.h"
 #include "timeline/timeline.h"
