@@ -52,7 +52,6 @@ constexpr int VK_INSERT = 0x2D;
 constexpr int VK_DELETE = 0x2E;
 constexpr int VK_F1 = 0x70;
 constexpr int VK_F10 = 0x79;
-constexpr int VK_F12 = 0x7B;
 
 // Message-box styles and answers.
 constexpr unsigned MB_OK = 0x00;
