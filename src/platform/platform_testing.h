@@ -18,6 +18,11 @@
 #include <functional>
 #include <string>
 
+// Puts the seam back as at process start, for a test that follows another
+// in the same process: no failure injected, an empty call log, the loop not
+// observed, boxes shown, SDL's counter, the layer's own sound version.
+void platform_reset_testing_seam();
+
 // Failure injection: the next call of the step fails.
 void platform_inject_failure(PlatformStep step);
 void platform_clear_injected_failures();

@@ -128,3 +128,13 @@ unsigned platform_window_id(WindowHandle window) { return window ? SDL_GetWindow
 bool platform_class_registered() { return window_state::class_registered; }
 
 int platform_cursor_count() { return window_state::cursor_count; }
+
+void platform_reset_testing_seam()
+{
+    platform_clear_injected_failures();
+    platform_clear_call_log();
+    platform_observe_loop(nullptr);
+    platform_set_message_box_hook(nullptr);
+    platform_set_counter_source(nullptr);
+    fsound_restore_version();
+}
