@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "scene_titles.h"
+#include "timeline/schedule.h"
 
 class ContactSheet {
 public:

@@ -9,7 +9,6 @@
 #include "output_file.h"
 #include "png_writer.h"
 #include "progress.h"
-#include "scene_titles.h"
 #include "video_encoder.h"
 
 #include "app/entry.h"
@@ -20,6 +19,7 @@
 #include "platform/performance_counter.h"
 #include "resources/gl_state.h"
 #include "resources/outline_font.h"
+#include "timeline/schedule.h"
 #include "timeline/timeline.h"
 
 #include <algorithm>
@@ -38,9 +38,6 @@
 
 namespace {
 
-// The nominal length of the sequence in seconds (the sum of the scene
-// lengths); used only to estimate progress.
-constexpr double nominal_length = 151.02;
 const char* const song_path = "files/song.mp3";
 
 // The virtual counter: fps x 1,000,000 counts a second, standing at 0 when
@@ -283,7 +280,9 @@ int main(int argc, char** argv)
     const std::size_t frame_bytes = static_cast<std::size_t>(o.width) * o.height * 3;
     std::vector<std::uint8_t> rgb(frame_bytes);
     SceneStats stats[scene_count];
-    long planned = o.end_frames > 0 ? o.end_frames : static_cast<long>(nominal_length * o.fps + 0.5);
+    // The nominal length only estimates progress: the real one is known
+    // when the sequence has ended.
+    long planned = o.end_frames > 0 ? o.end_frames : static_cast<long>(nominal_length_seconds() * o.fps + 0.5);
     Progress progress(!o.quiet, o.fps, planned);
     bool sampled = o.benchmark && cpu_sampler_start();
     bool failed = false;
