@@ -41,6 +41,9 @@ SDL_DisplayMode offered_mode()
     EXPECT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0);
     EXPECT_GE(SDL_GetNumDisplayModes(0), 1);
     EXPECT_EQ(SDL_GetDisplayMode(0, 0, &mode), 0);
+    // SDL counts starts: this one must not keep video running for the
+    // tests after this one.
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return mode;
 }
 
