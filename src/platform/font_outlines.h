@@ -11,6 +11,9 @@
 // is taken relative to the working directory). False when the file is
 // missing or holds no font.
 bool platform_add_font_file(const char* path);
+// Forgets every font file added so far, as a new process starts: for the
+// programs that start the system more than once in one process.
+void platform_forget_font_files();
 
 struct OutlineFace;
 

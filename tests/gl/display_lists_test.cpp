@@ -4,6 +4,7 @@
 #include "resources/display_lists.h"
 #include "resources/gl_state.h"
 #include "support/gl_feedback.h"
+#include "support/gl_view.h"
 #include "harness/test_support.h"
 
 #include <GL/gl.h>
@@ -16,15 +17,10 @@ namespace {
 // nothing the lists draw is clipped.
 void flat_view()
 {
-    glViewport(0, 0, 400, 400);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-2, 2, -2, 2, -2, 2);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    set_flat_view(2, 2, 100);
     glShadeModel(GL_SMOOTH);
 }
-double obj(float window) { return window / 100.0 - 2.0; }
+double obj(float window) { return FlatView{2, 100}.unit(window); }
 
 class DisplayLists : public ::testing::Test {
 protected:
