@@ -294,7 +294,7 @@ void close_bars_to_black()
 // quick fade-out. The end of scene 22 ends the run.
 void show_end_card()
 {
-    const bool last = scene_index == 22;
+    const bool last = scene_index == last_scene;
     glEnable(GL_BLEND);
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, -8.0f);
