@@ -6,7 +6,7 @@
 Before its first frame the demo's window is black all over; the frames of
 its first scenes are not (the start picture on black, then the intro words
 on white), so the first pixel that is not black, on a grid of 32 x 24
-points over the window, tells that the frame loop runs and has drawn. Exits
+points over the part of the window on the screen, tells that the frame loop runs and has drawn. Exits
 0 once it is seen, 1 at the deadline. Only for the first scenes: later ones
 (the tunnel's black clear, the end cards) may have black where it looks.
 """
@@ -39,6 +39,9 @@ class WindowAttributes(ctypes.Structure):
 
 
 x.XGetWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(WindowAttributes)]
+x.XTranslateCoordinates.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                                    ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_int),
+                                    ctypes.POINTER(ctypes.c_ulong)]
 
 # A window that goes away while it is read is an answer ("not yet"), not
 # a reason for Xlib to end this program.
@@ -54,16 +57,29 @@ def drawn(display, window):
     attributes = WindowAttributes()
     if not x.XGetWindowAttributes(display, window, ctypes.byref(attributes)):
         return None
-    if attributes.map_state != IS_VIEWABLE or attributes.width < GRID[0] or attributes.height < GRID[1]:
+    if attributes.map_state != IS_VIEWABLE:
         return None
-    image = x.XGetImage(display, window, 0, 0, attributes.width, attributes.height, ALL_PLANES, Z_PIXMAP)
+    # Only the part on the screen can be read (a window larger than the
+    # screen reaches past its edges).
+    screen = WindowAttributes()
+    if not x.XGetWindowAttributes(display, attributes.root, ctypes.byref(screen)):
+        return None
+    at_x, at_y, child = ctypes.c_int(), ctypes.c_int(), ctypes.c_ulong()
+    if not x.XTranslateCoordinates(display, window, attributes.root, 0, 0, ctypes.byref(at_x), ctypes.byref(at_y),
+                                   ctypes.byref(child)):
+        return None
+    left, top = max(0, -at_x.value), max(0, -at_y.value)
+    width = min(attributes.width, screen.width - at_x.value) - left
+    height = min(attributes.height, screen.height - at_y.value) - top
+    if width < GRID[0] or height < GRID[1]:
+        return None
+    image = x.XGetImage(display, window, left, top, width, height, ALL_PLANES, Z_PIXMAP)
     if not image:
         return None
     found = None
     for i in range(GRID[0]):
         for j in range(GRID[1]):
-            pixel = x.XGetPixel(image, (2 * i + 1) * attributes.width // (2 * GRID[0]),
-                                (2 * j + 1) * attributes.height // (2 * GRID[1]))
+            pixel = x.XGetPixel(image, (2 * i + 1) * width // (2 * GRID[0]), (2 * j + 1) * height // (2 * GRID[1]))
             if pixel != 0:
                 found = pixel
                 break
