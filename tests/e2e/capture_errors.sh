@@ -95,7 +95,7 @@ wait "$pid" || status=$?
 
 # The timedemo: a row per scene drawn, the totals and the CPU shares.
 "$capture" --benchmark --fps 10 --size 160x120 --end 7 >"$work/out" 2>/dev/null
-grep -qE '^ +-1 +60 +[0-9.]+ +[0-9.]+ +[0-9.]+ +the picture of files/load.bmp on black$' "$work/out" ||
+grep -qE '^ +-1 +60 +[0-9.]+ +[0-9.]+ +[0-9.]+ +[0-9.]+ +the picture of files/load.bmp on black$' "$work/out" ||
     fail "timedemo row of scene -1: $(cat "$work/out")"
 grep -qE '^ +0 +10 ' "$work/out" || fail "timedemo row of scene 0: $(cat "$work/out")"
 grep -qE '^total +70 ' "$work/out" || fail "timedemo total: $(cat "$work/out")"
