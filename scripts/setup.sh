@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
 # Shared set-up of ./demo and ./test: install the missing Debian packages,
-# then configure and build in the given build folder.
-#   scripts/setup.sh install
-#   scripts/setup.sh build BUILD_DIR [cmake options...]
+# then configure and build with one of the presets of CMakePresets.json.
+#   scripts/setup.sh install demo     the demo's own packages (packages-demo.txt)
+#   scripts/setup.sh install test     those and the tests' (packages.txt)
+#   scripts/setup.sh build PRESET     quick (demo and capture tool), default, sanitize
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 install_packages() {
-    local wanted missing=()
+    local wanted missing=() lists=("$root/scripts/packages-demo.txt")
+    [[ "$1" == test ]] && lists+=("$root/scripts/packages.txt")
     while read -r wanted; do
         [[ -z "$wanted" || "$wanted" == \#* ]] && continue
         if ! dpkg-query -W -f='${Status}' "$wanted" 2>/dev/null | grep -q "install ok installed"; then
             missing+=("$wanted")
         fi
-    done < "$root/scripts/packages.txt"
+    done < <(cat "${lists[@]}")
     [[ ${#missing[@]} -eq 0 ]] && return 0
     echo "Installing Debian packages: ${missing[*]}"
     local sudo=()
@@ -31,13 +33,14 @@ install_packages() {
 }
 
 build() {
-    local dir="$1"; shift
-    cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-    cmake --build "$dir" -j "$(nproc)"
+    local preset="$1"
+    (cd "$root" && cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j "$(nproc)")
 }
 
 case "${1:-}" in
-    install) install_packages ;;
-    build) shift; build "$@" ;;
-    *) echo "usage: scripts/setup.sh install | build BUILD_DIR [cmake options...]" >&2; exit 2 ;;
+    install) [[ "${2:-}" == demo || "${2:-}" == test ]] || { echo "usage: scripts/setup.sh install demo|test" >&2; exit 2; }
+             install_packages "$2" ;;
+    build) [[ -n "${2:-}" ]] || { echo "usage: scripts/setup.sh build PRESET" >&2; exit 2; }
+           build "$2" ;;
+    *) echo "usage: scripts/setup.sh install demo|test | build PRESET" >&2; exit 2 ;;
 esac

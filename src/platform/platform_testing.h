@@ -72,6 +72,10 @@ int platform_cursor_count();
 int offscreen_target_width();
 int offscreen_target_height();
 
+// Forgets every font file added so far, as a new process starts: for the
+// programs that start the system more than once in one process.
+void platform_forget_font_files();
+
 // The outline font: what was matched (the face's own family name, its file,
 // and whether its outlines are emboldened because the face is lighter than
 // was asked), and the Unicode code point of a Windows-1252 (ANSI) character

@@ -74,7 +74,7 @@ int on_display_lost(Display* display)
 }
 
 // Ends SDL video at process exit.
-void shutdown_video();
+void shutdown_video() { platform_shutdown_video(); }
 
 } // namespace
 
@@ -396,14 +396,12 @@ bool platform_headless()
     return false;
 }
 
-namespace {
-void shutdown_video()
+void platform_shutdown_video()
 {
     // Without its display server there is no mode to put back, and SDL
     // would wait for it forever.
-    if (video_started && !display_lost) {
+    if (window_state::video_started && !display_lost) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        video_started = false;
+        window_state::video_started = false;
     }
 }
-} // namespace

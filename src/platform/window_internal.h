@@ -33,6 +33,10 @@ extern WindowHandle live_window; // the one window, null while none exists
 void queue_message(const Message& message);
 void clear_queued_messages();
 
+// Ends SDL's video (at process exit, and for tests that start it again
+// with another driver).
+void platform_shutdown_video();
+
 // Name of the SDL video driver in use, or "" before video has started.
 const char* platform_video_driver();
 // True when message boxes cannot be shown (offscreen or dummy driver, or no

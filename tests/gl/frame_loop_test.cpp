@@ -54,6 +54,8 @@ class FrameLoop : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        iterations.clear();
+        frame_deltas.clear();
         ASSERT_TRUE(open_window("eLka", 320, 240, 16, false));
         init_gl(); // without the media files the scenes draw untextured; the loop does not care
         start_scripted_frame_timer();

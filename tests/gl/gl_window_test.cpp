@@ -41,6 +41,9 @@ SDL_DisplayMode offered_mode()
     EXPECT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0);
     EXPECT_GE(SDL_GetNumDisplayModes(0), 1);
     EXPECT_EQ(SDL_GetDisplayMode(0, 0, &mode), 0);
+    // SDL counts starts: this one must not keep video running for the
+    // tests after this one.
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return mode;
 }
 
@@ -245,9 +248,27 @@ TEST_P(GlWindowCloseFailure, ReportsAndGoesOnWithTheNextStep)
     const CloseFailure& failure = GetParam();
     BoxRecorder boxes(IDYES);
     ASSERT_TRUE(open_window("eLka", 640, 480, 16, false));
+    const WindowHandle window = main_window;
+    const DeviceContext dc = window_dc;
     platform_inject_failure(failure.step);
     int from = platform_call_log_size();
     close_window();
+    // What could not be released is still held (the window system keeps one
+    // window and one device context): it goes at the end, so that the next
+    // test can open a window.
+    struct Leftover {
+        WindowHandle window;
+        DeviceContext dc;
+        ~Leftover()
+        {
+            if (dc)
+                platform_release_dc(window, dc);
+            else if (window)
+                platform_destroy_window(window);
+        }
+    } leftover{failure.step == PlatformStep::destroy_window || failure.step == PlatformStep::release_dc ? window
+                                                                                                           : nullptr,
+               failure.step == PlatformStep::release_dc ? dc : nullptr};
     EXPECT_EQ(call_log(from), close_steps); // every step still runs
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, failure.text);
