@@ -2,7 +2,8 @@
 // 11 letterbox with swarm) at 800 x 600 on the real Mesa context, and the
 // same frames with no GL context current, where every GL call is a no-op
 // and what remains is the system's own work (the tunnel grids, the loops).
-// The second set also counts heap allocations per frame.
+// The second set also counts heap allocations per frame; BM_StarFillLimit
+// draws the star field's fragments with the least GL that makes them.
 //
 //   build-x/frame_bench                 (from the repository root: files/)
 // The occlusion query entry points are GL 1.5: declared only on request.
@@ -14,6 +15,7 @@
 #include "effects/tunnel.h"
 #include "resources/gl_state.h"
 #include "harness/test_support.h"
+#include "resources/textures.h"
 #include "timeline/timeline.h"
 
 #include <GL/glext.h>
@@ -113,6 +115,53 @@ void BM_Frame(benchmark::State& state)
     state.SetLabel("scene " + std::to_string(scene) + ", llvmpipe 800x600");
 }
 
+// The star field's fill limit: the fragments of one star-field frame (as
+// many screens as BM_Frame/8 counts) drawn by the least GL that makes such
+// fragments, whole-screen quads with the star texture and additive
+// blending, after a clear. BM_Frame/8 against this says how close the star
+// field is to the rasterizer's fill rate.
+void BM_StarFillLimit(benchmark::State& state)
+{
+    const double screens = screens_filled(8);
+    const int whole = static_cast<int>(screens);
+    const float last = static_cast<float>(screens - whole); // a part of the screen, bottom up
+    auto quads = [&] {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glBindTexture(GL_TEXTURE_2D, texture_ids[1]);
+        glEnable(GL_TEXTURE_2D);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+        glEnable(GL_BLEND);
+        glColor4ub(200, 150, 100, 255);
+        glBegin(GL_QUADS);
+        for (int i = 0; i <= whole; ++i) {
+            const float top = i < whole ? 1.0f : -1.0f + 2.0f * last;
+            glTexCoord2f(0, 0); glVertex2f(-1, -1);
+            glTexCoord2f(1, 0); glVertex2f(1, -1);
+            glTexCoord2f(1, 1); glVertex2f(1, top);
+            glTexCoord2f(0, 1); glVertex2f(-1, top);
+        }
+        glEnd();
+        glDisable(GL_TEXTURE_2D);
+        glDisable(GL_BLEND);
+        glMatrixMode(GL_PROJECTION);
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+    };
+    quads();
+    glFinish();
+    for (auto _ : state) {
+        quads();
+        glFinish();
+    }
+    state.counters["screens_filled"] = screens;
+    state.SetLabel("star field's fragments as whole-screen textured additive quads");
+}
+
 // The same frames with the context released: GL calls go to no-op entry
 // points, so the time is the system's own.
 void BM_FrameWithoutGl(benchmark::State& state)
@@ -149,6 +198,7 @@ void BM_TunnelWithoutGl(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_Frame)->Arg(6)->Arg(7)->Arg(8)->Arg(11)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StarFillLimit)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FrameWithoutGl)->Arg(6)->Arg(7)->Arg(8)->Arg(11)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TunnelWithoutGl)->Unit(benchmark::kMicrosecond);
 

@@ -2,8 +2,7 @@
 #include "harness/test_support.h"
 
 #include "app/gl_window.h"
-#include "platform/message_box.h"
-#include "platform/performance_counter.h"
+#include "platform/platform_testing.h"
 
 #include <GL/gl.h>
 
@@ -13,17 +12,23 @@
 #include <sstream>
 #include <unistd.h>
 
-BoxRecorder::BoxRecorder(int answer_) : answer(answer_)
+BoxRecorder::BoxRecorder(int answer) : question_answer(answer)
 {
     platform_set_message_box_hook([this](const char* text, const char* caption, unsigned style) {
-        boxes.push_back({text ? text : "", caption ? caption : "", style});
-        if (answer != 0)
-            return answer;
-        return (style & 0x0F) == MB_YESNO ? IDYES : IDOK;
+        boxes.push_back({text ? text : "", caption ? caption : "", style, platform_call_log_size()});
+        return (style & 0x0F) == MB_YESNO ? question_answer : IDOK;
     });
 }
 
 BoxRecorder::~BoxRecorder() { platform_set_message_box_hook(nullptr); }
+
+std::vector<std::string> BoxRecorder::texts() const
+{
+    std::vector<std::string> out;
+    for (const RecordedBox& box : boxes)
+        out.push_back(box.text);
+    return out;
+}
 
 namespace scripted_counter {
 namespace {

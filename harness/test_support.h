@@ -3,6 +3,8 @@
 // system's own open_window.
 #pragma once
 
+#include "platform/messages.h"
+
 #include <GL/gl.h>
 
 #include <cstdint>
@@ -13,16 +15,19 @@ struct RecordedBox {
     std::string text;
     std::string caption;
     unsigned style;
+    int log_position; // platform_call_log_size() when the box came
 };
 
-// Records every message box from now on; each is answered with `answer`
-// (0: the first button).
+// Records every message box from now on, with the place in the window
+// system's call log where each came. Yes/No questions are answered with
+// `question_answer`, every other box with IDOK.
 class BoxRecorder {
 public:
-    explicit BoxRecorder(int answer = 0);
+    explicit BoxRecorder(int question_answer = IDYES);
     ~BoxRecorder();
     std::vector<RecordedBox> boxes;
-    int answer;
+    int question_answer;
+    std::vector<std::string> texts() const;
 };
 
 // A counter that stands where the test puts it.

@@ -14,7 +14,6 @@
 #include <cstdlib>
 
 MusicPlayer music_player;
-void (*frame_loop_observer)(const Message* taken, bool drew_frame) = nullptr;
 
 bool start_up()
 {
@@ -48,7 +47,6 @@ bool run_frame_loop(int* exit_status)
     for (;;) {
         Message message;
         bool taken = platform_peek_message(&message);
-        bool drew = false;
         if (taken) {
             if (message.message == WM_QUIT) {
                 quit_requested = true;
@@ -63,14 +61,11 @@ bool run_frame_loop(int* exit_status)
                 } else {
                     render_frame();
                     platform_swap_buffers(window_dc);
-                    drew = true;
                 }
             }
             if (key_down[VK_F1] && !toggle_display())
                 return false;
         }
-        if (frame_loop_observer)
-            frame_loop_observer(taken ? &message : nullptr, drew);
         if (quit_requested)
             return true; // Escape or the end of the sequence: a normal end
     }

@@ -3,14 +3,9 @@
 #pragma once
 
 #include "audio/music_player.h"
-#include "platform/messages.h"
 #include "shared/shared_state.h"
 
 extern MusicPlayer music_player;
-
-// Tests: called at the end of every loop iteration with the message taken
-// (null in the idle branch) and whether a frame was drawn.
-extern void (*frame_loop_observer)(const Message* taken, bool drew_frame);
 
 bool start_up();
 // The frame loop. Returns false when reopening the window after F1 failed

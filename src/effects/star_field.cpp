@@ -29,6 +29,8 @@ int star_rand()
     return static_cast<int>((star_rand_state >> 16) & 0x7FFF);
 }
 
+void restart_star_rand() { star_rand_state = 1; }
+
 void init_stars()
 {
     for (int n = 0; n < 50; ++n) {

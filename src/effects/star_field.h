@@ -19,6 +19,9 @@ extern float star_tilt;
 
 // The star field's own random generator (state 1 at start, never reseeded).
 int star_rand();
+// Puts the generator back to its start state, as a new process has it: for
+// the programs that start the system more than once in one process.
+void restart_star_rand();
 
 void init_stars();
 void draw_star_field();

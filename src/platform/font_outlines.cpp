@@ -21,6 +21,9 @@ bool fontconfig_ready()
     return ready;
 }
 
+// The files added so far, by absolute name.
+std::set<std::string> added_font_files;
+
 // Windows-1252 0x80..0x9F; 0 marks the five codes the code page leaves out.
 const unsigned short cp1252_high[32] = {
     0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
@@ -156,13 +159,20 @@ bool platform_add_font_file(const char* path)
         return false;
     std::string name = absolute;
     std::free(absolute);
-    static std::set<std::string> added;
-    if (added.count(name))
+    if (added_font_files.count(name))
         return true;
     if (FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(name.c_str())) != FcTrue)
         return false;
-    added.insert(name);
+    added_font_files.insert(name);
     return true;
+}
+
+void platform_forget_font_files()
+{
+    if (added_font_files.empty())
+        return;
+    FcConfigAppFontClear(nullptr);
+    added_font_files.clear();
 }
 
 OutlineFace* platform_match_outline_face(const char* family, int weight)

@@ -20,12 +20,6 @@ struct OutlineFace;
 OutlineFace* platform_match_outline_face(const char* family, int weight);
 void platform_close_outline_face(OutlineFace* face);
 
-// What was matched: the face's own family name, its file, and whether its
-// outlines are emboldened because the face is lighter than was asked.
-std::string platform_outline_face_family(const OutlineFace* face);
-std::string platform_outline_face_file(const OutlineFace* face);
-bool platform_outline_face_emboldened(const OutlineFace* face);
-
 struct OutlinePoint {
     double x, y;
 };
@@ -42,11 +36,6 @@ struct GlyphOutline {
     float advance_x = 0.0f;
     float advance_y = 0.0f;
 };
-
-// Unicode code point of a Windows-1252 (ANSI) character code; the five
-// codes that code page leaves undefined map to the C1 control of the same
-// number.
-unsigned platform_ansi_to_unicode(unsigned char code);
 
 // The outline of the glyph for ANSI character `code`. Curves are flattened
 // so that no chord strays more than one design unit from its curve. A

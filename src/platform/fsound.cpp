@@ -7,6 +7,8 @@
 // possibly after other static objects of the process are gone.
 #include "platform/fsound.h"
 
+#include "platform/fsound_internal.h"
+
 #include <SDL.h>
 #include <SDL_mixer.h>
 
@@ -15,20 +17,19 @@
 #include <cstring>
 #include <sys/stat.h>
 
-struct FSOUND_SAMPLE {
-    Mix_Chunk* chunk;
-    FSOUND_SAMPLE* next;
-};
+namespace fsound_state {
+bool started = false;
+int channel_count = 0;
+FSOUND_SAMPLE* samples = nullptr;
+float reported_version = FSOUND_LAYER_VERSION;
+} // namespace fsound_state
+
+using namespace fsound_state;
 
 namespace {
 
-bool started = false;
 bool audio_subsystem_started = false;
 int last_error = FMOD_ERR_NONE;
-int channel_count = 0;
-FSOUND_SAMPLE* samples = nullptr; // every sample loaded since FSOUND_Init
-bool version_overridden = false;
-float reported_version = FSOUND_LAYER_VERSION;
 
 // Device buffer in sample frames: about 23 ms at 44100 Hz.
 constexpr int buffer_frames = 1024;
@@ -73,15 +74,7 @@ void free_all_samples()
 
 } // namespace
 
-float FSOUND_GetVersion() { return version_overridden ? reported_version : FSOUND_LAYER_VERSION; }
-
-void fsound_set_reported_version(float version)
-{
-    version_overridden = true;
-    reported_version = version;
-}
-
-void fsound_restore_version() { version_overridden = false; }
+float FSOUND_GetVersion() { return reported_version; }
 
 signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int flags)
 {
@@ -197,50 +190,3 @@ void FSOUND_Close()
 }
 
 int FSOUND_GetError() { return last_error; }
-
-bool fsound_started() { return started; }
-
-int fsound_sample_count()
-{
-    int count = 0;
-    for (const FSOUND_SAMPLE* s = samples; s; s = s->next)
-        ++count;
-    return count;
-}
-
-bool fsound_channel_playing(int channel)
-{
-    return started && channel >= 0 && channel < channel_count && Mix_Playing(channel) != 0;
-}
-
-bool fsound_output_format(int* rate, int* channels, unsigned short* format)
-{
-    int r = 0, c = 0;
-    Uint16 f = 0;
-    if (!started || Mix_QuerySpec(&r, &f, &c) == 0)
-        return false;
-    *rate = r;
-    *channels = c;
-    *format = f;
-    return true;
-}
-
-int fsound_sample_frames(const FSOUND_SAMPLE* sample)
-{
-    int rate = 0, channels = 0;
-    unsigned short format = 0;
-    if (!sample || !fsound_output_format(&rate, &channels, &format))
-        return 0;
-    int frame_bytes = static_cast<int>(SDL_AUDIO_BITSIZE(format) / 8) * channels;
-    return frame_bytes > 0 ? static_cast<int>(sample->chunk->alen / static_cast<Uint32>(frame_bytes)) : 0;
-}
-
-const unsigned char* fsound_sample_bytes(const FSOUND_SAMPLE* sample, int* byte_count)
-{
-    if (!sample) {
-        *byte_count = 0;
-        return nullptr;
-    }
-    *byte_count = static_cast<int>(sample->chunk->alen);
-    return sample->chunk->abuf;
-}

@@ -31,22 +31,3 @@ enum FSOUND_ERRORS {
     FMOD_ERR_INVALID_PARAM = 14,
     FMOD_ERR_CHANNEL_ALLOC = 17,
 };
-
-// Tests: make FSOUND_GetVersion report `version` from now on, so that an
-// older library can be tried; fsound_restore_version goes back to the layer's own.
-void fsound_set_reported_version(float version);
-void fsound_restore_version();
-
-// True between a successful FSOUND_Init and FSOUND_Close.
-bool fsound_started();
-// Samples the layer holds (freed by FSOUND_Close).
-int fsound_sample_count();
-// True while `channel` is playing.
-bool fsound_channel_playing(int channel);
-// Length of a loaded sample in sample frames, and its decoded data as the
-// device plays it (interleaved 16-bit or whatever the device asked for);
-// for tests that compare what was played with what was loaded.
-int fsound_sample_frames(const FSOUND_SAMPLE* sample);
-const unsigned char* fsound_sample_bytes(const FSOUND_SAMPLE* sample, int* byte_count);
-// Output format of the open device: rate, channels, SDL audio format code.
-bool fsound_output_format(int* rate, int* channels, unsigned short* format);

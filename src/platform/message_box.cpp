@@ -2,14 +2,13 @@
 #include "platform/message_box.h"
 
 #include "platform/messages.h"
-#include "platform/window_system.h"
+#include "platform/window_internal.h"
 
 #include <SDL.h>
 
 #include <cstdio>
 
 namespace {
-MessageBoxHook box_hook;
 
 int first_button(unsigned style) { return (style & 0x0F) == MB_YESNO ? IDYES : IDOK; }
 
@@ -21,12 +20,11 @@ int print_instead(const char* text, const char* caption, unsigned style)
 }
 } // namespace
 
-void platform_set_message_box_hook(MessageBoxHook hook) { box_hook = std::move(hook); }
-
 int platform_message_box(const char* text, const char* caption, unsigned style)
 {
-    if (box_hook)
-        return box_hook(text, caption, style);
+    int answer = 0;
+    if (platform_seam && platform_seam->message_box && platform_seam->message_box(text, caption, style, &answer))
+        return answer;
     if (platform_headless())
         return print_instead(text, caption, style);
 

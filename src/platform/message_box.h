@@ -3,12 +3,7 @@
 // error and its first button is taken, so a headless run never waits.
 #pragma once
 
-#include <functional>
-
 // style: MB_OK or MB_YESNO with one MB_ICON* (messages.h). Returns IDOK,
 // IDYES or IDNO.
 int platform_message_box(const char* text, const char* caption, unsigned style);
 
-// Tests: every box goes to the hook instead, which answers it.
-using MessageBoxHook = std::function<int(const char* text, const char* caption, unsigned style)>;
-void platform_set_message_box_hook(MessageBoxHook hook);

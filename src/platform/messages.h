@@ -52,7 +52,6 @@ constexpr int VK_INSERT = 0x2D;
 constexpr int VK_DELETE = 0x2E;
 constexpr int VK_F1 = 0x70;
 constexpr int VK_F10 = 0x79;
-constexpr int VK_F12 = 0x7B;
 
 // Message-box styles and answers.
 constexpr unsigned MB_OK = 0x00;
@@ -66,7 +65,3 @@ constexpr int IDNO = 7;
 
 constexpr unsigned short low_word(std::uintptr_t value) { return static_cast<unsigned short>(value & 0xFFFF); }
 constexpr unsigned short high_word(std::uintptr_t value) { return static_cast<unsigned short>((value >> 16) & 0xFFFF); }
-constexpr std::intptr_t make_size_lparam(int width, int height)
-{
-    return static_cast<std::intptr_t>((static_cast<unsigned>(height) & 0xFFFF) << 16 | (static_cast<unsigned>(width) & 0xFFFF));
-}

@@ -24,6 +24,12 @@ PFNGLBINDRENDERBUFFERPROC bind_renderbuffer = nullptr;
 PFNGLRENDERBUFFERSTORAGEPROC renderbuffer_storage = nullptr;
 PFNGLFRAMEBUFFERRENDERBUFFERPROC framebuffer_renderbuffer = nullptr;
 PFNGLCHECKFRAMEBUFFERSTATUSPROC check_framebuffer_status = nullptr;
+PFNGLGENBUFFERSPROC gen_buffers = nullptr;
+PFNGLDELETEBUFFERSPROC delete_buffers = nullptr;
+PFNGLBINDBUFFERPROC bind_buffer = nullptr;
+PFNGLBUFFERDATAPROC buffer_data = nullptr;
+PFNGLMAPBUFFERPROC map_buffer = nullptr;
+PFNGLUNMAPBUFFERPROC unmap_buffer = nullptr;
 
 GLuint framebuffer = 0;
 GLuint colour_buffer = 0;
@@ -31,6 +37,7 @@ GLuint depth_buffer = 0;
 int target_width = 0;
 int target_height = 0;
 std::vector<std::uint8_t> scratch;
+std::vector<GLuint> pack_buffers;
 std::string renderer_name;
 
 template <typename T> bool look_up(T* function, const char* name)
@@ -51,6 +58,30 @@ bool load_entry_points()
     ok = look_up(&framebuffer_renderbuffer, "glFramebufferRenderbuffer") && ok;
     ok = look_up(&check_framebuffer_status, "glCheckFramebufferStatus") && ok;
     return ok;
+}
+
+// RGBA rows, bottom row first, to RGB rows, top row first.
+void convert_rows(const std::uint8_t* rgba, std::uint8_t* rgb)
+{
+    const std::size_t w = static_cast<std::size_t>(target_width);
+    for (int row = 0; row < target_height; ++row) {
+        const std::uint8_t* from = rgba + static_cast<std::size_t>(target_height - 1 - row) * w * 4;
+        std::uint8_t* to = rgb + static_cast<std::size_t>(row) * w * 3;
+        for (std::size_t x = 0; x < w; ++x) {
+            to[0] = from[0];
+            to[1] = from[1];
+            to[2] = from[2];
+            to += 3;
+            from += 4;
+        }
+    }
+}
+
+void delete_pack_buffers()
+{
+    if (!pack_buffers.empty() && delete_buffers)
+        delete_buffers(static_cast<GLsizei>(pack_buffers.size()), pack_buffers.data());
+    pack_buffers.clear();
 }
 
 } // namespace
@@ -109,6 +140,7 @@ void offscreen_target_destroy()
     if (!bind_framebuffer || !SDL_GL_GetCurrentContext())
         return;
     bind_framebuffer(GL_FRAMEBUFFER, 0);
+    delete_pack_buffers();
     if (colour_buffer)
         delete_renderbuffers(1, &colour_buffer);
     if (depth_buffer)
@@ -128,18 +160,53 @@ void offscreen_target_read_rgb(std::uint8_t* rgb)
     // turning the rows over is cheaper done here in one pass.
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(0, 0, target_width, target_height, GL_RGBA, GL_UNSIGNED_BYTE, scratch.data());
-    const std::size_t w = static_cast<std::size_t>(target_width);
-    for (int row = 0; row < target_height; ++row) {
-        const std::uint8_t* from = scratch.data() + static_cast<std::size_t>(target_height - 1 - row) * w * 4;
-        std::uint8_t* to = rgb + static_cast<std::size_t>(row) * w * 3;
-        for (std::size_t x = 0; x < w; ++x) {
-            to[0] = from[0];
-            to[1] = from[1];
-            to[2] = from[2];
-            to += 3;
-            from += 4;
-        }
+    convert_rows(scratch.data(), rgb);
+}
+
+bool offscreen_target_pbo_init(int slots)
+{
+    if (!framebuffer || slots < 1)
+        return false;
+    bool ok = look_up(&gen_buffers, "glGenBuffers");
+    ok = look_up(&delete_buffers, "glDeleteBuffers") && ok;
+    ok = look_up(&bind_buffer, "glBindBuffer") && ok;
+    ok = look_up(&buffer_data, "glBufferData") && ok;
+    ok = look_up(&map_buffer, "glMapBuffer") && ok;
+    ok = look_up(&unmap_buffer, "glUnmapBuffer") && ok;
+    if (!ok)
+        return false;
+    delete_pack_buffers();
+    pack_buffers.assign(static_cast<std::size_t>(slots), 0);
+    gen_buffers(slots, pack_buffers.data());
+    const GLsizeiptr bytes = static_cast<GLsizeiptr>(target_width) * target_height * 4;
+    for (GLuint buffer : pack_buffers) {
+        bind_buffer(GL_PIXEL_PACK_BUFFER, buffer);
+        buffer_data(GL_PIXEL_PACK_BUFFER, bytes, nullptr, GL_STREAM_READ);
     }
+    bind_buffer(GL_PIXEL_PACK_BUFFER, 0);
+    return glGetError() == GL_NO_ERROR;
+}
+
+void offscreen_target_read_begin(int slot)
+{
+    // The same read as offscreen_target_read_rgb, into a buffer object:
+    // glReadPixels then only queues the copy.
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    bind_buffer(GL_PIXEL_PACK_BUFFER, pack_buffers[static_cast<std::size_t>(slot)]);
+    glReadPixels(0, 0, target_width, target_height, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    bind_buffer(GL_PIXEL_PACK_BUFFER, 0);
+}
+
+bool offscreen_target_read_end(int slot, std::uint8_t* rgb)
+{
+    bind_buffer(GL_PIXEL_PACK_BUFFER, pack_buffers[static_cast<std::size_t>(slot)]);
+    const void* mapped = map_buffer(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY);
+    if (mapped) {
+        convert_rows(static_cast<const std::uint8_t*>(mapped), rgb);
+        unmap_buffer(GL_PIXEL_PACK_BUFFER);
+    }
+    bind_buffer(GL_PIXEL_PACK_BUFFER, 0);
+    return mapped != nullptr;
 }
 
 void offscreen_target_finish() { glFinish(); }

@@ -15,13 +15,21 @@ void platform_prefer_offscreen_video();
 // reading. False (with a reason in *error) when the context cannot make one.
 bool offscreen_target_create(int width, int height, const char** error);
 void offscreen_target_destroy();
-int offscreen_target_width();
-int offscreen_target_height();
 
 // Reads the whole target as RGB bytes, top row first (the order pictures
 // and video frames use); rgb holds width * height * 3 bytes. Waits for the
 // frame to finish drawing.
 void offscreen_target_read_rgb(std::uint8_t* rgb);
+
+// Asynchronous read-back through pixel buffer objects: read_begin starts
+// reading the frame just drawn into pixel buffer `slot` (0 .. slots - 1)
+// and returns at once; read_end waits for that read, then fills rgb as
+// offscreen_target_read_rgb does, with the same bytes (false when the
+// buffer cannot be mapped). False from offscreen_target_pbo_init when the
+// driver has no pixel buffer objects.
+bool offscreen_target_pbo_init(int slots);
+void offscreen_target_read_begin(int slot);
+bool offscreen_target_read_end(int slot, std::uint8_t* rgb);
 
 // Waits until every GL command issued so far has been carried out.
 void offscreen_target_finish();

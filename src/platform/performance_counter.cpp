@@ -1,18 +1,16 @@
 // The high-resolution counter: SDL's, unless a source is installed.
 #include "platform/performance_counter.h"
 
+#include "platform/window_internal.h"
+
 #include <SDL.h>
 
-namespace {
-const CounterSource* installed = nullptr;
-}
-
-void platform_set_counter_source(const CounterSource* source) { installed = source; }
+const CounterSource* counter_source = nullptr;
 
 bool platform_query_frequency(std::int64_t* frequency)
 {
-    if (installed)
-        return installed->query_frequency(frequency);
+    if (counter_source)
+        return counter_source->query_frequency(frequency);
     Uint64 f = SDL_GetPerformanceFrequency();
     if (f == 0)
         return false;
@@ -22,7 +20,7 @@ bool platform_query_frequency(std::int64_t* frequency)
 
 std::int64_t platform_query_counter()
 {
-    if (installed)
-        return installed->query_counter();
+    if (counter_source)
+        return counter_source->query_counter();
     return static_cast<std::int64_t>(SDL_GetPerformanceCounter());
 }

@@ -2,7 +2,9 @@
 // cursor, window, device context, pixel format, rendering context, buffer
 // swap and the message queue. Each call stands for one step of opening or
 // closing the window and fails on its own, so the window code above keeps
-// every step with its own message. Built on SDL2's video subsystem.
+// every step with its own message. Built on SDL2's video subsystem. This is
+// what the demo calls and nothing more; tests and tools reach further
+// through platform_testing.h.
 #pragma once
 
 #include "platform/messages.h"
@@ -39,7 +41,6 @@ constexpr unsigned char PFD_MAIN_PLANE = 0;
 // registration starts SDL's video subsystem; if that fails, so does it.
 bool platform_register_class();
 bool platform_unregister_class();
-bool platform_class_registered();
 
 // Display mode: succeeds only when the display offers exactly width x height
 // (the colour depth closest to bits is taken). The mode is applied to the
@@ -51,7 +52,6 @@ void platform_restore_display_mode();
 
 // Cursor display count, as ShowCursor keeps it: shown while >= 0.
 int platform_show_cursor(bool show);
-int platform_cursor_count();
 
 // Window: client size width x height at (x, y); fullscreen windows are
 // borderless and use the mode set by platform_change_display_mode.
@@ -60,12 +60,6 @@ bool platform_destroy_window(WindowHandle window);
 void platform_show_window(WindowHandle window);
 void platform_set_foreground_window(WindowHandle window);
 void platform_set_focus(WindowHandle window);
-const char* platform_window_title(WindowHandle window);
-void platform_window_size(WindowHandle window, int* width, int* height);
-// True when the window really runs fullscreen in the display.
-bool platform_window_is_fullscreen(WindowHandle window);
-// The window system's own id of the window (SDL's), 0 for none.
-unsigned platform_window_id(WindowHandle window);
 
 // Device context of a window and its pixel format.
 DeviceContext platform_get_dc(WindowHandle window);
@@ -89,43 +83,3 @@ void platform_post_quit_message(int exit_code);
 // What the window system does with a message the window procedure leaves
 // to it: Alt+F4 asks the window to close; everything else is ignored.
 long platform_default_window_proc(const Message& message);
-// Tests and tools: put a message in the queue as if the window system sent it.
-void platform_post_message(const Message& message);
-
-// Name of the SDL video driver in use, or "" before video has started.
-const char* platform_video_driver();
-// True when message boxes cannot be shown (offscreen or dummy driver, or no
-// display server).
-bool platform_headless();
-
-// Ends SDL altogether (process exit).
-void platform_shutdown();
-
-// Failures that a real window system cannot be made to produce on demand:
-// the next call of the step fails. The call log records each step's call in
-// order ("register_class", "destroy_window", ...), for tests; the calls that
-// cannot fail are logged as well ("restore_display_mode", "show_cursor",
-// "hide_cursor", "show_window", "set_foreground_window", "set_focus").
-enum class PlatformStep {
-    register_class,
-    unregister_class,
-    change_display_mode,
-    create_window,
-    destroy_window,
-    get_dc,
-    release_dc,
-    choose_pixel_format,
-    set_pixel_format,
-    create_context,
-    make_current,
-    release_current,
-    delete_context,
-    count
-};
-void platform_inject_failure(PlatformStep step);
-void platform_clear_injected_failures();
-const char* platform_step_name(PlatformStep step);
-// Each entry is the step name; the log is cleared by platform_clear_call_log.
-int platform_call_log_size();
-const char* platform_call_log_entry(int index);
-void platform_clear_call_log();

@@ -1,7 +1,8 @@
-// The contents of every scene, in the order the demo shows them. Each
-// function is one branch of render_frame: it sets the GL state it needs and
-// draws, ticks the frame timer once, advances its clocks by that frame's
-// delta and ends its scene when the end clock reaches the threshold.
+// The contents of every scene, in the order the demo shows them, and at the
+// end the table that gives each scene its branch. Each function is one
+// branch of render_frame: it sets the GL state it needs and draws, ticks the
+// frame timer once, advances its clocks by that frame's delta and ends its
+// scene when the end clock reaches the threshold.
 //
 // GL state is never saved or restored here: each scene relies on what the
 // scenes and effects before it left (clear colour, blend function, depth
@@ -18,6 +19,7 @@
 #include "resources/textures.h"
 #include "resources/unit_quad.h"
 #include "timeline/scene_steps.h"
+#include "timeline/schedule.h"
 #include "timeline/timeline.h"
 
 #include <GL/gl.h>
@@ -27,8 +29,6 @@ namespace {
 // A text line's alpha: a parabola over its clock, 0 at 0 and again at
 // zero_at, negative (drawn as nothing) beyond.
 float line_alpha(float fade, float zero_at) { return fade * (zero_at - fade); }
-
-} // namespace
 
 // Scene -1: the start picture on black, unmodulated: no colour has been set
 // yet, so GL's initial opaque white applies.
@@ -43,14 +43,11 @@ void show_start_picture()
     glDisable(GL_TEXTURE_2D);
 
     const float delta = tick_frame_timer();
-    advance_clock(scene_clock, delta, 1.0f);
-    if (scene_clock >= 6.0f)
-        end_scene(ResetSet::scene_clock_only);
+    run_scene_clock(delta, 6.0f, ResetSet::scene_clock_only);
 }
 
 // Scenes 0 to 4: a word drifting behind a white window frame. The word's own
 // clock (text_fade[1]) ends the scene, inside draw_intro_word.
-namespace {
 struct IntroWord {
     const char* word;
     float x, y;
@@ -63,7 +60,6 @@ const IntroWord intro_words[5] = {
     {"chickens..", -4.5f, 0.63f, -3.0f, 0.0f, -2.5f, 3.0f},
     {"worms..", 1.0f, 0.63f, 1.0f, 0.0f, 2.5f, 0.5f},
 };
-} // namespace
 
 void show_intro_word()
 {
@@ -91,9 +87,7 @@ void bring_title_blocks_forward()
     const float delta = tick_frame_timer();
     if (scene_clock < 4.0f)
         advance_clock(anim_clock, delta, 5.0f);
-    advance_clock(scene_clock, delta, 1.0f);
-    if (scene_clock >= 5.0f)
-        end_scene(ResetSet::anim_clock_only);
+    run_scene_clock(delta, 5.0f, ResetSet::anim_clock_only);
 }
 
 // Scene 6: the turning, fading honeycomb over the tunnel. The effect
@@ -106,9 +100,7 @@ void show_triangle_field()
 
     const float delta = tick_frame_timer();
     advance_clock(tunnel_angle, delta, 40.0f);
-    advance_clock(scene_clock, delta, 1.0f);
-    if (scene_clock >= 9.0f)
-        end_scene(ResetSet::scene_and_anim);
+    run_scene_clock(delta, 9.0f, ResetSet::scene_and_anim);
 }
 
 // Scene 7: the tunnel alone, with the title fading out over it in the first
@@ -129,9 +121,7 @@ void show_tunnel()
     const float delta = tick_frame_timer();
     advance_clock(anim_clock, delta, 0.16666667f);
     advance_clock(tunnel_angle, delta, 40.0f);
-    advance_clock(scene_clock, delta, 1.0f);
-    if (scene_clock >= 20.0f)
-        end_scene(ResetSet::scene_and_anim);
+    run_scene_clock(delta, 20.0f, ResetSet::scene_and_anim);
 }
 
 // Scene 8: the star field. Depth testing goes off here for the rest of the run.
@@ -142,9 +132,7 @@ void show_star_field()
     draw_star_field();
 
     const float delta = tick_frame_timer();
-    advance_clock(scene_clock, delta, 1.0f);
-    if (scene_clock >= 10.0f)
-        end_scene(ResetSet::scene_and_anim);
+    run_scene_clock(delta, 10.0f, ResetSet::scene_and_anim);
 }
 
 // Scene 9: the stars washing out to white. The white square adds over the
@@ -189,114 +177,93 @@ void close_bars_in_on_white()
     const float delta = tick_frame_timer();
     advance_clock(swarm_angle, delta, 25.0f);
     advance_clock(anim_clock, delta, 0.5f);
-    advance_clock(scene_clock, delta, 1.0f);
-    if (scene_clock >= 4.0f)
-        end_scene(ResetSet::four_clocks);
+    run_scene_clock(delta, 4.0f, ResetSet::four_clocks);
 }
 
-// Scene 11: the first two lines of the greetings, fading in and out together.
-void show_first_greetings()
-{
-    set_white_background();
-    draw_letterbox();
-    draw_text_line("I have this urge", -5.5f, 1.0f, line_alpha(text_fade[1], 2.4f) * 0.5f);
-    draw_text_line("to give props to..", -5.5f, -1.0f, line_alpha(text_fade[2], 2.4f) * 0.5f);
-
-    const float delta = tick_frame_timer();
-    advance_clock(swarm_angle, delta, 25.0f);
-    advance_clock(text_fade[1], delta, 0.3f);
-    advance_clock(text_fade[2], delta, 0.3f);
-    advance_clock(scene_clock, delta, 1.0f);
-    if (scene_clock >= 8.0f)
-        end_scene(ResetSet::four_clocks);
-}
-
-// Scene 12: the greeted group, on two lines.
-void show_greeted_group()
-{
-    set_white_background();
-    draw_letterbox();
-    draw_text_line("Corvale Lumenworks", -5.5f, 1.0f, line_alpha(text_fade[1], 1.8f));
-    draw_text_line("Collective", -5.5f, -1.0f, line_alpha(text_fade[2], 1.8f));
-
-    const float delta = tick_frame_timer();
-    advance_clock(swarm_angle, delta, 25.0f);
-    advance_clock(text_fade[1], delta, 0.3f);
-    advance_clock(text_fade[2], delta, 0.3f);
-    advance_clock(scene_clock, delta, 1.0f);
-    if (scene_clock >= 6.0f)
-        end_scene(ResetSet::four_clocks);
-}
-
-// Scenes 13 to 18: one greeting each; 13, 15 and 17 also show a grey credit
-// rising behind the letterbox.
-namespace {
-struct Greeting {
-    const char* greeting;
-    float credit_rate; // rate of anim_clock; 0 where the scene has no credit
+// Scenes 11 to 19: the greetings between the bars of the letterbox, one
+// row each. A row has one or two black lines fading in and out along the
+// same parabola; scenes 13, 15 and 17 also show a grey credit rising behind
+// the letterbox with anim_clock.
+enum class Credit {
+    none,
+    on_name,      // draw_credit_pair: the label rides on the name's matrix
+    from_identity // scene 17: both placed from the identity, apart
 };
-const Greeting greetings[6] = {
-    {"V a r n", 1.5f},        // 13: code/gfx
-    {"t h e F o g", 0.0f},    // 14
-    {"z e n o x", 1.5f},      // 15: sound system
-    {"Tidy Moths", 0.0f},     // 16
-    {"Silent Lattice", 1.7f}, // 17: music track
-    {"W u m p s !", 0.0f},    // 18
+struct TextLine {
+    const char* text; // null: the scene has no second line
+    float y;
+    float fade_rate; // rate of the line's text_fade slot
+};
+struct Greeting {
+    Credit credit;
+    const char* credit_name;
+    const char* credit_label;
+    float credit_rate; // rate of anim_clock; 0 where there is no credit
+    TextLine lines[2]; // text_fade[1] and text_fade[2]
+    float x;           // both lines
+    float zero_at;     // a line's alpha is back at 0 when its clock is here
+    float alpha_scale;
+    float length; // scene_clock at the end
+};
+const Greeting greetings[9] = {
+    // 11: the first words, fading in and out together over 8 seconds
+    {Credit::none, nullptr, nullptr, 0.0f,
+     {{"I have this urge", 1.0f, 0.3f}, {"to give props to..", -1.0f, 0.3f}}, -5.5f, 2.4f, 0.5f, 8.0f},
+    // 12: the greeted group
+    {Credit::none, nullptr, nullptr, 0.0f,
+     {{"Corvale Lumenworks", 1.0f, 0.3f}, {"Collective", -1.0f, 0.3f}}, -5.5f, 1.8f, 1.0f, 6.0f},
+    // 13 to 18: one greeting each
+    {Credit::on_name, "pAxo", "code/gfx:", 1.5f, {{"V a r n", 0.0f, 0.3f}, {}}, -5.5f, 1.8f, 1.0f, 6.0f},
+    {Credit::none, nullptr, nullptr, 0.0f, {{"t h e F o g", 0.0f, 0.3f}, {}}, -5.5f, 1.8f, 1.0f, 6.0f},
+    {Credit::on_name, "fmod", "SoundSys:", 1.5f, {{"z e n o x", 0.0f, 0.3f}, {}}, -5.5f, 1.8f, 1.0f, 6.0f},
+    {Credit::none, nullptr, nullptr, 0.0f, {{"Tidy Moths", 0.0f, 0.3f}, {}}, -5.5f, 1.8f, 1.0f, 6.0f},
+    {Credit::from_identity, "Amber Quarry", "music track:", 1.7f,
+     {{"Silent Lattice", 0.0f, 0.3f}, {}}, -5.5f, 1.8f, 1.0f, 6.0f},
+    {Credit::none, nullptr, nullptr, 0.0f, {{"W u m p s !", 0.0f, 0.3f}, {}}, -5.5f, 1.8f, 1.0f, 6.0f},
+    // 19: everyone else, a little further left; the first line's clock runs
+    // faster, so it is gone after about 5.14 seconds and stays invisible
+    {Credit::none, nullptr, nullptr, 0.0f,
+     {{"the whole greek scene", 1.0f, 0.35f}, {"and everyone I forgot", -1.0f, 0.3f}}, -5.0f, 1.8f, 1.0f, 6.0f},
 };
 
 // Scene 17's credit: unlike draw_credit_pair, the label is placed from the
 // identity, at depth 30, and the name stands at x 8.
-void draw_music_credit()
+void draw_credit_apart(const char* name, const char* label)
 {
     glLoadIdentity();
     glColor4f(0.5f, 0.5f, 0.5f, 0.5f);
     glTranslatef(8.0f, anim_clock - 4.5f, -20.0f);
-    print_text("Amber Quarry");
+    print_text(name);
     glLoadIdentity();
     glTranslatef(9.0f, anim_clock - 3.0f, -30.0f);
-    print_text("music track:");
+    print_text(label);
 }
-} // namespace
 
-void show_one_greeting()
+void show_greeting()
 {
-    const Greeting& g = greetings[scene_index - 13];
+    const Greeting& g = greetings[scene_index - 11];
     set_white_background();
-    switch (scene_index) {
-    case 13: draw_credit_pair("pAxo", "code/gfx:"); break;
-    case 15: draw_credit_pair("fmod", "SoundSys:"); break;
-    case 17: draw_music_credit(); break;
-    default: break;
+    switch (g.credit) {
+    case Credit::on_name: draw_credit_pair(g.credit_name, g.credit_label); break;
+    case Credit::from_identity: draw_credit_apart(g.credit_name, g.credit_label); break;
+    case Credit::none: break;
     }
     draw_letterbox();
-    draw_text_line(g.greeting, -5.5f, 0.0f, line_alpha(text_fade[1], 1.8f));
+    for (int i = 0; i < 2; ++i) {
+        const TextLine& line = g.lines[i];
+        if (line.text)
+            draw_text_line(line.text, g.x, line.y, line_alpha(text_fade[1 + i], g.zero_at) * g.alpha_scale);
+    }
 
     const float delta = tick_frame_timer();
     if (g.credit_rate != 0.0f)
         advance_clock(anim_clock, delta, g.credit_rate);
     advance_clock(swarm_angle, delta, 25.0f);
-    advance_clock(text_fade[1], delta, 0.3f);
-    advance_clock(scene_clock, delta, 1.0f);
-    if (scene_clock >= 6.0f)
-        end_scene(ResetSet::four_clocks);
-}
-
-// Scene 19: everyone else. The first line's clock runs faster (0.35), so it
-// is gone after about 5.14 seconds and stays invisible to the end.
-void show_everyone_else()
-{
-    set_white_background();
-    draw_letterbox();
-    draw_text_line("the whole greek scene", -5.0f, 1.0f, line_alpha(text_fade[1], 1.8f));
-    draw_text_line("and everyone I forgot", -5.0f, -1.0f, line_alpha(text_fade[2], 1.8f));
-
-    const float delta = tick_frame_timer();
-    advance_clock(swarm_angle, delta, 25.0f);
-    advance_clock(text_fade[1], delta, 0.35f);
-    advance_clock(text_fade[2], delta, 0.3f);
-    advance_clock(scene_clock, delta, 1.0f);
-    if (scene_clock >= 6.0f)
-        end_scene(ResetSet::four_clocks);
+    for (int i = 0; i < 2; ++i) {
+        if (g.lines[i].text)
+            advance_clock(text_fade[1 + i], delta, g.lines[i].fade_rate);
+    }
+    run_scene_clock(delta, g.length, ResetSet::four_clocks);
 }
 
 // Scene 20: the bars close to black and the title fades out. The swarm keeps
@@ -320,16 +287,14 @@ void close_bars_to_black()
 
     const float delta = tick_frame_timer();
     advance_clock(anim_clock, delta, 0.5f);
-    advance_clock(scene_clock, delta, 1.0f);
-    if (scene_clock >= 4.0f)
-        end_scene(ResetSet::four_clocks);
+    run_scene_clock(delta, 4.0f, ResetSet::four_clocks);
 }
 
 // Scenes 21 and 22: white text on black with a quick fade-in, a hold and a
 // quick fade-out. The end of scene 22 ends the run.
 void show_end_card()
 {
-    const bool last = scene_index == 22;
+    const bool last = scene_index == last_scene;
     glEnable(GL_BLEND);
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, -8.0f);
@@ -340,10 +305,43 @@ void show_end_card()
 
     const float delta = tick_frame_timer();
     advance_clock(anim_clock, delta, 1.0f);
-    advance_clock(scene_clock, delta, 1.0f);
-    if (scene_clock >= 4.0f) {
-        end_scene(ResetSet::four_clocks);
-        if (last)
-            quit_requested = true;
-    }
+    if (run_scene_clock(delta, 4.0f, ResetSet::four_clocks) && last)
+        quit_requested = true;
+}
+
+// The table of scenes: the branch of render_frame for every scene from
+// first_scene to last_scene, in the order the demo shows them.
+using SceneBranch = void (*)();
+const SceneBranch scene_branches[scene_count] = {
+    show_start_picture,         // -1: the start picture
+    show_intro_word,            //  0: "pigs.."
+    show_intro_word,            //  1: "ants.."
+    show_intro_word,            //  2: "goats.."
+    show_intro_word,            //  3: "chickens.."
+    show_intro_word,            //  4: "worms.."
+    bring_title_blocks_forward, //  5
+    show_triangle_field,        //  6
+    show_tunnel,                //  7
+    show_star_field,            //  8
+    wash_stars_out_to_white,    //  9
+    close_bars_in_on_white,     // 10
+    show_greeting,              // 11: "I have this urge"
+    show_greeting,              // 12: "Corvale Lumenworks"
+    show_greeting,              // 13: "V a r n", credit "pAxo"
+    show_greeting,              // 14: "t h e F o g"
+    show_greeting,              // 15: "z e n o x", credit "fmod"
+    show_greeting,              // 16: "Tidy Moths"
+    show_greeting,              // 17: "Silent Lattice", credit "Amber Quarry"
+    show_greeting,              // 18: "W u m p s !"
+    show_greeting,              // 19: "the whole greek scene"
+    close_bars_to_black,        // 20
+    show_end_card,              // 21: "/pAxo."
+    show_end_card,              // 22: "F I N"
+};
+} // namespace
+
+void run_scene(int scene)
+{
+    if (scene >= first_scene && scene <= last_scene)
+        scene_branches[scene - first_scene]();
 }

@@ -30,3 +30,7 @@ enum class ResetSet {
 // goes to 0. Whatever the frame carried the end clock past its threshold
 // is dropped with it.
 void end_scene(ResetSet reset);
+
+// The end rule of most scenes: scene_clock advances at rate 1 and the scene
+// ends once it has reached `length`. Returns whether the scene ended.
+bool run_scene_clock(float delta, float length, ResetSet reset);

@@ -80,7 +80,13 @@ mkdir "$work/stop"
 "$capture" --fps 60 --size 320x240 --quiet -o "$work/stop/v.mp4" --chapters "$work/stop/c.tsv" \
     --contact-sheet "$work/stop/s.png" 2>"$work/err" &
 pid=$!
-sleep 2
+# Interrupted while it writes: once its first (temporary) file is there.
+deadline=$((SECONDS + 60))
+until [[ -n "$(ls -A "$work/stop")" ]]; do
+    kill -0 "$pid" 2>/dev/null || fail "interrupted: the capture ended before it was interrupted"
+    (( SECONDS < deadline )) || fail "interrupted: nothing written within 60 s"
+    sleep 0.05
+done
 kill -INT "$pid"
 status=0
 wait "$pid" || status=$?
@@ -89,7 +95,7 @@ wait "$pid" || status=$?
 
 # The timedemo: a row per scene drawn, the totals and the CPU shares.
 "$capture" --benchmark --fps 10 --size 160x120 --end 7 >"$work/out" 2>/dev/null
-grep -qE '^ +-1 +60 +[0-9.]+ +[0-9.]+ +[0-9.]+ +the picture of files/load.bmp on black$' "$work/out" ||
+grep -qE '^ +-1 +60 +[0-9.]+ +[0-9.]+ +[0-9.]+ +[0-9.]+ +the picture of files/load.bmp on black$' "$work/out" ||
     fail "timedemo row of scene -1: $(cat "$work/out")"
 grep -qE '^ +0 +10 ' "$work/out" || fail "timedemo row of scene 0: $(cat "$work/out")"
 grep -qE '^total +70 ' "$work/out" || fail "timedemo total: $(cat "$work/out")"

@@ -145,6 +145,10 @@ run_case() {
     (cd "$dir" && exec env -i "${env[@]}" "$elka" >"$dir.out" 2>"$dir.err") &
     local pid=$! status=0 waited=0
     if [[ "${courses[$i]}" == runs ]]; then
+        # Time that has to pass, not a wait for an event: the case must go
+        # on playing this long. Nothing it shows headless tells the frame
+        # loop from the start-up (its standard output is written at exit),
+        # and a SIGTERM during the start-up ends it the same way.
         sleep "$run_seconds"
         if kill -0 "$pid" 2>/dev/null; then
             kill -TERM "$pid"

@@ -10,7 +10,7 @@ start_xvfb 800x600x16 # offers 800 x 600: no question before the window
 prepare_workdir
 start_elka "$elka"
 win=$(top_window eLka)
-running
+running "$win"
 demo=$(pgrep -P "$elka_pid" || true)
 [[ -n "$demo" ]] || fail "no elka process under its time limit"
 

@@ -91,7 +91,7 @@ box=$(top_window "Dova GL")
 press "$box" Return # Yes: windowed at 800 x 600
 sequence_start=$(now)
 win=$(top_window eLka)
-running
+running "$win"
 elka_proc=$(pgrep -P "$elka_pid") || fail "no elka process under its time limit"
 xdotool mousemove 320 240 # over the window in every mode
 cursor_is shown

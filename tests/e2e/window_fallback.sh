@@ -17,7 +17,7 @@ press "$box" Return
 window_gone "Dova GL"
 win=$(top_window eLka)
 [[ "$(size_of "$win")" == 800x600 ]] || fail "eLka is $(size_of "$win"), not 800x600"
-running
+running "$win"
 close_request "$win"
 wait_elka
 [[ "$status" == 0 ]] || fail "exit status $status after Yes and closing"
@@ -36,6 +36,10 @@ while kill -0 "$elka_pid" 2>/dev/null && (( answered < 5 )); do
     if [[ -n "$box" ]]; then
         press "$box" Return
         answered=$((answered + 1))
+        # Not a wait for an event the script can see: the next box often
+        # comes under the same window id at once, so "the answered box is
+        # gone" cannot be told from "the next one is up". Half a second
+        # lets the answered one go before the id is looked for again.
         sleep 0.5
     else
         sleep 0.1

@@ -13,19 +13,19 @@ prepare_workdir
 start_elka "$elka"
 
 win=$(top_window eLka)
-running
+running "$win"
 press "$win" F1
 window_gone eLka
 win=$(top_window "elite pAxo")
 [[ "$(size_of "$win")" == 640x480 ]] || fail "elite pAxo is $(size_of "$win"), not 640x480"
-running
+running "$win"
 press "$win" F1
 box=$(top_window "Dova GL")
 press "$box" Return # Yes, the first button
 window_gone "Dova GL"
 win=$(top_window "elite pAxo")
 [[ "$(size_of "$win")" == 640x480 ]] || fail "elite pAxo is $(size_of "$win") after the second toggle"
-running
+running "$win"
 
 close_request "$win"
 wait_elka

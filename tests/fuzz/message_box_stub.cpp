@@ -10,5 +10,3 @@ int platform_message_box(const char*, const char*, unsigned)
     ++fuzz_message_boxes;
     return IDOK;
 }
-
-void platform_set_message_box_hook(MessageBoxHook) {}

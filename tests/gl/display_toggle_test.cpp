@@ -10,14 +10,18 @@
 #include "resources/gl_state.h"
 #include "resources/outline_font.h"
 #include "resources/textures.h"
+#include "resources/unit_quad.h"
 #include "harness/test_support.h"
+#include "platform/platform_testing.h"
 #include "support/window_test_support.h"
 #include "timeline/timeline.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <unistd.h>
 
 namespace {
@@ -26,14 +30,23 @@ class DisplayToggle : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string folder = make_media_folder();
+        folder = make_media_folder();
         ASSERT_FALSE(folder.empty());
+        previous = std::filesystem::current_path();
         ASSERT_EQ(chdir(folder.c_str()), 0);
         ASSERT_TRUE(open_window("eLka", 320, 240, 16, false));
         ASSERT_TRUE(init_gl());
     }
-    void TearDown() override { close_window(); }
-    LoggedBoxes boxes{IDYES};
+    void TearDown() override
+    {
+        close_window();
+        if (!previous.empty())
+            std::filesystem::current_path(previous);
+        if (!folder.empty())
+            std::filesystem::remove_all(folder);
+    }
+    BoxRecorder boxes{IDYES};
+    std::string folder, previous;
 };
 
 void expect_color(GLenum what, const float (&want)[4])
@@ -148,26 +161,22 @@ TEST_F(DisplayToggle, NothingBoundStaysUnbound)
 
 TEST_F(DisplayToggle, DrawsTheSameAfterTheToggle)
 {
-    // One textured quad with the carried state, read back before and after.
-    auto draw = [] {
+    // The tunnel wall is the media folder's 4 x 4 picture, texel i (file
+    // order, bottom row first) stored as blue 40 (i % 4), green 200, red
+    // 16 i. The textured unit square 2 units in covers the whole view, so the
+    // middle of the window samples the middle of the picture, halfway
+    // between texels 5, 6, 9 and 10: red (80 + 96 + 144 + 160) / 4 = 120,
+    // green 200, blue (40 + 80 + 40 + 80) / 4 = 60.
+    const int want[3] = {120, 200, 60};
+    auto draw_and_read_centre = [](int w, int h, unsigned char rgb[3]) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glBegin(GL_QUADS);
-        glTexCoord2f(0, 0);
-        glVertex3f(-1, -1, 0);
-        glTexCoord2f(1, 0);
-        glVertex3f(1, -1, 0);
-        glTexCoord2f(1, 1);
-        glVertex3f(1, 1, 0);
-        glTexCoord2f(0, 1);
-        glVertex3f(-1, 1, 0);
-        glEnd();
+        draw_unit_quad();
         glFinish();
-    };
-    auto centre = [](int w, int h) {
         unsigned char rgba[4] = {};
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(w / 2, h / 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-        return (rgba[0] << 16) | (rgba[1] << 8) | rgba[2];
+        for (int c = 0; c < 3; ++c)
+            rgb[c] = rgba[c];
     };
     glClearColor(0.0f, 0.0f, 0.25f, 1.0f);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
@@ -177,13 +186,15 @@ TEST_F(DisplayToggle, DrawsTheSameAfterTheToggle)
     glBindTexture(GL_TEXTURE_2D, texture_ids[0]);
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, -2.0f);
-    draw();
-    int before = centre(320, 240);
+    unsigned char before[3], after[3];
+    draw_and_read_centre(320, 240, before);
     ASSERT_TRUE(toggle_display());
-    draw();
-    int after = centre(640, 480);
-    // The window size changes where the texels fall, so allow a little.
-    for (int shift : {16, 8, 0})
-        EXPECT_NEAR((after >> shift) & 0xFF, (before >> shift) & 0xFF, 4) << "shift " << shift;
-    EXPECT_NE(before, 0x000040); // the quad covered the centre
+    // The carried state (texture on, the wall bound, the matrix) draws the
+    // same picture in the new 640 x 480 window.
+    draw_and_read_centre(640, 480, after);
+    // A 16-bit colour buffer rounds to 5 or 6 bits a channel.
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_NEAR(before[c], want[c], 10) << "channel " << c << " before the toggle";
+        EXPECT_NEAR(after[c], want[c], 10) << "channel " << c << " after the toggle";
+    }
 }

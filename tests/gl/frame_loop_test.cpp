@@ -4,7 +4,7 @@
 #include "app/entry.h"
 #include "app/gl_window.h"
 #include "app/init_gl.h"
-#include "platform/window_system.h"
+#include "platform/platform_testing.h"
 #include "resources/gl_state.h"
 #include "harness/test_support.h"
 #include "support/window_test_support.h"
@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <unistd.h>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@ namespace {
 // What one iteration did: a message taken ("M" + its number), a frame
 // drawn ("F"), or neither ("-").
 std::vector<std::string> iterations;
+std::optional<LoopIterations> loop; // the loop seen from the window system
 std::vector<float> frame_deltas;
 std::function<void(const Message*, bool)> script;
 
@@ -52,22 +54,24 @@ class FrameLoop : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        iterations.clear();
+        frame_deltas.clear();
         ASSERT_TRUE(open_window("eLka", 320, 240, 16, false));
         init_gl(); // without the media files the scenes draw untextured; the loop does not care
         start_scripted_frame_timer();
         Message m;
         while (platform_peek_message(&m)) { // what the window system said about the new window
         }
-        frame_loop_observer = observe;
+        loop.emplace(observe);
     }
     void TearDown() override
     {
-        frame_loop_observer = nullptr;
+        loop.reset();
         script = nullptr;
         close_window();
         scripted_counter::uninstall();
     }
-    LoggedBoxes boxes{IDYES};
+    BoxRecorder boxes{IDYES};
 };
 
 } // namespace
@@ -89,6 +93,7 @@ TEST_F(FrameLoop, OneMessagePerIterationAndNoFrameWhileAnyWaits)
     };
     int status = -1;
     EXPECT_TRUE(run_frame_loop(&status));
+    loop->finish();
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(quit_requested);
     EXPECT_EQ(iterations, (std::vector<std::string>{keydown, size, keyup, "F", "F", keydown, keydown, "-"}));
@@ -103,6 +108,7 @@ TEST_F(FrameLoop, EscapeAndF1TogetherToggleThenEnd)
     post(WM_KEYDOWN, VK_F1);
     int status = -1;
     EXPECT_TRUE(run_frame_loop(&status));
+    loop->finish();
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(quit_requested);
     EXPECT_EQ(iterations, (std::vector<std::string>{keydown, keydown, "-"}));
@@ -136,6 +142,7 @@ TEST_F(FrameLoop, F1TogglesOncePerKeyDownAndGoesOnDrawing)
     post(WM_KEYDOWN, VK_F1); // auto-repeat
     int status = -1;
     EXPECT_TRUE(run_frame_loop(&status));
+    loop->finish();
     EXPECT_EQ(status, 0);
     // Two key-downs drained first, then one toggle in the idle iteration
     // that also drew the first frame.
@@ -174,6 +181,7 @@ TEST_F(FrameLoop, MinimisedDrawsNothingThenOneLargeDelta)
     };
     int status = -1;
     EXPECT_TRUE(run_frame_loop(&status));
+    loop->finish();
     EXPECT_EQ(status, 0);
     EXPECT_EQ(idle, 100);
     EXPECT_EQ(frames, 3);
@@ -190,6 +198,7 @@ TEST_F(FrameLoop, ClosingTheWindowEndsWithStatusZero)
     };
     int status = -1;
     EXPECT_TRUE(run_frame_loop(&status));
+    loop->finish();
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(quit_requested);
     EXPECT_EQ(iterations, (std::vector<std::string>{"F", "M" + std::to_string(WM_CLOSE)}));
@@ -201,6 +210,7 @@ TEST_F(FrameLoop, TheQuitMessageCarriesTheExitStatus)
     platform_post_quit_message(3);
     int status = -1;
     EXPECT_TRUE(run_frame_loop(&status));
+    loop->finish();
     EXPECT_EQ(status, 3);
     EXPECT_TRUE(iterations.empty()); // the loop is left at once
 }
@@ -219,6 +229,7 @@ TEST_F(FrameLoop, TheEndOfTheSequenceEndsWithStatusZero)
     scripted_counter::advance(500000);
     int status = -1;
     EXPECT_TRUE(run_frame_loop(&status));
+    loop->finish();
     EXPECT_EQ(status, 0);
     EXPECT_LT(frames, 5000);
     EXPECT_FALSE(key_down[VK_ESCAPE]);
@@ -231,6 +242,7 @@ TEST_F(FrameLoop, AFailedReopenEndsTheLoopAtOnce)
     post(WM_KEYDOWN, VK_F1);
     int status = -1;
     EXPECT_FALSE(run_frame_loop(&status));
+    loop->finish();
     EXPECT_EQ(main_window, nullptr);
     EXPECT_EQ(boxes.texts(), (std::vector<std::string>{
                                  "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?",
@@ -246,16 +258,16 @@ protected:
         ASSERT_FALSE(folder.empty());
         ASSERT_EQ(chdir(folder.c_str()), 0);
         scripted_counter::install(1000000);
-        frame_loop_observer = observe;
+        loop.emplace(observe);
     }
     void TearDown() override
     {
-        frame_loop_observer = nullptr;
+        loop.reset();
         script = nullptr;
         scripted_counter::uninstall();
     }
     virtual bool with_song() const { return true; }
-    LoggedBoxes boxes{IDYES};
+    BoxRecorder boxes{IDYES};
 };
 
 TEST_F(WholeRun, EscapeEndsWithStatusZeroAfterTheShutdown)
@@ -267,6 +279,7 @@ TEST_F(WholeRun, EscapeEndsWithStatusZeroAfterTheShutdown)
             post(WM_KEYDOWN, VK_ESCAPE);
     };
     EXPECT_EQ(win_main(), 0);
+    loop->finish();
     EXPECT_EQ(frames, 3);
     // Only the question: the display refuses 800 x 600, the answer is Yes.
     EXPECT_EQ(boxes.texts().size(), 1u);
@@ -290,6 +303,7 @@ TEST_F(WholeRun, AFailedReopenReturnsZeroWithoutTheShutdown)
         }
     };
     EXPECT_EQ(win_main(), 0);
+    loop->finish();
     std::vector<std::string> log = call_log();
     ASSERT_GE(log.size(), 4u);
     // The reopen (fullscreen refused, windowed accepted), its own close,

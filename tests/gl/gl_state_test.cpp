@@ -3,6 +3,7 @@
 #include "support/timeline_support.h"
 
 #include "app/init_gl.h"
+#include "effects/star_field.h"
 #include "resources/display_lists.h"
 #include "resources/gl_state.h"
 #include "resources/outline_font.h"
@@ -144,9 +145,17 @@ TEST(GlState, FailedTexturesStopInitGlBeforeAnythingElse)
     ASSERT_EQ(chdir(old_dir), 0);
     rmdir(dir);
 
-    if (ok)
-        GTEST_SKIP() << "load_textures does not read the pictures yet";
+    EXPECT_FALSE(ok) << "init_gl succeeded with no pictures to read";
+    // A missing picture fails without a message: the reader is never asked.
+    EXPECT_TRUE(window.boxes.boxes.empty());
+    for (int slot = 0; slot < 5; ++slot)
+        EXPECT_EQ(texture_ids[slot], 0u) << "slot " << slot;
     EXPECT_EQ(font_list_base, 0u);
+    // The star records are not filled: the generator still gives its first
+    // value (the rule's 41 from state 1), and every star sits at distance 0.
+    for (const StarRecord& star : stars)
+        EXPECT_EQ(star.distance, 0.0f);
+    EXPECT_EQ(star_rand(), 41);
     EXPECT_EQ(hexagon_list, 0u);
     EXPECT_EQ(arc_list, 0u);
     EXPECT_FALSE(gl_enabled(GL_DEPTH_TEST)); // GL's own defaults still stand

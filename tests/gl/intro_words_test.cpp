@@ -7,6 +7,7 @@
 #include "resources/gl_state.h"
 #include "support/gl_feedback.h"
 #include "support/gl_matrix.h"
+#include "support/gl_view.h"
 #include "harness/test_support.h"
 #include "timeline/timeline.h"
 
@@ -125,16 +126,11 @@ TEST_F(IntroWords, WordLeavesMatrixAndSwitchesAsFound)
 TEST_F(IntroWords, WindowFrameIsFourBandsAndAnOutline)
 {
     // Wide enough that no band is clipped: window x = (x + 200) * 10.
-    glViewport(0, 0, 4000, 4000);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-200, 200, -200, 200, -200, 200);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    const FlatView view = set_flat_view(200, 200, 10);
     glShadeModel(GL_SMOOTH);
     const float x1 = -2.5f, y1 = -1.5f, x2 = -1.5f, y2 = 0.5f;
     const auto all = capture_feedback([&] { draw_window_frame(x1, y1, x2, y2); });
-    auto obj = [](float w) { return w / 10.0 - 200.0; };
+    auto obj = [&](float w) { return view.unit(w); };
 
     const double bands[4][4][2] = {
         {{-100, 100}, {x1, 100}, {x1, -100}, {-100, -100}},

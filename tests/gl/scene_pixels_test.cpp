@@ -2,17 +2,72 @@
 // the letterbox of the greetings, and the two end cards.
 #include "support/timeline_support.h"
 
-#include "resources/textures.h"
-#include "resources/unit_quad.h"
-#include "timeline/scene_steps.h"
+#include "../unit/bmp_builder.h"
 #include "timeline/timeline.h"
 
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
+
+struct Rgb {
+    int r, g, b;
+    bool operator==(const Rgb&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const Rgb& c)
+{
+    return out << "(" << c.r << ", " << c.g << ", " << c.b << ")";
+}
+
+// A working folder whose files/ holds the tree's tunnel and star pictures
+// and a start picture of the test's making: 64 x 64, its four quarters red
+// (lower left), green (lower right), blue (upper left) and white (upper
+// right). The test runs inside it.
+struct StartPictureFolder {
+    std::string path, previous;
+    bool ready = false;
+    StartPictureFolder()
+    {
+        char name[] = "/tmp/elka-start-picture-XXXXXX";
+        if (!mkdtemp(name))
+            return;
+        path = name;
+        namespace fs = std::filesystem;
+        fs::create_directory(path + "/files");
+        for (const char* picture : {"tunnel.bmp", "star.bmp"})
+            fs::copy_file(source_dir() + "/files/" + picture, path + "/files/" + picture);
+        bmp::Layout l;
+        l.width = 64;
+        l.height = 64;
+        for (int y = 0; y < 64; ++y) // bottom row first
+            for (int x = 0; x < 64; ++x) {
+                const bool upper = y >= 32, right = x >= 32;
+                const unsigned char r = (!upper && !right) || (upper && right) ? 255 : 0;
+                const unsigned char g = right ? 255 : 0;
+                const unsigned char b = upper ? 255 : 0;
+                l.pixels.insert(l.pixels.end(), {b, g, r}); // stored blue, green, red
+            }
+        if (!bmp::write_file(path + "/files/load.bmp", bmp::build(l)))
+            return;
+        previous = fs::current_path();
+        fs::current_path(path);
+        ready = true;
+    }
+    ~StartPictureFolder()
+    {
+        if (!previous.empty())
+            std::filesystem::current_path(previous);
+        if (!path.empty())
+            std::filesystem::remove_all(path);
+    }
+};
 
 std::vector<unsigned char> read_window(const GlTestWindow& window)
 {
@@ -68,38 +123,52 @@ void expect_white_text_on_black(const GlTestWindow& window)
 
 TEST(ScenePixels, StartPictureIsOpaqueAndUnmodulated)
 {
-    TimelineWindow run(64, 48);
+    // A start picture of four one-colour quarters (the file's rows bottom
+    // first): red and green below, blue and white above.
+    StartPictureFolder folder;
+    ASSERT_TRUE(folder.ready);
+    const int width = 160, height = 120;
+    TimelineWindow run(width, height);
     ASSERT_TRUE(run.ready);
     draw_frame_after(0.5);
     const std::vector<unsigned char> scene = read_window(run.window);
 
-    // The same square drawn plainly: opaque white, no blending.
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glDisable(GL_BLEND);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glLoadIdentity();
-    glTranslatef(0.0f, 0.0f, -4.0f);
-    glBindTexture(GL_TEXTURE_2D, texture_ids[2]);
-    glEnable(GL_TEXTURE_2D);
-    draw_unit_quad();
-    glDisable(GL_TEXTURE_2D);
-    const std::vector<unsigned char> plain = read_window(run.window);
+    // The square from -1 to 1 at depth 4 under the 45-degree perspective:
+    // the view there is 8 tan(22.5 deg) = 3.3137 units high, so the square
+    // is 2 / 3.3137 of the height across (60.4 percent), centred, square on
+    // screen whatever the window's shape.
+    const double half = (height / 2.0) / (4.0 * std::tan(22.5 * M_PI / 180.0)); // 36.21 pixels
+    const double cx = width / 2.0, cy = height / 2.0;
+    ASSERT_NEAR(2.0 * half / height, 0.6036, 1e-4);
 
-    int picture = 0;
-    for (size_t i = 0; i < scene.size(); i += 4) {
-        ASSERT_EQ(scene[i], plain[i]);
-        ASSERT_EQ(scene[i + 1], plain[i + 1]);
-        ASSERT_EQ(scene[i + 2], plain[i + 2]);
-        if (scene[i] | scene[i + 1] | scene[i + 2])
-            ++picture;
-    }
-    EXPECT_GT(picture, 0);
-    // The square covers the middle 60 percent of the height, on black.
-    for (int x = 0; x < 64; ++x) {
-        EXPECT_EQ(at(scene, run.window, x, 2)[0], 0);
-        EXPECT_EQ(at(scene, run.window, x, 45)[0], 0);
-    }
+    const Rgb red{255, 0, 0}, green{0, 255, 0}, blue{0, 0, 255}, white{255, 255, 255}, black{0, 0, 0};
+    auto expected = [&](double x, double y) {
+        if (x < cx)
+            return y < cy ? red : blue;
+        return y < cy ? green : white;
+    };
+    // Every pixel whose centre lies more than 1.5 pixels inside the square's
+    // edges shows its quarter's colour exactly (no blending, no colour but
+    // white on the texture), every pixel more than 1.5 outside is black;
+    // pixels along the edges and the quarters' seams are left alone.
+    int inside = 0, outside = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const double px = x + 0.5, py = y + 0.5;
+            const double dx = std::fabs(px - cx), dy = std::fabs(py - cy);
+            const unsigned char* p = at(scene, run.window, x, y);
+            const Rgb got{p[0], p[1], p[2]};
+            SCOPED_TRACE(testing::Message() << "pixel " << x << "," << y);
+            if (dx > half + 1.5 || dy > half + 1.5) {
+                ASSERT_EQ(got, black);
+                ++outside;
+            } else if (dx < half - 1.5 && dy < half - 1.5 && dx > 2.0 && dy > 2.0) {
+                ASSERT_EQ(got, expected(px, py));
+                ++inside;
+            }
+        }
+    EXPECT_GT(inside, 4 * 30 * 30);
+    EXPECT_GT(outside, width * height - 80 * 80);
 }
 
 TEST(ScenePixels, GreetingsShowTwoBlackBarsAroundAnOpenBand)

@@ -4,6 +4,7 @@
 #include "resources/display_lists.h"
 #include "support/gl_feedback.h"
 #include "support/gl_matrix.h"
+#include "support/gl_view.h"
 #include "harness/test_support.h"
 #include "timeline/timeline.h"
 
@@ -67,18 +68,13 @@ TEST_F(SpinningSwarm, PhaseGrowsPerCallNotPerSecond)
 TEST_F(SpinningSwarm, DrawsEightyOneArcsOnTheUnitSphere)
 {
     // Unclipped view: window x = (x + 10) * 100.
-    glViewport(0, 0, 2000, 2000);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-10, 10, -10, 10, -20, 20);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    const FlatView view = set_flat_view(10, 20, 100);
     swarm_angle = 30.0f;
     swarm_phase = 20.0f;
     const auto lines = primitives_of(capture_feedback([] { draw_spinning_swarm(); }), FeedbackKind::line);
     ASSERT_EQ(lines.size(), 81u * 15u);
     const Mat4 ball = mat_mul(mat_translate(0, 0, -5), mat_rotate(30, 0, 1, 0));
-    auto obj = [](float w) { return w / 100.0 - 10.0; };
+    auto obj = [&](float w) { return view.unit(w); };
     for (const auto& l : lines)
         for (const auto& v : l.vertices) // every vertex 1 from the centre in x and y view
             EXPECT_LE(std::hypot(obj(v.x), obj(v.y)), 1.0 + 1e-3);

@@ -11,6 +11,7 @@
 #include "resources/textures.h"
 #include "support/gl_feedback.h"
 #include "support/gl_matrix.h"
+#include "support/gl_view.h"
 #include "harness/test_support.h"
 #include "timeline/timeline.h"
 
@@ -52,14 +53,7 @@ protected:
     }
     // An orthographic view wide and deep enough that nothing of the field
     // is clipped, at 100 pixels per unit.
-    void wide_view()
-    {
-        glViewport(0, 0, 8000, 8000);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(-40, 40, -40, 40, -100, 100);
-        glMatrixMode(GL_MODELVIEW);
-    }
+    void wide_view() { set_flat_view(40, 100, 100); }
     // In place of the hexagon: one point off its centre and out of its
     // plane, so that any turn moves it.
     void marker_instead_of_hexagon()

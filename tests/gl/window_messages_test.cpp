@@ -2,7 +2,7 @@
 // turns into its messages (pushed into SDL's real event queue).
 #include "app/gl_window.h"
 #include "platform/message_box.h"
-#include "platform/window_system.h"
+#include "platform/platform_testing.h"
 #include "support/window_test_support.h"
 
 #include <GL/gl.h>
@@ -52,7 +52,7 @@ protected:
         ASSERT_EQ(SDL_PushEvent(&e), 1);
     }
 
-    LoggedBoxes boxes{IDYES};
+    BoxRecorder boxes{IDYES};
 };
 
 long send(unsigned message, std::uintptr_t wparam = 0, std::intptr_t lparam = 0)

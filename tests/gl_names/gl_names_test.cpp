@@ -3,7 +3,7 @@
 // in that context, and a toggle makes the new context's names once after
 // the old context, and its names with it, has been deleted.
 #include "app/entry.h"
-#include "platform/window_system.h"
+#include "platform/platform_testing.h"
 #include "resources/display_lists.h"
 #include "resources/outline_font.h"
 #include "resources/textures.h"
@@ -156,7 +156,7 @@ protected:
         EXPECT_EQ(glyphs, 255);
     }
 
-    LoggedBoxes boxes{IDYES}; // the fallback question: windowed
+    BoxRecorder boxes{IDYES}; // the fallback question: windowed
 };
 
 TEST_F(GlNames, TheWholeSequenceMakesEveryNameOnce)

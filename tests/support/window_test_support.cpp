@@ -1,26 +1,52 @@
 // Test support for the window, its messages and the frame loop.
 #include "support/window_test_support.h"
 
-#include "platform/message_box.h"
-#include "platform/messages.h"
-#include "platform/window_system.h"
+#include "platform/platform_testing.h"
 
-LoggedBoxes::LoggedBoxes(int answer) : question_answer(answer)
+LoopIterations* LoopIterations::current = nullptr;
+
+LoopIterations::LoopIterations(Observer on_iteration) : observer(std::move(on_iteration))
 {
-    platform_set_message_box_hook([this](const char* text, const char* caption, unsigned style) {
-        boxes.push_back({text ? text : "", caption ? caption : "", style, platform_call_log_size()});
-        return (style & 0x0F) == MB_YESNO ? question_answer : IDOK;
-    });
+    current = this;
+    static const LoopObserver hooks{before_peek, after_peek, after_swap};
+    platform_observe_loop(&hooks);
 }
 
-LoggedBoxes::~LoggedBoxes() { platform_set_message_box_hook(nullptr); }
-
-std::vector<std::string> LoggedBoxes::texts() const
+LoopIterations::~LoopIterations()
 {
-    std::vector<std::string> out;
-    for (const LoggedBox& box : boxes)
-        out.push_back(box.text);
-    return out;
+    platform_observe_loop(nullptr);
+    current = nullptr;
+}
+
+void LoopIterations::finish()
+{
+    if (!open)
+        return;
+    open = false;
+    if (observer)
+        observer(taken ? &message : nullptr, drew);
+}
+
+void LoopIterations::before_peek()
+{
+    if (current)
+        current->finish();
+}
+
+void LoopIterations::after_peek(const Message* took)
+{
+    if (!current || (took && took->message == WM_QUIT))
+        return;
+    current->open = true;
+    current->taken = took != nullptr;
+    current->message = took ? *took : Message{};
+    current->drew = false;
+}
+
+void LoopIterations::after_swap()
+{
+    if (current && current->open)
+        current->drew = true;
 }
 
 std::vector<std::string> call_log(int from)

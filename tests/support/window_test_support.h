@@ -1,27 +1,38 @@
-// Test support for the window, its messages and the frame loop: message
-// boxes recorded with the place in the window system's call log where each
-// one came, and the call log read back as a list.
+// Test support for the window, its messages and the frame loop: the call
+// log read back as a list (message boxes are recorded by the harness's
+// BoxRecorder), and a folder of small media files for whole runs.
 #pragma once
+
+#include "harness/test_support.h"
+#include "platform/messages.h"
+
+#include <functional>
 
 #include <string>
 #include <vector>
 
-struct LoggedBox {
-    std::string text;
-    std::string caption;
-    unsigned style;
-    int log_position; // platform_call_log_size() when the box came
-};
-
-// Records every message box from now on. Yes/No questions are answered with
-// `question_answer`, other boxes with IDOK.
-class LoggedBoxes {
+// The frame loop's iterations as the window system sees them: each look for
+// a message begins one, a buffer swap is its frame, and it is over when the
+// loop looks again, which is where the loop's own iteration ends. Then
+// `on_iteration` runs, with the message the look took (null: none) and
+// whether a frame was drawn, before the next look takes anything. A look
+// that takes WM_QUIT begins no iteration: the loop leaves at once. After the
+// loop has returned, finish() reports its last iteration. One at a time.
+class LoopIterations {
 public:
-    explicit LoggedBoxes(int question_answer);
-    ~LoggedBoxes();
-    std::vector<LoggedBox> boxes;
-    int question_answer;
-    std::vector<std::string> texts() const;
+    using Observer = std::function<void(const Message* taken, bool drew)>;
+    explicit LoopIterations(Observer on_iteration);
+    ~LoopIterations();
+    void finish();
+
+private:
+    Observer observer;
+    bool open = false, taken = false, drew = false;
+    Message message;
+    static LoopIterations* current;
+    static void before_peek();
+    static void after_peek(const Message* taken);
+    static void after_swap();
 };
 
 // The window system's call log from `from` on.

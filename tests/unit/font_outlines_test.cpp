@@ -1,7 +1,7 @@
 // Face matching and glyph outlines of the platform layer, without GL: the
 // ANSI code page, bold requests of bold and regular faces, and how closely
 // the flattened contours follow the font's curves.
-#include "platform/font_outlines.h"
+#include "platform/platform_testing.h"
 
 #include "harness/test_support.h"
 

@@ -1,8 +1,9 @@
-// Message boxes where none can be shown, and the counter source.
+// Message boxes where none can be shown, the counter source, and the reset
+// of the platform's testing seam.
 #include "platform/message_box.h"
 #include "platform/messages.h"
 #include "platform/performance_counter.h"
-#include "platform/window_system.h"
+#include "platform/platform_testing.h"
 
 #include <gtest/gtest.h>
 
@@ -79,4 +80,42 @@ TEST(PerformanceCounter, ASourceReplacesTheSystemCounterUntilRemoved)
     EXPECT_EQ(frequency, 7);
     platform_set_counter_source(nullptr);
     EXPECT_GE(platform_query_counter(), first);
+}
+
+namespace {
+int peeks_seen = 0;
+void count_peek() { ++peeks_seen; }
+} // namespace
+
+TEST(TestingSeam, ResetPutsEveryPartBackAsAtProcessStart)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    platform_inject_failure(PlatformStep::register_class);
+    platform_set_message_box_hook([](const char*, const char*, unsigned) { return IDNO; });
+    platform_set_counter_source(&fixed);
+    fsound_set_reported_version(3.0f);
+    static const LoopObserver observer{count_peek, nullptr, nullptr};
+    platform_observe_loop(&observer);
+    Message m;
+    platform_peek_message(&m);
+    ASSERT_EQ(peeks_seen, 1);
+    ASSERT_FALSE(platform_register_class()); // the injected failure, logged
+    ASSERT_GT(platform_call_log_size(), 0);
+
+    platform_reset_testing_seam();
+    EXPECT_EQ(platform_call_log_size(), 0);
+    platform_peek_message(&m);
+    EXPECT_EQ(peeks_seen, 1); // no longer observed
+    std::int64_t frequency = 0;
+    ASSERT_TRUE(platform_query_frequency(&frequency));
+    EXPECT_NE(frequency, 7);
+    EXPECT_EQ(FSOUND_GetVersion(), FSOUND_LAYER_VERSION);
+    // Headless, a box that is shown takes its first button, not the hook's No.
+    EXPECT_EQ(platform_message_box("Q", "Dova GL", MB_YESNO | MB_ICONEXCLAMATION), IDYES);
+    // No failure waits any more, and the log records again.
+    EXPECT_TRUE(platform_register_class());
+    EXPECT_TRUE(platform_unregister_class());
+    ASSERT_EQ(platform_call_log_size(), 2);
+    EXPECT_STREQ(platform_call_log_entry(0), "register_class");
+    EXPECT_STREQ(platform_call_log_entry(1), "unregister_class");
 }

@@ -8,7 +8,7 @@
 #include "app/entry.h"
 #include "app/gl_window.h"
 #include "audio/music_player.h"
-#include "platform/fsound.h"
+#include "platform/platform_testing.h"
 #include "harness/test_support.h"
 #include "support/window_test_support.h"
 #include "timeline/timeline.h"
@@ -201,11 +201,12 @@ TEST(MinimiseRestore, NothingDrawnWhileIconifiedThenOneCatchUpFrameAndTheSongPla
     ASSERT_TRUE(driver && std::string(driver) == "x11") << "run through run_with_window_manager.sh";
     ASSERT_TRUE(audio && std::string(std::getenv("SDL_AUDIODRIVER")) == "disk");
     run.audio_file = audio;
-    LoggedBoxes boxes{IDYES}; // the screen has no 800 x 600: windowed, as the user agrees
-    frame_loop_observer = observe;
-
-    EXPECT_EQ(win_main(), 0);
-    frame_loop_observer = nullptr;
+    BoxRecorder boxes{IDYES}; // the screen has no 800 x 600: windowed, as the user agrees
+    {
+        LoopIterations loop(observe); // the loop seen from the window system
+        EXPECT_EQ(win_main(), 0);
+        loop.finish();
+    }
     ASSERT_EQ(run.failure, "");
     ASSERT_EQ(run.phase, Phase::done);
 

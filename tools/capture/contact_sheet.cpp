@@ -158,6 +158,13 @@ void ContactSheet::close_scene()
 
 void ContactSheet::add_frame(int scene, int frame_index, const std::uint8_t* rgb)
 {
+    record(scene, frame_index, rgb != nullptr, rgb);
+}
+
+void ContactSheet::note_frame(int scene, int frame_index, bool read) { record(scene, frame_index, read, nullptr); }
+
+void ContactSheet::record(int scene, int frame_index, bool read, const std::uint8_t* rgb)
+{
     if (scene != current) {
         close_scene();
         current = scene;
@@ -173,11 +180,12 @@ void ContactSheet::add_frame(int scene, int frame_index, const std::uint8_t* rgb
     int earliest = shot.frames / 2;
     while (!candidates.empty() && candidates.front().index < earliest)
         candidates.pop_front();
-    if (index % stride != 0 || !rgb)
+    if (index % stride != 0 || !read)
         return;
     Candidate c;
     c.index = index;
-    shrink(rgb, &c.pixels);
+    if (rgb)
+        shrink(rgb, &c.pixels);
     candidates.push_back(std::move(c));
     if (candidates.size() > candidate_cap) {
         stride *= 2;

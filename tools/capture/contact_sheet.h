@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "scene_titles.h"
+#include "timeline/schedule.h"
 
 // Whether the captions' face can be opened; *error says why not. Asked
 // before the first frame, so a machine without fonts fails at once.
@@ -22,6 +22,10 @@ public:
     // Keeps a thumbnail of each frame that may still turn out to be the
     // middle one of its scene.
     void add_frame(int scene, int frame_index, const std::uint8_t* rgb);
+    // The same bookkeeping without pixels: a sheet fed only with this (on
+    // the drawing thread) answers wants_frame exactly as the sheet that the
+    // writer thread fills with the frames, a few frames later.
+    void note_frame(int scene, int frame_index, bool read);
     // Whether the next frame of `scene` would be kept (so the caller can
     // skip reading frames that are not needed).
     bool wants_frame(int scene) const;
@@ -43,6 +47,7 @@ private:
         std::vector<std::uint8_t> thumbnail;
     };
     void close_scene();
+    void record(int scene, int frame_index, bool read, const std::uint8_t* rgb);
     void shrink(const std::uint8_t* rgb, std::vector<std::uint8_t>* out) const;
 
     int frame_w, frame_h, fps;

@@ -6,11 +6,12 @@
 #include "contact_sheet.h"
 #include "cpu_sampler.h"
 #include "data_folder.h"
+#include "frame_pipeline.h"
+#include "frame_plot.h"
 #include "options.h"
 #include "output_file.h"
 #include "png_writer.h"
 #include "progress.h"
-#include "scene_titles.h"
 #include "video_encoder.h"
 
 #include "app/entry.h"
@@ -18,9 +19,10 @@
 #include "app/init_gl.h"
 #include "platform/message_box.h"
 #include "platform/offscreen_target.h"
-#include "platform/performance_counter.h"
+#include "platform/platform_testing.h"
 #include "resources/gl_state.h"
 #include "resources/outline_font.h"
+#include "timeline/schedule.h"
 #include "timeline/timeline.h"
 
 #include <algorithm>
@@ -31,6 +33,7 @@
 #include <cstring>
 #include <memory>
 #include <sys/stat.h>
+#include <time.h>
 #include <vector>
 
 #ifndef ELKA_VERSION
@@ -39,9 +42,6 @@
 
 namespace {
 
-// The nominal length of the sequence in seconds (the sum of the scene
-// lengths); used only to estimate progress.
-constexpr double nominal_length = 151.02;
 const char* const song_path = "files/song.mp3";
 
 // The virtual counter: fps x 1,000,000 counts a second, standing at 0 when
@@ -64,12 +64,31 @@ struct SceneStats {
     long frames = 0;
     double total_ms = 0;
     double worst_ms = 0;
+    double cpu_ms = 0; // CPU time of all the process's threads
 };
+
+// CPU time of the whole process (all threads, the driver's too): on a
+// machine shared with other work it counts what a frame costs, where the
+// wall clock also counts the waits for a core.
+double process_cpu_ms()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_nsec) / 1e6;
+}
 
 double now_seconds()
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
+
+// The start-up's own split, for the timedemo: when each step of init_gl
+// ended. The steps are timed where init_gl calls them (the link wraps
+// them, see CMakeLists.txt), so the order stays init_gl's own.
+struct StartupSplit {
+    double begin = 0, window = 0, textures = 0, lists = 0, font = 0, state = 0;
+};
+StartupSplit startup;
 
 void complain(const std::string& message) { std::fprintf(stderr, "elka-capture: %s\n", message.c_str()); }
 
@@ -99,10 +118,14 @@ bool make_folder(const std::string& path, std::string* error)
 // the frames are drawn into the offscreen target anyway.
 bool start_demo()
 {
+    startup.begin = now_seconds();
     platform_prefer_offscreen_video();
     if (!open_window("eLka", 800, 600, 16, false))
         return false;
-    return init_gl();
+    startup.window = now_seconds();
+    bool ok = init_gl();
+    startup.state = now_seconds();
+    return ok;
 }
 
 void shut_down_demo()
@@ -152,8 +175,8 @@ void print_benchmark(const Options& o, const SceneStats* stats, long frames, dou
 {
     std::printf("eLka timedemo: %dx%d, %d frames per second of sequence time\n", o.width, o.height, o.fps);
     std::printf("renderer: %s\n\n", offscreen_target_renderer());
-    std::printf("scene  frames  mean ms  worst ms       fps  shows\n");
-    double total_ms = 0, worst = 0;
+    std::printf("scene  frames  mean ms  worst ms       fps   cpu ms  shows\n");
+    double total_ms = 0, worst = 0, total_cpu = 0;
     int slowest_scene = first_scene;
     double slowest_mean = -1;
     for (int i = 0; i < scene_count; ++i) {
@@ -161,9 +184,11 @@ void print_benchmark(const Options& o, const SceneStats* stats, long frames, dou
         if (s.frames == 0)
             continue;
         double mean = s.total_ms / static_cast<double>(s.frames);
-        std::printf("%5d  %6ld  %7.3f  %8.3f  %8.1f  %s\n", first_scene + i, s.frames, mean, s.worst_ms,
-                    mean > 0 ? 1000.0 / mean : 0.0, scene_title(first_scene + i));
+        std::printf("%5d  %6ld  %7.3f  %8.3f  %8.1f  %7.3f  %s\n", first_scene + i, s.frames, mean, s.worst_ms,
+                    mean > 0 ? 1000.0 / mean : 0.0, s.cpu_ms / static_cast<double>(s.frames),
+                    scene_title(first_scene + i));
         total_ms += s.total_ms;
+        total_cpu += s.cpu_ms;
         worst = std::max(worst, s.worst_ms);
         if (mean > slowest_mean) {
             slowest_mean = mean;
@@ -171,7 +196,10 @@ void print_benchmark(const Options& o, const SceneStats* stats, long frames, dou
         }
     }
     double mean = frames > 0 ? total_ms / static_cast<double>(frames) : 0;
-    std::printf("total  %6ld  %7.3f  %8.3f  %8.1f\n\n", frames, mean, worst, mean > 0 ? 1000.0 / mean : 0.0);
+    std::printf("total  %6ld  %7.3f  %8.3f  %8.1f  %7.3f\n", frames, mean, worst, mean > 0 ? 1000.0 / mean : 0.0,
+                frames > 0 ? total_cpu / static_cast<double>(frames) : 0.0);
+    std::printf("(mean and worst: wall-clock time of a frame until it is drawn; cpu: the process's CPU time\n"
+                "per frame, all threads)\n\n");
     double sequence = static_cast<double>(frames) / o.fps;
     std::printf("sequence time %.3f s drawn in %.3f s: %.2fx real time\n", sequence, wall,
                 wall > 0 ? sequence / wall : 0.0);
@@ -190,7 +218,44 @@ void print_benchmark(const Options& o, const SceneStats* stats, long frames, dou
     }
 }
 
+void print_startup()
+{
+    const StartupSplit& s = startup;
+    auto ms = [](double from, double to) { return (to - from) * 1000.0; };
+    std::printf("\nstart-up %.1f ms to the first frame's state (no song, no audio device in a capture):\n",
+                ms(s.begin, s.state));
+    std::printf("  window and GL context        %7.1f ms\n", ms(s.begin, s.window));
+    std::printf("  textures with mipmaps        %7.1f ms\n", ms(s.window, s.textures));
+    std::printf("  display lists                %7.1f ms\n", ms(s.textures, s.lists));
+    std::printf("  font: 255 tessellated glyphs %7.1f ms\n", ms(s.lists, s.font));
+    std::printf("  GL state and stars           %7.1f ms\n", ms(s.font, s.state));
+}
+
 } // namespace
+
+// The steps of init_gl, timed as init_gl calls them: the link passes the
+// calls through these (-Wl,--wrap with the C++ names).
+extern "C" {
+bool __real__Z13load_texturesv();
+void __real__Z19build_display_listsv();
+void __real__Z10build_fontv();
+bool __wrap__Z13load_texturesv()
+{
+    bool ok = __real__Z13load_texturesv();
+    startup.textures = now_seconds();
+    return ok;
+}
+void __wrap__Z19build_display_listsv()
+{
+    __real__Z19build_display_listsv();
+    startup.lists = now_seconds();
+}
+void __wrap__Z10build_fontv()
+{
+    __real__Z10build_fontv();
+    startup.font = now_seconds();
+}
+}
 
 int main(int argc, char** argv)
 {
@@ -242,6 +307,10 @@ int main(int argc, char** argv)
         files.push_back(o.chapters);
     for (const Still& still : o.stills)
         files.push_back(still.path);
+    if (!o.frame_times.empty())
+        files.push_back(o.frame_times);
+    if (!o.frame_plot.empty())
+        files.push_back(o.frame_plot);
     for (const std::string& file : files) {
         if (!check_writable(file, &error)) {
             complain(error);
@@ -285,14 +354,33 @@ int main(int argc, char** argv)
             return 1;
         }
     }
-    std::unique_ptr<ContactSheet> sheet;
-    if (!o.contact_sheet.empty())
+    std::unique_ptr<ContactSheet> sheet, sheet_plan;
+    if (!o.contact_sheet.empty()) {
         sheet = std::make_unique<ContactSheet>(o.width, o.height, o.fps);
+        sheet_plan = std::make_unique<ContactSheet>(o.width, o.height, o.fps);
+    }
 
-    const std::size_t frame_bytes = static_cast<std::size_t>(o.width) * o.height * 3;
-    std::vector<std::uint8_t> rgb(frame_bytes);
+    // Frames are read back through three pixel buffers and written by a
+    // thread of their own (--sync-readback: as before, one at a time).
+    FrameOutputs outputs;
+    outputs.video = video.get();
+    outputs.frames_dir = o.frames_dir;
+    outputs.sheet = sheet.get();
+    outputs.width = o.width;
+    outputs.height = o.height;
+    FramePipeline pipeline(outputs, o.sync_readback ? 0 : 3);
+    if (!o.benchmark && !pipeline.start(&error)) {
+        complain(error);
+        if (video)
+            video->abandon();
+        shut_down_demo();
+        return 1;
+    }
+    std::vector<FrameTime> frame_times;
     SceneStats stats[scene_count];
-    long planned = o.end_frames > 0 ? o.end_frames : static_cast<long>(nominal_length * o.fps + 0.5);
+    // The nominal length only estimates progress: the real one is known
+    // when the sequence has ended.
+    long planned = o.end_frames > 0 ? o.end_frames : static_cast<long>(nominal_length_seconds() * o.fps + 0.5);
     Progress progress(!o.quiet, o.fps, planned);
     bool sampled = o.benchmark && cpu_sampler_start();
     bool failed = false;
@@ -302,20 +390,26 @@ int main(int argc, char** argv)
 
     while (!quit_requested && !interrupted && (o.end_frames < 0 || n < o.end_frames)) {
         scene = scene_index; // the scene this frame is drawn as
-        bool wants_still = false;
+        std::vector<std::string> stills;
         for (const Still& still : o.stills)
-            wants_still = wants_still || still.frame == n;
-        bool read = video || !o.frames_dir.empty() || wants_still || (sheet && sheet->wants_frame(scene));
+            if (still.frame == n)
+                stills.push_back(still.path);
+        bool read = video || !o.frames_dir.empty() || !stills.empty() || (sheet_plan && sheet_plan->wants_frame(scene));
 
         virtual_counter += 1000000;
         double t0 = o.benchmark ? now_seconds() : 0;
+        double cpu0 = o.benchmark ? process_cpu_ms() : 0;
         render_frame();
-        if (read)
-            offscreen_target_read_rgb(rgb.data());
-        else if (o.benchmark)
+        if (read) {
+            pipeline.add(n, scene, true, std::move(stills));
+        } else if (o.benchmark) {
             offscreen_target_finish(); // a frame is timed until it is drawn
-        else
+        } else {
+            pipeline.add(n, scene, false, {});
             offscreen_target_flush();
+        }
+        if (sheet_plan)
+            sheet_plan->note_frame(scene, static_cast<int>(n), read);
 
         if (scene >= first_scene && scene <= last_scene) {
             SceneStats& s = stats[scene - first_scene];
@@ -326,40 +420,25 @@ int main(int argc, char** argv)
                 double ms = (now_seconds() - t0) * 1000.0;
                 s.total_ms += ms;
                 s.worst_ms = std::max(s.worst_ms, ms);
+                s.cpu_ms += process_cpu_ms() - cpu0;
             }
         }
+        if (o.benchmark && (!o.frame_times.empty() || !o.frame_plot.empty()))
+            frame_times.push_back({n, scene, (now_seconds() - t0) * 1000.0});
 
-        if (video && !video->write_frame(rgb.data(), &error)) {
-            complain(error);
+        ++n;
+        progress.update(n, scene);
+        if (pipeline.failed()) {
+            complain(pipeline.error());
             failed = true;
             break;
         }
-        if (!o.frames_dir.empty()) {
-            char name[32];
-            std::snprintf(name, sizeof name, "/frame-%06ld.png", n);
-            if (!write_png(o.frames_dir + name, rgb.data(), o.width, o.height, 1, &error)) {
-                complain(error);
-                failed = true;
-                break;
-            }
-        }
-        if (wants_still) {
-            for (const Still& still : o.stills) {
-                if (still.frame == n && !write_png(still.path, rgb.data(), o.width, o.height, 6, &error)) {
-                    complain(error);
-                    failed = true;
-                }
-            }
-        }
-        if (sheet && read)
-            sheet->add_frame(scene, static_cast<int>(n), rgb.data());
-        else if (sheet)
-            sheet->add_frame(scene, static_cast<int>(n), nullptr);
-        ++n;
-        progress.update(n, scene);
-        if (failed)
-            break;
     }
+    if (!failed && !interrupted && !pipeline.finish(&error)) {
+        complain(error);
+        failed = true;
+    }
+    pipeline.abandon();
     double wall = now_seconds() - loop_start;
     CpuShares cpu = sampled ? cpu_sampler_stop() : CpuShares{};
     if (!failed && !interrupted)
@@ -415,8 +494,28 @@ int main(int argc, char** argv)
             status = 1;
         }
     }
-    if (o.benchmark)
+    if (!o.frame_times.empty() && !write_frame_times(o.frame_times, frame_times, &error)) {
+        complain(error);
+        status = 1;
+    }
+    FramePlotLayout plot;
+    bool plotted = false;
+    if (!o.frame_plot.empty()) {
+        plotted = write_frame_plot(o.frame_plot, frame_times, o.fps, &plot, &error);
+        if (!plotted) {
+            complain(error);
+            status = 1;
+        }
+    }
+    if (o.benchmark) {
         print_benchmark(o, stats, n, wall, cpu, sampled);
+        print_startup();
+        if (plotted)
+            std::printf("\nframe plot %s: %dx%d, 0 to %g ms; 60 Hz budget at row %d, 120 Hz at row %d, plot area "
+                        "columns %d-%d, rows %d-%d, scene strip rows %d-%d\n",
+                        o.frame_plot.c_str(), plot.width, plot.height, plot.max_ms, plot.row_60hz, plot.row_120hz,
+                        plot.left, plot.right - 1, plot.top, plot.bottom - 1, plot.band_top, plot.top - 1);
+    }
     remove_temporaries();
     shut_down_demo();
     return status;

@@ -15,7 +15,7 @@
 namespace {
 
 enum LongOnly { opt_fps = 1000, opt_size, opt_frames, opt_still, opt_sheet, opt_chapters, opt_benchmark, opt_end,
-                opt_version };
+                opt_version, opt_frame_times, opt_frame_plot, opt_sync_readback };
 
 bool parse_int(const char* text, long low, long high, long* out)
 {
@@ -71,6 +71,12 @@ void print_usage(FILE* to)
                  "                            tab-separated table\n"
                  "      --benchmark           timedemo: draw every frame as fast as possible, write\n"
                  "                            nothing, print the frame times of every scene\n"
+                 "      --frame-times FILE    with --benchmark: every frame's time as CSV\n"
+                 "                            (frame,scene,ms)\n"
+                 "      --frame-plot FILE     with --benchmark: a PNG plot of every frame's time,\n"
+                 "                            scenes shaded, the 60 Hz and 120 Hz budgets drawn\n"
+                 "      --sync-readback       read each frame back and write it on the drawing\n"
+                 "                            thread (slower; the same files, for comparison)\n"
                  "      --fps N               frames per second of sequence time (default 60)\n"
                  "      --size WxH            size of the frames in pixels (default 800x600)\n"
                  "      --end SECONDS         stop after the frames of the first SECONDS of the\n"
@@ -94,6 +100,9 @@ ParseResult parse_options(int argc, char** argv, Options* o, std::string* error)
         {"contact-sheet", required_argument, nullptr, opt_sheet},
         {"chapters", required_argument, nullptr, opt_chapters},
         {"benchmark", no_argument, nullptr, opt_benchmark},
+        {"frame-times", required_argument, nullptr, opt_frame_times},
+        {"frame-plot", required_argument, nullptr, opt_frame_plot},
+        {"sync-readback", no_argument, nullptr, opt_sync_readback},
         {"fps", required_argument, nullptr, opt_fps},
         {"size", required_argument, nullptr, opt_size},
         {"end", required_argument, nullptr, opt_end},
@@ -151,6 +160,15 @@ ParseResult parse_options(int argc, char** argv, Options* o, std::string* error)
             o->chapters = optarg;
             break;
         case opt_benchmark: o->benchmark = true; break;
+        case opt_frame_times:
+        case opt_frame_plot:
+            if (!*optarg) {
+                *error = std::string(c == opt_frame_times ? "--frame-times" : "--frame-plot") + ": the file name is empty";
+                return ParseResult::usage_error;
+            }
+            (c == opt_frame_times ? o->frame_times : o->frame_plot) = optarg;
+            break;
+        case opt_sync_readback: o->sync_readback = true; break;
         case opt_fps: {
             long v = 0;
             if (!parse_int(optarg, 1, 1000, &v)) {
@@ -200,6 +218,10 @@ ParseResult parse_options(int argc, char** argv, Options* o, std::string* error)
 
     bool writes = !o->video.empty() || !o->frames_dir.empty() || !o->stills.empty() || !o->contact_sheet.empty() ||
                   !o->chapters.empty();
+    if ((!o->frame_times.empty() || !o->frame_plot.empty()) && !o->benchmark) {
+        *error = "--frame-times and --frame-plot go with --benchmark";
+        return ParseResult::usage_error;
+    }
     if (o->benchmark && writes) {
         *error = "--benchmark writes nothing; give it without output options";
         return ParseResult::usage_error;

@@ -6,10 +6,13 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <unistd.h>
 #include <vector>
 
 namespace {
+// The writer thread and the drawing thread both make temporaries.
+std::mutex pending_lock;
 std::vector<std::string> pending;
 }
 
@@ -48,15 +51,21 @@ bool check_writable(const std::string& path, std::string* error)
     return true;
 }
 
-void remember_temporary(const std::string& temporary) { pending.push_back(temporary); }
+void remember_temporary(const std::string& temporary)
+{
+    std::lock_guard<std::mutex> hold(pending_lock);
+    pending.push_back(temporary);
+}
 
 void forget_temporary(const std::string& temporary)
 {
+    std::lock_guard<std::mutex> hold(pending_lock);
     pending.erase(std::remove(pending.begin(), pending.end(), temporary), pending.end());
 }
 
 void remove_temporaries()
 {
+    std::lock_guard<std::mutex> hold(pending_lock);
     for (const std::string& name : pending)
         std::remove(name.c_str());
     pending.clear();

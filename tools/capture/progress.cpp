@@ -2,6 +2,8 @@
 // the bar measures against the nominal length (or --end).
 #include "progress.h"
 
+#include "shared/shared_state.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -64,5 +66,5 @@ void Progress::finish(long frames)
     if (!enabled)
         return;
     if (terminal)
-        print(frames, 23, true);
+        print(frames, last_scene + 1, true);
 }

@@ -2,12 +2,14 @@
 //
 // A small synthesizer (drums, bass, pads, lead, plucks, bells, noise risers)
 // and a sequencer that writes the piece section by section, so that the
-// music changes where the demo's scenes change. 120 BPM, A minor; one beat is
-// half a second, so every scene boundary falls on a beat. Everything is
+// music changes where the demo's scenes change: each section starts where
+// the timeline's schedule starts its scene, on the beat. 120 BPM, A minor;
+// one beat is half a second. Everything is
 // computed from fixed numbers and a fixed noise generator: the same program
 // always writes the same file.
 //
 //   elka-song OUT.wav
+//   elka-song --sections    lists where each section starts: scene, seconds, name
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -15,6 +17,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "timeline/schedule.h"
 
 namespace {
 
@@ -182,37 +186,38 @@ void snare(double at, float gain, float reverb = 0.12f)
     }
 }
 
-void hat(double at, float gain, bool open, float pan = 0.25f)
+// Noise through a high-pass, shaped by `envelope` (of the seconds into the
+// hit) over a hit of `seconds`: the metal of hats and cymbals.
+template <typename Envelope>
+void noise_hit(Noise& noise, double at, double seconds, double cutoff, double q, float gain, double level, float pan,
+               Send send, Envelope envelope)
 {
-    static Noise noise(11);
     int start = frame_at(at);
-    double decay = open ? 9.0 : 55.0;
-    int n = frame_at(open ? 0.6 : 0.1);
+    int n = frame_at(seconds);
     Svf filter;
-    filter.set(8000, 0.7);
+    filter.set(cutoff, q);
     for (int j = 0; j < n; ++j) {
         double t = j / double(rate);
         double high;
         filter.run(noise.next(), nullptr, &high);
-        double v = high * std::exp(-t * decay) * gain * 0.5 * tail(j, n);
-        put(drums, start + j, static_cast<float>(v), pan, {0.05f, 0});
+        double v = high * envelope(t) * gain * level * tail(j, n);
+        put(drums, start + j, static_cast<float>(v), pan, send);
     }
+}
+
+void hat(double at, float gain, bool open, float pan = 0.25f)
+{
+    static Noise noise(11);
+    double decay = open ? 9.0 : 55.0;
+    noise_hit(noise, at, open ? 0.6 : 0.1, 8000, 0.7, gain, 0.5, pan, {0.05f, 0},
+              [decay](double t) { return std::exp(-t * decay); });
 }
 
 void crash(double at, float gain)
 {
     static Noise noise(13);
-    int start = frame_at(at);
-    int n = frame_at(3.5);
-    Svf filter;
-    filter.set(5000, 0.6);
-    for (int j = 0; j < n; ++j) {
-        double t = j / double(rate);
-        double high;
-        filter.run(noise.next(), nullptr, &high);
-        double v = high * (0.6 * std::exp(-t * 1.6) + 0.4 * std::exp(-t * 12)) * gain * 0.45 * tail(j, n);
-        put(drums, start + j, static_cast<float>(v), -0.2f, {0.2f, 0});
-    }
+    noise_hit(noise, at, 3.5, 5000, 0.6, gain, 0.45, -0.2f, {0.2f, 0},
+              [](double t) { return 0.6 * std::exp(-t * 1.6) + 0.4 * std::exp(-t * 12); });
 }
 
 void tom(double at, double note, float gain, float pan)
@@ -385,6 +390,18 @@ const Chord Esus{28, {57, 59, 64}, {69, 71, 76, 81}};
 // Seconds of beat b from a section start.
 double at_beat(double section, double b) { return section + b * beat; }
 
+// Where `scene` starts, on the nearest beat. Every scene but scene 9
+// (4.02 s) lasts whole beats, so from scene 10 on a section comes 0.02 s
+// before its scene, too little to hear.
+double section_start(int scene) { return std::round(scene_start_seconds(scene) / beat) * beat; }
+
+// The two-second bars of a section from `start`, each with its chord.
+template <typename Body> void each_bar(double start, const Chord* const* chords, int bars, Body body)
+{
+    for (int bar = 0; bar < bars; ++bar)
+        body(bar, start + bar * 2.0, *chords[bar]);
+}
+
 struct Note {
     double beat, note, length;
 };
@@ -451,12 +468,13 @@ void credits_bar(double bar, float gain, bool fill)
 
 // ---------------------------------------------------------------- the piece
 
-void intro()
+void intro(double)
 {
-    // 0-36 s: the start picture and the five words, one chord per scene.
+    // The start picture and the five words, one chord per scene, each from
+    // its own scene's start.
     const Chord* chords[6] = {&Am, &F, &C, &G, &Am, &F};
     for (int s = 0; s < 6; ++s) {
-        double t0 = s * 6.0;
+        double t0 = section_start(first_scene + s);
         const Chord& c = *chords[s];
         float level = 0.55f + 0.09f * s;
         pad(t0, 5.6, c.pad, level, s == 0 ? 3.0 : 1.2, 1.6, 500 + 150 * s, 900 + 200 * s);
@@ -480,45 +498,46 @@ void intro()
                 kick(at_beat(t0, bar * 4 + 0.75), 0.3f, false);
             }
     }
-    // Build into the title: riser and a snare roll that speeds up.
-    riser(30, 36, 0.5f, 300, 7000);
+    // Build into the title over the last word: riser and a snare roll that
+    // speeds up.
+    const double last_word = section_start(4);
+    riser(last_word, section_start(5), 0.5f, 300, 7000);
     for (double b = 0; b < 4; b += 0.5)
-        snare(at_beat(32, b), 0.12f + 0.03f * static_cast<float>(b), 0.2f);
+        snare(at_beat(last_word + 2, b), 0.12f + 0.03f * static_cast<float>(b), 0.2f);
     for (double b = 0; b < 4; b += 0.25)
-        snare(at_beat(34, b), 0.2f + 0.06f * static_cast<float>(b), 0.2f);
+        snare(at_beat(last_word + 4, b), 0.2f + 0.06f * static_cast<float>(b), 0.2f);
 }
 
-void title()
+void title(double at)
 {
-    // 36-41 s: the title lands on a crash and a held A minor; a tom fill
-    // leads into the honeycomb.
-    crash(36, 0.9f);
-    kick(36, 1.0f);
-    pad(36, 4.6, {45, 52, 57, 60, 64, 69}, 0.6f, 0.02, 0.8, 2500, 1200);
-    bass(36, 4.0, 33, 0.5f, 400);
-    lead(36.0, 1.4, 76, 0.2f);
-    lead(37.5, 0.45, 77, 0.2f);
-    lead(38.0, 1.9, 76, 0.2f);
+    // Scene 5: the title lands on a crash and a held A minor; a tom fill in
+    // its last second leads into the honeycomb.
+    crash(at, 0.9f);
+    kick(at, 1.0f);
+    pad(at, 4.6, {45, 52, 57, 60, 64, 69}, 0.6f, 0.02, 0.8, 2500, 1200);
+    bass(at, 4.0, 33, 0.5f, 400);
+    lead(at, 1.4, 76, 0.2f);
+    lead(at + 1.5, 0.45, 77, 0.2f);
+    lead(at + 2, 1.9, 76, 0.2f);
     for (int b = 0; b < 8; b += 2)
-        kick(at_beat(36, b), 0.7f);
-    hat(at_beat(36, 1), 0.3f, true);
-    hat(at_beat(36, 3), 0.3f, true);
-    hat(at_beat(36, 5), 0.3f, true);
-    hat(at_beat(36, 7), 0.3f, true);
+        kick(at_beat(at, b), 0.7f);
+    hat(at_beat(at, 1), 0.3f, true);
+    hat(at_beat(at, 3), 0.3f, true);
+    hat(at_beat(at, 5), 0.3f, true);
+    hat(at_beat(at, 7), 0.3f, true);
+    const double fill_at = section_start(6) - 1;
     const double fill[8] = {55, 52, 50, 47, 45, 43, 40, 38};
     for (int k = 0; k < 8; ++k)
-        tom(at_beat(40, k * 0.25), fill[k], 0.55f, static_cast<float>(0.5 - k * 0.14));
-    snare(at_beat(40, 1.75), 0.5f);
+        tom(at_beat(fill_at, k * 0.25), fill[k], 0.55f, static_cast<float>(0.5 - k * 0.14));
+    snare(at_beat(fill_at, 1.75), 0.5f);
 }
 
-void honeycomb()
+void honeycomb(double at)
 {
-    // 41-45 s: the groove starts at half time, bass in eighths.
-    crash(41, 0.7f);
+    // Scene 6: the groove starts at half time, bass in eighths.
+    crash(at, 0.7f);
     const Chord* chords[2] = {&Am, &F};
-    for (int bar = 0; bar < 2; ++bar) {
-        double t0 = 41 + bar * 2.0;
-        const Chord& c = *chords[bar];
+    each_bar(at, chords, 2, [](int, double t0, const Chord& c) {
         kick(at_beat(t0, 0), 0.95f);
         kick(at_beat(t0, 2.5), 0.7f);
         snare(at_beat(t0, 2), 0.55f);
@@ -529,19 +548,18 @@ void honeycomb()
             bass(at_beat(t0, e * 0.5), 0.2, c.root + (e % 4 == 2 ? 12 : 0), 0.42f);
         for (int k = 0; k < 16; ++k)
             pluck(at_beat(t0, k * 0.25), c.arp[k % 4], 0.08f, k % 2 ? 0.4f : -0.4f);
-    }
-    riser(43, 45, 0.25f, 800, 6000);
+    });
+    const double tunnel_at = section_start(7);
+    riser(tunnel_at - 2, tunnel_at, 0.25f, 800, 6000);
 }
 
-void tunnel()
+void tunnel(double at)
 {
-    // 45-65 s: the full groove, ten bars: the lead's two phrases and a
+    // Scene 7: the full groove, ten bars: the lead's two phrases and a
     // turnaround.
     const Chord* chords[10] = {&Am, &F, &C, &G, &Am, &F, &C, &E, &Dm, &E};
-    crash(45, 0.9f);
-    for (int bar = 0; bar < 10; ++bar) {
-        double t0 = 45 + bar * 2.0;
-        const Chord& c = *chords[bar];
+    crash(at, 0.9f);
+    each_bar(at, chords, 10, [](int bar, double t0, const Chord& c) {
         groove_bar(t0, 1.0f);
         pad(t0, 1.95, c.pad, 0.5f, 0.02, 0.25, 2200, 2200);
         const double pattern[8] = {0, 0, 12, 0, 0, 12, 0, 7};
@@ -549,24 +567,23 @@ void tunnel()
             bass(at_beat(t0, e * 0.5), 0.22, c.root + 12 + pattern[e], 0.45f, 900);
         if (bar == 4)
             crash(t0, 0.6f);
-    }
-    play_phrase(45, phrase_a, 0, 16, 0.22f);
-    play_phrase(53, phrase_b, 0, 16, 0.22f);
-    lead(61, 1.9, 77, 0.22f);
-    lead(63, 0.95, 76, 0.22f);
-    lead(64, 0.9, 80, 0.22f);
+    });
+    play_phrase(at, phrase_a, 0, 16, 0.22f);
+    play_phrase(at + 8, phrase_b, 0, 16, 0.22f);
+    lead(at + 16, 1.9, 77, 0.22f);
+    lead(at + 18, 0.95, 76, 0.22f);
+    lead(at + 19, 0.9, 80, 0.22f);
     // Into the stars: the drums stop on the last beat.
-    riser(63, 65, 0.2f, 1000, 9000);
+    const double stars_at = section_start(8);
+    riser(stars_at - 2, stars_at, 0.2f, 1000, 9000);
 }
 
-void stars()
+void stars(double at)
 {
-    // 65-75 s: airy: open major-seventh pads, bells in echo, a slow bass.
+    // Scene 8: airy: open major-seventh pads, bells in echo, a slow bass.
     const Chord* chords[5] = {&Fmaj7, &Cmaj7, &Dm7, &Am7, &Fmaj7};
-    crash(65, 0.5f);
-    for (int bar = 0; bar < 5; ++bar) {
-        double t0 = 65 + bar * 2.0;
-        const Chord& c = *chords[bar];
+    crash(at, 0.5f);
+    each_bar(at, chords, 5, [](int, double t0, const Chord& c) {
         pad(t0, 1.9, c.pad, 0.55f, 0.5, 0.8, 1800, 3000, 0.6f);
         bass(t0, 1.8, c.root + 12, 0.22f, 250);
         for (int k = 0; k < 8; ++k) {
@@ -575,30 +592,28 @@ void stars()
         }
         for (int e = 0; e < 4; ++e)
             hat(at_beat(t0, e + 0.5), 0.07f, false, 0.6f);
-    }
+    });
 }
 
-void white_out()
+void white_out(double at)
 {
-    // 75-79 s: the swell to white: a rising suspended chord, a riser and a
-    // snare roll, released by the crash at 79.
-    pad(75, 4.0, {45, 52, 57, 59, 64, 71}, 0.5f, 3.5, 0.4, 600, 5000, 0.5f);
-    bass(75, 4.0, 40, 0.3f, 300);
-    riser(75, 79, 0.65f, 200, 12000);
+    // Scene 9: the swell to white: a rising suspended chord, a riser and a
+    // snare roll, released by the crash of the bars closing in.
+    pad(at, 4.0, {45, 52, 57, 59, 64, 71}, 0.5f, 3.5, 0.4, 600, 5000, 0.5f);
+    bass(at, 4.0, 40, 0.3f, 300);
+    riser(at, section_start(10), 0.65f, 200, 12000);
     for (double b = 0; b < 8; b += 0.25)
-        snare(at_beat(75, b), 0.05f + 0.05f * static_cast<float>(b), 0.3f);
+        snare(at_beat(at, b), 0.05f + 0.05f * static_cast<float>(b), 0.3f);
     for (int k = 0; k < 8; ++k)
-        bell(at_beat(75, k), Esus.arp[k % 4] + 12, 0.05f + 0.01f * k, k % 2 ? 0.6f : -0.6f, 2.0);
+        bell(at_beat(at, k), Esus.arp[k % 4] + 12, 0.05f + 0.01f * k, k % 2 ? 0.6f : -0.6f, 2.0);
 }
 
-void bars_close_in()
+void bars_close_in(double at)
 {
-    // 79-83 s: a crash, then toms closing in over a pulsing bass.
-    crash(79, 1.0f);
+    // Scene 10: a crash, then toms closing in over a pulsing bass.
+    crash(at, 1.0f);
     const Chord* chords[2] = {&Am, &E};
-    for (int bar = 0; bar < 2; ++bar) {
-        double t0 = 79 + bar * 2.0;
-        const Chord& c = *chords[bar];
+    each_bar(at, chords, 2, [](int bar, double t0, const Chord& c) {
         for (int b = 0; b < 4; ++b)
             kick(at_beat(t0, b), 0.9f);
         for (int e = 0; e < 8; ++e) {
@@ -606,24 +621,22 @@ void bars_close_in()
             bass(at_beat(t0, e * 0.5), 0.2, c.root + 12, 0.45f, 600);
         }
         pad(t0, 1.95, c.pad, 0.45f, 0.3, 0.2, 900, 2000);
-    }
-    snare(at_beat(81, 3), 0.4f);
-    snare(at_beat(81, 3.5), 0.5f);
+    });
+    snare(at_beat(at + 2, 3), 0.4f);
+    snare(at_beat(at + 2, 3.5), 0.5f);
 }
 
-void credits()
+void credits(double at)
 {
-    // 83-139 s: the credits groove. Four bars to set it up, then one
-    // three-bar unit per pair of names, each with its own chords and
-    // either a lead phrase or an arpeggio.
+    // Scenes 11 to 19: the credits groove. Four bars to set it up, then one
+    // three-bar unit per scene of names from scene 12 on, each with its own
+    // chords and either a lead phrase or an arpeggio.
     struct Unit {
         const Chord* chords[3];
         int part; // 0: arpeggio, 1: phrase A, 2: phrase B, 3: long notes
     };
     const Chord* opening[4] = {&Am, &F, &C, &G};
-    for (int bar = 0; bar < 4; ++bar) {
-        double t0 = 83 + bar * 2.0;
-        const Chord& c = *opening[bar];
+    each_bar(at, opening, 4, [](int bar, double t0, const Chord& c) {
         credits_bar(t0, 1.0f, bar == 3);
         pad(t0, 1.95, c.pad, 0.45f, 0.05, 0.25, 1600, 1600);
         const double pattern[6][2] = {{0, 0}, {0.75, 0}, {1.5, 12}, {2.5, 0}, {3, 12}, {3.5, 7}};
@@ -631,33 +644,32 @@ void credits()
             bass(at_beat(t0, p[0]), 0.3, c.root + 12 + p[1], 0.45f, 800);
         for (int k = 0; k < 8; ++k)
             pluck(at_beat(t0, k * 0.5 + 0.25), c.arp[k % 4], 0.07f, k % 2 ? 0.5f : -0.5f);
-    }
-    crash(83, 0.8f);
+    });
+    crash(at, 0.8f);
 
     const Unit units[8] = {
         {{&Am, &F, &C}, 1}, {{&Am, &F, &G}, 0}, {{&Am, &F, &C}, 2}, {{&Dm, &F, &E}, 3},
         {{&Am, &F, &C}, 1}, {{&Am, &F, &G}, 0}, {{&Am, &F, &C}, 2}, {{&Dm, &E, &E}, 3},
     };
     for (int u = 0; u < 8; ++u) {
-        double u0 = 91 + u * 6.0;
+        const double u0 = section_start(12 + u);
         crash(u0, 0.6f);
-        for (int bar = 0; bar < 3; ++bar) {
-            double t0 = u0 + bar * 2.0;
-            const Chord& c = *units[u].chords[bar];
+        const int part = units[u].part;
+        each_bar(u0, units[u].chords, 3, [part](int bar, double t0, const Chord& c) {
             credits_bar(t0, 1.0f, bar == 2);
             pad(t0, 1.95, c.pad, 0.45f, 0.05, 0.25, 1600, 1600);
             const double pattern[6][2] = {{0, 0}, {0.75, 0}, {1.5, 12}, {2.5, 0}, {3, 12}, {3.5, 7}};
             for (auto& p : pattern)
                 bass(at_beat(t0, p[0]), 0.3, c.root + 12 + p[1], 0.45f, 800);
-            if (units[u].part == 0)
+            if (part == 0)
                 for (int k = 0; k < 16; ++k)
                     pluck(at_beat(t0, k * 0.25), c.arp[(k * 5 / 2) % 4] + (k % 8 == 7 ? 12 : 0), 0.08f,
                           k % 2 ? 0.5f : -0.5f);
-            if (units[u].part == 3) {
+            if (part == 3) {
                 lead(t0, 1.9, c.arp[2], 0.18f);
                 bell(t0, c.arp[3] + 12, 0.08f, 0.5f);
             }
-        }
+        });
         if (units[u].part == 1)
             play_phrase(u0, phrase_a, 0, 12, 0.2f, u >= 4);
         if (units[u].part == 2)
@@ -665,33 +677,54 @@ void credits()
     }
 }
 
-void close_to_black()
+void close_to_black(double at)
 {
-    // 139-143 s: the bars close: drums fall away, the chord darkens.
-    crash(139, 0.6f);
-    kick(139, 0.9f);
-    kick(141, 0.6f);
-    pad(139, 3.8, {57, 60, 64, 69}, 0.55f, 0.02, 1.0, 2500, 300);
-    bass(139, 3.6, 33, 0.35f, 400);
+    // Scene 20: the bars close: drums fall away, the chord darkens.
+    crash(at, 0.6f);
+    kick(at, 0.9f);
+    kick(at + 2, 0.6f);
+    pad(at, 3.8, {57, 60, 64, 69}, 0.55f, 0.02, 1.0, 2500, 300);
+    bass(at, 3.6, 33, 0.35f, 400);
     for (int k = 0; k < 8; ++k)
-        pluck(at_beat(139, k), Am.arp[3 - (k % 4)], 0.06f * (1.0f - k / 9.0f), k % 2 ? 0.5f : -0.5f);
+        pluck(at_beat(at, k), Am.arp[3 - (k % 4)], 0.06f * (1.0f - k / 9.0f), k % 2 ? 0.5f : -0.5f);
 }
 
-void end_cards()
+void end_cards(double first)
 {
-    // 143-151 s: two end cards: F, then A minor, bells ringing out; the
-    // piece fades with the sequence.
-    pad(143, 3.8, Fmaj7.pad, 0.45f, 0.8, 1.0, 900, 1400, 0.6f);
-    bass(143, 3.8, 41, 0.18f, 250);
-    bell(143, 77, 0.1f, -0.4f, 1.5);
-    bell(144, 76, 0.08f, 0.4f, 1.5);
-    bell(145, 72, 0.07f, -0.2f, 1.5);
-    pad(147, 4.2, {45, 52, 57, 60, 64}, 0.45f, 0.8, 0.8, 1100, 600, 0.6f);
-    bass(147, 4.0, 33, 0.18f, 250);
-    bell(147, 81, 0.1f, 0.0f, 1.2);
-    bell(148, 76, 0.07f, 0.5f, 1.2);
-    bell(149, 69, 0.06f, -0.5f, 1.2);
+    // Scenes 21 and 22: two end cards: F, then A minor, bells ringing out;
+    // the piece fades with the sequence.
+    const double second = section_start(22);
+    pad(first, 3.8, Fmaj7.pad, 0.45f, 0.8, 1.0, 900, 1400, 0.6f);
+    bass(first, 3.8, 41, 0.18f, 250);
+    bell(first, 77, 0.1f, -0.4f, 1.5);
+    bell(first + 1, 76, 0.08f, 0.4f, 1.5);
+    bell(first + 2, 72, 0.07f, -0.2f, 1.5);
+    pad(second, 4.2, {45, 52, 57, 60, 64}, 0.45f, 0.8, 0.8, 1100, 600, 0.6f);
+    bass(second, 4.0, 33, 0.18f, 250);
+    bell(second, 81, 0.1f, 0.0f, 1.2);
+    bell(second + 1, 76, 0.07f, 0.5f, 1.2);
+    bell(second + 2, 69, 0.06f, -0.5f, 1.2);
 }
+
+// The piece, section by section: each is written from the start of its
+// first scene and runs until the next section's scene.
+struct Section {
+    int scene;
+    void (*write)(double at);
+    const char* name;
+};
+const Section sections[] = {
+    {first_scene, intro, "intro"},          // the start picture and the five words
+    {5, title, "title"},
+    {6, honeycomb, "honeycomb"},
+    {7, tunnel, "tunnel"},
+    {8, stars, "stars"},
+    {9, white_out, "white out"},
+    {10, bars_close_in, "bars close in"},
+    {11, credits, "credits"},               // to scene 19
+    {20, close_to_black, "close to black"},
+    {21, end_cards, "end cards"},           // and scene 22
+};
 
 // ---------------------------------------------------------------- effects
 
@@ -793,20 +826,19 @@ bool write_wav(const char* file_name, const std::vector<std::int16_t>& samples)
 
 int main(int argc, char** argv)
 {
+    const bool list_sections = argc == 2 && std::strcmp(argv[1], "--sections") == 0;
     if (argc != 2) {
-        std::fprintf(stderr, "usage: elka-song OUT.wav\n");
+        std::fprintf(stderr, "usage: elka-song OUT.wav\n       elka-song --sections\n");
         return 2;
     }
-    intro();
-    title();
-    honeycomb();
-    tunnel();
-    stars();
-    white_out();
-    bars_close_in();
-    credits();
-    close_to_black();
-    end_cards();
+    for (const Section& section : sections) {
+        if (list_sections)
+            std::printf("%d\t%.3f\t%s\n", section.scene, section_start(section.scene), section.name);
+        else
+            section.write(section_start(section.scene));
+    }
+    if (list_sections)
+        return 0;
 
     Bus wet;
     reverb(reverb_send, wet);
@@ -819,9 +851,11 @@ int main(int argc, char** argv)
         left[i] = drums.l[i] + music.l[i] * g + wet.l[i];
         right[i] = drums.r[i] + music.r[i] * g + wet.r[i];
     }
-    // Fade with the last end card; nothing after 151.8 s.
-    for (int i = frame_at(149.0); i < total_frames; ++i) {
-        double x = std::min(1.0, (i - frame_at(149.0)) / double(frame_at(151.8) - frame_at(149.0)));
+    // Fade with the last end card, from its third second; nothing after
+    // 151.8 s.
+    const int fade_from = frame_at(section_start(22) + 2);
+    for (int i = fade_from; i < total_frames; ++i) {
+        double x = std::min(1.0, (i - fade_from) / double(frame_at(151.8) - fade_from));
         float g = static_cast<float>(0.5 * (1 + std::cos(pi * x)));
         left[i] *= g;
         right[i] *= g;
@@ -840,10 +874,11 @@ int main(int argc, char** argv)
     // Level: the tunnel's full groove sits at about -14 dBFS RMS; a
     // look-ahead limiter keeps every peak at or below -1.5 dBFS, leaving
     // room for the MP3 encoder's overshoot.
+    const int groove_from = frame_at(section_start(7)), groove_to = frame_at(section_start(8));
     double groove_power = 0;
-    for (int i = frame_at(45); i < frame_at(65); ++i)
+    for (int i = groove_from; i < groove_to; ++i)
         groove_power += 0.5 * (double(left[i]) * left[i] + double(right[i]) * right[i]);
-    double groove_rms = std::sqrt(groove_power / (frame_at(65) - frame_at(45)));
+    double groove_rms = std::sqrt(groove_power / (groove_to - groove_from));
     const float scale = static_cast<float>(std::pow(10.0, -14.0 / 20.0) / groove_rms);
     const float ceiling = static_cast<float>(std::pow(10.0, -1.5 / 20.0));
     std::vector<float> gain(total_frames, 1.0f);

@@ -115,11 +115,13 @@ top_window() {
     fail "no window \"$1\" shown"
 }
 
-# running: gives the start-up time to finish and the loop time to draw; keys
-# that come before the loop runs are drained together, press and release in
-# one go, and never seen held.
+# running ID: waits (20 s at most) until the window shows a frame the demo
+# drew, so the start-up is over and the frame loop runs; keys that come
+# before the loop runs are drained together, press and release in one go,
+# and never seen held. For the first scenes only (see frame_probe.py).
 running() {
-    sleep 1.5
+    local seen
+    seen=$(/usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/frame_probe.py" "$1" 20) || fail "window $1: $seen"
     kill -0 "$elka_pid" 2>/dev/null || fail "elka ended by itself"
 }
 
@@ -140,7 +142,9 @@ size_of() {
 # press ID KEY: focuses the window, then presses the key and holds it a
 # moment, as a hand would: the loop takes one message per iteration and
 # looks at the keys only when none waits, so a press and release sent
-# together would come and go before it looked.
+# together would come and go before it looked. The hold is time that has
+# to pass while the key is down, not a wait for something to happen: what
+# the key does (a window going, the run ending) is waited for by the caller.
 press() {
     xdotool windowfocus --sync "$1"
     xdotool keydown "$2"

@@ -1,7 +1,10 @@
-// The window system on SDL2: one top-level window with an OpenGL context,
-// the display-mode change, the cursor count and SDL events turned into the
-// window messages that the window procedure handles.
+// The window and its OpenGL context on SDL2: the window class (a flag with
+// a registry's rules), the display-mode change, the cursor count, the
+// window, its device context and pixel format, the rendering context and
+// the buffer swap, each step failing on its own.
 #include "platform/window_system.h"
+
+#include "platform/window_internal.h"
 
 #include <GL/gl.h>
 #include <SDL.h>
@@ -9,18 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <deque>
 #include <string>
-#include <vector>
-
-struct PlatformWindow {
-    SDL_Window* sdl = nullptr;
-    std::string title;
-    bool fullscreen = false;
-    int x = 0, y = 0, width = 0, height = 0;
-    Uint32 flags = 0;
-    unsigned pixel_generation = 0; // the GL attributes it was made with
-};
 
 struct PlatformDeviceContext {
     WindowHandle window = nullptr;
@@ -31,14 +23,21 @@ struct PlatformGlContext {
     SDL_GLContext sdl = nullptr;
 };
 
-namespace {
+const PlatformSeam* platform_seam = nullptr;
 
+namespace window_state {
 bool class_registered = false;
 bool video_started = false;
 int cursor_count = 0;
+WindowHandle live_window = nullptr;
+} // namespace window_state
+
+using namespace window_state;
+
+namespace {
+
 bool mode_pending = false;
 SDL_DisplayMode pending_mode{};
-WindowHandle live_window = nullptr;
 PlatformDeviceContext live_dc;
 bool context_current = false;
 bool single_buffered = false; // the current context draws without a back buffer
@@ -49,153 +48,15 @@ bool single_buffered = false; // the current context draws without a back buffer
 unsigned pixel_generation = 0;
 int gl_attributes[11] = {};
 bool gl_attributes_set = false;
-std::deque<Message> queue;
-bool quit_posted = false;
-int quit_code = 0;
-bool failing[static_cast<int>(PlatformStep::count)] = {};
-std::vector<const char*> call_log;
 
-// Calls that cannot fail are logged too, so the order of a whole open or
-// close can be read back.
-void log_call(const char* name) { call_log.push_back(name); }
+// Each step asks the testing seam first, where one is linked: it may make
+// the step fail. Calls that cannot fail are only told to it.
+bool step(PlatformStep which) { return !platform_seam || platform_seam->step(which); }
 
-bool step(PlatformStep which)
+void log_call(const char* name)
 {
-    call_log.push_back(platform_step_name(which));
-    bool& fail = failing[static_cast<int>(which)];
-    if (fail) {
-        fail = false;
-        return false;
-    }
-    return true;
-}
-
-int virtual_key(const SDL_Keysym& key)
-{
-    SDL_Keycode sym = key.sym;
-    if (sym >= SDLK_a && sym <= SDLK_z)
-        return 'A' + (sym - SDLK_a);
-    if (sym >= SDLK_0 && sym <= SDLK_9)
-        return '0' + (sym - SDLK_0);
-    if (sym >= SDLK_F1 && sym <= SDLK_F12)
-        return VK_F1 + (sym - SDLK_F1);
-    if (sym >= SDLK_F13 && sym <= SDLK_F24)
-        return VK_F1 + 12 + (sym - SDLK_F13);
-    if (sym >= SDLK_KP_1 && sym <= SDLK_KP_9)
-        return 0x61 + (sym - SDLK_KP_1);
-    switch (sym) {
-    case SDLK_ESCAPE: return VK_ESCAPE;
-    case SDLK_RETURN: return VK_RETURN;
-    case SDLK_KP_ENTER: return VK_RETURN;
-    case SDLK_SPACE: return VK_SPACE;
-    case SDLK_BACKSPACE: return VK_BACK;
-    case SDLK_TAB: return VK_TAB;
-    case SDLK_PAUSE: return VK_PAUSE;
-    case SDLK_LEFT: return VK_LEFT;
-    case SDLK_UP: return VK_UP;
-    case SDLK_RIGHT: return VK_RIGHT;
-    case SDLK_DOWN: return VK_DOWN;
-    case SDLK_PAGEUP: return VK_PRIOR;
-    case SDLK_PAGEDOWN: return VK_NEXT;
-    case SDLK_HOME: return VK_HOME;
-    case SDLK_END: return VK_END;
-    case SDLK_INSERT: return VK_INSERT;
-    case SDLK_DELETE: return VK_DELETE;
-    case SDLK_LSHIFT: case SDLK_RSHIFT: return VK_SHIFT;
-    case SDLK_LCTRL: case SDLK_RCTRL: return VK_CONTROL;
-    case SDLK_LALT: case SDLK_RALT: return VK_MENU;
-    case SDLK_KP_0: return 0x60;
-    default: return 0;
-    }
-}
-
-bool minimised(SDL_Window* window)
-{
-    return (SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED) != 0;
-}
-
-void push_activate(unsigned state, bool is_minimised)
-{
-    Message m;
-    m.message = WM_ACTIVATE;
-    m.wparam = state | (static_cast<std::uintptr_t>(is_minimised ? 1 : 0) << 16);
-    queue.push_back(m);
-}
-
-void push_size(int width, int height)
-{
-    Message m;
-    m.message = WM_SIZE;
-    m.lparam = make_size_lparam(width, height);
-    queue.push_back(m);
-}
-
-// Turns one SDL event into the messages the window would have received.
-void translate(const SDL_Event& event)
-{
-    switch (event.type) {
-    case SDL_QUIT: {
-        // A termination signal: ask the window to close, as the system menu would.
-        Message m;
-        m.message = WM_CLOSE;
-        queue.push_back(m);
-        break;
-    }
-    case SDL_WINDOWEVENT: {
-        if (!live_window || event.window.windowID != SDL_GetWindowID(live_window->sdl))
-            break; // a window that no longer exists
-        SDL_Window* w = live_window->sdl;
-        switch (event.window.event) {
-        case SDL_WINDOWEVENT_CLOSE: {
-            Message m;
-            m.message = WM_CLOSE;
-            queue.push_back(m);
-            break;
-        }
-        case SDL_WINDOWEVENT_MINIMIZED:
-            push_activate(WA_INACTIVE, true);
-            push_size(0, 0);
-            break;
-        case SDL_WINDOWEVENT_RESTORED:
-        case SDL_WINDOWEVENT_MAXIMIZED: {
-            push_activate(WA_ACTIVE, false);
-            int width = 0, height = 0;
-            SDL_GetWindowSize(w, &width, &height);
-            push_size(width, height);
-            break;
-        }
-        case SDL_WINDOWEVENT_FOCUS_GAINED:
-            push_activate(WA_ACTIVE, minimised(w));
-            break;
-        case SDL_WINDOWEVENT_FOCUS_LOST:
-            push_activate(WA_INACTIVE, minimised(w));
-            break;
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
-            push_size(event.window.data1, event.window.data2);
-            break;
-        default:
-            break;
-        }
-        break;
-    }
-    case SDL_KEYDOWN:
-    case SDL_KEYUP: {
-        int vk = virtual_key(event.key.keysym);
-        if (vk == 0)
-            break;
-        bool system = (event.key.keysym.mod & KMOD_ALT) != 0 || vk == VK_F10 || vk == VK_MENU;
-        Message m;
-        if (event.type == SDL_KEYDOWN)
-            m.message = system ? WM_SYSKEYDOWN : WM_KEYDOWN;
-        else
-            m.message = system ? WM_SYSKEYUP : WM_KEYUP;
-        m.wparam = static_cast<std::uintptr_t>(vk);
-        queue.push_back(m);
-        break;
-    }
-    default:
-        break;
-    }
+    if (platform_seam)
+        platform_seam->call(name);
 }
 
 // The X server went away (killed, or the session ended): Xlib ends the
@@ -212,47 +73,10 @@ int on_display_lost(Display* display)
     std::exit(1);
 }
 
+// Ends SDL video at process exit.
+void shutdown_video() { platform_shutdown_video(); }
+
 } // namespace
-
-const char* platform_step_name(PlatformStep which)
-{
-    switch (which) {
-    case PlatformStep::register_class: return "register_class";
-    case PlatformStep::unregister_class: return "unregister_class";
-    case PlatformStep::change_display_mode: return "change_display_mode";
-    case PlatformStep::create_window: return "create_window";
-    case PlatformStep::destroy_window: return "destroy_window";
-    case PlatformStep::get_dc: return "get_dc";
-    case PlatformStep::release_dc: return "release_dc";
-    case PlatformStep::choose_pixel_format: return "choose_pixel_format";
-    case PlatformStep::set_pixel_format: return "set_pixel_format";
-    case PlatformStep::create_context: return "create_context";
-    case PlatformStep::make_current: return "make_current";
-    case PlatformStep::release_current: return "release_current";
-    case PlatformStep::delete_context: return "delete_context";
-    case PlatformStep::count: break;
-    }
-    return "?";
-}
-
-void platform_inject_failure(PlatformStep which) { failing[static_cast<int>(which)] = true; }
-
-void platform_clear_injected_failures()
-{
-    for (bool& f : failing)
-        f = false;
-}
-
-int platform_call_log_size() { return static_cast<int>(call_log.size()); }
-
-const char* platform_call_log_entry(int index)
-{
-    if (index < 0 || index >= static_cast<int>(call_log.size()))
-        return "";
-    return call_log[static_cast<std::size_t>(index)];
-}
-
-void platform_clear_call_log() { call_log.clear(); }
 
 bool platform_register_class()
 {
@@ -283,7 +107,7 @@ bool platform_register_class()
         // desktop mode back, as Windows does for a process that changed it.
         static bool exit_hook = false;
         if (!exit_hook) {
-            std::atexit(platform_shutdown);
+            std::atexit(shutdown_video);
             exit_hook = true;
         }
     }
@@ -300,8 +124,6 @@ bool platform_unregister_class()
     class_registered = false;
     return true;
 }
-
-bool platform_class_registered() { return class_registered; }
 
 int platform_change_display_mode(int width, int height, int bits)
 {
@@ -381,7 +203,7 @@ bool platform_destroy_window(WindowHandle window)
     live_window = nullptr;
     SDL_EnableScreenSaver();
     // Events still queued for it are of no use to the next window.
-    queue.clear();
+    clear_queued_messages();
     return true;
 }
 
@@ -404,25 +226,6 @@ void platform_set_focus(WindowHandle window)
     log_call("set_focus");
     if (window && !platform_headless())
         SDL_SetWindowInputFocus(window->sdl);
-}
-
-int platform_cursor_count() { return cursor_count; }
-
-bool platform_window_is_fullscreen(WindowHandle window)
-{
-    return window && (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_FULLSCREEN) != 0;
-}
-
-unsigned platform_window_id(WindowHandle window) { return window ? SDL_GetWindowID(window->sdl) : 0; }
-
-const char* platform_window_title(WindowHandle window) { return window ? window->title.c_str() : ""; }
-
-void platform_window_size(WindowHandle window, int* width, int* height)
-{
-    *width = 0;
-    *height = 0;
-    if (window)
-        SDL_GetWindowSize(window->sdl, width, height);
 }
 
 DeviceContext platform_get_dc(WindowHandle window)
@@ -566,48 +369,8 @@ void platform_swap_buffers(DeviceContext dc)
     // them. A real swap waits for the frame; so does this.
     if (single_buffered)
         glFinish();
-}
-
-bool platform_peek_message(Message* message)
-{
-    if (queue.empty() && video_started) {
-        SDL_Event event;
-        while (queue.empty() && SDL_PollEvent(&event))
-            translate(event);
-    }
-    if (!queue.empty()) {
-        *message = queue.front();
-        queue.pop_front();
-        return true;
-    }
-    // The quit message comes once nothing else waits, as it does on Windows.
-    if (quit_posted) {
-        quit_posted = false;
-        message->message = WM_QUIT;
-        message->wparam = static_cast<std::uintptr_t>(quit_code);
-        message->lparam = 0;
-        return true;
-    }
-    return false;
-}
-
-void platform_post_quit_message(int exit_code)
-{
-    quit_posted = true;
-    quit_code = exit_code;
-}
-
-void platform_post_message(const Message& message) { queue.push_back(message); }
-
-long platform_default_window_proc(const Message& message)
-{
-    constexpr std::uintptr_t VK_F4 = 0x73;
-    if (message.message == WM_SYSKEYDOWN && message.wparam == VK_F4) {
-        Message close;
-        close.message = WM_CLOSE;
-        queue.push_back(close);
-    }
-    return 0;
+    if (platform_seam && platform_seam->after_swap)
+        platform_seam->after_swap();
 }
 
 const char* platform_video_driver()
@@ -633,12 +396,12 @@ bool platform_headless()
     return false;
 }
 
-void platform_shutdown()
+void platform_shutdown_video()
 {
     // Without its display server there is no mode to put back, and SDL
     // would wait for it forever.
-    if (video_started && !display_lost) {
+    if (window_state::video_started && !display_lost) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        video_started = false;
+        window_state::video_started = false;
     }
 }

@@ -1,0 +1,62 @@
+// Queries of the sound layer for tests: whether it runs, the samples it
+// holds and their decoded data, the channels playing and the output format;
+// and the version it reports, so that an older library can be tried.
+#include "platform/platform_testing.h"
+
+#include "platform/fsound_internal.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+using namespace fsound_state;
+
+void fsound_set_reported_version(float version) { reported_version = version; }
+
+void fsound_restore_version() { reported_version = FSOUND_LAYER_VERSION; }
+
+bool fsound_started() { return started; }
+
+int fsound_sample_count()
+{
+    int count = 0;
+    for (const FSOUND_SAMPLE* s = samples; s; s = s->next)
+        ++count;
+    return count;
+}
+
+bool fsound_channel_playing(int channel)
+{
+    return started && channel >= 0 && channel < channel_count && Mix_Playing(channel) != 0;
+}
+
+bool fsound_output_format(int* rate, int* channels, unsigned short* format)
+{
+    int r = 0, c = 0;
+    Uint16 f = 0;
+    if (!started || Mix_QuerySpec(&r, &f, &c) == 0)
+        return false;
+    *rate = r;
+    *channels = c;
+    *format = f;
+    return true;
+}
+
+int fsound_sample_frames(const FSOUND_SAMPLE* sample)
+{
+    int rate = 0, channels = 0;
+    unsigned short format = 0;
+    if (!sample || !fsound_output_format(&rate, &channels, &format))
+        return 0;
+    int frame_bytes = static_cast<int>(SDL_AUDIO_BITSIZE(format) / 8) * channels;
+    return frame_bytes > 0 ? static_cast<int>(sample->chunk->alen / static_cast<Uint32>(frame_bytes)) : 0;
+}
+
+const unsigned char* fsound_sample_bytes(const FSOUND_SAMPLE* sample, int* byte_count)
+{
+    if (!sample) {
+        *byte_count = 0;
+        return nullptr;
+    }
+    *byte_count = static_cast<int>(sample->chunk->alen);
+    return sample->chunk->abuf;
+}

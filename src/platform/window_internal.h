@@ -1,0 +1,89 @@
+// What the window system's own units (window and context, events, message
+// boxes, the counter) share with each other, and the points where the
+// testing seam (platform_testing.h) plugs in. Nothing outside src/platform
+// includes this but the testing seam.
+#pragma once
+
+#include "platform/messages.h"
+#include "platform/window_system.h"
+
+#include <cstdint>
+#include <string>
+
+struct SDL_Window;
+
+struct PlatformWindow {
+    SDL_Window* sdl = nullptr;
+    std::string title;
+    bool fullscreen = false;
+    int x = 0, y = 0, width = 0, height = 0;
+    unsigned flags = 0;            // SDL window flags it was made with
+    unsigned pixel_generation = 0; // the GL attributes it was made with
+};
+
+namespace window_state {
+extern bool class_registered;
+extern bool video_started;
+extern int cursor_count;
+extern WindowHandle live_window; // the one window, null while none exists
+} // namespace window_state
+
+// Events: puts a message in the queue, as the window system sends it;
+// drops every queued message (the window they were for is gone).
+void queue_message(const Message& message);
+void clear_queued_messages();
+
+// Ends SDL's video (at process exit, and for tests that start it again
+// with another driver).
+void platform_shutdown_video();
+
+// Name of the SDL video driver in use, or "" before video has started.
+const char* platform_video_driver();
+// True when message boxes cannot be shown (offscreen or dummy driver, or no
+// display server).
+bool platform_headless();
+
+// The lParam of WM_SIZE: width in the low word, height in the high word.
+constexpr std::intptr_t make_size_lparam(int width, int height)
+{
+    return static_cast<std::intptr_t>((static_cast<unsigned>(height) & 0xFFFF) << 16 | (static_cast<unsigned>(width) & 0xFFFF));
+}
+
+// The steps of opening and closing the window that can fail.
+enum class PlatformStep {
+    register_class,
+    unregister_class,
+    change_display_mode,
+    create_window,
+    destroy_window,
+    get_dc,
+    release_dc,
+    choose_pixel_format,
+    set_pixel_format,
+    create_context,
+    make_current,
+    release_current,
+    delete_context,
+    count
+};
+
+// Where the testing seam looks in. The demo never links the seam, so the
+// pointer stays null and each place costs one test of it.
+struct PlatformSeam {
+    bool (*step)(PlatformStep step);  // before a step that can fail; false makes it fail
+    void (*call)(const char* name);   // a call that cannot fail
+    // A message box; true when the seam answered it in *answer.
+    bool (*message_box)(const char* text, const char* caption, unsigned style, int* answer);
+    void (*before_peek)();                  // a message is looked for
+    void (*after_peek)(const Message* taken); // what was taken, null: nothing waits
+    void (*after_swap)();
+};
+extern const PlatformSeam* platform_seam;
+
+// A counter that stands in for SDL's: tests and the capture tool drive time
+// themselves. Null: SDL's performance counter.
+struct CounterSource {
+    bool (*query_frequency)(std::int64_t* frequency); // false: no counter
+    std::int64_t (*query_counter)();
+};
+extern const CounterSource* counter_source;
