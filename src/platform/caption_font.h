@@ -22,20 +22,14 @@ struct CaptionCanvas {
 CaptionFont* platform_open_caption_font(int pixel_size, std::string* error);
 void platform_close_caption_font(CaptionFont* font);
 
-// The face that was opened: its family name and its file.
-std::string platform_caption_font_family(const CaptionFont* font);
-std::string platform_caption_font_file(const CaptionFont* font);
-
-// Pixels from the top of a line of text to its baseline: the face's ascent,
-// so capitals and brackets stay below the line's top.
-int platform_caption_ascent(const CaptionFont* font);
 // The width of `text` in pixels: the sum of its characters' advances, each
 // a whole number of pixels (so a monospaced face keeps a fixed pitch).
 int platform_caption_text_width(CaptionFont* font, const std::string& text);
 
 // Draws `text` (UTF-8) with its line's top-left corner at (x, top), the
-// baseline platform_caption_ascent() below `top`, blending `colour` over the
-// canvas by each pixel's coverage; clipped to the canvas. A character the
-// face lacks is drawn as the face's missing glyph.
+// baseline the face's ascent below `top` (so capitals and brackets stay
+// below the line's top), blending `colour` over the canvas by each pixel's
+// coverage; clipped to the canvas. A character the face lacks is drawn as
+// the face's missing glyph.
 void platform_draw_caption(CaptionFont* font, CaptionCanvas canvas, int x, int top, const std::string& text,
                            const std::uint8_t colour[3]);
