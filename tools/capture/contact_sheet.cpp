@@ -8,6 +8,7 @@
 
 #include "png_writer.h"
 
+#include "caption_fonts.h"
 #include "platform/caption_font.h"
 
 #include <algorithm>
@@ -54,22 +55,6 @@ std::vector<std::string> wrap(const std::string& text, int width, CaptionFont* f
     return lines;
 }
 
-struct CaptionFonts {
-    CaptionFont* caption = nullptr;
-    CaptionFont* header = nullptr;
-    ~CaptionFonts()
-    {
-        platform_close_caption_font(caption);
-        platform_close_caption_font(header);
-    }
-    bool open(std::string* error)
-    {
-        caption = platform_open_caption_font(caption_pixels, error);
-        header = caption ? platform_open_caption_font(header_scale * caption_pixels, error) : nullptr;
-        return header != nullptr;
-    }
-};
-
 std::string clock_text(double seconds)
 {
     int whole_ms = static_cast<int>(seconds * 1000.0 + 0.5);
@@ -82,7 +67,7 @@ std::string clock_text(double seconds)
 bool contact_sheet_fonts_ready(std::string* error)
 {
     CaptionFonts fonts;
-    if (fonts.open(error))
+    if (fonts.open(caption_pixels, header_scale * caption_pixels, error))
         return true;
     *error = "cannot caption the contact sheet: " + *error;
     return false;
@@ -202,7 +187,7 @@ bool ContactSheet::write(const std::string& path, int total_frames, std::string*
     close_scene();
     current = last_scene + 1;
     CaptionFonts fonts;
-    if (!fonts.open(error)) {
+    if (!fonts.open(caption_pixels, header_scale * caption_pixels, error)) {
         *error = "cannot caption the contact sheet " + path + ": " + *error;
         return false;
     }

@@ -4,8 +4,8 @@
 // that fall in it, the budget lines over everything.
 #include "frame_plot.h"
 
+#include "caption_fonts.h"
 #include "output_file.h"
-#include "platform/caption_font.h"
 #include "png_writer.h"
 
 #include <algorithm>
@@ -21,18 +21,6 @@ namespace {
 const unsigned char white[3] = {255, 255, 255};
 const unsigned char ink[3] = {20, 20, 20};
 const unsigned char grid[3] = {190, 190, 190};
-
-// The installed monospaced face, small for the labels and large for the
-// heading; closed again whatever happens.
-struct PlotFonts {
-    CaptionFont* label = nullptr;
-    CaptionFont* heading = nullptr;
-    ~PlotFonts()
-    {
-        platform_close_caption_font(label);
-        platform_close_caption_font(heading);
-    }
-};
 
 void fill(CaptionCanvas c, int x0, int y0, int x1, int y1, const unsigned char colour[3])
 {
@@ -75,25 +63,14 @@ int FramePlotLayout::row_of(double ms) const
 
 bool write_frame_times(const std::string& path, const std::vector<FrameTime>& times, std::string* error)
 {
-    std::string temporary = temporary_name(path, "part");
-    FILE* out = std::fopen(temporary.c_str(), "w");
-    if (!out) {
-        *error = write_error(path);
-        return false;
-    }
-    remember_temporary(temporary);
-    std::fprintf(out, "frame,scene,ms\n");
-    for (const FrameTime& t : times)
-        std::fprintf(out, "%ld,%d,%.3f\n", t.frame, t.scene, t.ms);
-    bool ok = std::fflush(out) == 0 && !std::ferror(out);
-    ok = std::fclose(out) == 0 && ok;
-    if (!ok) {
-        *error = write_error(path);
-        std::remove(temporary.c_str());
-        forget_temporary(temporary);
-        return false;
-    }
-    return publish(temporary, path, error);
+    return write_text_file(
+        path,
+        [&](FILE* out) {
+            std::fprintf(out, "frame,scene,ms\n");
+            for (const FrameTime& t : times)
+                std::fprintf(out, "%ld,%d,%.3f\n", t.frame, t.scene, t.ms);
+        },
+        error);
 }
 
 bool write_frame_plot(const std::string& path, const std::vector<FrameTime>& times, int fps,
@@ -119,18 +96,16 @@ bool write_frame_plot(const std::string& path, const std::vector<FrameTime>& tim
     l.row_60hz = l.row_of(1000.0 / 60.0);
     l.row_120hz = l.row_of(1000.0 / 120.0);
 
-    PlotFonts fonts;
-    fonts.label = platform_open_caption_font(10, error);
-    fonts.heading = fonts.label ? platform_open_caption_font(16, error) : nullptr;
-    if (!fonts.heading) {
+    CaptionFonts fonts;
+    if (!fonts.open(10, 16, error)) {
         *error = "cannot label the frame plot " + path + ": " + *error;
         return false;
     }
     auto draw_text = [&](CaptionCanvas canvas, int x, int top, const std::string& text, const unsigned char colour[3],
                          bool heading = false) {
-        platform_draw_caption(heading ? fonts.heading : fonts.label, canvas, x, top, text, colour);
+        platform_draw_caption(heading ? fonts.header : fonts.caption, canvas, x, top, text, colour);
     };
-    auto text_width = [&](const std::string& text) { return platform_caption_text_width(fonts.label, text); };
+    auto text_width = [&](const std::string& text) { return platform_caption_text_width(fonts.caption, text); };
 
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(l.width) * l.height * 3);
     CaptionCanvas c{pixels.data(), l.width, l.height};

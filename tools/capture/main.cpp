@@ -144,30 +144,19 @@ std::string seconds_text(long frames, int fps)
 
 bool write_chapters(const std::string& path, const SceneStats* stats, long total_frames, int fps, std::string* error)
 {
-    std::string temporary = temporary_name(path, "part");
-    FILE* out = std::fopen(temporary.c_str(), "w");
-    if (!out) {
-        *error = write_error(path);
-        return false;
-    }
-    remember_temporary(temporary);
-    std::fprintf(out, "scene\tfirst_frame\tstart_seconds\ttitle\n");
-    for (int i = 0; i < scene_count; ++i) {
-        if (stats[i].first_frame < 0)
-            continue;
-        std::fprintf(out, "%d\t%ld\t%s\t%s\n", first_scene + i, stats[i].first_frame,
-                     seconds_text(stats[i].first_frame, fps).c_str(), scene_title(first_scene + i));
-    }
-    std::fprintf(out, "end\t%ld\t%s\t\n", total_frames, seconds_text(total_frames, fps).c_str());
-    bool ok = std::fflush(out) == 0 && !std::ferror(out);
-    ok = std::fclose(out) == 0 && ok;
-    if (!ok) {
-        *error = write_error(path);
-        std::remove(temporary.c_str());
-        forget_temporary(temporary);
-        return false;
-    }
-    return publish(temporary, path, error);
+    return write_text_file(
+        path,
+        [&](FILE* out) {
+            std::fprintf(out, "scene\tfirst_frame\tstart_seconds\ttitle\n");
+            for (int i = 0; i < scene_count; ++i) {
+                if (stats[i].first_frame < 0)
+                    continue;
+                std::fprintf(out, "%d\t%ld\t%s\t%s\n", first_scene + i, stats[i].first_frame,
+                             seconds_text(stats[i].first_frame, fps).c_str(), scene_title(first_scene + i));
+            }
+            std::fprintf(out, "end\t%ld\t%s\t\n", total_frames, seconds_text(total_frames, fps).c_str());
+        },
+        error);
 }
 
 void print_benchmark(const Options& o, const SceneStats* stats, long frames, double wall, const CpuShares& cpu,

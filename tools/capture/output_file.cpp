@@ -70,3 +70,24 @@ void remove_temporaries()
         std::remove(name.c_str());
     pending.clear();
 }
+
+bool write_text_file(const std::string& path, const std::function<void(FILE*)>& write, std::string* error)
+{
+    std::string temporary = temporary_name(path, "part");
+    FILE* out = std::fopen(temporary.c_str(), "w");
+    if (!out) {
+        *error = write_error(path);
+        return false;
+    }
+    remember_temporary(temporary);
+    write(out);
+    bool ok = std::fflush(out) == 0 && !std::ferror(out);
+    ok = std::fclose(out) == 0 && ok;
+    if (!ok) {
+        *error = write_error(path);
+        std::remove(temporary.c_str());
+        forget_temporary(temporary);
+        return false;
+    }
+    return publish(temporary, path, error);
+}

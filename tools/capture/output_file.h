@@ -2,6 +2,8 @@
 // temporary name next to the final one and renamed into place at the end.
 #pragma once
 
+#include <cstdio>
+#include <functional>
 #include <string>
 
 // The temporary name for `path`: a hidden file in the same folder, unique
@@ -11,6 +13,11 @@ std::string temporary_name(const std::string& path, const char* purpose);
 // Renames `temporary` to `path`. On failure removes the temporary file and
 // fills *error with a message naming `path`.
 bool publish(const std::string& temporary, const std::string& path, std::string* error);
+
+// Writes a text file: `write` fills it under the temporary name, which is
+// renamed to `path` once everything reached the disk. On failure nothing
+// is left under either name and *error names `path`.
+bool write_text_file(const std::string& path, const std::function<void(FILE*)>& write, std::string* error);
 
 // A message naming `path` with the current errno.
 std::string write_error(const std::string& path);
