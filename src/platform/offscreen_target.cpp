@@ -36,6 +36,8 @@ GLuint colour_buffer = 0;
 GLuint depth_buffer = 0;
 int target_width = 0;
 int target_height = 0;
+int output_width = 0; // the frames read back: the target centred on black
+int output_height = 0;
 std::vector<std::uint8_t> scratch;
 std::vector<GLuint> pack_buffers;
 std::string renderer_name;
@@ -60,13 +62,19 @@ bool load_entry_points()
     return ok;
 }
 
-// RGBA rows, bottom row first, to RGB rows, top row first.
+// RGBA rows, bottom row first, to RGB rows, top row first, the target's
+// picture centred in the output and the bars around it black.
 void convert_rows(const std::uint8_t* rgba, std::uint8_t* rgb)
 {
     const std::size_t w = static_cast<std::size_t>(target_width);
+    const std::size_t out_w = static_cast<std::size_t>(output_width);
+    const int left = (output_width - target_width) / 2;
+    const int top = (output_height - target_height) / 2;
+    if (output_width != target_width || output_height != target_height)
+        std::memset(rgb, 0, out_w * static_cast<std::size_t>(output_height) * 3);
     for (int row = 0; row < target_height; ++row) {
         const std::uint8_t* from = rgba + static_cast<std::size_t>(target_height - 1 - row) * w * 4;
-        std::uint8_t* to = rgb + static_cast<std::size_t>(row) * w * 3;
+        std::uint8_t* to = rgb + (static_cast<std::size_t>(row + top) * out_w + static_cast<std::size_t>(left)) * 3;
         for (std::size_t x = 0; x < w; ++x) {
             to[0] = from[0];
             to[1] = from[1];
@@ -129,8 +137,8 @@ bool offscreen_target_create(int width, int height, const char** error)
     }
     glDrawBuffer(GL_COLOR_ATTACHMENT0);
     glReadBuffer(GL_COLOR_ATTACHMENT0);
-    target_width = width;
-    target_height = height;
+    target_width = output_width = width;
+    target_height = output_height = height;
     scratch.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 0);
     return true;
 }
@@ -148,7 +156,13 @@ void offscreen_target_destroy()
     if (framebuffer)
         delete_framebuffers(1, &framebuffer);
     colour_buffer = depth_buffer = framebuffer = 0;
-    target_width = target_height = 0;
+    target_width = target_height = output_width = output_height = 0;
+}
+
+void offscreen_target_place_in(int width, int height)
+{
+    output_width = width < target_width ? target_width : width;
+    output_height = height < target_height ? target_height : height;
 }
 
 int offscreen_target_width() { return target_width; }

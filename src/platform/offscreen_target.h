@@ -16,9 +16,16 @@ void platform_prefer_offscreen_video();
 bool offscreen_target_create(int width, int height, const char** error);
 void offscreen_target_destroy();
 
+// The frames read back from now on are `output_width` x `output_height`
+// (at least the target's size), the target's picture centred in them on
+// black, pixel for pixel: a capture at another aspect than the drawable's
+// is pillarboxed or letterboxed without scaling. The target's own size is
+// the default.
+void offscreen_target_place_in(int output_width, int output_height);
+
 // Reads the whole target as RGB bytes, top row first (the order pictures
-// and video frames use); rgb holds width * height * 3 bytes. Waits for the
-// frame to finish drawing.
+// and video frames use), placed in the output size; rgb holds output width *
+// output height * 3 bytes. Waits for the frame to finish drawing.
 void offscreen_target_read_rgb(std::uint8_t* rgb);
 
 // Asynchronous read-back through pixel buffer objects: read_begin starts

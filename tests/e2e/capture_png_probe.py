@@ -16,6 +16,9 @@ tests.
       -> for each rectangle, one line: "X0 Y0 X1 Y1 SHADES" of the pixels in
          it that are not the background colour R G B, and how many distinct
          colours they have; "none" when every pixel there is the background
+  capture_png_probe.py differ FILE X Y OTHER    -> how many pixels of the
+         picture OTHER differ from FILE's pixels under it, OTHER's top-left
+         corner at (X, Y) of FILE
 """
 import struct
 import subprocess
@@ -92,6 +95,13 @@ def main(argv):
             ys = [p[1] for p in points]
             shades = len({px(x, y) for x, y in points})
             print(min(xs), min(ys), max(xs) + 1, max(ys) + 1, shades)
+    elif command == "differ":
+        x0, y0 = int(argv[3]), int(argv[4])
+        other_width, other_height, other = read_png(argv[5])
+        if x0 + other_width > width or y0 + other_height > height:
+            raise SystemExit(f"{argv[5]} does not fit in {path} at {x0}, {y0}")
+        print(sum(px(x0 + x, y0 + y) != tuple(other[y][3 * x:3 * x + 3])
+                  for y in range(other_height) for x in range(other_width)))
     else:
         raise SystemExit(f"unknown command {command}")
 

@@ -17,6 +17,7 @@
 #include "app/entry.h"
 #include "app/gl_window.h"
 #include "app/init_gl.h"
+#include "platform/letterbox.h"
 #include "platform/message_box.h"
 #include "platform/offscreen_target.h"
 #include "platform/platform_testing.h"
@@ -163,6 +164,9 @@ void print_benchmark(const Options& o, const SceneStats* stats, long frames, dou
                      bool sampled)
 {
     std::printf("eLka timedemo: %dx%d, %d frames per second of sequence time\n", o.width, o.height, o.fps);
+    const PresentRect drawn = letterbox(800, 600, o.width, o.height);
+    if (!o.fill && (drawn.width != o.width || drawn.height != o.height))
+        std::printf("(the scenes drawn at %dx%d, centred)\n", drawn.width, drawn.height);
     std::printf("renderer: %s\n\n", offscreen_target_renderer());
     std::printf("scene  frames  mean ms  worst ms       fps   cpu ms  shows\n");
     double total_ms = 0, worst = 0, total_cpu = 0;
@@ -320,13 +324,18 @@ int main(int argc, char** argv)
         platform_message_box("Initialization Failed!", "ERROR", MB_OK | MB_ICONEXCLAMATION);
         return 1;
     }
+    // The scenes are framed for the window's 4:3: at another aspect they are
+    // drawn at the largest 4:3 size that fits and centred on black bars, as
+    // a 16:9 video of 4:3 material is shown (--fill: at the frames' own).
+    const PresentRect drawn = o.fill ? PresentRect{0, 0, o.width, o.height} : letterbox(800, 600, o.width, o.height);
     const char* target_error = nullptr;
-    if (!offscreen_target_create(o.width, o.height, &target_error)) {
+    if (!offscreen_target_create(drawn.width, drawn.height, &target_error)) {
         complain("cannot draw at " + std::to_string(o.width) + "x" + std::to_string(o.height) + ": " + target_error);
         shut_down_demo();
         return 1;
     }
-    resize_viewport(o.width, o.height);
+    offscreen_target_place_in(o.width, o.height);
+    resize_viewport(drawn.width, drawn.height);
 
     virtual_frequency = static_cast<std::int64_t>(o.fps) * 1000000;
     virtual_counter = 0;

@@ -15,7 +15,7 @@
 namespace {
 
 enum LongOnly { opt_fps = 1000, opt_size, opt_frames, opt_still, opt_sheet, opt_chapters, opt_benchmark, opt_end,
-                opt_version, opt_frame_times, opt_frame_plot, opt_sync_readback };
+                opt_version, opt_frame_times, opt_frame_plot, opt_sync_readback, opt_fill };
 
 bool parse_int(const char* text, long low, long high, long* out)
 {
@@ -78,7 +78,11 @@ void print_usage(FILE* to)
                  "      --sync-readback       read each frame back and write it on the drawing\n"
                  "                            thread (slower; the same files, for comparison)\n"
                  "      --fps N               frames per second of sequence time (default 60)\n"
-                 "      --size WxH            size of the frames in pixels (default 800x600)\n"
+                 "      --size WxH            size of the frames in pixels (default 800x600); at\n"
+                 "                            another aspect than 4:3 the scenes are drawn at the\n"
+                 "                            largest 4:3 size that fits, centred on black bars\n"
+                 "      --fill                draw the scenes over the whole frame at its own\n"
+                 "                            aspect instead (a wider or taller view than 4:3)\n"
                  "      --end SECONDS         stop after the frames of the first SECONDS of the\n"
                  "                            sequence (default: the whole sequence, about 151 s)\n"
                  "  -q, --quiet               no progress on standard error\n"
@@ -103,6 +107,7 @@ ParseResult parse_options(int argc, char** argv, Options* o, std::string* error)
         {"frame-times", required_argument, nullptr, opt_frame_times},
         {"frame-plot", required_argument, nullptr, opt_frame_plot},
         {"sync-readback", no_argument, nullptr, opt_sync_readback},
+        {"fill", no_argument, nullptr, opt_fill},
         {"fps", required_argument, nullptr, opt_fps},
         {"size", required_argument, nullptr, opt_size},
         {"end", required_argument, nullptr, opt_end},
@@ -169,6 +174,7 @@ ParseResult parse_options(int argc, char** argv, Options* o, std::string* error)
             (c == opt_frame_times ? o->frame_times : o->frame_plot) = optarg;
             break;
         case opt_sync_readback: o->sync_readback = true; break;
+        case opt_fill: o->fill = true; break;
         case opt_fps: {
             long v = 0;
             if (!parse_int(optarg, 1, 1000, &v)) {

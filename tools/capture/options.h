@@ -23,6 +23,7 @@ struct Options {
     std::string frame_times; // --benchmark: every frame's time as CSV
     std::string frame_plot;  // --benchmark: the same as a PNG plot
     bool sync_readback = false; // read and write every frame on the drawing thread
+    bool fill = false;          // draw the scenes at the frames' own aspect, not 4:3
     bool quiet = false;
     double end_seconds = -1; // < 0: the whole sequence
     long end_frames = -1;    // frames to draw at most; < 0: all
