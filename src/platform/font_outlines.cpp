@@ -3,6 +3,8 @@
 // face name and reading its glyphs' outlines.
 #include "platform/font_outlines.h"
 
+#include "platform/media_files.h"
+
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -152,6 +154,10 @@ bool platform_add_font_file(const char* path)
 {
     if (!path || !fontconfig_ready())
         return false;
+    // Only a regular file: fontconfig would scan a folder for fonts and
+    // wait for ever on a pipe.
+    if (!platform_media_file_opens(path))
+        return false;
     // Registered by absolute name, so the face stays found if the working
     // directory changes, and once only.
     char* absolute = realpath(path, nullptr);
@@ -175,25 +181,16 @@ void platform_forget_font_files()
     added_font_files.clear();
 }
 
-OutlineFace* platform_match_outline_face(const char* family, int weight)
-{
-    if (!fontconfig_ready())
-        return nullptr;
-    FcPattern* pattern = FcPatternCreate();
-    if (!pattern)
-        return nullptr;
-    if (family)
-        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
-    int wanted_weight = FcWeightFromOpenType(weight);
-    FcPatternAddInteger(pattern, FC_WEIGHT, wanted_weight);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-    FcPatternDestroy(pattern);
-    if (!match)
-        return nullptr;
+namespace {
 
+// The face of one font of the match list, opened with FreeType, or null
+// when it is no scalable outline face (a bitmap face has no outlines to
+// fill: every text would draw nothing).
+OutlineFace* open_scalable_face(FcPattern* match, int wanted_weight)
+{
+    FcBool scalable = FcFalse;
+    if (FcPatternGetBool(match, FC_SCALABLE, 0, &scalable) != FcResultMatch || scalable != FcTrue)
+        return nullptr;
     OutlineFace* face = new OutlineFace;
     FcChar8* file = nullptr;
     FcChar8* matched_family = nullptr;
@@ -212,13 +209,14 @@ OutlineFace* platform_match_outline_face(const char* family, int weight)
         // demibold when bold was asked.
         face->embolden = wanted_weight >= FC_WEIGHT_BOLD && matched_weight < FC_WEIGHT_DEMIBOLD;
     }
-    FcPatternDestroy(match);
-
     if (face->file.empty() || FT_Init_FreeType(&face->library) != 0) {
         delete face;
         return nullptr;
     }
-    if (FT_New_Face(face->library, face->file.c_str(), index, &face->face) != 0) {
+    if (FT_New_Face(face->library, face->file.c_str(), index, &face->face) != 0 || !FT_IS_SCALABLE(face->face) ||
+        face->face->units_per_EM == 0) {
+        if (face->face)
+            FT_Done_Face(face->face);
         FT_Done_FreeType(face->library);
         delete face;
         return nullptr;
@@ -226,6 +224,39 @@ OutlineFace* platform_match_outline_face(const char* family, int weight)
     if (FT_Select_Charmap(face->face, FT_ENCODING_UNICODE) != 0 &&
         FT_Select_Charmap(face->face, FT_ENCODING_MS_SYMBOL) == 0)
         face->symbol_map = true;
+    return face;
+}
+
+} // namespace
+
+OutlineFace* platform_match_outline_face(const char* family, int weight)
+{
+    if (!fontconfig_ready())
+        return nullptr;
+    FcPattern* pattern = FcPatternCreate();
+    if (!pattern)
+        return nullptr;
+    if (family)
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+    int wanted_weight = FcWeightFromOpenType(weight);
+    FcPatternAddInteger(pattern, FC_WEIGHT, wanted_weight);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    // The whole list in match order: the best face is taken when it is a
+    // scalable outline face, else the next one that is.
+    FcResult result = FcResultNoMatch;
+    FcFontSet* sorted = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
+    OutlineFace* face = nullptr;
+    for (int i = 0; sorted && i < sorted->nfont && !face; ++i) {
+        FcPattern* match = FcFontRenderPrepare(nullptr, pattern, sorted->fonts[i]);
+        if (!match)
+            continue;
+        face = open_scalable_face(match, wanted_weight);
+        FcPatternDestroy(match);
+    }
+    if (sorted)
+        FcFontSetDestroy(sorted);
+    FcPatternDestroy(pattern);
     return face;
 }
 

@@ -15,7 +15,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fsound_state {
 bool started = false;
@@ -110,29 +112,46 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode
     if (name == nullptr || index < FSOUND_FREE)
         return fail(FMOD_ERR_INVALID_PARAM, static_cast<FSOUND_SAMPLE*>(nullptr));
 
-    struct stat info;
-    if (stat(name, &info) != 0) {
+    // One open for the whole load, non-blocking so that a pipe with no
+    // writer opens at once; only a regular file is read, so the decoder
+    // never waits on a pipe or a device either.
+    int fd = open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG)
             return fail(FMOD_ERR_FILE_NOTFOUND, static_cast<FSOUND_SAMPLE*>(nullptr));
         return fail(FMOD_ERR_FILE_BAD, static_cast<FSOUND_SAMPLE*>(nullptr));
     }
-    if (!S_ISREG(info.st_mode))
+    struct stat info {};
+    std::FILE* file = nullptr;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && fcntl(fd, F_SETFL, 0) == 0)
+        file = fdopen(fd, "rb");
+    if (!file) {
+        // A folder, a pipe or a device exists but cannot be read as a file.
+        close(fd);
         return fail(FMOD_ERR_FILE_BAD, static_cast<FSOUND_SAMPLE*>(nullptr));
-    std::FILE* file = std::fopen(name, "rb");
-    if (!file)
-        return fail(FMOD_ERR_FILE_BAD, static_cast<FSOUND_SAMPLE*>(nullptr));
+    }
     unsigned char head[32] = {};
     size_t head_size = std::fread(head, 1, sizeof head, file);
-    bool read_error = std::ferror(file) != 0;
-    std::fclose(file);
-    if (read_error)
+    if (std::ferror(file) != 0 || std::fseek(file, 0, SEEK_SET) != 0) {
+        std::fclose(file);
         return fail(FMOD_ERR_FILE_BAD, static_cast<FSOUND_SAMPLE*>(nullptr));
+    }
 
     auto* sample = static_cast<FSOUND_SAMPLE*>(SDL_malloc(sizeof(FSOUND_SAMPLE)));
-    if (!sample)
+    if (!sample) {
+        std::fclose(file);
         return fail(FMOD_ERR_MEMORY, static_cast<FSOUND_SAMPLE*>(nullptr));
+    }
     SDL_ClearError();
-    sample->chunk = Mix_LoadWAV(name);
+    // The mixer reads the file already open (and closes it), not the path
+    // again: what was checked is what is decoded.
+    SDL_RWops* stream = SDL_RWFromFP(file, SDL_TRUE);
+    if (!stream) {
+        std::fclose(file);
+        SDL_free(sample);
+        return fail(FMOD_ERR_MEMORY, static_cast<FSOUND_SAMPLE*>(nullptr));
+    }
+    sample->chunk = Mix_LoadWAV_RW(stream, 1);
     if (!sample->chunk) {
         SDL_free(sample);
         if (is_out_of_memory_error())

@@ -4,17 +4,13 @@
 // red-green-blue rows, bottom row first, in one pass.
 #include "resources/bmp_reader.h"
 
+#include "platform/media_files.h"
 #include "platform/message_box.h"
 #include "platform/messages.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <new>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -385,47 +381,11 @@ RgbImage* read_dib_memory(const unsigned char* bytes, std::size_t size)
     return image;
 }
 
-namespace {
-
-// The whole of a regular, non-empty file, or null. Never blocks on a pipe
-// or a device: only regular files are read.
-unsigned char* read_whole_file(const char* path, std::size_t* size)
-{
-    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return nullptr;
-    struct stat st;
-    unsigned char* buffer = nullptr;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
-        static_cast<std::uint64_t>(st.st_size) <= static_cast<std::uint64_t>(SIZE_MAX / 2)) {
-        std::size_t length = static_cast<std::size_t>(st.st_size);
-        buffer = new (std::nothrow) unsigned char[length];
-        std::size_t got = 0;
-        while (buffer && got < length) {
-            ssize_t n = read(fd, buffer + got, length - got);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            got += static_cast<std::size_t>(n);
-        }
-        // A file that shrank while being read is read as far as it goes.
-        if (buffer && got == 0) {
-            delete[] buffer;
-            buffer = nullptr;
-        }
-        *size = got;
-    }
-    close(fd);
-    return buffer;
-}
-
-} // namespace
-
 RgbImage* read_dib_file(const char* path)
 {
+    // Only a regular, non-empty file is read: never a pipe or a device.
     std::size_t size = 0;
-    unsigned char* file = path ? read_whole_file(path, &size) : nullptr;
+    unsigned char* file = path ? platform_read_media_file(path, &size) : nullptr;
     if (!file) {
         // The path is cut rather than overrunning the message buffer.
         char text[256];
@@ -434,6 +394,6 @@ RgbImage* read_dib_file(const char* path)
         return nullptr;
     }
     RgbImage* image = read_dib_memory(file, size);
-    delete[] file;
+    platform_free_media_file(file);
     return image;
 }

@@ -2,9 +2,9 @@
 // with a full mipmap chain, release the image again.
 #include "resources/textures.h"
 
-#include <GL/glu.h>
+#include "platform/media_files.h"
 
-#include <cstdio>
+#include <GL/glu.h>
 
 GLuint texture_ids[5] = {};
 
@@ -12,11 +12,11 @@ RgbImage* load_bmp(const char* path)
 {
     if (!path)
         return nullptr;
-    // Only a probe: a file that cannot be opened fails without a message.
-    std::FILE* file = std::fopen(path, "r");
-    if (!file)
+    // Only a probe: a file that cannot be opened fails without a message,
+    // and so does a pipe, a folder or a device under the picture's name
+    // (the probe never waits on one).
+    if (!platform_media_file_opens(path))
         return nullptr;
-    std::fclose(file);
     return read_dib_file(path);
 }
 

@@ -75,6 +75,49 @@ status=0
 (cd "$work/nosong" && "$capture" --end 1 -o v.mp4 2>"$work/err") || status=$?
 [[ "$status" == 1 ]] && grep -q "files/song.mp3" "$work/err" || fail "missing song: $status $(cat "$work/err")"
 
+# No file under a media name (a pipe that no one writes, a folder): as if
+# that medium were missing, never waited on (each run bounded by timeout).
+mkdir -p "$work/nofile/files"
+cp "$root"/files/* "$work/nofile/files/"
+rm "$work/nofile/files/tunnel.bmp"
+status=0
+(cd "$work/nofile" && timeout -k 5 60 "$capture" --end 1 --chapters c.tsv 2>"$work/missing.err") || status=$?
+[[ "$status" == 1 ]] || fail "missing tunnel picture: exit status $status"
+mkfifo "$work/nofile/files/tunnel.bmp"
+status=0
+(cd "$work/nofile" && timeout -k 5 60 "$capture" --end 1 --chapters c.tsv 2>"$work/err") || status=$?
+[[ "$status" == 1 ]] || fail "pipe as the tunnel picture: exit status $status (124: it waited): $(cat "$work/err")"
+cmp -s "$work/err" "$work/missing.err" || fail "pipe as the tunnel picture: $(cat "$work/err"), not $(cat "$work/missing.err")"
+[[ ! -e "$work/nofile/c.tsv" ]] || fail "pipe as the tunnel picture, yet chapters"
+rm "$work/nofile/files/tunnel.bmp"
+cp "$root/files/tunnel.bmp" "$work/nofile/files/"
+# The song, read only for a video's sound.
+mv "$work/nofile/files/song.mp3" "$work/song.mp3"
+status=0
+(cd "$work/nofile" && timeout -k 5 60 "$capture" --end 1 -o v.mp4 2>"$work/missing.err") || status=$?
+[[ "$status" == 1 ]] || fail "missing song: exit status $status"
+for kind in fifo folder; do
+    if [[ "$kind" == fifo ]]; then mkfifo "$work/nofile/files/song.mp3"; else mkdir "$work/nofile/files/song.mp3"; fi
+    status=0
+    (cd "$work/nofile" && timeout -k 5 60 "$capture" --end 1 -o v.mp4 2>"$work/err") || status=$?
+    [[ "$status" == 1 ]] || fail "$kind as the song: exit status $status (124: it waited): $(cat "$work/err")"
+    grep -qF "cannot read the song files/song.mp3 for the video's sound: " "$work/err" ||
+        fail "$kind as the song: $(cat "$work/err")"
+    [[ ! -e "$work/nofile/v.mp4" ]] || fail "$kind as the song, yet a video"
+    rm -r "$work/nofile/files/song.mp3"
+done
+grep -qF "cannot read the song files/song.mp3 for the video's sound: " "$work/missing.err" ||
+    fail "missing song: $(cat "$work/missing.err")"
+mv "$work/song.mp3" "$work/nofile/files/song.mp3"
+# The font: a folder under its name falls back to an installed face, as a
+# missing font does, and the capture draws on.
+rm "$work/nofile/files/font.ttf"
+mkdir "$work/nofile/files/font.ttf"
+status=0
+(cd "$work/nofile" && timeout -k 5 60 "$capture" --end 1 --fps 10 --size 160x120 --quiet --chapters c.tsv \
+    2>"$work/err") || status=$?
+[[ "$status" == 0 && -s "$work/nofile/c.tsv" ]] || fail "folder as the font: exit status $status: $(cat "$work/err")"
+
 # Interrupted: nothing is left that looks finished, no temporary files.
 mkdir "$work/stop"
 "$capture" --fps 60 --size 320x240 --quiet -o "$work/stop/v.mp4" --chapters "$work/stop/c.tsv" \

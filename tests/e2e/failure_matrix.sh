@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # The real elka, headless, against every way its media and its devices can
 # fail: each of the five files missing, empty, cut short (half the file, and
-# only its header) or replaced by a file of another kind; no display server;
-# no audio device. Each case runs in a folder of its own with copies of
-# files/ and checks standard output, standard error and the exit status
-# exactly, that no process is left behind, and that the folder is unchanged
-# (nothing written, nothing removed). Cases that start up and play are ended
+# only its header), replaced by a file of another kind, or by no file at all
+# (a named pipe that no one writes, a folder, a device); no display server;
+# no audio device. A pipe, a folder or a device under a media name ends as
+# that medium missing or unreadable does, and is never waited on. Each case
+# runs in a folder of its own with copies of files/ and checks standard
+# output, standard error and the exit status exactly, that no process is
+# left behind, and that the folder is unchanged (nothing written, nothing
+# removed). Cases that start up and play are ended
 # with SIGTERM after a few seconds, which closes the window as a window
 # manager would (status 0).
 # usage: bash failure_matrix.sh PATH-TO-ELKA BUILD-DIR   (from the repo root)
@@ -65,7 +68,8 @@ mpg123_one_frame=$'[src/libmpg123/parse.c:do_readahead():1140] warning: Cannot r
 
 names=() files=() changes=() settings=() courses=() statuses=() outs=() errs=()
 # add NAME FILE CHANGE SETTING COURSE STATUS STDOUT STDERR
-#   CHANGE: none, missing, empty, half, head:BYTES, or an input file to copy in
+#   CHANGE: none, missing, empty, half, head:BYTES, fifo, folder, device (a
+#   link to /dev/zero), or an input file to copy in
 #   SETTING: normal, no-display, no-audio
 #   COURSE: ends (by itself) or runs (until SIGTERM)
 add() {
@@ -84,6 +88,10 @@ for f in tunnel.bmp star.bmp load.bmp; do
     add "$b-text" "$f" note.txt normal ends 0 "" "$question$unknown_dib$init_failed"
     add "$b-png" "$f" picture.png normal ends 0 "" "$question$unknown_dib$init_failed"
     add "$b-wav" "$f" sound.wav normal ends 0 "" "$question$unknown_dib$init_failed"
+    # No file: as if missing.
+    for kind in fifo folder device; do
+        add "$b-$kind" "$f" "$kind" normal ends 0 "" "$question$init_failed"
+    done
 done
 # The font is not checked: font matching falls back to an installed face and
 # the demo plays on.
@@ -93,6 +101,9 @@ add font-half font.ttf half normal runs 0 "$loading" "$question"
 add font-header-only font.ttf head:12 normal runs 0 "$loading" "$question"
 add font-text font.ttf note.txt normal runs 0 "$loading" "$question"
 add font-bmp font.ttf "$root/files/star.bmp" normal runs 0 "$loading" "$question"
+for kind in fifo folder device; do
+    add "font-$kind" font.ttf "$kind" normal runs 0 "$loading" "$question"
+done
 # The song: the music player's diagnostic on standard output, status 1.
 add song-missing song.mp3 missing normal ends 1 "${loading}File not found"$'\n' "$question"
 add song-empty song.mp3 empty normal ends 1 "${loading}Unknown file format"$'\n' "$question"
@@ -103,6 +114,11 @@ add song-half song.mp3 half normal runs 0 "$loading" "$question$mpg123_short"
 add song-header-only song.mp3 head:417 normal ends 1 "${loading}Error loading file"$'\n' "$question$mpg123_one_frame"
 add song-text song.mp3 note.txt normal ends 1 "${loading}Unknown file format"$'\n' "$question"
 add song-bmp song.mp3 "$root/files/star.bmp" normal ends 1 "${loading}Unknown file format"$'\n' "$question"
+# No file: as if unreadable (there is something under the name, and it
+# cannot be read as a file).
+for kind in fifo folder device; do
+    add "song-$kind" song.mp3 "$kind" normal ends 1 "${loading}Error loading file"$'\n' "$question"
+done
 # No display server: no window class, so the failure path's close finds
 # none to unregister.
 add no-display - none no-display ends 0 "" \
@@ -129,6 +145,9 @@ run_case() {
         empty) : >"$target" ;;
         half) size=$(stat -c %s "$root/files/$file"); head -c $((size / 2)) "$root/files/$file" >"$target" ;;
         head:*) head -c "${change#head:}" "$root/files/$file" >"$target" ;;
+        fifo) rm "$target"; mkfifo "$target" ;;
+        folder) rm "$target"; mkdir "$target" ;;
+        device) rm "$target"; ln -s /dev/zero "$target" ;;
         /*) cp "$change" "$target" ;;
         *) cp "$tmp/inputs/$change" "$target" ;;
     esac

@@ -15,7 +15,7 @@ mkdir -p "$work/seeds" "$work/corpus" "$work/crashes"
 cxx="${CLANGXX:-clang++}"
 "$cxx" -std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer,address,undefined \
     -fno-sanitize-recover=undefined -DFUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION -I src \
-    src/resources/bmp_reader.cpp "$here/message_box_stub.cpp" "$here/bmp_fuzzer.cpp" \
+    src/resources/bmp_reader.cpp src/platform/media_files.cpp "$here/message_box_stub.cpp" "$here/bmp_fuzzer.cpp" \
     -o "$work/bmp_fuzzer"
 "$cxx" -std=c++20 -O1 "$here/make_seeds.cpp" -o "$work/make_seeds"
 "$work/make_seeds" "$work/seeds"

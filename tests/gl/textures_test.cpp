@@ -7,6 +7,7 @@
 #include "app/init_gl.h"
 #include "resources/gl_state.h"
 #include "harness/test_support.h"
+#include "support/pipe_guard.h"
 #include "timeline/timeline.h"
 
 #include <gtest/gtest.h>
@@ -232,6 +233,39 @@ TEST(Textures, UnreadableStartPictureShowsTheReadersMessage)
     EXPECT_EQ(window.boxes.boxes[0].caption, "Error");
     EXPECT_TRUE(all_zero(texture_ids));
     EXPECT_LT(after, before + 100000); // both pictures released
+    GLuint first = 0;
+    glGenTextures(1, &first);
+    EXPECT_EQ(first, 1u);
+}
+
+// A pipe, a folder or a device under a picture's name is no picture: like
+// a missing one it stops the loading without a message, and the pipe is not
+// waited on (before, its existence probe waited for ever for a writer).
+TEST(Textures, PipeFolderOrDeviceFailsSilentlyLikeAMissingPicture)
+{
+    GlTestWindow window(64, 48);
+    ASSERT_TRUE(window.ok());
+    MediaFolder media;
+    media.copy_picture("star.bmp");
+    media.copy_picture("load.bmp");
+    {
+        PipeGuard pipe(media.path + "/files/tunnel.bmp");
+        ASSERT_TRUE(pipe.made());
+        EXPECT_FALSE(load_textures());
+        EXPECT_FALSE(pipe.had_to_release()) << "the probe waited for a writer";
+    }
+    media.copy_picture("tunnel.bmp");
+    std::filesystem::remove(media.path + "/files/star.bmp");
+    std::filesystem::create_directory(media.path + "/files/star.bmp");
+    EXPECT_FALSE(load_textures());
+    std::filesystem::remove(media.path + "/files/star.bmp");
+    media.copy_picture("star.bmp");
+    std::filesystem::remove(media.path + "/files/load.bmp");
+    std::filesystem::create_symlink("/dev/zero", media.path + "/files/load.bmp");
+    EXPECT_FALSE(load_textures());
+
+    EXPECT_TRUE(window.boxes.boxes.empty());
+    EXPECT_TRUE(all_zero(texture_ids));
     GLuint first = 0;
     glGenTextures(1, &first);
     EXPECT_EQ(first, 1u);

@@ -4,8 +4,11 @@
 #include "platform/platform_testing.h"
 
 #include "harness/test_support.h"
+#include "support/pipe_guard.h"
 
 #include <gtest/gtest.h>
+
+#include <fontconfig/fontconfig.h>
 
 #include <cmath>
 #include <cstdio>
@@ -13,6 +16,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -212,4 +216,110 @@ TEST(FontOutlines, MissingCharacterGetsTheMissingGlyphAndItsAdvance)
     EXPECT_EQ(missing.points.size(), also_missing.points.size());
     EXPECT_EQ(missing.black_box_x, also_missing.black_box_x);
     platform_close_outline_face(face);
+}
+
+namespace {
+
+// A bitmap font (BDF, FreeType reads it, fontconfig indexes it) of the
+// demo's own family, bold: by name it is the best match for the demo's face,
+// yet it has no outlines to fill.
+std::string bitmap_typewriter_bdf()
+{
+    const char* a_rows[12] = {"00", "30", "48", "84", "84", "FC", "84", "84", "84", "00", "00", "00"};
+    std::string glyph_a = "STARTCHAR A\nENCODING 65\nSWIDTH 500 0\nDWIDTH 6 0\nBBX 6 12 0 -2\nBITMAP\n";
+    for (const char* row : a_rows)
+        glyph_a += std::string(row) + "\n";
+    glyph_a += "ENDCHAR\n";
+    return "STARTFONT 2.1\n"
+           "FONT -elka-Secret Service Typewriter-Bold-R-Normal--12-120-75-75-M-60-ISO10646-1\n"
+           "SIZE 12 75 75\nFONTBOUNDINGBOX 6 12 0 -2\n"
+           "STARTPROPERTIES 13\nFAMILY_NAME \"Secret Service Typewriter\"\nWEIGHT_NAME \"Bold\"\nSLANT \"R\"\n"
+           "PIXEL_SIZE 12\nPOINT_SIZE 120\nRESOLUTION_X 75\nRESOLUTION_Y 75\nSPACING \"M\"\nAVERAGE_WIDTH 60\n"
+           "CHARSET_REGISTRY \"ISO10646\"\nCHARSET_ENCODING \"1\"\nFONT_ASCENT 10\nFONT_DESCENT 2\nENDPROPERTIES\n"
+           "CHARS 1\n" +
+           glyph_a + "ENDFONT\n";
+}
+
+} // namespace
+
+// The bitmap face of the demo's family is registered as the font file (as
+// a files/font.ttf that holds a bitmap font would be), in a fontconfig
+// configuration of its own whose only other font is DejaVu Sans Bold
+// (scalable), so the test does not depend on what the machine has
+// installed, or on Debian's rule that rejects bitmap fonts. Font matching's
+// own best face is the bitmap one; the outline face taken is the next
+// scalable one of the match list, and its "A" has outlines.
+TEST(FontOutlines, BitmapFaceIsNeverTaken)
+{
+    const std::string scalable = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
+    ASSERT_EQ(access(scalable.c_str(), R_OK), 0) << scalable << " (fonts-dejavu-core) is not installed";
+    char pattern[] = "/tmp/elka-bitmap-font-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string dir = pattern;
+    ASSERT_EQ(mkdir((dir + "/fonts").c_str(), 0755), 0);
+    ASSERT_EQ(symlink(scalable.c_str(), (dir + "/fonts/DejaVuSans-Bold.ttf").c_str()), 0);
+    std::ofstream(dir + "/typewriter.bdf") << bitmap_typewriter_bdf();
+    std::ofstream(dir + "/fonts.conf") << "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n"
+                                          "<fontconfig><dir>"
+                                       << dir << "/fonts</dir><cachedir>" << dir
+                                       << "/cache</cachedir></fontconfig>\n";
+    // Read by fontconfig's start, which comes with the first call below.
+    setenv("FONTCONFIG_FILE", (dir + "/fonts.conf").c_str(), 1);
+
+    ASSERT_TRUE(platform_add_font_file((dir + "/typewriter.bdf").c_str()));
+    FcPattern* request = FcNameParse(reinterpret_cast<const FcChar8*>("Secret Service Typewriter:weight=200"));
+    FcConfigSubstitute(nullptr, request, FcMatchPattern);
+    FcDefaultSubstitute(request);
+    FcResult result = FcResultNoMatch;
+    FcPattern* best = FcFontMatch(nullptr, request, &result);
+    ASSERT_NE(best, nullptr);
+    FcChar8* best_file = nullptr;
+    FcBool best_scalable = FcTrue;
+    FcPatternGetString(best, FC_FILE, 0, &best_file);
+    FcPatternGetBool(best, FC_SCALABLE, 0, &best_scalable);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(best_file)), dir + "/typewriter.bdf");
+    EXPECT_EQ(best_scalable, FcFalse);
+    FcPatternDestroy(best);
+    FcPatternDestroy(request);
+
+    OutlineFace* face = platform_match_outline_face("Secret Service Typewriter", 700);
+    ASSERT_NE(face, nullptr);
+    EXPECT_EQ(platform_outline_face_family(face), "DejaVu Sans");
+    EXPECT_EQ(platform_outline_face_file(face), dir + "/fonts/DejaVuSans-Bold.ttf");
+    GlyphOutline a;
+    ASSERT_TRUE(platform_glyph_outline(face, 'A', &a));
+    EXPECT_GE(a.contour_ends.size(), 2u); // the A's outside and its counter
+    EXPECT_GT(a.black_box_y, 0.5f);
+    platform_close_outline_face(face);
+    std::system(("rm -rf '" + dir + "'").c_str());
+}
+
+// A folder or a pipe under the font's name is not registered (fontconfig
+// would scan the folder for fonts, and wait for ever on the pipe): font
+// matching then falls back as for a missing file.
+TEST(FontOutlines, FolderOrPipeIsNoFontFile)
+{
+    char pattern[] = "/tmp/elka-font-file-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string dir = pattern;
+    OutlineFace* face = platform_match_outline_face("Secret Service Typewriter", 700);
+    ASSERT_NE(face, nullptr);
+    const std::string fallback = platform_outline_face_file(face);
+    platform_close_outline_face(face);
+    // A folder holding the demo's font: scanned, it would register that font
+    // and the match would change to it.
+    ASSERT_EQ(mkdir((dir + "/font.ttf").c_str(), 0755), 0);
+    ASSERT_EQ(symlink((source_dir() + "/files/font.ttf").c_str(), (dir + "/font.ttf/inside.ttf").c_str()), 0);
+    EXPECT_FALSE(platform_add_font_file((dir + "/font.ttf").c_str()));
+    face = platform_match_outline_face("Secret Service Typewriter", 700);
+    ASSERT_NE(face, nullptr);
+    EXPECT_EQ(platform_outline_face_file(face), fallback);
+    platform_close_outline_face(face);
+    {
+        PipeGuard pipe(dir + "/pipe.ttf");
+        ASSERT_TRUE(pipe.made());
+        EXPECT_FALSE(platform_add_font_file((dir + "/pipe.ttf").c_str()));
+        EXPECT_FALSE(pipe.had_to_release()) << "registering waited for a writer";
+    }
+    std::system(("rm -rf '" + dir + "'").c_str());
 }

@@ -1,6 +1,7 @@
 // The sound layer on SDL's dummy audio driver: start and close, loading
 // whole files with the error codes of each failure, channels.
 #include "platform/platform_testing.h"
+#include "support/pipe_guard.h"
 #include "unit/music_test_files.h"
 
 #include <gtest/gtest.h>
@@ -186,6 +187,16 @@ TEST(Fsound, LoadFailuresHaveTheirCodes)
     // A folder exists but cannot be read as a file.
     ASSERT_EQ(mkdir((dir / "folder.mp3").c_str(), 0755), 0);
     EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, (dir / "folder.mp3").c_str(), 0, 0), nullptr);
+    EXPECT_EQ(FSOUND_GetError(), 11);
+    // So do a pipe that no one writes (not waited on) and a device.
+    {
+        PipeGuard pipe(dir / "pipe.mp3");
+        ASSERT_TRUE(pipe.made());
+        EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, (dir / "pipe.mp3").c_str(), 0, 0), nullptr);
+        EXPECT_EQ(FSOUND_GetError(), 11);
+        EXPECT_FALSE(pipe.had_to_release()) << "the load waited for a writer";
+    }
+    EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, "/dev/zero", 0, 0), nullptr);
     EXPECT_EQ(FSOUND_GetError(), 11);
 
     // A WAV whose header promises what is not there: a known kind, damaged.

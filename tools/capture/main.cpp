@@ -18,6 +18,7 @@
 #include "app/gl_window.h"
 #include "app/init_gl.h"
 #include "platform/letterbox.h"
+#include "platform/media_files.h"
 #include "platform/message_box.h"
 #include "platform/offscreen_target.h"
 #include "platform/platform_testing.h"
@@ -280,13 +281,13 @@ int main(int argc, char** argv)
                      "apt-get install ffmpeg); --frames DIR writes every frame as a PNG picture instead");
             return 1;
         }
-        FILE* song = std::fopen(song_path, "rb");
-        if (!song) {
+        // ffmpeg reads the song at the end: a pipe or a device under its
+        // name would stall it there, so only a regular file passes.
+        if (!platform_media_file_opens(song_path)) {
             complain(std::string("cannot read the song ") + song_path + " for the video's sound: " +
-                     std::strerror(errno));
+                     (errno == ENODEV ? "not a regular file" : std::strerror(errno)));
             return 1;
         }
-        std::fclose(song);
     }
 
     // Every output is checked before the first frame, so a wrong path

@@ -1,0 +1,77 @@
+// Opening the media files without ever blocking: each file is opened
+// non-blocking (a pipe with no writer opens at once instead of waiting for
+// one) and taken only when it is a regular file.
+#include "platform/media_files.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <fcntl.h>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A descriptor of the regular file at `path`, or -1 with errno set.
+int open_regular_file(const char* path)
+{
+    if (!path) {
+        errno = EINVAL;
+        return -1;
+    }
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat st { };
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        int reason = S_ISDIR(st.st_mode) ? EISDIR : ENODEV;
+        close(fd);
+        errno = reason;
+        return -1;
+    }
+    return fd;
+}
+
+} // namespace
+
+bool platform_media_file_opens(const char* path)
+{
+    int fd = open_regular_file(path);
+    if (fd < 0)
+        return false;
+    close(fd);
+    return true;
+}
+
+unsigned char* platform_read_media_file(const char* path, std::size_t* size)
+{
+    *size = 0;
+    int fd = open_regular_file(path);
+    if (fd < 0)
+        return nullptr;
+    struct stat st { };
+    unsigned char* buffer = nullptr;
+    if (fstat(fd, &st) == 0 && st.st_size > 0
+        && static_cast<std::uint64_t>(st.st_size) <= static_cast<std::uint64_t>(SIZE_MAX / 2)) {
+        std::size_t length = static_cast<std::size_t>(st.st_size);
+        buffer = new (std::nothrow) unsigned char[length];
+        std::size_t got = 0;
+        while (buffer && got < length) {
+            ssize_t n = read(fd, buffer + got, length - got);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += static_cast<std::size_t>(n);
+        }
+        if (buffer && got == 0) {
+            delete[] buffer;
+            buffer = nullptr;
+        }
+        *size = got;
+    }
+    close(fd);
+    return buffer;
+}
+
+void platform_free_media_file(unsigned char* bytes) { delete[] bytes; }

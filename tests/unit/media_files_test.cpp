@@ -1,0 +1,62 @@
+// Opening the media files: a regular file opens and reads whole; a missing
+// file, a folder, a pipe and a device do not, and none of them is waited on.
+#include "platform/media_files.h"
+#include "support/pipe_guard.h"
+#include "unit/music_test_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <sys/stat.h>
+
+using music_test::TempDir;
+
+TEST(MediaFiles, RegularFileOpensAndReadsWhole)
+{
+    TempDir dir;
+    std::vector<unsigned char> bytes = {'B', 'M', 0, 1, 2, 255};
+    ASSERT_TRUE(music_test::write_bytes(dir / "picture.bmp", bytes));
+    EXPECT_TRUE(platform_media_file_opens((dir / "picture.bmp").c_str()));
+    std::size_t size = 99;
+    unsigned char* read = platform_read_media_file((dir / "picture.bmp").c_str(), &size);
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(std::vector<unsigned char>(read, read + size), bytes);
+    platform_free_media_file(read);
+
+    // An empty file opens, but there is nothing to read.
+    ASSERT_TRUE(music_test::write_bytes(dir / "empty.bmp", {}));
+    EXPECT_TRUE(platform_media_file_opens((dir / "empty.bmp").c_str()));
+    EXPECT_EQ(platform_read_media_file((dir / "empty.bmp").c_str(), &size), nullptr);
+    EXPECT_EQ(size, 0u);
+}
+
+TEST(MediaFiles, NothingButARegularFileOpens)
+{
+    TempDir dir;
+    std::size_t size = 0;
+    errno = 0;
+    EXPECT_FALSE(platform_media_file_opens((dir / "missing.bmp").c_str()));
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_FALSE(platform_media_file_opens(nullptr));
+
+    ASSERT_EQ(mkdir((dir / "folder.bmp").c_str(), 0755), 0);
+    errno = 0;
+    EXPECT_FALSE(platform_media_file_opens((dir / "folder.bmp").c_str()));
+    EXPECT_EQ(errno, EISDIR);
+    EXPECT_EQ(platform_read_media_file((dir / "folder.bmp").c_str(), &size), nullptr);
+
+    // A device reads for ever: it is no file.
+    errno = 0;
+    EXPECT_FALSE(platform_media_file_opens("/dev/zero"));
+    EXPECT_EQ(errno, ENODEV);
+    EXPECT_EQ(platform_read_media_file("/dev/zero", &size), nullptr);
+
+    // A pipe that no one writes: neither call waits for a writer.
+    PipeGuard pipe(dir / "tunnel.bmp");
+    ASSERT_TRUE(pipe.made());
+    errno = 0;
+    EXPECT_FALSE(platform_media_file_opens((dir / "tunnel.bmp").c_str()));
+    EXPECT_EQ(errno, ENODEV);
+    EXPECT_EQ(platform_read_media_file((dir / "tunnel.bmp").c_str(), &size), nullptr);
+    EXPECT_FALSE(pipe.had_to_release());
+}
