@@ -19,7 +19,7 @@
 #include "resources/gl_state.h"
 #include "resources/outline_font.h"
 #include "resources/textures.h"
-#include "support/test_support.h"
+#include "harness/test_support.h"
 #include "timeline/timeline.h"
 
 #include <GL/gl.h>
