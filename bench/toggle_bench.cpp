@@ -40,13 +40,3 @@ void BM_Toggle(benchmark::State& state)
 BENCHMARK(BM_Toggle)->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(3);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -1,0 +1,16 @@
+// The main of the benchmarks that need nothing set up beforehand: SDL's
+// offscreen video and dummy audio unless the environment names others, so
+// a benchmark runs without a display or a sound device.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+int main(int argc, char** argv)
+{
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
