@@ -4,12 +4,7 @@
 # scene bands where the run's report says they are; both only with
 # --benchmark, both through temporary names.
 set -euo pipefail
-build="$2"
-capture="$build/elka-capture"
-probe="python3 $(dirname "$0")/capture_png_probe.py"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/lib/capture_common.bash" "$@"
 
 # 8 s at 10 fps: 80 frames, scenes -1 (0 to 6 s) and 0.
 "$capture" --benchmark --fps 10 --size 96x72 --end 8 --quiet \

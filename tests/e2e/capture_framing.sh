@@ -5,12 +5,7 @@
 # over the whole frame instead. Scene 0 (white, at 8 s) shows where the
 # drawn picture ends.
 set -euo pipefail
-build="$2"
-capture="$build/elka-capture"
-probe="python3 $(dirname "$0")/capture_png_probe.py"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/lib/capture_common.bash" "$@"
 share() { $probe share "$1" "${@:2:4}" "$6"; }
 is() { [[ "$1" == "$2" ]] || fail "$3: $1, not $2"; }
 

@@ -6,11 +6,7 @@
 # ends the run with status 1 and its message, and leaves nothing
 # half-written under a final name.
 set -euo pipefail
-build="$2"
-capture="$build/elka-capture"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/lib/capture_common.bash" "$@"
 
 run() { # run NAME [options...]: the whole sequence at 96x72, 10 fps
     local name="$1"; shift

@@ -3,13 +3,8 @@
 # scenes draw (pixel probes); two captures give the same bytes; the contact
 # sheet has a picture for every scene.
 set -euo pipefail
-build="$2"
-capture="$build/elka-capture"
-probe="python3 $(dirname "$0")/capture_png_probe.py"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib/capture_common.bash" "$@"
 fps=20
-fail() { echo "FAIL: $*" >&2; exit 1; }
 at_least() { python3 -c "import sys; sys.exit(0 if $1 >= $2 else 1)" || fail "$3: $1 < $2"; }
 
 # Where a scene begins is only known from the run itself, so every frame

@@ -3,11 +3,7 @@
 # frame count, size, frame rate, a sound stream and chapters; --frames in
 # the same run writes every frame as a PNG picture.
 set -euo pipefail
-build="$2"
-capture="$build/elka-capture"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/lib/capture_common.bash" "$@"
 
 "$capture" --fps 10 --size 160x120 --end 7 --quiet -o "$work/short.mp4" --frames "$work/frames"
 stream() { ffprobe -v error -select_streams "$1" -show_entries "stream=$2" -of default=noprint_wrappers=1:nokey=1 "$work/short.mp4"; }
