@@ -1,12 +1,19 @@
 // The capture tool's render target: a framebuffer object in the system's
 // GL context. Framebuffer objects are not GL 1.1, so their entry points are
-// looked up through SDL like any other extension.
+// looked up through SDL like any other extension. In the ES build they are
+// OpenGL ES 3.0's own, under the same names.
 #include "platform/offscreen_target.h"
+
+#include "platform/gl_profile.h"
 
 #include <SDL.h>
 
+#ifdef ELKA_GLES
+#include <GLES3/gl3.h>
+#else
 #include <GL/gl.h>
 #include <GL/glext.h>
+#endif
 
 #include <cstdlib>
 #include <cstring>
@@ -28,7 +35,7 @@ PFNGLGENBUFFERSPROC gen_buffers = nullptr;
 PFNGLDELETEBUFFERSPROC delete_buffers = nullptr;
 PFNGLBINDBUFFERPROC bind_buffer = nullptr;
 PFNGLBUFFERDATAPROC buffer_data = nullptr;
-PFNGLMAPBUFFERPROC map_buffer = nullptr;
+PFNGLMAPBUFFERRANGEPROC map_buffer_range = nullptr;
 PFNGLUNMAPBUFFERPROC unmap_buffer = nullptr;
 
 GLuint framebuffer = 0;
@@ -135,7 +142,9 @@ bool offscreen_target_create(int width, int height, const char** error)
         *error = "the GL driver cannot draw into a framebuffer of that size";
         return false;
     }
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+#ifndef ELKA_GLES
+    glDrawBuffer(GL_COLOR_ATTACHMENT0); // ES draws a framebuffer object's attachment 0 as it stands
+#endif
     glReadBuffer(GL_COLOR_ATTACHMENT0);
     target_width = output_width = width;
     target_height = output_height = height;
@@ -172,6 +181,7 @@ void offscreen_target_read_rgb(std::uint8_t* rgb)
 {
     // RGBA is the driver's own layout (a plain copy); dropping alpha and
     // turning the rows over is cheaper done here in one pass.
+    gl_profile_finish_drawing();
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glReadPixels(0, 0, target_width, target_height, GL_RGBA, GL_UNSIGNED_BYTE, scratch.data());
     convert_rows(scratch.data(), rgb);
@@ -185,10 +195,14 @@ bool offscreen_target_pbo_init(int slots)
     ok = look_up(&delete_buffers, "glDeleteBuffers") && ok;
     ok = look_up(&bind_buffer, "glBindBuffer") && ok;
     ok = look_up(&buffer_data, "glBufferData") && ok;
-    ok = look_up(&map_buffer, "glMapBuffer") && ok;
+    ok = look_up(&map_buffer_range, "glMapBufferRange") && ok;
     ok = look_up(&unmap_buffer, "glUnmapBuffer") && ok;
     if (!ok)
         return false;
+    // Only this set-up's errors count, not one an earlier call left (ES
+    // has no GL_DOUBLEBUFFER query, which the window code makes).
+    while (glGetError() != GL_NO_ERROR) {
+    }
     delete_pack_buffers();
     pack_buffers.assign(static_cast<std::size_t>(slots), 0);
     gen_buffers(slots, pack_buffers.data());
@@ -205,6 +219,7 @@ void offscreen_target_read_begin(int slot)
 {
     // The same read as offscreen_target_read_rgb, into a buffer object:
     // glReadPixels then only queues the copy.
+    gl_profile_finish_drawing();
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     bind_buffer(GL_PIXEL_PACK_BUFFER, pack_buffers[static_cast<std::size_t>(slot)]);
     glReadPixels(0, 0, target_width, target_height, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
@@ -214,7 +229,8 @@ void offscreen_target_read_begin(int slot)
 bool offscreen_target_read_end(int slot, std::uint8_t* rgb)
 {
     bind_buffer(GL_PIXEL_PACK_BUFFER, pack_buffers[static_cast<std::size_t>(slot)]);
-    const void* mapped = map_buffer(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY);
+    const GLsizeiptr bytes = static_cast<GLsizeiptr>(target_width) * target_height * 4;
+    const void* mapped = map_buffer_range(GL_PIXEL_PACK_BUFFER, 0, bytes, GL_MAP_READ_BIT);
     if (mapped) {
         convert_rows(static_cast<const std::uint8_t*>(mapped), rgb);
         unmap_buffer(GL_PIXEL_PACK_BUFFER);
@@ -223,9 +239,17 @@ bool offscreen_target_read_end(int slot, std::uint8_t* rgb)
     return mapped != nullptr;
 }
 
-void offscreen_target_finish() { glFinish(); }
+void offscreen_target_finish()
+{
+    gl_profile_finish_drawing();
+    glFinish();
+}
 
-void offscreen_target_flush() { glFlush(); }
+void offscreen_target_flush()
+{
+    gl_profile_finish_drawing();
+    glFlush();
+}
 
 const char* offscreen_target_renderer()
 {

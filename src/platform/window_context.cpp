@@ -4,6 +4,7 @@
 // the buffer swap, each step failing on its own.
 #include "platform/window_system.h"
 
+#include "platform/gl_profile.h"
 #include "platform/window_internal.h"
 
 #include <GL/gl.h>
@@ -280,7 +281,7 @@ bool platform_set_pixel_format(DeviceContext dc, int format, const PixelFormatRe
     const int values[11] = {red, green, blue, request->alpha_bits, request->depth_bits, request->stencil_bits,
                             request->accum_bits, request->accum_bits, request->accum_bits, request->accum_bits,
                             (request->flags & PFD_DOUBLEBUFFER) ? 1 : 0};
-    bool ok = true;
+    bool ok = gl_profile_request();
     for (int i = 0; i < 11; ++i)
         ok = ok && SDL_GL_SetAttribute(names[i], values[i]) == 0;
     if (!ok)
@@ -362,6 +363,7 @@ void platform_swap_buffers(DeviceContext dc)
 {
     if (!dc || !dc->window)
         return;
+    gl_profile_finish_drawing();
     SDL_GL_SwapWindow(dc->window->sdl);
     // The offscreen driver draws into a pbuffer, whose swap does nothing:
     // without a wait here the loop would queue frames far ahead of the

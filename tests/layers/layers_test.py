@@ -13,7 +13,10 @@ import sys
 import tempfile
 
 # Each layer, the layers under it that it links, and one header of each.
+# The GL subset on OpenGL ES (gles) is the lowest: in the ES build the
+# platform links it too, to hand it the frame before a swap or a read.
 LINKS = {
+    "gles": [],
     "platform": [],
     "shared": ["platform"],
     "resources": ["platform"],
@@ -23,6 +26,7 @@ LINKS = {
     "app": ["platform", "shared", "resources", "audio", "effects", "timeline"],
 }
 HEADER = {
+    "gles": "gles/gles_layer.h",
     "platform": "platform/messages.h",
     "shared": "shared/shared_state.h",
     "resources": "resources/textures.h",
@@ -98,6 +102,8 @@ def main():
             continue
         folder = os.path.join(source_root, layer)
         for name in sorted(os.listdir(folder)):
+            if not os.path.isfile(os.path.join(folder, name)):
+                continue  # gles/include: the GL headers the ES build shows the system
             with open(os.path.join(folder, name), errors="replace") as f:
                 for number, line in enumerate(f, 1):
                     words = line.split()

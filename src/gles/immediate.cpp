@@ -1,0 +1,301 @@
+// Immediate mode: the current colour, normal and texture coordinate, and
+// the vertices between glBegin and glEnd, taken to eye space as they come
+// and assembled at glEnd into triangles for the batch. Lines are drawn as
+// geometry, since ES has neither wide nor smooth lines: each segment is a
+// quad in window space half a pixel wider than the line all round, whose
+// fragments take the part of the pixel the line covers as alpha.
+#include "gles/gles_internal.h"
+#include "gles/subset_api.h"
+
+#include <cmath>
+
+namespace {
+
+struct PrimitiveVertex {
+    float eye[4];
+    float colour[4];
+    float tex[2];
+};
+
+bool inside_begin = false;
+GLenum primitive_mode = 0;
+std::vector<PrimitiveVertex> primitive;
+std::vector<BatchVertex> triangles;
+
+float clamped(float v) { return v < 0.0f ? 0.0f : v > 1.0f ? 1.0f : v; }
+
+BatchVertex fill_vertex(const PrimitiveVertex& p)
+{
+    BatchVertex v = {};
+    for (int i = 0; i < 4; ++i) {
+        v.eye[i] = p.eye[i];
+        v.colour[i] = p.colour[i];
+    }
+    v.tex[0] = p.tex[0];
+    v.tex[1] = p.tex[1];
+    return v;
+}
+
+void add_triangle(const PrimitiveVertex& a, const PrimitiveVertex& b, const PrimitiveVertex& c)
+{
+    triangles.push_back(fill_vertex(a));
+    triangles.push_back(fill_vertex(b));
+    triangles.push_back(fill_vertex(c));
+}
+
+// The inverse of a 4 x 4 matrix (cofactors, in double), for moving a point
+// by a window-space offset without leaving its depth.
+bool invert(const float* m, double* inv)
+{
+    double a[16];
+    for (int i = 0; i < 16; ++i)
+        a[i] = m[i];
+    inv[0] = a[5] * a[10] * a[15] - a[5] * a[11] * a[14] - a[9] * a[6] * a[15] + a[9] * a[7] * a[14] + a[13] * a[6] * a[11] - a[13] * a[7] * a[10];
+    inv[4] = -a[4] * a[10] * a[15] + a[4] * a[11] * a[14] + a[8] * a[6] * a[15] - a[8] * a[7] * a[14] - a[12] * a[6] * a[11] + a[12] * a[7] * a[10];
+    inv[8] = a[4] * a[9] * a[15] - a[4] * a[11] * a[13] - a[8] * a[5] * a[15] + a[8] * a[7] * a[13] + a[12] * a[5] * a[11] - a[12] * a[7] * a[9];
+    inv[12] = -a[4] * a[9] * a[14] + a[4] * a[10] * a[13] + a[8] * a[5] * a[14] - a[8] * a[6] * a[13] - a[12] * a[5] * a[10] + a[12] * a[6] * a[9];
+    inv[1] = -a[1] * a[10] * a[15] + a[1] * a[11] * a[14] + a[9] * a[2] * a[15] - a[9] * a[3] * a[14] - a[13] * a[2] * a[11] + a[13] * a[3] * a[10];
+    inv[5] = a[0] * a[10] * a[15] - a[0] * a[11] * a[14] - a[8] * a[2] * a[15] + a[8] * a[3] * a[14] + a[12] * a[2] * a[11] - a[12] * a[3] * a[10];
+    inv[9] = -a[0] * a[9] * a[15] + a[0] * a[11] * a[13] + a[8] * a[1] * a[15] - a[8] * a[3] * a[13] - a[12] * a[1] * a[11] + a[12] * a[3] * a[9];
+    inv[13] = a[0] * a[9] * a[14] - a[0] * a[10] * a[13] - a[8] * a[1] * a[14] + a[8] * a[2] * a[13] + a[12] * a[1] * a[10] - a[12] * a[2] * a[9];
+    inv[2] = a[1] * a[6] * a[15] - a[1] * a[7] * a[14] - a[5] * a[2] * a[15] + a[5] * a[3] * a[14] + a[13] * a[2] * a[7] - a[13] * a[3] * a[6];
+    inv[6] = -a[0] * a[6] * a[15] + a[0] * a[7] * a[14] + a[4] * a[2] * a[15] - a[4] * a[3] * a[14] - a[12] * a[2] * a[7] + a[12] * a[3] * a[6];
+    inv[10] = a[0] * a[5] * a[15] - a[0] * a[7] * a[13] - a[4] * a[1] * a[15] + a[4] * a[3] * a[13] + a[12] * a[1] * a[7] - a[12] * a[3] * a[5];
+    inv[14] = -a[0] * a[5] * a[14] + a[0] * a[6] * a[13] + a[4] * a[1] * a[14] - a[4] * a[2] * a[13] - a[12] * a[1] * a[6] + a[12] * a[2] * a[5];
+    inv[3] = -a[1] * a[6] * a[11] + a[1] * a[7] * a[10] + a[5] * a[2] * a[11] - a[5] * a[3] * a[10] - a[9] * a[2] * a[7] + a[9] * a[3] * a[6];
+    inv[7] = a[0] * a[6] * a[11] - a[0] * a[7] * a[10] - a[4] * a[2] * a[11] + a[4] * a[3] * a[10] + a[8] * a[2] * a[7] - a[8] * a[3] * a[6];
+    inv[11] = -a[0] * a[5] * a[11] + a[0] * a[7] * a[9] + a[4] * a[1] * a[11] - a[4] * a[3] * a[9] - a[8] * a[1] * a[7] + a[8] * a[3] * a[5];
+    inv[15] = a[0] * a[5] * a[10] - a[0] * a[6] * a[9] - a[4] * a[1] * a[10] + a[4] * a[2] * a[9] + a[8] * a[1] * a[6] - a[8] * a[2] * a[5];
+    double det = a[0] * inv[0] + a[1] * inv[4] + a[2] * inv[8] + a[3] * inv[12];
+    if (det == 0.0)
+        return false;
+    for (int i = 0; i < 16; ++i)
+        inv[i] /= det;
+    return true;
+}
+
+struct WindowPoint {
+    double x, y, w; // window position, clip w
+};
+
+bool to_window(const float* eye, const Matrix& p, WindowPoint* out)
+{
+    double clip[4];
+    for (int r = 0; r < 4; ++r)
+        clip[r] = static_cast<double>(p.m[r]) * eye[0] + static_cast<double>(p.m[4 + r]) * eye[1] +
+                  static_cast<double>(p.m[8 + r]) * eye[2] + static_cast<double>(p.m[12 + r]) * eye[3];
+    if (clip[3] <= 1.0e-6)
+        return false; // behind the eye: the system never draws lines there
+    out->x = layer.viewport[0] + (clip[0] / clip[3] + 1.0) * 0.5 * layer.viewport[2];
+    out->y = layer.viewport[1] + (clip[1] / clip[3] + 1.0) * 0.5 * layer.viewport[3];
+    out->w = clip[3];
+    return true;
+}
+
+void add_segment(const PrimitiveVertex& a, const PrimitiveVertex& b, const double* inverse)
+{
+    const Matrix& p = layer.projection.back();
+    WindowPoint wa, wb;
+    if (!to_window(a.eye, p, &wa) || !to_window(b.eye, p, &wb) || layer.viewport[2] <= 0 || layer.viewport[3] <= 0)
+        return;
+    const double dx = wb.x - wa.x, dy = wb.y - wa.y;
+    const double length = std::sqrt(dx * dx + dy * dy);
+    if (length < 1.0e-6)
+        return;
+    const double ux = dx / length, uy = dy / length; // along
+    const double nx = -uy, ny = ux;                    // across
+    const float half = layer.line_width * 0.5f;
+    const double reach = half + 0.5;
+    const float kind = layer.line_smooth ? 1.0f : 2.0f;
+
+    // Corner = end moved by (along, across) pixels, taken back to eye space.
+    auto corner = [&](const PrimitiveVertex& end, const WindowPoint& w, double along, double across) {
+        BatchVertex v = fill_vertex(end);
+        const double ox = ux * along + nx * across, oy = uy * along + ny * across;
+        const double clip_dx = ox * 2.0 / layer.viewport[2] * w.w;
+        const double clip_dy = oy * 2.0 / layer.viewport[3] * w.w;
+        for (int r = 0; r < 4; ++r)
+            v.eye[r] = static_cast<float>(end.eye[r] + inverse[r] * clip_dx + inverse[4 + r] * clip_dy);
+        v.ends[0] = static_cast<float>(wa.x);
+        v.ends[1] = static_cast<float>(wa.y);
+        v.ends[2] = static_cast<float>(wb.x);
+        v.ends[3] = static_cast<float>(wb.y);
+        v.line[0] = half;
+        v.line[1] = kind;
+        return v;
+    };
+    const BatchVertex q[4] = {corner(a, wa, -0.5, -reach), corner(b, wb, 0.5, -reach), corner(b, wb, 0.5, reach),
+                              corner(a, wa, -0.5, reach)};
+    const int order[6] = {0, 1, 2, 0, 2, 3};
+    for (int i : order)
+        triangles.push_back(q[i]);
+}
+
+void assemble()
+{
+    const std::vector<PrimitiveVertex>& v = primitive;
+    const std::size_t n = v.size();
+    triangles.clear();
+    switch (primitive_mode) {
+    case GL_TRIANGLES:
+        for (std::size_t i = 0; i + 2 < n; i += 3)
+            add_triangle(v[i], v[i + 1], v[i + 2]);
+        break;
+    case GL_TRIANGLE_STRIP:
+        for (std::size_t i = 0; i + 2 < n; ++i) {
+            if (i % 2 == 0)
+                add_triangle(v[i], v[i + 1], v[i + 2]);
+            else
+                add_triangle(v[i + 1], v[i], v[i + 2]);
+        }
+        break;
+    case GL_TRIANGLE_FAN:
+        for (std::size_t i = 1; i + 1 < n; ++i)
+            add_triangle(v[0], v[i], v[i + 1]);
+        break;
+    case GL_QUADS:
+        // Split along the diagonal from the second corner to the fourth, as
+        // Mesa's draw module splits a quad.
+        for (std::size_t i = 0; i + 3 < n; i += 4) {
+            add_triangle(v[i], v[i + 1], v[i + 3]);
+            add_triangle(v[i + 1], v[i + 2], v[i + 3]);
+        }
+        break;
+    case GL_LINES:
+    case GL_LINE_STRIP: {
+        double inverse[16];
+        if (!invert(layer.projection.back().m, inverse))
+            break;
+        const std::size_t step = primitive_mode == GL_LINES ? 2 : 1;
+        for (std::size_t i = 0; i + 1 < n; i += step)
+            add_segment(v[i], v[i + 1], inverse);
+        break;
+    }
+    }
+    if (!triangles.empty())
+        batch_triangles(triangles.data(), triangles.size());
+}
+
+} // namespace
+
+void elka_gl_begin(GLenum mode)
+{
+    if (compiling_list()) {
+        record_call(op_begin, static_cast<float>(mode));
+        return;
+    }
+    switch (mode) {
+    case GL_TRIANGLES:
+    case GL_TRIANGLE_STRIP:
+    case GL_TRIANGLE_FAN:
+    case GL_QUADS:
+    case GL_LINES:
+    case GL_LINE_STRIP:
+        break;
+    default:
+        outside_subset("glBegin", mode);
+        return;
+    }
+    if (inside_begin)
+        outside_subset("glBegin", mode);
+    inside_begin = true;
+    primitive_mode = mode;
+    primitive.clear();
+}
+
+void elka_gl_end()
+{
+    if (compiling_list()) {
+        record_call(op_end);
+        return;
+    }
+    if (!inside_begin) {
+        outside_subset("glEnd", 0);
+        return;
+    }
+    inside_begin = false;
+    assemble();
+}
+
+void elka_gl_vertex3f(GLfloat x, GLfloat y, GLfloat z)
+{
+    if (compiling_list()) {
+        record_call(op_vertex, x, y, z);
+        return;
+    }
+    if (!inside_begin) {
+        outside_subset("glVertex", 0);
+        return;
+    }
+    const float* m = layer.modelview.back().m;
+    PrimitiveVertex v;
+    for (int r = 0; r < 4; ++r)
+        v.eye[r] = m[r] * x + m[4 + r] * y + m[8 + r] * z + m[12 + r];
+    for (int i = 0; i < 4; ++i)
+        v.colour[i] = clamped(layer.colour[i]);
+    v.tex[0] = layer.tex[0];
+    v.tex[1] = layer.tex[1];
+    primitive.push_back(v);
+}
+
+void elka_gl_vertex2f(GLfloat x, GLfloat y) { elka_gl_vertex3f(x, y, 0.0f); }
+void elka_gl_vertex3fv(const GLfloat* v) { elka_gl_vertex3f(v[0], v[1], v[2]); }
+void elka_gl_vertex3dv(const GLdouble* v)
+{
+    elka_gl_vertex3f(static_cast<float>(v[0]), static_cast<float>(v[1]), static_cast<float>(v[2]));
+}
+
+void elka_gl_color4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a)
+{
+    if (compiling_list()) {
+        record_call(op_colour, r, g, b, a);
+        return;
+    }
+    layer.colour[0] = r;
+    layer.colour[1] = g;
+    layer.colour[2] = b;
+    layer.colour[3] = a;
+}
+
+void elka_gl_color4ub(GLubyte r, GLubyte g, GLubyte b, GLubyte a)
+{
+    elka_gl_color4f(r / 255.0f, g / 255.0f, b / 255.0f, a / 255.0f);
+}
+
+void elka_gl_normal3f(GLfloat x, GLfloat y, GLfloat z)
+{
+    // Kept as state only: lighting is never on, so no normal changes a pixel.
+    if (compiling_list()) {
+        record_call(op_normal, x, y, z);
+        return;
+    }
+    layer.normal[0] = x;
+    layer.normal[1] = y;
+    layer.normal[2] = z;
+}
+
+void elka_gl_tex_coord2f(GLfloat s, GLfloat t)
+{
+    if (compiling_list()) {
+        record_call(op_tex, s, t);
+        return;
+    }
+    layer.tex[0] = s;
+    layer.tex[1] = t;
+}
+
+void elka_gl_tex_coord2fv(const GLfloat* v) { elka_gl_tex_coord2f(v[0], v[1]); }
+
+void elka_gl_rectf(GLfloat x1, GLfloat y1, GLfloat x2, GLfloat y2)
+{
+    if (compiling_list()) {
+        outside_subset("glRectf in a list", 0);
+        return;
+    }
+    elka_gl_begin(GL_QUADS);
+    elka_gl_vertex3f(x1, y1, 0.0f);
+    elka_gl_vertex3f(x2, y1, 0.0f);
+    elka_gl_vertex3f(x2, y2, 0.0f);
+    elka_gl_vertex3f(x1, y2, 0.0f);
+    elka_gl_end();
+}

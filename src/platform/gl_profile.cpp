@@ -1,0 +1,29 @@
+// The build's kind of GL context. The ES build asks for OpenGL ES 3.0 (Mesa
+// gives it over EGL, also on the offscreen driver) and draws through the
+// layer in src/gles; the ordinary build keeps SDL's default, a desktop
+// OpenGL context with the compatibility profile.
+#include "platform/gl_profile.h"
+
+#include <SDL.h>
+
+#ifdef ELKA_GLES
+#include "gles/gles_layer.h"
+#endif
+
+bool gl_profile_request()
+{
+#ifdef ELKA_GLES
+    return SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES) == 0 &&
+           SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3) == 0 &&
+           SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0) == 0;
+#else
+    return true;
+#endif
+}
+
+void gl_profile_finish_drawing()
+{
+#ifdef ELKA_GLES
+    gles_flush();
+#endif
+}

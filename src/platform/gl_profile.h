@@ -1,0 +1,9 @@
+// Which GL the context is made for: Mesa's OpenGL (the system's own GL 1.1)
+// or, in the ES build, OpenGL ES 3.0 under the layer of src/gles, which
+// batches what is drawn and must hand it over before a frame is shown or read.
+#pragma once
+
+// Asks SDL for the build's kind of context; false if SDL refuses.
+bool gl_profile_request();
+// Before a swap or a read-back: everything drawn so far reaches the driver.
+void gl_profile_finish_drawing();
