@@ -1,6 +1,6 @@
 // The batch: triangles queued in eye space with the state they are drawn
 // with, drawn in one glDrawArrays when that state changes or the frame is
-// read or shown, by one GLSL ES 3.00 program that does what GL 1.1's fixed
+// read or shown, by GLSL ES 3.00 programs that do what GL 1.1's fixed
 // function does for the system: clamped colours, GL_MODULATE with the bound
 // texture, linear fog per fragment on the eye-space distance |z|, and the
 // coverage of smooth lines.
@@ -11,10 +11,11 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
 
 namespace {
 
-const char* const vertex_source = R"(#version 300 es
+const char* const vertex_source = R"(
 uniform mat4 projection;
 layout(location = 0) in vec4 eye;
 layout(location = 1) in vec4 colour;
@@ -24,59 +25,70 @@ layout(location = 4) in vec2 line;
 out vec4 v_colour;
 out vec2 v_tex;
 out float v_fog;
+#ifdef LINES
 flat out vec4 v_ends;
 flat out vec2 v_line;
+#endif
 void main()
 {
     gl_Position = projection * eye;
     v_colour = colour;
     v_tex = tex;
     v_fog = abs(eye.z);
+#ifdef LINES
     v_ends = ends;
     v_line = line;
+#endif
 }
 )";
 
-const char* const fragment_source = R"(#version 300 es
+// The fragment program comes in variants, one for each combination of
+// texture, fog and line coverage a batch needs, chosen by #define: on
+// llvmpipe a branch on a uniform still runs both sides for every fragment,
+// and a program that may discard loses the early depth test, so a program
+// that does only what its batch needs is what keeps the fill rate of GL
+// 1.1's own fixed function.
+const char* const fragment_source = R"(
 precision highp float;
 uniform sampler2D picture;
-uniform bool textured;
-uniform bool fogged;
 uniform vec2 fog_range;
 uniform vec3 fog_colour;
 in vec4 v_colour;
 in vec2 v_tex;
 in float v_fog;
+#ifdef LINES
 flat in vec4 v_ends;
 flat in vec2 v_line;
+#endif
 out vec4 colour;
 void main()
 {
     vec4 c = v_colour;
-    if (textured)
-        c *= texture(picture, v_tex);
-    if (fogged) {
-        float f = clamp((fog_range.y - v_fog) / (fog_range.y - fog_range.x), 0.0, 1.0);
-        c.rgb = mix(fog_colour, c.rgb, f);
-    }
-    if (v_line.y > 0.5) {
-        vec2 a = v_ends.xy;
-        vec2 d = v_ends.zw - a;
-        float len = length(d);
-        vec2 u = d / len;
-        vec2 p = gl_FragCoord.xy - a;
-        float along = dot(p, u);
-        float across = abs(dot(p, vec2(-u.y, u.x)));
-        float outside = max(-along, along - len);
-        float cover;
-        if (v_line.y < 1.5)
-            cover = clamp(v_line.x + 0.5 - across, 0.0, 1.0) * clamp(0.5 - outside, 0.0, 1.0);
-        else
-            cover = (across <= max(v_line.x, 0.5) && outside <= 0.0) ? 1.0 : 0.0;
-        if (cover <= 0.0)
-            discard;
-        c.a *= cover;
-    }
+#ifdef TEXTURED
+    c *= texture(picture, v_tex);
+#endif
+#ifdef FOGGED
+    float f = clamp((fog_range.y - v_fog) / (fog_range.y - fog_range.x), 0.0, 1.0);
+    c.rgb = mix(fog_colour, c.rgb, f);
+#endif
+#ifdef LINES
+    vec2 a = v_ends.xy;
+    vec2 d = v_ends.zw - a;
+    float len = length(d);
+    vec2 u = d / len;
+    vec2 p = gl_FragCoord.xy - a;
+    float along = dot(p, u);
+    float across = abs(dot(p, vec2(-u.y, u.x)));
+    float outside = max(-along, along - len);
+    float cover;
+    if (v_line.y < 1.5)
+        cover = clamp(v_line.x + 0.5 - across, 0.0, 1.0) * clamp(0.5 - outside, 0.0, 1.0);
+    else
+        cover = (across <= max(v_line.x, 0.5) && outside <= 0.0) ? 1.0 : 0.0;
+    if (cover <= 0.0)
+        discard;
+    c.a *= cover;
+#endif
     colour = c;
 }
 )";
@@ -84,16 +96,24 @@ void main()
 std::vector<BatchVertex> batch;
 DrawState batch_state;
 
+// One linked program of each variant, made the first time a batch needs it.
+struct Program {
+    GLuint name = 0;
+    GLint projection = -1, fog_range = -1, fog_colour = -1, picture = -1;
+};
+
+enum { variant_textured = 1, variant_fogged = 2, variant_lines = 4, variant_count = 8 };
+
 EGLContext objects_context = EGL_NO_CONTEXT;
-GLuint program = 0;
+Program programs[variant_count];
 GLuint vertex_array = 0;
 GLuint vertex_buffer = 0;
-GLint at_projection = -1, at_textured = -1, at_fogged = -1, at_fog_range = -1, at_fog_colour = -1, at_picture = -1;
 
-GLuint compile(GLenum type, const char* source)
+GLuint compile(GLenum type, const char* defines, const char* source)
 {
     GLuint shader = glCreateShader(type);
-    glShaderSource(shader, 1, &source, nullptr);
+    const char* parts[3] = {"#version 300 es\n", defines, source};
+    glShaderSource(shader, 3, parts, nullptr);
     glCompileShader(shader);
     GLint ok = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -105,7 +125,34 @@ GLuint compile(GLenum type, const char* source)
     return shader;
 }
 
-// The program and buffers belong to a context: a new context (the window
+const Program& program_for(int variant)
+{
+    Program& p = programs[variant];
+    if (p.name != 0)
+        return p;
+    std::string defines;
+    if (variant & variant_textured)
+        defines += "#define TEXTURED\n";
+    if (variant & variant_fogged)
+        defines += "#define FOGGED\n";
+    if (variant & variant_lines)
+        defines += "#define LINES\n";
+    GLuint vs = compile(GL_VERTEX_SHADER, defines.c_str(), vertex_source);
+    GLuint fs = compile(GL_FRAGMENT_SHADER, defines.c_str(), fragment_source);
+    p.name = glCreateProgram();
+    glAttachShader(p.name, vs);
+    glAttachShader(p.name, fs);
+    glLinkProgram(p.name);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    p.projection = glGetUniformLocation(p.name, "projection");
+    p.fog_range = glGetUniformLocation(p.name, "fog_range");
+    p.fog_colour = glGetUniformLocation(p.name, "fog_colour");
+    p.picture = glGetUniformLocation(p.name, "picture");
+    return p;
+}
+
+// The programs and buffers belong to a context: a new context (the window
 // made again) gets its own.
 bool make_objects()
 {
@@ -115,20 +162,8 @@ bool make_objects()
     if (context == objects_context)
         return true;
     objects_context = context;
-    GLuint vs = compile(GL_VERTEX_SHADER, vertex_source);
-    GLuint fs = compile(GL_FRAGMENT_SHADER, fragment_source);
-    program = glCreateProgram();
-    glAttachShader(program, vs);
-    glAttachShader(program, fs);
-    glLinkProgram(program);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
-    at_projection = glGetUniformLocation(program, "projection");
-    at_textured = glGetUniformLocation(program, "textured");
-    at_fogged = glGetUniformLocation(program, "fogged");
-    at_fog_range = glGetUniformLocation(program, "fog_range");
-    at_fog_colour = glGetUniformLocation(program, "fog_colour");
-    at_picture = glGetUniformLocation(program, "picture");
+    for (Program& p : programs)
+        p = Program{};
 
     glGenVertexArrays(1, &vertex_array);
     glBindVertexArray(vertex_array);
@@ -148,15 +183,20 @@ bool make_objects()
 
 void apply(const DrawState& s)
 {
-    glUseProgram(program);
-    glUniformMatrix4fv(at_projection, 1, GL_FALSE, layer.projection.back().m);
-    glUniform1i(at_textured, s.textured ? 1 : 0);
-    glUniform1i(at_fogged, s.fog ? 1 : 0);
-    glUniform2f(at_fog_range, s.fog_start, s.fog_end);
-    glUniform3f(at_fog_colour, s.fog_colour[0], s.fog_colour[1], s.fog_colour[2]);
-    glUniform1i(at_picture, 0);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, s.texture);
+    const int variant = (s.textured ? variant_textured : 0) | (s.fog ? variant_fogged : 0) |
+                        (s.lines ? variant_lines : 0);
+    const Program& p = program_for(variant);
+    glUseProgram(p.name);
+    glUniformMatrix4fv(p.projection, 1, GL_FALSE, layer.projection.back().m);
+    if (s.fog) {
+        glUniform2f(p.fog_range, s.fog_start, s.fog_end);
+        glUniform3f(p.fog_colour, s.fog_colour[0], s.fog_colour[1], s.fog_colour[2]);
+    }
+    if (s.textured) {
+        glUniform1i(p.picture, 0);
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, s.texture);
+    }
     if (s.blend) {
         glEnable(GL_BLEND);
         glBlendFunc(s.blend_src, s.blend_dst);
@@ -173,9 +213,10 @@ void apply(const DrawState& s)
 
 } // namespace
 
-void batch_triangles(const BatchVertex* vertices, std::size_t count)
+void batch_triangles(const BatchVertex* vertices, std::size_t count, bool lines)
 {
-    const DrawState s = current_draw_state();
+    DrawState s = current_draw_state();
+    s.lines = lines;
     if (!batch.empty() && !(s == batch_state))
         gles_flush_batch();
     batch_state = s;

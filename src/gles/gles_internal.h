@@ -41,6 +41,7 @@ struct DrawState {
     float fog_start = 0.0f;
     float fog_end = 1.0f;
     float fog_colour[3] = {0.0f, 0.0f, 0.0f};
+    bool lines = false; // the quads of lines, whose fragments take coverage
 
     bool operator==(const DrawState& o) const;
 };
@@ -76,7 +77,7 @@ DrawState current_draw_state();
 // Draws the batch now (the platform's gles_flush does the same).
 void gles_flush_batch();
 // Queues triangles (three vertices each) drawn with the current state.
-void batch_triangles(const BatchVertex* vertices, std::size_t count);
+void batch_triangles(const BatchVertex* vertices, std::size_t count, bool lines);
 // Binds the texture the system last bound, after a batch may have bound another.
 void bind_tracked_texture();
 

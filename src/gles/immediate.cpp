@@ -173,7 +173,8 @@ void assemble()
     }
     }
     if (!triangles.empty())
-        batch_triangles(triangles.data(), triangles.size());
+        batch_triangles(triangles.data(), triangles.size(),
+                        primitive_mode == GL_LINES || primitive_mode == GL_LINE_STRIP);
 }
 
 } // namespace

@@ -248,5 +248,5 @@ bool DrawState::operator==(const DrawState& o) const
     return textured == o.textured && texture == o.texture && blend == o.blend && blend_src == o.blend_src &&
            blend_dst == o.blend_dst && depth_test == o.depth_test && depth_func == o.depth_func && fog == o.fog &&
            fog_start == o.fog_start && fog_end == o.fog_end && fog_colour[0] == o.fog_colour[0] &&
-           fog_colour[1] == o.fog_colour[1] && fog_colour[2] == o.fog_colour[2];
+           fog_colour[1] == o.fog_colour[1] && fog_colour[2] == o.fog_colour[2] && lines == o.lines;
 }
