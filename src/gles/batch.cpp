@@ -7,8 +7,6 @@
 #include "gles/gles_internal.h"
 #include "gles/gles_layer.h"
 
-#include <EGL/egl.h>
-
 #include <cstddef>
 #include <cstdio>
 #include <string>
@@ -104,7 +102,7 @@ struct Program {
 
 enum { variant_textured = 1, variant_fogged = 2, variant_lines = 4, variant_count = 8 };
 
-EGLContext objects_context = EGL_NO_CONTEXT;
+bool objects_made = false;
 Program programs[variant_count];
 GLuint vertex_array = 0;
 GLuint vertex_buffer = 0;
@@ -152,19 +150,17 @@ const Program& program_for(int variant)
     return p;
 }
 
-// The programs and buffers belong to a context: a new context (the window
-// made again) gets its own.
+// The programs and buffers belong to the context: the platform says when it
+// is deleted (gles_context_deleted), and the next one gets its own. Which
+// window system made the context (EGL, or GLX for ES on X11) is the
+// platform's business, not the layer's.
 bool make_objects()
 {
-    EGLContext context = eglGetCurrentContext();
-    if (context == EGL_NO_CONTEXT)
-        return false;
-    if (context == objects_context)
+    if (objects_made)
         return true;
-    objects_context = context;
     for (Program& p : programs)
         p = Program{};
-
+    vertex_array = vertex_buffer = 0;
     glGenVertexArrays(1, &vertex_array);
     glBindVertexArray(vertex_array);
     glGenBuffers(1, &vertex_buffer);
@@ -178,7 +174,8 @@ bool make_objects()
     for (GLuint i = 0; i < 5; ++i)
         glEnableVertexAttribArray(i);
     glBindVertexArray(0);
-    return true;
+    objects_made = vertex_array != 0 && vertex_buffer != 0; // nothing is made without a current context
+    return objects_made;
 }
 
 void apply(const DrawState& s)
@@ -243,3 +240,11 @@ void gles_flush_batch()
 }
 
 void gles_flush() { gles_flush_batch(); }
+
+void forget_batch_objects()
+{
+    batch.clear();
+    objects_made = false;
+    for (Program& p : programs)
+        p = Program{};
+}

@@ -81,6 +81,10 @@ void batch_triangles(const BatchVertex* vertices, std::size_t count, bool lines)
 // Binds the texture the system last bound, after a batch may have bound another.
 void bind_tracked_texture();
 
+// What belongs to one context, forgotten when it is deleted.
+void forget_batch_objects();
+void forget_lists();
+
 // Display lists: whether calls are being recorded, and the recording.
 bool compiling_list();
 void record_call(int op, float a = 0, float b = 0, float c = 0, float d = 0);

@@ -50,6 +50,14 @@ void replay(GLuint list)
 
 bool compiling_list() { return compiling != 0; }
 
+void forget_lists()
+{
+    lists.clear();
+    next_list = 1;
+    compiling = 0;
+    recording.clear();
+}
+
 void record_call(int op, float a, float b, float c, float d) { recording.push_back(Call{op, a, b, c, d}); }
 
 GLuint elka_gl_gen_lists(GLsizei range)

@@ -221,6 +221,13 @@ void elka_gl_tex_parameteri(GLenum target, GLenum name, GLint value)
     glTexParameteri(target, name, value);
 }
 
+void gles_context_deleted()
+{
+    forget_batch_objects();
+    forget_lists();
+    layer = LayerState{};
+}
+
 DrawState current_draw_state()
 {
     DrawState s;

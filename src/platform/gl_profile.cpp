@@ -8,6 +8,10 @@
 
 #ifdef ELKA_GLES
 #include "gles/gles_layer.h"
+
+#include <EGL/egl.h>
+#else
+#include <GL/gl.h>
 #endif
 
 bool gl_profile_request()
@@ -25,5 +29,30 @@ void gl_profile_finish_drawing()
 {
 #ifdef ELKA_GLES
     gles_flush();
+#endif
+}
+
+void gl_profile_context_deleted()
+{
+#ifdef ELKA_GLES
+    gles_context_deleted();
+#endif
+}
+
+bool gl_profile_single_buffered(bool asked_single)
+{
+#ifdef ELKA_GLES
+    // ES has no GL_DOUBLEBUFFER query. EGL says which buffer its context
+    // draws to; an ES context SDL made through GLX (X11) is as asked.
+    EGLint buffer = 0;
+    if (eglGetCurrentContext() == EGL_NO_CONTEXT ||
+        !eglQueryContext(eglGetCurrentDisplay(), eglGetCurrentContext(), EGL_RENDER_BUFFER, &buffer))
+        return asked_single;
+    return buffer == EGL_SINGLE_BUFFER;
+#else
+    (void)asked_single;
+    GLboolean doubled = GL_TRUE;
+    glGetBooleanv(GL_DOUBLEBUFFER, &doubled);
+    return doubled == GL_FALSE;
 #endif
 }

@@ -7,3 +7,8 @@
 bool gl_profile_request();
 // Before a swap or a read-back: everything drawn so far reaches the driver.
 void gl_profile_finish_drawing();
+// Just before the context is deleted.
+void gl_profile_context_deleted();
+// Whether the current context draws straight to the front buffer; where
+// the window system cannot say, whether a single buffer was asked for.
+bool gl_profile_single_buffered(bool asked_single);

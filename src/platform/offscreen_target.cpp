@@ -199,8 +199,7 @@ bool offscreen_target_pbo_init(int slots)
     ok = look_up(&unmap_buffer, "glUnmapBuffer") && ok;
     if (!ok)
         return false;
-    // Only this set-up's errors count, not one an earlier call left (ES
-    // has no GL_DOUBLEBUFFER query, which the window code makes).
+    // Only this set-up's errors count, not one an earlier call left.
     while (glGetError() != GL_NO_ERROR) {
     }
     delete_pack_buffers();

@@ -339,9 +339,7 @@ bool platform_make_current(DeviceContext dc, GlContext context)
     if (SDL_GL_MakeCurrent(dc->window->sdl, context->sdl) != 0)
         return false;
     context_current = true;
-    GLboolean doubled = GL_TRUE;
-    glGetBooleanv(GL_DOUBLEBUFFER, &doubled);
-    single_buffered = doubled == GL_FALSE;
+    single_buffered = gl_profile_single_buffered(gl_attributes_set && gl_attributes[10] == 0);
     return true;
 }
 
@@ -351,6 +349,7 @@ bool platform_delete_context(GlContext context)
         return false;
     if (!context)
         return false;
+    gl_profile_context_deleted();
     SDL_GL_DeleteContext(context->sdl);
     delete context;
     context_current = false;

@@ -603,6 +603,41 @@ TEST_F(GlesLayer, SmoothWideLinesCoverWhatMesasCover)
     EXPECT_LE(d.over_24, 24) << "worst pixel " << d.where;
 }
 
+TEST_F(GlesLayer, ADeletedContextTakesItsListsAndStateWithIt)
+{
+    // The platform says when its context goes (the F1 toggle makes a new
+    // one): the lists recorded for it are gone, the state is GL's first
+    // state again, and the layer makes its own objects anew, so the next
+    // context draws as a new GL context draws.
+    use(layer_side);
+    const GLuint list = elka_gl_gen_lists(1);
+    elka_gl_new_list(list, GL_COMPILE);
+    elka_gl_begin(GL_QUADS);
+    elka_gl_vertex3f(-1.0f, -1.0f, 0.0f);
+    elka_gl_vertex3f(1.0f, -1.0f, 0.0f);
+    elka_gl_vertex3f(1.0f, 1.0f, 0.0f);
+    elka_gl_vertex3f(-1.0f, 1.0f, 0.0f);
+    elka_gl_end();
+    elka_gl_end_list();
+    elka_gl_enable(GL_FOG);
+    elka_gl_color4f(0.0f, 1.0f, 0.0f, 1.0f);
+    gles_context_deleted();
+
+    EXPECT_EQ(elka_gl_is_enabled(GL_FOG), GL_FALSE);
+    float colour[4];
+    elka_gl_get_floatv(GL_CURRENT_COLOR, colour);
+    EXPECT_EQ(colour[1], 1.0f) << "GL's first colour is white";
+    EXPECT_EQ(colour[0], 1.0f);
+    EXPECT_EQ(elka_gl_gen_lists(1), 1u) << "names start again as in a new context";
+    const Picture got = draw(layer_side, layer, [list](const Gl& gl) {
+        gl.color4f(0.0f, 0.0f, 1.0f, 1.0f);
+        gl.call_list(list); // the old recording is gone: draws nothing
+        gl.rectf(-0.5f, -0.5f, 0.5f, 0.5f);
+    });
+    EXPECT_EQ(pixel(got, 32, 32)[2], 255) << "the layer draws after its objects were made again";
+    EXPECT_EQ(pixel(got, 2, 2)[2], 0);
+}
+
 #ifdef NDEBUG
 TEST_F(GlesLayer, ACallOutsideTheSubsetIsNamedOnce)
 {
