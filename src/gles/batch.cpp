@@ -102,7 +102,6 @@ struct Program {
 
 enum { variant_textured = 1, variant_fogged = 2, variant_lines = 4, variant_count = 8 };
 
-bool objects_made = false;
 Program programs[variant_count];
 GLuint vertex_array = 0;
 GLuint vertex_buffer = 0;
@@ -150,20 +149,21 @@ const Program& program_for(int variant)
     return p;
 }
 
-// The programs and buffers belong to the context: the platform says when it
-// is deleted (gles_context_deleted), and the next one gets its own. Which
-// window system made the context (EGL, or GLX for ES on X11) is the
-// platform's business, not the layer's.
+// The programs and the buffer belong to the context's share group, the
+// vertex array to the context alone: the platform says when a context is
+// deleted (gles_context_deleted), and what went with it is made again in
+// the next. Which window system made the context (EGL, or GLX for ES on
+// X11) is the platform's business, not the layer's.
 bool make_objects()
 {
-    if (objects_made)
+    if (vertex_array != 0)
         return true;
-    for (Program& p : programs)
-        p = Program{};
-    vertex_array = vertex_buffer = 0;
+    if (vertex_buffer == 0)
+        glGenBuffers(1, &vertex_buffer);
     glGenVertexArrays(1, &vertex_array);
+    if (vertex_array == 0 || vertex_buffer == 0)
+        return false; // nothing is made without a current context
     glBindVertexArray(vertex_array);
-    glGenBuffers(1, &vertex_buffer);
     glBindBuffer(GL_ARRAY_BUFFER, vertex_buffer);
     const GLsizei stride = sizeof(BatchVertex);
     glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(BatchVertex, eye)));
@@ -174,8 +174,7 @@ bool make_objects()
     for (GLuint i = 0; i < 5; ++i)
         glEnableVertexAttribArray(i);
     glBindVertexArray(0);
-    objects_made = vertex_array != 0 && vertex_buffer != 0; // nothing is made without a current context
-    return objects_made;
+    return true;
 }
 
 void apply(const DrawState& s)
@@ -241,10 +240,13 @@ void gles_flush_batch()
 
 void gles_flush() { gles_flush_batch(); }
 
-void forget_batch_objects()
+void forget_batch_objects(bool share_group_lives)
 {
     batch.clear();
-    objects_made = false;
+    vertex_array = 0;
+    if (share_group_lives)
+        return;
+    vertex_buffer = 0;
     for (Program& p : programs)
         p = Program{};
 }

@@ -82,7 +82,7 @@ void batch_triangles(const BatchVertex* vertices, std::size_t count, bool lines)
 void bind_tracked_texture();
 
 // What belongs to one context, forgotten when it is deleted.
-void forget_batch_objects();
+void forget_batch_objects(bool share_group_lives);
 void forget_lists();
 
 // Display lists: whether calls are being recorded, and the recording.

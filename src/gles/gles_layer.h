@@ -4,7 +4,8 @@
 
 // Draws everything batched so far. Called before a swap and a read-back.
 void gles_flush();
-// The platform's context is gone, and with it everything GL kept for it:
-// the layer forgets its own objects, the display lists recorded and the
-// state, so the next context starts as a new GL context starts.
-void gles_context_deleted();
+// The platform's context is gone, and with it its state: the next context
+// starts as a new GL context starts. Where another context of its share
+// group lives on, the lists and shared objects stay (as textures and lists
+// do in GL); where none does, the layer forgets its lists and objects too.
+void gles_context_deleted(bool share_group_lives);

@@ -221,10 +221,11 @@ void elka_gl_tex_parameteri(GLenum target, GLenum name, GLint value)
     glTexParameteri(target, name, value);
 }
 
-void gles_context_deleted()
+void gles_context_deleted(bool share_group_lives)
 {
-    forget_batch_objects();
-    forget_lists();
+    forget_batch_objects(share_group_lives);
+    if (!share_group_lives)
+        forget_lists();
     layer = LayerState{};
 }
 

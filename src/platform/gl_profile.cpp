@@ -32,10 +32,12 @@ void gl_profile_finish_drawing()
 #endif
 }
 
-void gl_profile_context_deleted()
+void gl_profile_context_deleted(bool share_group_lives)
 {
 #ifdef ELKA_GLES
-    gles_context_deleted();
+    gles_context_deleted(share_group_lives);
+#else
+    (void)share_group_lives;
 #endif
 }
 

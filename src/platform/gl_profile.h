@@ -7,8 +7,9 @@
 bool gl_profile_request();
 // Before a swap or a read-back: everything drawn so far reaches the driver.
 void gl_profile_finish_drawing();
-// Just before the context is deleted.
-void gl_profile_context_deleted();
+// Just before a context is deleted; whether a context that shares its
+// objects lives on.
+void gl_profile_context_deleted(bool share_group_lives);
 // Whether the current context draws straight to the front buffer; where
 // the window system cannot say, whether a single buffer was asked for.
 bool gl_profile_single_buffered(bool asked_single);

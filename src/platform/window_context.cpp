@@ -349,7 +349,7 @@ bool platform_delete_context(GlContext context)
         return false;
     if (!context)
         return false;
-    gl_profile_context_deleted();
+    gl_profile_context_deleted(false); // each window's context stands alone
     SDL_GL_DeleteContext(context->sdl);
     delete context;
     context_current = false;

@@ -104,7 +104,7 @@ struct Side {
 EGLDisplay display = EGL_NO_DISPLAY;
 Side reference_side, layer_side;
 
-bool make_side(EGLenum api, const EGLint* attributes, Side* side)
+bool make_side(EGLenum api, const EGLint* attributes, Side* side, EGLContext share = EGL_NO_CONTEXT)
 {
     const EGLint config_wanted[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE,
                                     api == EGL_OPENGL_API ? EGL_OPENGL_BIT : EGL_OPENGL_ES3_BIT,
@@ -115,7 +115,7 @@ bool make_side(EGLenum api, const EGLint* attributes, Side* side)
         ADD_FAILURE() << "no EGL config, error 0x" << std::hex << eglGetError();
         return false;
     }
-    side->context = eglCreateContext(display, config, EGL_NO_CONTEXT, attributes);
+    side->context = eglCreateContext(display, config, share, attributes);
     if (side->context == EGL_NO_CONTEXT ||
         !eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, side->context)) {
         ADD_FAILURE() << "no context made current, error 0x" << std::hex << eglGetError();
@@ -621,7 +621,7 @@ TEST_F(GlesLayer, ADeletedContextTakesItsListsAndStateWithIt)
     elka_gl_end_list();
     elka_gl_enable(GL_FOG);
     elka_gl_color4f(0.0f, 1.0f, 0.0f, 1.0f);
-    gles_context_deleted();
+    gles_context_deleted(false);
 
     EXPECT_EQ(elka_gl_is_enabled(GL_FOG), GL_FALSE);
     float colour[4];
@@ -636,6 +636,43 @@ TEST_F(GlesLayer, ADeletedContextTakesItsListsAndStateWithIt)
     });
     EXPECT_EQ(pixel(got, 32, 32)[2], 255) << "the layer draws after its objects were made again";
     EXPECT_EQ(pixel(got, 2, 2)[2], 0);
+}
+
+TEST_F(GlesLayer, ListsStayWhereTheShareGroupLivesOn)
+{
+    // The F1 toggle with a context that keeps the objects: the window's
+    // context goes, another of its share group draws next. The lists stay
+    // (GL keeps them with the group), the state starts afresh, and the
+    // layer's vertex array, which no context shares, is made again.
+    use(layer_side);
+    const GLuint list = elka_gl_gen_lists(1);
+    elka_gl_new_list(list, GL_COMPILE);
+    elka_gl_color4f(0.0f, 1.0f, 0.0f, 1.0f);
+    elka_gl_begin(GL_QUADS);
+    elka_gl_vertex3f(-0.5f, -0.5f, 0.0f);
+    elka_gl_vertex3f(0.5f, -0.5f, 0.0f);
+    elka_gl_vertex3f(0.5f, 0.5f, 0.0f);
+    elka_gl_vertex3f(-0.5f, 0.5f, 0.0f);
+    elka_gl_end();
+    elka_gl_end_list();
+    elka_gl_color4f(1.0f, 0.0f, 0.0f, 1.0f);
+    elka_gl_rectf(-1.0f, -1.0f, 1.0f, 1.0f);
+    gles_flush(); // the programs and the buffer are made in the first context
+    gles_context_deleted(true);
+
+    Side next;
+    const EGLint es3[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 0, EGL_NONE};
+    ASSERT_TRUE(make_side(EGL_OPENGL_ES_API, es3, &next, layer_side.context));
+    float colour[4];
+    elka_gl_get_floatv(GL_CURRENT_COLOR, colour);
+    EXPECT_EQ(colour[1], 1.0f) << "the state starts as GL's first state";
+    const Picture got = draw(next, layer, [list](const Gl& gl) { gl.call_list(list); });
+    EXPECT_EQ(pixel(got, 32, 32)[1], 255) << "the list drew in the next context";
+    EXPECT_EQ(pixel(got, 32, 32)[0], 0);
+    EXPECT_EQ(pixel(got, 2, 2)[1], 0);
+    gles_context_deleted(false);
+    eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    eglDestroyContext(display, next.context);
 }
 
 #ifdef NDEBUG
