@@ -101,6 +101,7 @@ struct Side {
     GLuint framebuffer = 0;
 };
 
+const EGLint es3_attributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 0, EGL_NONE};
 EGLDisplay display = EGL_NO_DISPLAY;
 Side reference_side, layer_side;
 
@@ -152,8 +153,7 @@ protected:
         const EGLint compatibility[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
                                         EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
         ASSERT_TRUE(make_side(EGL_OPENGL_API, compatibility, &reference_side)) << "no desktop GL context";
-        const EGLint es3[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 0, EGL_NONE};
-        ASSERT_TRUE(make_side(EGL_OPENGL_ES_API, es3, &layer_side)) << "no OpenGL ES 3.0 context";
+        ASSERT_TRUE(make_side(EGL_OPENGL_ES_API, es3_attributes, &layer_side)) << "no OpenGL ES 3.0 context";
     }
 };
 
@@ -603,6 +603,24 @@ TEST_F(GlesLayer, SmoothWideLinesCoverWhatMesasCover)
     EXPECT_LE(d.over_24, 24) << "worst pixel " << d.where;
 }
 
+// A list of one square of half side `half` around the centre, in `green`
+// or in whatever colour is current.
+GLuint compile_square_list(float half, bool green)
+{
+    const GLuint list = elka_gl_gen_lists(1);
+    elka_gl_new_list(list, GL_COMPILE);
+    if (green)
+        elka_gl_color4f(0.0f, 1.0f, 0.0f, 1.0f);
+    elka_gl_begin(GL_QUADS);
+    elka_gl_vertex3f(-half, -half, 0.0f);
+    elka_gl_vertex3f(half, -half, 0.0f);
+    elka_gl_vertex3f(half, half, 0.0f);
+    elka_gl_vertex3f(-half, half, 0.0f);
+    elka_gl_end();
+    elka_gl_end_list();
+    return list;
+}
+
 TEST_F(GlesLayer, ADeletedContextTakesItsListsAndStateWithIt)
 {
     // The platform says when its context goes (the F1 toggle makes a new
@@ -610,15 +628,7 @@ TEST_F(GlesLayer, ADeletedContextTakesItsListsAndStateWithIt)
     // state again, and the layer makes its own objects anew, so the next
     // context draws as a new GL context draws.
     use(layer_side);
-    const GLuint list = elka_gl_gen_lists(1);
-    elka_gl_new_list(list, GL_COMPILE);
-    elka_gl_begin(GL_QUADS);
-    elka_gl_vertex3f(-1.0f, -1.0f, 0.0f);
-    elka_gl_vertex3f(1.0f, -1.0f, 0.0f);
-    elka_gl_vertex3f(1.0f, 1.0f, 0.0f);
-    elka_gl_vertex3f(-1.0f, 1.0f, 0.0f);
-    elka_gl_end();
-    elka_gl_end_list();
+    const GLuint list = compile_square_list(1.0f, false);
     elka_gl_enable(GL_FOG);
     elka_gl_color4f(0.0f, 1.0f, 0.0f, 1.0f);
     gles_context_deleted(false);
@@ -645,24 +655,14 @@ TEST_F(GlesLayer, ListsStayWhereTheShareGroupLivesOn)
     // (GL keeps them with the group), the state starts afresh, and the
     // layer's vertex array, which no context shares, is made again.
     use(layer_side);
-    const GLuint list = elka_gl_gen_lists(1);
-    elka_gl_new_list(list, GL_COMPILE);
-    elka_gl_color4f(0.0f, 1.0f, 0.0f, 1.0f);
-    elka_gl_begin(GL_QUADS);
-    elka_gl_vertex3f(-0.5f, -0.5f, 0.0f);
-    elka_gl_vertex3f(0.5f, -0.5f, 0.0f);
-    elka_gl_vertex3f(0.5f, 0.5f, 0.0f);
-    elka_gl_vertex3f(-0.5f, 0.5f, 0.0f);
-    elka_gl_end();
-    elka_gl_end_list();
+    const GLuint list = compile_square_list(0.5f, true);
     elka_gl_color4f(1.0f, 0.0f, 0.0f, 1.0f);
     elka_gl_rectf(-1.0f, -1.0f, 1.0f, 1.0f);
     gles_flush(); // the programs and the buffer are made in the first context
     gles_context_deleted(true);
 
     Side next;
-    const EGLint es3[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 0, EGL_NONE};
-    ASSERT_TRUE(make_side(EGL_OPENGL_ES_API, es3, &next, layer_side.context));
+    ASSERT_TRUE(make_side(EGL_OPENGL_ES_API, es3_attributes, &next, layer_side.context));
     float colour[4];
     elka_gl_get_floatv(GL_CURRENT_COLOR, colour);
     EXPECT_EQ(colour[1], 1.0f) << "the state starts as GL's first state";
