@@ -44,7 +44,9 @@ int platform_message_box(const char* text, const char* caption, unsigned style)
     bool asks = (style & 0x0F) == MB_YESNO;
     SDL_MessageBoxData box{};
     box.flags = flags;
-    box.window = nullptr; // no owner window
+    // Owned by the demo's window while one exists, so the window manager
+    // keeps the box in front of it, fullscreen or not.
+    box.window = window_state::live_window ? window_state::live_window->sdl : nullptr;
     box.title = caption ? caption : "";
     box.message = text ? text : "";
     box.numbuttons = asks ? 2 : 1;

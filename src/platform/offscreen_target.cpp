@@ -1,9 +1,10 @@
-// The capture tool's render target: a framebuffer object in the system's
-// GL context. Framebuffer objects are not GL 1.1, so their entry points are
-// looked up through SDL like any other extension. In the ES build they are
-// OpenGL ES 3.0's own, under the same names.
+// The capture tool's render target: the drawable the window's presenter
+// shows, made in the system's GL context, and its read-back. Buffer objects
+// are not GL 1.1, so their entry points are looked up through SDL like any
+// other extension. In the ES build they are OpenGL ES 3.0's own.
 #include "platform/offscreen_target.h"
 
+#include "platform/drawable.h"
 #include "platform/gl_profile.h"
 
 #include <SDL.h>
@@ -22,15 +23,6 @@
 
 namespace {
 
-PFNGLGENFRAMEBUFFERSPROC gen_framebuffers = nullptr;
-PFNGLDELETEFRAMEBUFFERSPROC delete_framebuffers = nullptr;
-PFNGLBINDFRAMEBUFFERPROC bind_framebuffer = nullptr;
-PFNGLGENRENDERBUFFERSPROC gen_renderbuffers = nullptr;
-PFNGLDELETERENDERBUFFERSPROC delete_renderbuffers = nullptr;
-PFNGLBINDRENDERBUFFERPROC bind_renderbuffer = nullptr;
-PFNGLRENDERBUFFERSTORAGEPROC renderbuffer_storage = nullptr;
-PFNGLFRAMEBUFFERRENDERBUFFERPROC framebuffer_renderbuffer = nullptr;
-PFNGLCHECKFRAMEBUFFERSTATUSPROC check_framebuffer_status = nullptr;
 PFNGLGENBUFFERSPROC gen_buffers = nullptr;
 PFNGLDELETEBUFFERSPROC delete_buffers = nullptr;
 PFNGLBINDBUFFERPROC bind_buffer = nullptr;
@@ -38,9 +30,7 @@ PFNGLBUFFERDATAPROC buffer_data = nullptr;
 PFNGLMAPBUFFERRANGEPROC map_buffer_range = nullptr;
 PFNGLUNMAPBUFFERPROC unmap_buffer = nullptr;
 
-GLuint framebuffer = 0;
-GLuint colour_buffer = 0;
-GLuint depth_buffer = 0;
+GlDrawable target; // the one kind of drawable the window's presenter shows too
 int target_width = 0;
 int target_height = 0;
 int output_width = 0; // the frames read back: the target centred on black
@@ -53,20 +43,6 @@ template <typename T> bool look_up(T* function, const char* name)
 {
     *function = reinterpret_cast<T>(SDL_GL_GetProcAddress(name));
     return *function != nullptr;
-}
-
-bool load_entry_points()
-{
-    bool ok = look_up(&gen_framebuffers, "glGenFramebuffers");
-    ok = look_up(&delete_framebuffers, "glDeleteFramebuffers") && ok;
-    ok = look_up(&bind_framebuffer, "glBindFramebuffer") && ok;
-    ok = look_up(&gen_renderbuffers, "glGenRenderbuffers") && ok;
-    ok = look_up(&delete_renderbuffers, "glDeleteRenderbuffers") && ok;
-    ok = look_up(&bind_renderbuffer, "glBindRenderbuffer") && ok;
-    ok = look_up(&renderbuffer_storage, "glRenderbufferStorage") && ok;
-    ok = look_up(&framebuffer_renderbuffer, "glFramebufferRenderbuffer") && ok;
-    ok = look_up(&check_framebuffer_status, "glCheckFramebufferStatus") && ok;
-    return ok;
 }
 
 // RGBA rows, bottom row first, to RGB rows, top row first, the target's
@@ -114,38 +90,9 @@ bool offscreen_target_create(int width, int height, const char** error)
         *error = "no GL context is current";
         return false;
     }
-    if (!load_entry_points()) {
-        *error = "the GL driver offers no framebuffer objects";
+    // The window's pixel format asks for a 16-bit depth buffer; so does this.
+    if (!drawable_create(&target, width, height, 16, error))
         return false;
-    }
-    GLint max_size = 0;
-    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &max_size);
-    if (max_size > 0 && (width > max_size || height > max_size)) {
-        *error = "the size is larger than the GL driver's largest render buffer";
-        return false;
-    }
-    gen_framebuffers(1, &framebuffer);
-    bind_framebuffer(GL_FRAMEBUFFER, framebuffer);
-    gen_renderbuffers(1, &colour_buffer);
-    bind_renderbuffer(GL_RENDERBUFFER, colour_buffer);
-    // No alpha, like the window's own pixel format: destination alpha
-    // stays out of every blend the scenes make.
-    renderbuffer_storage(GL_RENDERBUFFER, GL_RGB8, width, height);
-    framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_buffer);
-    gen_renderbuffers(1, &depth_buffer);
-    bind_renderbuffer(GL_RENDERBUFFER, depth_buffer);
-    renderbuffer_storage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, width, height);
-    framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_buffer);
-    bind_renderbuffer(GL_RENDERBUFFER, 0);
-    if (check_framebuffer_status(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        offscreen_target_destroy();
-        *error = "the GL driver cannot draw into a framebuffer of that size";
-        return false;
-    }
-#ifndef ELKA_GLES
-    glDrawBuffer(GL_COLOR_ATTACHMENT0); // ES draws a framebuffer object's attachment 0 as it stands
-#endif
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
     target_width = output_width = width;
     target_height = output_height = height;
     scratch.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 0);
@@ -154,17 +101,10 @@ bool offscreen_target_create(int width, int height, const char** error)
 
 void offscreen_target_destroy()
 {
-    if (!bind_framebuffer || !SDL_GL_GetCurrentContext())
+    if (!SDL_GL_GetCurrentContext())
         return;
-    bind_framebuffer(GL_FRAMEBUFFER, 0);
     delete_pack_buffers();
-    if (colour_buffer)
-        delete_renderbuffers(1, &colour_buffer);
-    if (depth_buffer)
-        delete_renderbuffers(1, &depth_buffer);
-    if (framebuffer)
-        delete_framebuffers(1, &framebuffer);
-    colour_buffer = depth_buffer = framebuffer = 0;
+    drawable_destroy(&target);
     target_width = target_height = output_width = output_height = 0;
 }
 
@@ -189,7 +129,7 @@ void offscreen_target_read_rgb(std::uint8_t* rgb)
 
 bool offscreen_target_pbo_init(int slots)
 {
-    if (!framebuffer || slots < 1)
+    if (!target.framebuffer || slots < 1)
         return false;
     bool ok = look_up(&gen_buffers, "glGenBuffers");
     ok = look_up(&delete_buffers, "glDeleteBuffers") && ok;

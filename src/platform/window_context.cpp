@@ -2,8 +2,17 @@
 // a registry's rules), the display-mode change, the cursor count, the
 // window, its device context and pixel format, the rendering context and
 // the buffer swap, each step failing on its own.
+//
+// The display-mode change is virtual: the desktop's mode is never touched
+// (nothing to put back after a crash, no other monitor shifted, no 4:3
+// mode stretched over a wide panel). A fullscreen window covers its monitor
+// at the desktop's mode, the demo draws into a drawable of the size it
+// asked for, and each swap presents that drawable scaled to the window with
+// its aspect kept. A window whose pixels are the drawable's size (a normal
+// window on a 1x desktop) is drawn straight into.
 #include "platform/window_system.h"
 
+#include "platform/drawable.h"
 #include "platform/gl_profile.h"
 #include "platform/window_internal.h"
 
@@ -22,6 +31,7 @@ struct PlatformDeviceContext {
 
 struct PlatformGlContext {
     SDL_GLContext sdl = nullptr;
+    GlDrawable drawable; // made while the window's pixels differ from what the demo draws
 };
 
 const PlatformSeam* platform_seam = nullptr;
@@ -37,10 +47,11 @@ using namespace window_state;
 
 namespace {
 
-bool mode_pending = false;
-SDL_DisplayMode pending_mode{};
+bool mode_pending = false; // the virtual mode is set for the next fullscreen window
 PlatformDeviceContext live_dc;
 bool context_current = false;
+GlContext current_context = nullptr;
+WindowHandle current_window = nullptr;
 bool single_buffered = false; // the current context draws without a back buffer
 // SDL picks a window's pixel format (X visual, EGL config) when it makes the
 // window, from the GL attributes set at that moment. Every change of the
@@ -90,6 +101,10 @@ bool platform_register_class()
         // window going away (the fullscreen toggle) is no reason to quit.
         SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
         SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+        // On Wayland, SDL 2.26's libdecor frames crash when a window is
+        // made again after another has gone (the F1 toggle); the demo's
+        // windows do without client-side frames unless the user asks.
+        SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
             return false;
         // With no display server SDL falls back to a driver that shows
@@ -128,37 +143,26 @@ bool platform_unregister_class()
 
 int platform_change_display_mode(int width, int height, int bits)
 {
+    (void)bits; // the desktop keeps its own depth; the drawable is 8 bits a channel
     if (!step(PlatformStep::change_display_mode))
         return DISP_CHANGE_BADMODE;
-    if (!video_started)
+    if (!video_started || width < 1 || height < 1)
         return DISP_CHANGE_BADMODE;
-    int modes = SDL_GetNumDisplayModes(0);
-    bool found = false;
-    SDL_DisplayMode best{};
-    for (int i = 0; i < modes; ++i) {
-        SDL_DisplayMode mode{};
-        if (SDL_GetDisplayMode(0, i, &mode) != 0)
-            continue;
-        if (mode.w != width || mode.h != height)
-            continue;
-        int depth = SDL_BITSPERPIXEL(mode.format);
-        if (!found || std::abs(depth - bits) < std::abs(static_cast<int>(SDL_BITSPERPIXEL(best.format)) - bits)) {
-            best = mode;
-            found = true;
-        }
-    }
-    if (!found)
+    // The mode is always the desktop's; what can fail is having a monitor
+    // to cover at all (the offscreen and dummy drivers have none).
+    const std::string driver = platform_video_driver();
+    SDL_DisplayMode desktop{};
+    if (driver == "offscreen" || driver == "dummy" || SDL_GetNumVideoDisplays() < 1 ||
+        SDL_GetDesktopDisplayMode(0, &desktop) != 0)
         return DISP_CHANGE_BADMODE;
-    pending_mode = best;
     mode_pending = true;
     return DISP_CHANGE_SUCCESSFUL;
 }
 
 void platform_restore_display_mode()
 {
+    // The desktop's mode was never changed: there is nothing to put back.
     log_call("restore_display_mode");
-    if (live_window && live_window->fullscreen)
-        SDL_SetWindowFullscreen(live_window->sdl, 0);
     mode_pending = false;
 }
 
@@ -177,19 +181,39 @@ WindowHandle platform_create_window(const char* title, int x, int y, int width, 
         return nullptr;
     if (!class_registered || live_window)
         return nullptr;
-    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
-    if (fullscreen)
-        flags |= SDL_WINDOW_FULLSCREEN | SDL_WINDOW_BORDERLESS;
-    else
+    if (width < 1 || height < 1)
+        return nullptr;
+    // High-DPI windows get a pixel for every device pixel; the presenter
+    // scales the drawable to them, so a window is the same physical size
+    // on a 1x and a 2x desktop.
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
+    int sdl_x = x, sdl_y = y, sdl_width = width, sdl_height = height;
+    if (fullscreen) {
+        // The monitor the window opens on, at its own mode. Made at the
+        // monitor's size, not the drawable's: without a window manager SDL
+        // would leave the window at the size it was made with.
+        SDL_Point at{x, y};
+        int display = SDL_GetPointDisplayIndex(&at);
+        SDL_Rect bounds{};
+        if (display < 0 || SDL_GetDisplayBounds(display, &bounds) != 0)
+            display = 0;
+        if (SDL_GetDisplayBounds(display, &bounds) != 0 || bounds.w < 1 || bounds.h < 1)
+            bounds = SDL_Rect{x, y, width, height};
+        sdl_x = bounds.x;
+        sdl_y = bounds.y;
+        sdl_width = bounds.w;
+        sdl_height = bounds.h;
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
+    } else {
         flags |= SDL_WINDOW_RESIZABLE;
-    SDL_Window* sdl = SDL_CreateWindow(title ? title : "", x, y, width, height, flags);
+    }
+    SDL_Window* sdl = SDL_CreateWindow(title ? title : "", sdl_x, sdl_y, sdl_width, sdl_height, flags);
     if (!sdl)
         return nullptr;
-    if (fullscreen && mode_pending)
-        SDL_SetWindowDisplayMode(sdl, &pending_mode);
     // Neither the screen saver nor monitor power saving while the window exists.
     SDL_DisableScreenSaver();
-    live_window = new PlatformWindow{sdl, title ? title : "", fullscreen, x, y, width, height, flags, pixel_generation};
+    live_window = new PlatformWindow{sdl,   title ? title : "", fullscreen, width, height, sdl_x, sdl_y,
+                                     sdl_width, sdl_height, flags,   pixel_generation};
     return live_window;
 }
 
@@ -293,12 +317,10 @@ bool platform_set_pixel_format(DeviceContext dc, int format, const PixelFormatRe
     }
     WindowHandle window = dc->window;
     if (window->pixel_generation != pixel_generation) {
-        SDL_Window* again = SDL_CreateWindow(window->title.c_str(), window->x, window->y, window->width,
-                                             window->height, window->flags);
+        SDL_Window* again = SDL_CreateWindow(window->title.c_str(), window->x, window->y, window->sdl_width,
+                                             window->sdl_height, window->flags);
         if (!again)
             return false;
-        if (window->fullscreen && mode_pending)
-            SDL_SetWindowDisplayMode(again, &pending_mode);
         SDL_DestroyWindow(window->sdl);
         window->sdl = again;
         window->pixel_generation = pixel_generation;
@@ -320,7 +342,9 @@ GlContext platform_create_context(DeviceContext dc)
     // as a step of its own.
     SDL_GL_MakeCurrent(dc->window->sdl, nullptr);
     context_current = false;
-    return new PlatformGlContext{sdl};
+    auto* context = new PlatformGlContext;
+    context->sdl = sdl;
+    return context;
 }
 
 bool platform_make_current(DeviceContext dc, GlContext context)
@@ -328,8 +352,14 @@ bool platform_make_current(DeviceContext dc, GlContext context)
     if (!context) {
         if (!step(PlatformStep::release_current))
             return false;
+        // The drawable goes while its context is still current; a context
+        // made current again makes it afresh.
+        if (current_context && context_current && current_context->drawable.framebuffer)
+            drawable_destroy(&current_context->drawable);
         SDL_GL_MakeCurrent(nullptr, nullptr);
         context_current = false;
+        current_context = nullptr;
+        current_window = nullptr;
         return true;
     }
     if (!step(PlatformStep::make_current))
@@ -339,7 +369,10 @@ bool platform_make_current(DeviceContext dc, GlContext context)
     if (SDL_GL_MakeCurrent(dc->window->sdl, context->sdl) != 0)
         return false;
     context_current = true;
+    current_context = context;
+    current_window = dc->window;
     single_buffered = gl_profile_single_buffered(gl_attributes_set && gl_attributes[10] == 0);
+    presenter_follow_window();
     return true;
 }
 
@@ -350,6 +383,12 @@ bool platform_delete_context(GlContext context)
     if (!context)
         return false;
     gl_profile_context_deleted(false); // each window's context stands alone
+    if (context == current_context) {
+        if (context->drawable.framebuffer)
+            drawable_destroy(&context->drawable);
+        current_context = nullptr;
+        current_window = nullptr;
+    }
     SDL_GL_DeleteContext(context->sdl);
     delete context;
     context_current = false;
@@ -363,6 +402,12 @@ void platform_swap_buffers(DeviceContext dc)
     if (!dc || !dc->window)
         return;
     gl_profile_finish_drawing();
+    const bool presents = current_context && current_window == dc->window && current_context->drawable.framebuffer;
+    if (presents) {
+        int pixels_w = 0, pixels_h = 0;
+        SDL_GL_GetDrawableSize(dc->window->sdl, &pixels_w, &pixels_h);
+        drawable_present(&current_context->drawable, pixels_w, pixels_h);
+    }
     SDL_GL_SwapWindow(dc->window->sdl);
     // The offscreen driver draws into a pbuffer, whose swap does nothing:
     // without a wait here the loop would queue frames far ahead of the
@@ -372,6 +417,48 @@ void platform_swap_buffers(DeviceContext dc)
         glFinish();
     if (platform_seam && platform_seam->after_swap)
         platform_seam->after_swap();
+}
+
+void reported_client_size(int* width, int* height)
+{
+    *width = *height = 0;
+    if (!live_window)
+        return;
+    if (live_window->fullscreen) {
+        *width = live_window->width;
+        *height = live_window->height;
+        return;
+    }
+    SDL_GetWindowSize(live_window->sdl, width, height);
+}
+
+void presenter_follow_window()
+{
+    if (!context_current || !current_context || !current_window || current_window != live_window)
+        return;
+    int want_w = 0, want_h = 0, pixels_w = 0, pixels_h = 0;
+    reported_client_size(&want_w, &want_h);
+    SDL_GL_GetDrawableSize(current_window->sdl, &pixels_w, &pixels_h);
+    if (want_w < 1 || want_h < 1 || pixels_w < 1 || pixels_h < 1)
+        return; // minimised: the drawable keeps its size until the window has one again
+    GlDrawable& drawable = current_context->drawable;
+    if (want_w == pixels_w && want_h == pixels_h) {
+        // Drawn straight into the window. Only a drawable of the presenter's
+        // own is let go here: the capture tool binds a target of its own.
+        if (drawable.framebuffer)
+            drawable_destroy(&drawable);
+        return;
+    }
+    if (drawable.framebuffer && drawable.width == want_w && drawable.height == want_h)
+        return;
+    if (drawable.framebuffer)
+        drawable_destroy(&drawable);
+    const char* error = nullptr;
+    const int depth_bits = gl_attributes_set ? gl_attributes[4] : 16;
+    if (!drawable_create(&drawable, want_w, want_h, depth_bits, &error)) {
+        // No drawable: the window's own buffers, as wide as they are.
+        SDL_Log("elka: drawing without the presenter: %s", error ? error : "");
+    }
 }
 
 const char* platform_video_driver()

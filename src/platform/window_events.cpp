@@ -106,8 +106,10 @@ void translate(const SDL_Event& event)
         case SDL_WINDOWEVENT_RESTORED:
         case SDL_WINDOWEVENT_MAXIMIZED: {
             push_activate(WA_ACTIVE, false);
-            int width = 0, height = 0;
-            SDL_GetWindowSize(w, &width, &height);
+            int width = event.window.data1, height = event.window.data2;
+            if (live_window->fullscreen)
+                reported_client_size(&width, &height);
+            presenter_follow_window();
             push_size(width, height);
             break;
         }
@@ -117,9 +119,16 @@ void translate(const SDL_Event& event)
         case SDL_WINDOWEVENT_FOCUS_LOST:
             push_activate(WA_INACTIVE, minimised(w));
             break;
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
-            push_size(event.window.data1, event.window.data2);
+        case SDL_WINDOWEVENT_SIZE_CHANGED: {
+            // In the desktop's logical units; a fullscreen window reports
+            // the size the demo draws at, whatever its monitor's.
+            int width = event.window.data1, height = event.window.data2;
+            if (live_window->fullscreen)
+                reported_client_size(&width, &height);
+            presenter_follow_window();
+            push_size(width, height);
             break;
+        }
         default:
             break;
         }

@@ -16,7 +16,8 @@ struct PlatformWindow {
     SDL_Window* sdl = nullptr;
     std::string title;
     bool fullscreen = false;
-    int x = 0, y = 0, width = 0, height = 0;
+    int width = 0, height = 0;     // the client size asked for: what the demo draws
+    int x = 0, y = 0, sdl_width = 0, sdl_height = 0; // where SDL made it (a fullscreen one covers its monitor)
     unsigned flags = 0;            // SDL window flags it was made with
     unsigned pixel_generation = 0; // the GL attributes it was made with
 };
@@ -32,6 +33,14 @@ extern WindowHandle live_window; // the one window, null while none exists
 // drops every queued message (the window they were for is gone).
 void queue_message(const Message& message);
 void clear_queued_messages();
+
+// The presenter follows the window's size: after the window changed size,
+// before the next frame is drawn.
+void presenter_follow_window();
+// The client size the window's messages report: what the demo asked for in
+// fullscreen (the monitor's own size is the presenter's business), the
+// window's size in the desktop's logical units otherwise.
+void reported_client_size(int* width, int* height);
 
 // Ends SDL's video (at process exit, and for tests that start it again
 // with another driver).

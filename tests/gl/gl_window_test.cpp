@@ -34,19 +34,6 @@ Log concat(Log a, const Log& b)
     return a;
 }
 
-// The one mode the offscreen display offers, as SDL reports it.
-SDL_DisplayMode offered_mode()
-{
-    SDL_DisplayMode mode{};
-    EXPECT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0);
-    EXPECT_GE(SDL_GetNumDisplayModes(0), 1);
-    EXPECT_EQ(SDL_GetDisplayMode(0, 0, &mode), 0);
-    // SDL counts starts: this one must not keep video running for the
-    // tests after this one.
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    return mode;
-}
-
 void expect_closed()
 {
     EXPECT_EQ(main_window, nullptr);
@@ -308,7 +295,7 @@ TEST(GlWindow, SecondCloseCannotUnregisterTheClass)
 TEST(GlWindow, RefusedModeAnsweredYesOpensWindowedAtTheSameSize)
 {
     BoxRecorder boxes(IDYES);
-    ASSERT_TRUE(open_window("eLka", 800, 600, 16, true)); // offscreen offers no 800 x 600
+    ASSERT_TRUE(open_window("eLka", 800, 600, 16, true)); // the offscreen driver has no monitor to cover
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].text, question);
     EXPECT_EQ(boxes.boxes[0].caption, "Dova GL");
@@ -362,34 +349,6 @@ TEST(GlWindow, StartUpAfterAWindowFailureShowsThreeMessages)
     EXPECT_EQ(win_main(), 0);
     EXPECT_EQ(boxes.texts(), (std::vector<std::string>{question, "Can't Create A GL Rendering Context.",
                                                        "Could Not Unregister Class.", "Initialization Failed!"}));
-}
-
-TEST(GlWindow, FullscreenInTheOfferedModeHidesTheCursorUntilClosed)
-{
-    SDL_DisplayMode mode = offered_mode();
-    BoxRecorder boxes(IDNO);
-    ASSERT_TRUE(open_window("eLka", mode.w, mode.h, 16, true));
-    EXPECT_TRUE(boxes.boxes.empty()); // no question: the mode exists
-    EXPECT_TRUE(fullscreen);
-    EXPECT_TRUE(platform_window_is_fullscreen(main_window));
-    EXPECT_EQ(platform_cursor_count(), -1);
-    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
-    EXPECT_EQ(call_log(), concat({"register_class", "change_display_mode", "hide_cursor"},
-                                 Log(open_steps.begin() + 1, open_steps.end())));
-
-    int from = platform_call_log_size();
-    close_window();
-    EXPECT_EQ(call_log(from), concat({"restore_display_mode", "show_cursor"}, close_steps));
-    EXPECT_EQ(platform_cursor_count(), 0);
-    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
-
-    // Over fullscreen -> windowed -> fullscreen toggles the count stays balanced.
-    for (int i = 0; i < 2; ++i) {
-        ASSERT_TRUE(open_window("elite pAxo", mode.w, mode.h, 16, !fullscreen));
-        close_window();
-        EXPECT_EQ(platform_cursor_count(), 0);
-    }
-    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 TEST(GlWindow, ScreenSaverIsHeldOffWhileTheWindowExists)

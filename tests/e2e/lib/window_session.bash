@@ -134,6 +134,16 @@ window_gone() {
     fail "window \"$1\" is still there"
 }
 
+# window_gone_id ID: waits until the window with this id no longer exists
+# (the toggle makes the next window under the same title).
+window_gone_id() {
+    for _ in $(seq 200); do
+        xwininfo -id "$1" >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    fail "window $1 is still there"
+}
+
 # size_of ID: "WxH" of the window.
 size_of() {
     xwininfo -id "$1" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}'
