@@ -5,7 +5,8 @@
 # centred, the start picture inside the 960 columns from 160 to 1119 and
 # the white intro scene filling exactly them, black bars of 160 columns at
 # both sides. F1 gives a 640 x 480 window, Escape ends with status 0, and a
-# demo killed with SIGKILL leaves the screen's mode as it was.
+# demo killed with SIGKILL leaves the screen's mode as it was. A message box
+# shown while the window is up is owned by it.
 # usage: bash window_presenter_x11.sh PATH-TO-ELKA BUILD-DIR
 elka="$(realpath "$1")"
 source "$(dirname "$0")/lib/window_session.bash"
@@ -70,4 +71,21 @@ running "$win"
 pkill -KILL -P "$elka_pid"
 wait_elka || true
 [[ "$(mode)" == "$before" ]] || fail "the screen's mode is $(mode) after SIGKILL"
-echo "ok: fullscreen over the 16:9 screen at its own mode, pillarboxed; F1 640x480; Escape status 0; mode kept after SIGKILL"
+# A message box while the fullscreen window is up (a picture that cannot
+# be decoded) is owned by it, so the window manager keeps it in front.
+workdir="$scratch/no-tunnel"
+mkdir -p "$workdir/files"
+for f in star.bmp load.bmp font.ttf song.mp3; do [[ -f files/$f ]] && cp "files/$f" "$workdir/files/"; done
+printf 'BM not a picture' >"$workdir/files/tunnel.bmp"
+start_elka "$elka"
+box=$(top_window Error)
+win=$(top_window eLka)
+owner=$(xprop -id "$box" WM_TRANSIENT_FOR | awk '{print $NF}')
+[[ "$owner" == 0x* ]] && (( owner == win )) || fail "the box is owned by '$owner', not by the demo's window $win"
+press "$box" Return
+# The start-up then fails as designed: "Initialization Failed!" follows.
+box=$(top_window ERROR)
+press "$box" Return
+wait_elka
+[[ "$status" == 0 ]] || fail "exit status $status after the boxes"
+echo "ok: fullscreen over the 16:9 screen at its own mode, pillarboxed; F1 640x480; Escape status 0; mode kept after SIGKILL; a box owned by the window"
