@@ -50,9 +50,12 @@ void set_enabled(GLenum cap, bool on)
 
 void restore_gl_after_toggle(const CarriedGlState& carried)
 {
-    // A picture that can no longer be read leaves its scenes untextured;
-    // the demo goes on rather than ending in the middle of the sequence.
-    create_gl_resources();
+    // The textures and lists live on beside the new context, so nothing is
+    // read from the disk again. Where the driver could not keep them they
+    // are made again: a picture that can no longer be read then leaves its
+    // scenes untextured, and the demo goes on rather than ending mid-way.
+    if (!platform_gl_objects_kept())
+        create_gl_resources();
     set_baseline_gl_state();
     if (!carried.valid)
         return;

@@ -33,6 +33,7 @@ bool toggle_display()
 {
     key_down[VK_F1] = false;
     CarriedGlState carried = capture_carried_gl_state();
+    platform_keep_gl_objects();
     close_window();
     fullscreen = !fullscreen;
     if (!open_window("elite pAxo", 640, 480, 16, fullscreen))

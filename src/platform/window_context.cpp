@@ -32,6 +32,7 @@ struct PlatformDeviceContext {
 struct PlatformGlContext {
     SDL_GLContext sdl = nullptr;
     GlDrawable drawable; // made while the window's pixels differ from what the demo draws
+    bool shares_kept = false; // made in the share group of the kept objects
 };
 
 const PlatformSeam* platform_seam = nullptr;
@@ -52,6 +53,12 @@ PlatformDeviceContext live_dc;
 bool context_current = false;
 GlContext current_context = nullptr;
 WindowHandle current_window = nullptr;
+// The context that keeps the GL objects over the F1 toggle: made in the
+// share group of the window's context just before that one is deleted,
+// never current but for making the next window's context beside it, and
+// deleted at exit.
+SDL_GLContext keeper_context = nullptr;
+bool keep_asked = false;
 bool single_buffered = false; // the current context draws without a back buffer
 // SDL picks a window's pixel format (X visual, EGL config) when it makes the
 // window, from the GL attributes set at that moment. Every change of the
@@ -87,6 +94,35 @@ int on_display_lost(Display* display)
 
 // Ends SDL video at process exit.
 void shutdown_video() { platform_shutdown_video(); }
+
+PlatformGlContext* keeper_source = nullptr; // the context the keeper was made beside
+
+// Makes the keeper in the share group of `context`, which is made current
+// on its window (still there: the window goes after its context) for that.
+void keep_objects_of(PlatformGlContext* context)
+{
+    if (!live_dc.window || !live_dc.window->sdl)
+        return;
+    SDL_Window* window = live_dc.window->sdl;
+    // SDL unloads the GL driver (and with EGL ends the display, every
+    // context on it) when its last GL window goes; the keeper holds it.
+    if (SDL_GL_LoadLibrary(nullptr) != 0)
+        return;
+    if (SDL_GL_MakeCurrent(window, context->sdl) != 0) {
+        SDL_GL_UnloadLibrary();
+        return;
+    }
+    SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
+    keeper_context = SDL_GL_CreateContext(window);
+    SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
+    SDL_GL_MakeCurrent(window, nullptr);
+    if (keeper_context)
+        keeper_source = context;
+    else
+        SDL_GL_UnloadLibrary();
+}
+
+bool kept_from(const PlatformGlContext* context) { return keeper_context && keeper_source == context; }
 
 } // namespace
 
@@ -335,15 +371,29 @@ GlContext platform_create_context(DeviceContext dc)
         return nullptr;
     if (!dc || !dc->window || dc->pixel_format == 0)
         return nullptr;
-    SDL_GLContext sdl = SDL_GL_CreateContext(dc->window->sdl);
+    // Beside the kept objects where there are any: the keeper is made
+    // current on the new window (same pixel format) to share with it.
+    bool shares = false;
+    SDL_GLContext sdl = nullptr;
+    if (keeper_context && SDL_GL_MakeCurrent(dc->window->sdl, keeper_context) == 0) {
+        SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
+        sdl = SDL_GL_CreateContext(dc->window->sdl);
+        SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
+        shares = sdl != nullptr;
+    }
     if (!sdl)
+        sdl = SDL_GL_CreateContext(dc->window->sdl);
+    if (!sdl) {
+        SDL_GL_MakeCurrent(dc->window->sdl, nullptr);
         return nullptr;
+    }
     // SDL makes a new context current at once; the window code does that
     // as a step of its own.
     SDL_GL_MakeCurrent(dc->window->sdl, nullptr);
     context_current = false;
     auto* context = new PlatformGlContext;
     context->sdl = sdl;
+    context->shares_kept = shares;
     return context;
 }
 
@@ -382,7 +432,13 @@ bool platform_delete_context(GlContext context)
         return false;
     if (!context)
         return false;
-    gl_profile_context_deleted(false); // each window's context stands alone
+    if (keep_asked && !keeper_context)
+        keep_objects_of(context);
+    keep_asked = false;
+    const bool kept = keeper_context && (context->shares_kept || kept_from(context));
+    if (kept_from(context))
+        keeper_source = nullptr;
+    gl_profile_context_deleted(kept);
     if (context == current_context) {
         if (context->drawable.framebuffer)
             drawable_destroy(&context->drawable);
@@ -394,6 +450,10 @@ bool platform_delete_context(GlContext context)
     context_current = false;
     return true;
 }
+
+void platform_keep_gl_objects() { keep_asked = true; }
+
+bool platform_gl_objects_kept() { return context_current && current_context && current_context->shares_kept; }
 
 bool platform_context_current() { return context_current && SDL_GL_GetCurrentContext() != nullptr; }
 
@@ -489,6 +549,13 @@ void platform_shutdown_video()
     // Without its display server there is no mode to put back, and SDL
     // would wait for it forever.
     if (window_state::video_started && !display_lost) {
+        if (keeper_context) {
+            gl_profile_context_deleted(false);
+            SDL_GL_DeleteContext(keeper_context);
+            SDL_GL_UnloadLibrary();
+            keeper_context = nullptr;
+            keeper_source = nullptr;
+        }
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         window_state::video_started = false;
     }

@@ -72,6 +72,13 @@ GlContext platform_create_context(DeviceContext dc);
 bool platform_make_current(DeviceContext dc, GlContext context); // both null: release
 bool platform_delete_context(GlContext context);
 bool platform_context_current();
+// Across the F1 toggle: asked for before the window's context is deleted,
+// the GL objects it made (textures, display lists) live on in a context of
+// the platform's own, which each next window's context shares them with.
+// platform_gl_objects_kept tells whether the current context sees them;
+// false where the driver cannot share (the objects must be made again).
+void platform_keep_gl_objects();
+bool platform_gl_objects_kept();
 void platform_swap_buffers(DeviceContext dc);
 
 // Message queue: takes one message without waiting; false when none waits.

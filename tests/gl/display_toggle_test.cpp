@@ -198,3 +198,32 @@ TEST_F(DisplayToggle, DrawsTheSameAfterTheToggle)
         EXPECT_NEAR(after[c], want[c], 10) << "channel " << c << " after the toggle";
     }
 }
+
+TEST_F(DisplayToggle, KeepsTheTexturesAndListsWithoutGoingBackToTheDisk)
+{
+    // The pictures go away mid-show: the toggle must not need them.
+    std::filesystem::remove_all(std::filesystem::path(folder) / "files");
+    const GLuint wall = texture_ids[0], hexagon = hexagon_list, font = font_list_base;
+    ASSERT_TRUE(toggle_display());
+    EXPECT_TRUE(platform_gl_objects_kept());
+    for (const auto& box : boxes.boxes)
+        EXPECT_NE(box.caption, "Error") << box.text;
+    EXPECT_EQ(texture_ids[0], wall);
+    EXPECT_EQ(hexagon_list, hexagon);
+    EXPECT_EQ(font_list_base, font);
+    EXPECT_TRUE(glIsTexture(wall));
+    EXPECT_TRUE(glIsList(hexagon));
+    EXPECT_TRUE(glIsList(font + 'A'));
+    // The picture is still there to sample: the wall's 4 x 4 texels.
+    glBindTexture(GL_TEXTURE_2D, wall);
+    EXPECT_EQ(get_int(GL_TEXTURE_BINDING_2D), static_cast<GLint>(wall));
+    GLint width = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    EXPECT_EQ(width, 4);
+
+    // And again the other way: the objects stay with every next context.
+    ASSERT_TRUE(toggle_display());
+    EXPECT_TRUE(platform_gl_objects_kept());
+    EXPECT_TRUE(glIsTexture(wall));
+    EXPECT_TRUE(glIsList(hexagon));
+}
