@@ -161,12 +161,21 @@ bool write_chapters(const std::string& path, const SceneStats* stats, long total
         error);
 }
 
+// Where the scenes are drawn in the frames. They are framed for the
+// window's 4:3: at another aspect they are drawn at the largest 4:3 size
+// that fits and centred on black bars, as a 16:9 video of 4:3 material is
+// shown (--fill: at the frames' own).
+PresentRect scene_rect(const Options& o)
+{
+    return o.fill ? PresentRect{0, 0, o.width, o.height} : letterbox(800, 600, o.width, o.height);
+}
+
 void print_benchmark(const Options& o, const SceneStats* stats, long frames, double wall, const CpuShares& cpu,
                      bool sampled)
 {
     std::printf("eLka timedemo: %dx%d, %d frames per second of sequence time\n", o.width, o.height, o.fps);
-    const PresentRect drawn = letterbox(800, 600, o.width, o.height);
-    if (!o.fill && (drawn.width != o.width || drawn.height != o.height))
+    const PresentRect drawn = scene_rect(o);
+    if (drawn.width != o.width || drawn.height != o.height)
         std::printf("(the scenes drawn at %dx%d, centred)\n", drawn.width, drawn.height);
     std::printf("renderer: %s\n\n", offscreen_target_renderer());
     std::printf("scene  frames  mean ms  worst ms       fps   cpu ms  shows\n");
@@ -325,10 +334,7 @@ int main(int argc, char** argv)
         platform_message_box("Initialization Failed!", "ERROR", MB_OK | MB_ICONEXCLAMATION);
         return 1;
     }
-    // The scenes are framed for the window's 4:3: at another aspect they are
-    // drawn at the largest 4:3 size that fits and centred on black bars, as
-    // a 16:9 video of 4:3 material is shown (--fill: at the frames' own).
-    const PresentRect drawn = o.fill ? PresentRect{0, 0, o.width, o.height} : letterbox(800, 600, o.width, o.height);
+    const PresentRect drawn = scene_rect(o);
     const char* target_error = nullptr;
     if (!offscreen_target_create(drawn.width, drawn.height, &target_error)) {
         complain("cannot draw at " + std::to_string(o.width) + "x" + std::to_string(o.height) + ": " + target_error);
