@@ -8,6 +8,7 @@
 
 #include <GL/glu.h>
 
+#include <array>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -24,8 +25,8 @@ const char* const font_face = "Secret Service Typewriter";
 const int font_weight = 700; // bold
 
 // Vertices the tessellator makes where contours cross; they must live
-// until the polygon is done.
-std::deque<GLdouble[3]>* combined_vertices = nullptr;
+// until the polygon is done (a deque keeps them in place as it grows).
+std::deque<std::array<GLdouble, 3>>* combined_vertices = nullptr;
 
 void GLAPIENTRY tess_begin(GLenum type) { glBegin(type); }
 void GLAPIENTRY tess_vertex(void* vertex) { glVertex3dv(static_cast<const GLdouble*>(vertex)); }
@@ -33,7 +34,7 @@ void GLAPIENTRY tess_end() { glEnd(); }
 void GLAPIENTRY tess_combine(GLdouble coords[3], void*[4], GLfloat[4], void** out)
 {
     combined_vertices->emplace_back();
-    GLdouble* v = combined_vertices->back();
+    GLdouble* v = combined_vertices->back().data();
     v[0] = coords[0];
     v[1] = coords[1];
     v[2] = 0.0;
@@ -52,7 +53,7 @@ void tessellate(GLUtesselator* tess, const GlyphOutline& glyph)
         coords[i * 3 + 1] = glyph.points[i].y;
         coords[i * 3 + 2] = 0.0;
     }
-    std::deque<GLdouble[3]> combined;
+    std::deque<std::array<GLdouble, 3>> combined;
     combined_vertices = &combined;
     glNormal3f(0.0f, 0.0f, 1.0f);
     gluTessBeginPolygon(tess, nullptr);
