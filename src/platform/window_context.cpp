@@ -260,6 +260,10 @@ bool platform_destroy_window(WindowHandle window)
     if (!window || window != live_window)
         return false;
     SDL_DestroyWindow(window->sdl);
+    // A device context goes with its window, released or not (as on
+    // Windows): a failed release must not keep the next window from one.
+    if (live_dc.window == window)
+        live_dc = PlatformDeviceContext{};
     delete window;
     live_window = nullptr;
     SDL_EnableScreenSaver();

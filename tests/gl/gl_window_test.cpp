@@ -282,6 +282,22 @@ INSTANTIATE_TEST_SUITE_P(
                       CloseFailure{PlatformStep::unregister_class, "Could Not Unregister Class."}),
     [](const ::testing::TestParamInfo<CloseFailure>& param_info) { return std::string(platform_step_name(param_info.param.step)); });
 
+TEST(GlWindow, AFailedDeviceContextReleaseDoesNotKeepTheNextWindowFromOne)
+{
+    // The toggle's case: the close reports the failure, the window goes,
+    // and the next window gets a device context of its own.
+    BoxRecorder boxes(IDYES);
+    ASSERT_TRUE(open_window("eLka", 640, 480, 16, false));
+    platform_inject_failure(PlatformStep::release_dc);
+    close_window();
+    EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Release Device Context Failed."});
+    ASSERT_TRUE(open_window("elite pAxo", 640, 480, 16, false));
+    EXPECT_NE(window_dc, nullptr);
+    EXPECT_TRUE(platform_context_current());
+    close_window();
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+}
+
 TEST(GlWindow, SecondCloseCannotUnregisterTheClass)
 {
     BoxRecorder boxes(IDYES);
