@@ -233,10 +233,10 @@ void draw_credit_apart(const char* name, const char* label)
     glLoadIdentity();
     glColor4f(0.5f, 0.5f, 0.5f, 0.5f);
     glTranslatef(8.0f, anim_clock - 4.5f, -20.0f);
-    print_text(name);
+    print_text("%s", name);
     glLoadIdentity();
     glTranslatef(9.0f, anim_clock - 3.0f, -30.0f);
-    print_text(label);
+    print_text("%s", label);
 }
 
 void show_greeting()

@@ -37,10 +37,10 @@ void draw_credit_pair(const char* name, const char* label)
     glLoadIdentity();
     glColor4f(0.5f, 0.5f, 0.5f, 0.5f);
     glTranslatef(9.0f, anim_clock - 4.5f, -20.0f);
-    print_text(name);
+    print_text("%s", name);
     // No identity here: the label rides on the matrix the name left.
     glTranslatef(9.0f, anim_clock - 3.0f, -20.0f);
-    print_text(label);
+    print_text("%s", label);
 }
 
 void draw_text_line(const char* text, float x, float y, float alpha)
@@ -49,7 +49,7 @@ void draw_text_line(const char* text, float x, float y, float alpha)
     glTranslatef(0.0f, 0.0f, -17.0f);
     glTranslatef(x, y, 0.0f);
     glColor4f(0.0f, 0.0f, 0.0f, alpha);
-    print_text(text);
+    print_text("%s", text);
 }
 
 void draw_black_backdrop()
