@@ -5,6 +5,7 @@
 // set (clear colour, viewport, blending) is the same after a present.
 #include "platform/drawable.h"
 
+#include "platform/gl_profile.h"
 #include "platform/letterbox.h"
 
 #include <SDL.h>
@@ -30,12 +31,6 @@ PFNGLCHECKFRAMEBUFFERSTATUSPROC check_framebuffer_status = nullptr;
 PFNGLBLITFRAMEBUFFERPROC blit_framebuffer = nullptr;
 PFNGLCLEARBUFFERFVPROC clear_buffer = nullptr;
 
-template <typename T> bool look_up(T* function, const char* name)
-{
-    *function = reinterpret_cast<T>(SDL_GL_GetProcAddress(name));
-    return *function != nullptr;
-}
-
 // Looked up once per process: one driver serves every context SDL makes.
 bool entry_points()
 {
@@ -43,17 +38,17 @@ bool entry_points()
     if (looked)
         return found;
     looked = true;
-    bool ok = look_up(&gen_framebuffers, "glGenFramebuffers");
-    ok = look_up(&delete_framebuffers, "glDeleteFramebuffers") && ok;
-    ok = look_up(&bind_framebuffer, "glBindFramebuffer") && ok;
-    ok = look_up(&gen_renderbuffers, "glGenRenderbuffers") && ok;
-    ok = look_up(&delete_renderbuffers, "glDeleteRenderbuffers") && ok;
-    ok = look_up(&bind_renderbuffer, "glBindRenderbuffer") && ok;
-    ok = look_up(&renderbuffer_storage, "glRenderbufferStorage") && ok;
-    ok = look_up(&framebuffer_renderbuffer, "glFramebufferRenderbuffer") && ok;
-    ok = look_up(&check_framebuffer_status, "glCheckFramebufferStatus") && ok;
-    ok = look_up(&blit_framebuffer, "glBlitFramebuffer") && ok;
-    ok = look_up(&clear_buffer, "glClearBufferfv") && ok;
+    bool ok = gl_profile_look_up(&gen_framebuffers, "glGenFramebuffers");
+    ok = gl_profile_look_up(&delete_framebuffers, "glDeleteFramebuffers") && ok;
+    ok = gl_profile_look_up(&bind_framebuffer, "glBindFramebuffer") && ok;
+    ok = gl_profile_look_up(&gen_renderbuffers, "glGenRenderbuffers") && ok;
+    ok = gl_profile_look_up(&delete_renderbuffers, "glDeleteRenderbuffers") && ok;
+    ok = gl_profile_look_up(&bind_renderbuffer, "glBindRenderbuffer") && ok;
+    ok = gl_profile_look_up(&renderbuffer_storage, "glRenderbufferStorage") && ok;
+    ok = gl_profile_look_up(&framebuffer_renderbuffer, "glFramebufferRenderbuffer") && ok;
+    ok = gl_profile_look_up(&check_framebuffer_status, "glCheckFramebufferStatus") && ok;
+    ok = gl_profile_look_up(&blit_framebuffer, "glBlitFramebuffer") && ok;
+    ok = gl_profile_look_up(&clear_buffer, "glClearBufferfv") && ok;
     found = ok;
     return found;
 }
@@ -83,12 +78,12 @@ bool drawable_create(GlDrawable* drawable, int width, int height, int depth_bits
         *error = "the GL driver offers no framebuffer objects";
         return false;
     }
-    GLint max_size = 0;
-    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &max_size);
     if (width < 1 || height < 1) {
         *error = "the size has no area";
         return false;
     }
+    GLint max_size = 0;
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &max_size);
     if (max_size > 0 && (width > max_size || height > max_size)) {
         *error = "the size is larger than the GL driver's largest render buffer";
         return false;

@@ -58,3 +58,5 @@ bool gl_profile_single_buffered(bool asked_single)
     return doubled == GL_FALSE;
 #endif
 }
+
+void* gl_profile_entry_point(const char* name) { return SDL_GL_GetProcAddress(name); }

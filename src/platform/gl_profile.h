@@ -13,3 +13,13 @@ void gl_profile_context_deleted(bool share_group_lives);
 // Whether the current context draws straight to the front buffer; where
 // the window system cannot say, whether a single buffer was asked for.
 bool gl_profile_single_buffered(bool asked_single);
+
+// A GL entry point beyond GL 1.1 (framebuffer and buffer objects), looked up
+// through SDL in whatever context is current; false when the driver has
+// none of that name.
+void* gl_profile_entry_point(const char* name);
+template <typename T> bool gl_profile_look_up(T* function, const char* name)
+{
+    *function = reinterpret_cast<T>(gl_profile_entry_point(name));
+    return *function != nullptr;
+}

@@ -39,12 +39,6 @@ std::vector<std::uint8_t> scratch;
 std::vector<GLuint> pack_buffers;
 std::string renderer_name;
 
-template <typename T> bool look_up(T* function, const char* name)
-{
-    *function = reinterpret_cast<T>(SDL_GL_GetProcAddress(name));
-    return *function != nullptr;
-}
-
 // RGBA rows, bottom row first, to RGB rows, top row first, the target's
 // picture centred in the output and the bars around it black.
 void convert_rows(const std::uint8_t* rgba, std::uint8_t* rgb)
@@ -131,12 +125,12 @@ bool offscreen_target_pbo_init(int slots)
 {
     if (!target.framebuffer || slots < 1)
         return false;
-    bool ok = look_up(&gen_buffers, "glGenBuffers");
-    ok = look_up(&delete_buffers, "glDeleteBuffers") && ok;
-    ok = look_up(&bind_buffer, "glBindBuffer") && ok;
-    ok = look_up(&buffer_data, "glBufferData") && ok;
-    ok = look_up(&map_buffer_range, "glMapBufferRange") && ok;
-    ok = look_up(&unmap_buffer, "glUnmapBuffer") && ok;
+    bool ok = gl_profile_look_up(&gen_buffers, "glGenBuffers");
+    ok = gl_profile_look_up(&delete_buffers, "glDeleteBuffers") && ok;
+    ok = gl_profile_look_up(&bind_buffer, "glBindBuffer") && ok;
+    ok = gl_profile_look_up(&buffer_data, "glBufferData") && ok;
+    ok = gl_profile_look_up(&map_buffer_range, "glMapBufferRange") && ok;
+    ok = gl_profile_look_up(&unmap_buffer, "glUnmapBuffer") && ok;
     if (!ok)
         return false;
     // Only this set-up's errors count, not one an earlier call left.

@@ -48,11 +48,9 @@ using namespace window_state;
 
 namespace {
 
-bool mode_pending = false; // the virtual mode is set for the next fullscreen window
 PlatformDeviceContext live_dc;
 bool context_current = false;
-GlContext current_context = nullptr;
-WindowHandle current_window = nullptr;
+GlContext current_context = nullptr; // drawn with on live_dc's window
 // The context that keeps the GL objects over the F1 toggle: made in the
 // share group of the window's context just before that one is deleted,
 // never current but for making the next window's context beside it, and
@@ -95,8 +93,6 @@ int on_display_lost(Display* display)
 // Ends SDL video at process exit.
 void shutdown_video() { platform_shutdown_video(); }
 
-PlatformGlContext* keeper_source = nullptr; // the context the keeper was made beside
-
 // Makes the keeper in the share group of `context`, which is made current
 // on its window (still there: the window goes after its context) for that.
 void keep_objects_of(PlatformGlContext* context)
@@ -117,12 +113,10 @@ void keep_objects_of(PlatformGlContext* context)
     SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
     SDL_GL_MakeCurrent(window, nullptr);
     if (keeper_context)
-        keeper_source = context;
+        context->shares_kept = true; // it is in the keeper's share group now
     else
         SDL_GL_UnloadLibrary();
 }
-
-bool kept_from(const PlatformGlContext* context) { return keeper_context && keeper_source == context; }
 
 } // namespace
 
@@ -191,7 +185,6 @@ int platform_change_display_mode(int width, int height, int bits)
     if (driver == "offscreen" || driver == "dummy" || SDL_GetNumVideoDisplays() < 1 ||
         SDL_GetDesktopDisplayMode(0, &desktop) != 0)
         return DISP_CHANGE_BADMODE;
-    mode_pending = true;
     return DISP_CHANGE_SUCCESSFUL;
 }
 
@@ -199,7 +192,6 @@ void platform_restore_display_mode()
 {
     // The desktop's mode was never changed: there is nothing to put back.
     log_call("restore_display_mode");
-    mode_pending = false;
 }
 
 int platform_show_cursor(bool show)
@@ -229,11 +221,9 @@ WindowHandle platform_create_window(const char* title, int x, int y, int width, 
         // monitor's size, not the drawable's: without a window manager SDL
         // would leave the window at the size it was made with.
         SDL_Point at{x, y};
-        int display = SDL_GetPointDisplayIndex(&at);
+        const int display = SDL_GetPointDisplayIndex(&at);
         SDL_Rect bounds{};
-        if (display < 0 || SDL_GetDisplayBounds(display, &bounds) != 0)
-            display = 0;
-        if (SDL_GetDisplayBounds(display, &bounds) != 0 || bounds.w < 1 || bounds.h < 1)
+        if (SDL_GetDisplayBounds(display < 0 ? 0 : display, &bounds) != 0 || bounds.w < 1 || bounds.h < 1)
             bounds = SDL_Rect{x, y, width, height};
         sdl_x = bounds.x;
         sdl_y = bounds.y;
@@ -413,7 +403,6 @@ bool platform_make_current(DeviceContext dc, GlContext context)
         SDL_GL_MakeCurrent(nullptr, nullptr);
         context_current = false;
         current_context = nullptr;
-        current_window = nullptr;
         return true;
     }
     if (!step(PlatformStep::make_current))
@@ -424,7 +413,6 @@ bool platform_make_current(DeviceContext dc, GlContext context)
         return false;
     context_current = true;
     current_context = context;
-    current_window = dc->window;
     single_buffered = gl_profile_single_buffered(gl_attributes_set && gl_attributes[10] == 0);
     presenter_follow_window();
     return true;
@@ -439,15 +427,11 @@ bool platform_delete_context(GlContext context)
     if (keep_asked && !keeper_context)
         keep_objects_of(context);
     keep_asked = false;
-    const bool kept = keeper_context && (context->shares_kept || kept_from(context));
-    if (kept_from(context))
-        keeper_source = nullptr;
-    gl_profile_context_deleted(kept);
+    gl_profile_context_deleted(keeper_context && context->shares_kept);
     if (context == current_context) {
         if (context->drawable.framebuffer)
             drawable_destroy(&context->drawable);
         current_context = nullptr;
-        current_window = nullptr;
     }
     SDL_GL_DeleteContext(context->sdl);
     delete context;
@@ -466,7 +450,7 @@ void platform_swap_buffers(DeviceContext dc)
     if (!dc || !dc->window)
         return;
     gl_profile_finish_drawing();
-    const bool presents = current_context && current_window == dc->window && current_context->drawable.framebuffer;
+    const bool presents = current_context && current_context->drawable.framebuffer;
     if (presents) {
         int pixels_w = 0, pixels_h = 0;
         SDL_GL_GetDrawableSize(dc->window->sdl, &pixels_w, &pixels_h);
@@ -498,11 +482,11 @@ void reported_client_size(int* width, int* height)
 
 void presenter_follow_window()
 {
-    if (!context_current || !current_context || !current_window || current_window != live_window)
+    if (!context_current || !current_context || !live_dc.window || live_dc.window != live_window)
         return;
     int want_w = 0, want_h = 0, pixels_w = 0, pixels_h = 0;
     reported_client_size(&want_w, &want_h);
-    SDL_GL_GetDrawableSize(current_window->sdl, &pixels_w, &pixels_h);
+    SDL_GL_GetDrawableSize(live_window->sdl, &pixels_w, &pixels_h);
     if (want_w < 1 || want_h < 1 || pixels_w < 1 || pixels_h < 1)
         return; // minimised: the drawable keeps its size until the window has one again
     GlDrawable& drawable = current_context->drawable;
@@ -558,7 +542,6 @@ void platform_shutdown_video()
             SDL_GL_DeleteContext(keeper_context);
             SDL_GL_UnloadLibrary();
             keeper_context = nullptr;
-            keeper_source = nullptr;
         }
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         window_state::video_started = false;

@@ -42,11 +42,7 @@ near "$left" 160 && near "$right" 1119 || fail "the white scene spans columns $l
 (( top <= 1 && bottom >= 718 )) || fail "the white scene spans rows $top to $bottom, not the whole height"
 echo "probes: start picture and white scene centred, white columns $left..$right rows $top..$bottom"
 
-press "$win" F1
-window_gone_id "$win"
-win=$(top_window "elite pAxo")
-[[ "$(size_of "$win")" == 640x480 ]] || fail "after F1 the window is $(size_of "$win"), not 640x480"
-running "$win"
+toggle 640x480
 [[ "$(mode)" == "$before" ]] || fail "the screen's mode is $(mode) after F1"
 press "$win" Escape
 wait_elka

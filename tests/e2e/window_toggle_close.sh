@@ -15,22 +15,9 @@ start_elka "$elka"
 
 win=$(top_window eLka)
 running "$win"
-press "$win" F1
-window_gone eLka
-win=$(top_window "elite pAxo")
-[[ "$(size_of "$win")" == 640x480 ]] || fail "elite pAxo is $(size_of "$win"), not 640x480"
-running "$win"
-press "$win" F1
-window_gone_id "$win"
-win=$(top_window "elite pAxo")
-xwininfo -root -tree | grep -qF '"Dova GL":' && fail "the fallback question came though a fullscreen window can be had"
-[[ "$(size_of "$win")" == 800x600 ]] || fail "the fullscreen elite pAxo is $(size_of "$win"), not the screen's 800x600"
-running "$win"
-press "$win" F1
-window_gone_id "$win"
-win=$(top_window "elite pAxo")
-[[ "$(size_of "$win")" == 640x480 ]] || fail "elite pAxo is $(size_of "$win") after the third toggle"
-running "$win"
+toggle 640x480
+toggle 800x600 # fullscreen over the screen
+toggle 640x480
 
 close_request "$win"
 wait_elka

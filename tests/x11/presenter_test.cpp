@@ -5,9 +5,9 @@
 // for, and a swap shows it pillarboxed on the window; a normal window at
 // the desktop's scale is drawn straight into.
 #include "app/gl_window.h"
+#include "harness/test_support.h"
 #include "platform/platform_testing.h"
 #include "platform/window_system.h"
-#include "harness/test_support.h"
 
 #include <GL/gl.h>
 #include <SDL2/SDL.h>
@@ -43,7 +43,8 @@ Rgb shown_at(int x, int y)
             static_cast<int>(pixel & 0xFF)};
 }
 
-bool is_red(Rgb c);
+bool is_black(Rgb c) { return c.r < 8 && c.g < 8 && c.b < 8; }
+bool is_red(Rgb c) { return c.r > 247 && c.g < 8 && c.b < 8; }
 
 // Draws frames until the window manager has mapped the window
 // and the server shows the point red (5 s at most).
@@ -51,8 +52,7 @@ bool shown_after_swaps(int x, int y)
 {
     for (int i = 0; i < 100; ++i) {
         Message m;
-        while (platform_peek_message(&m)) {
-        }
+        while (platform_peek_message(&m)) { }
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         platform_swap_buffers(window_dc);
         if (is_red(shown_at(x, y)))
@@ -61,9 +61,6 @@ bool shown_after_swaps(int x, int y)
     }
     return false;
 }
-
-bool is_black(Rgb c) { return c.r < 8 && c.g < 8 && c.b < 8; }
-bool is_red(Rgb c) { return c.r > 247 && c.g < 8 && c.b < 8; }
 
 SDL_DisplayMode current_mode()
 {

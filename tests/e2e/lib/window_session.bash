@@ -144,6 +144,18 @@ window_gone_id() {
     fail "window $1 is still there"
 }
 
+# toggle WxH: presses F1 in window $win, waits for it to go and for the
+# next "elite pAxo" window to be shown, of that size, drawing; sets $win to
+# it. No question may come on the way.
+toggle() {
+    press "$win" F1
+    window_gone_id "$win"
+    win=$(top_window "elite pAxo")
+    xwininfo -root -tree | grep -qF '"Dova GL":' && fail "the fallback question came at F1"
+    [[ "$(size_of "$win")" == "$1" ]] || fail "after F1 elite pAxo is $(size_of "$win"), not $1"
+    running "$win"
+}
+
 # size_of ID: "WxH" of the window.
 size_of() {
     xwininfo -id "$1" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}'
