@@ -1,25 +1,42 @@
-# The browser build (the `web` preset, with Debian's emscripten): the
-# system's own libraries compiled for WebAssembly, drawing through the GL
-# 1.1 subset layer (src/gles) on WebGL 2, which emscripten offers as
-# OpenGL ES 3.0. The page's platform layer (canvas, page events, Web Audio,
-# the page's clock) is not written yet: until it is, this builds everything
-# that stands above the platform's face, so the system's code is held to
-# compile for the browser unchanged.
+# The browser build (the `web` preset, with Debian's emscripten): the demo
+# compiled for WebAssembly, drawing through the GL 1.1 subset layer
+# (src/gles) on WebGL 2, which emscripten offers as OpenGL ES 3.0, on the
+# page's platform layer (src/platform/web: canvas, page events, Web Audio,
+# the page's clock, the font reader and tessellator from npm).
 
 # No emscripten ports: they download at build time, and the build must work
-# offline. Emscripten's sysroot has the ES 3.0 headers; nothing else comes in.
+# offline. Emscripten's sysroot has the ES 3.0 headers; what the page takes
+# from npm is installed by scripts/setup.sh (package.json) beforehand.
 elka_layer(gles)
 add_library(elka_gl_subset INTERFACE)
 target_include_directories(elka_gl_subset INTERFACE ${CMAKE_SOURCE_DIR}/src/gles/include)
 target_link_libraries(elka_gl_subset INTERFACE elka_gles)
 
-# The platform's face: its headers, under the same include root as in the
-# native build.
+# The platform layer of the page: the same face as the desktop's, the
+# browser behind it. What is the browser's own is written in JavaScript
+# (the *_library.js files, linked as emscripten libraries).
+set(web_dir ${CMAKE_SOURCE_DIR}/src/platform/web)
 set(platform_root ${CMAKE_BINARY_DIR}/layers/platform)
 file(MAKE_DIRECTORY ${platform_root})
 file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/platform ${platform_root}/platform SYMBOLIC)
-add_library(elka_platform INTERFACE)
-target_include_directories(elka_platform INTERFACE ${platform_root})
+add_library(elka_platform STATIC
+  ${CMAKE_SOURCE_DIR}/src/platform/drawable.cpp
+  ${CMAKE_SOURCE_DIR}/src/platform/letterbox.cpp
+  ${CMAKE_SOURCE_DIR}/src/platform/media_files.cpp
+  ${web_dir}/window_web.cpp
+  ${web_dir}/gl_profile_web.cpp
+  ${web_dir}/message_box_web.cpp
+  ${web_dir}/fsound_web.cpp
+  ${web_dir}/font_outlines_web.cpp
+  ${web_dir}/glu_tessellator_web.cpp)
+target_include_directories(elka_platform PUBLIC ${platform_root} PRIVATE ${CMAKE_SOURCE_DIR}/src/gles/include)
+target_link_libraries(elka_platform PRIVATE elka_gles)
+target_compile_definitions(elka_platform PRIVATE ELKA_GLES)
+set(web_libraries page sound dialog font tessellator)
+foreach(name ${web_libraries})
+  target_link_options(elka_platform INTERFACE "SHELL:--js-library ${web_dir}/${name}_library.js")
+  set_property(TARGET elka_platform APPEND PROPERTY INTERFACE_LINK_DEPENDS ${web_dir}/${name}_library.js)
+endforeach()
 
 # The layers above it, linked as in the native build.
 elka_layer(shared PRIVATE elka_platform)
@@ -29,3 +46,25 @@ elka_layer(effects PUBLIC elka_gl_subset PRIVATE elka_resources elka_shared)
 elka_schedule_library()
 elka_layer(timeline PUBLIC elka_shared elka_schedule PRIVATE elka_effects elka_resources elka_gl_subset)
 elka_layer(app PUBLIC elka_platform elka_audio elka_shared PRIVATE elka_timeline elka_effects elka_resources elka_gl_subset)
+
+# The demo: elka.js and elka.wasm. The frame loop stays the system's own
+# loop: ASYNCIFY lets a swap wait for the browser's next animation frame
+# (and a message box for its answer) without leaving it.
+set(web_link_options
+  -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2
+  -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
+  -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=67108864
+  -sENVIRONMENT=web -sEXIT_RUNTIME=1 -sINVOKE_RUN=0
+  -sEXPORTED_RUNTIME_METHODS=ccall,FS -sFORCE_FILESYSTEM=1
+  -sERROR_ON_UNDEFINED_SYMBOLS=0)
+add_executable(elka ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
+target_link_libraries(elka PRIVATE elka_app elka_platform)
+target_link_options(elka PRIVATE ${web_link_options})
+set_target_properties(elka PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# Test programs of the page's platform pieces, run by node or in the browser.
+foreach(dir fonts sound)
+  if(EXISTS ${CMAKE_SOURCE_DIR}/tests/web/${dir}/CMakeLists.txt)
+    add_subdirectory(${CMAKE_SOURCE_DIR}/tests/web/${dir} ${CMAKE_BINARY_DIR}/tests/web/${dir})
+  endif()
+endforeach()

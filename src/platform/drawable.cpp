@@ -1,14 +1,13 @@
 // The drawable and its presentation. Framebuffer objects and the blit are
-// not GL 1.1, so their entry points are looked up through SDL like any other
-// extension; in the ES build they are OpenGL ES 3.0's own, under the same
-// names. Only the framebuffer bindings are touched: the state the scenes
-// set (clear colour, viewport, blending) is the same after a present.
+// not GL 1.1, so their entry points are looked up like any other
+// extension's; in the ES and browser builds they are OpenGL ES 3.0's own,
+// under the same names. Only the framebuffer bindings are touched: the
+// state the scenes set (clear colour, viewport, blending) is the same after
+// a present.
 #include "platform/drawable.h"
 
 #include "platform/gl_profile.h"
 #include "platform/letterbox.h"
-
-#include <SDL.h>
 
 #ifdef ELKA_GLES
 #include <GLES3/gl3.h>
@@ -70,7 +69,7 @@ bool drawable_create(GlDrawable* drawable, int width, int height, int depth_bits
 {
     *error = nullptr;
     *drawable = GlDrawable{};
-    if (!SDL_GL_GetCurrentContext()) {
+    if (!gl_profile_context_live()) {
         *error = "no GL context is current";
         return false;
     }
@@ -117,7 +116,7 @@ bool drawable_create(GlDrawable* drawable, int width, int height, int depth_bits
 
 void drawable_destroy(GlDrawable* drawable)
 {
-    if (drawable->framebuffer && SDL_GL_GetCurrentContext()) {
+    if (drawable->framebuffer && gl_profile_context_live()) {
         bind_framebuffer(GL_FRAMEBUFFER, 0);
         GLuint buffers[2] = {drawable->colour, drawable->depth};
         delete_renderbuffers(2, buffers);

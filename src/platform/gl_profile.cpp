@@ -59,4 +59,6 @@ bool gl_profile_single_buffered(bool asked_single)
 #endif
 }
 
+bool gl_profile_context_live() { return SDL_GL_GetCurrentContext() != nullptr; }
+
 void* gl_profile_entry_point(const char* name) { return SDL_GL_GetProcAddress(name); }

@@ -14,6 +14,9 @@ void gl_profile_context_deleted(bool share_group_lives);
 // the window system cannot say, whether a single buffer was asked for.
 bool gl_profile_single_buffered(bool asked_single);
 
+// Whether any GL context is current on this thread.
+bool gl_profile_context_live();
+
 // A GL entry point beyond GL 1.1 (framebuffer and buffer objects), looked up
 // through SDL in whatever context is current; false when the driver has
 // none of that name.

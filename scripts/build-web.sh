@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds the web page into out/web/ (or the folder given): index.html, the
+# page's script, elka.js and elka.wasm, the font reader and tessellator it
+# loads, and the five media files it fetches. Serve that folder with any
+# static web server, e.g.  cd out/web && python3 -m http.server
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+out="${1:-$root/out/web}"
+
+[[ -d "$root/node_modules/opentype.js" && -d "$root/node_modules/libtess" ]] ||
+    (cd "$root" && npm ci --no-audit --no-fund --silent)
+(cd "$root" && cmake --preset web >/dev/null && cmake --build --preset web -j "$(nproc)" --target elka)
+
+mkdir -p "$out/files"
+cp "$root/src/platform/web/index.html" "$root/src/platform/web/page.js" "$out/"
+cp "$root/build-web/elka.js" "$root/build-web/elka.wasm" "$out/"
+cp "$root/node_modules/opentype.js/dist/opentype.min.js" "$root/node_modules/libtess/libtess.min.js" "$out/"
+for f in load.bmp tunnel.bmp star.bmp font.ttf song.mp3 font-LICENSE.txt font-ORIGIN.txt; do
+    cp "$root/files/$f" "$out/files/"
+done
+du -sb "$out" | awk -v out="$out" '{printf "%s: %.2f MB in all\n", out, $1 / 1e6}'

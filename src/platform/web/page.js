@@ -1,0 +1,327 @@
+// The page around the demo: the media files fetched before it starts, the
+// canvas its window is drawn on, the page's events as the window's, the
+// "click to start" that sound and clock wait for, the end with "play
+// again", and the fixed-rate mode (index.html?fixed=FPS), drawn on a
+// virtual clock without sound, frame by frame as a test asks for them.
+// What the demo shows and hears is its own; this only hosts it.
+'use strict';
+
+(function () {
+  const media = ['load.bmp', 'tunnel.bmp', 'star.bmp', 'font.ttf', 'song.mp3'];
+  const fixedParam = new URLSearchParams(location.search).get('fixed');
+  const fixedRate = /^[1-9][0-9]{0,2}$/.test(fixedParam || '') ? Number(fixedParam) : 0;
+
+  // What the page tells about itself (tests read it too).
+  const elka = (globalThis.elka = globalThis.elka || {});
+  Object.assign(elka, {
+    state: 'loading', // then 'waiting' (for the click), 'running', 'ended'
+    exitStatus: null,
+    fixedRate: fixedRate,
+    status: '',
+    frameTimes: [], // fixed-rate mode: ms each frame took to draw
+    firstFrameMs: null,
+  });
+  elka.dialogs = elka.dialogs || [];
+  elka.sound = elka.sound || { context: 'none', playing: false, error: 0 };
+
+  const stage = document.getElementById('stage');
+  const startCover = document.getElementById('start');
+  const endCover = document.getElementById('end');
+  const statusLine = document.getElementById('status');
+
+  function say(text) {
+    elka.status = text;
+    statusLine.textContent = text;
+  }
+
+  // --- The window: one canvas at a time -------------------------------
+  let canvas = null;
+  let windowed = { fullscreen: true, width: 0, height: 0 };
+
+  function fitPixels() {
+    if (!canvas) return;
+    const ratio = window.devicePixelRatio || 1;
+    const width = Math.max(1, Math.round(canvas.clientWidth * ratio));
+    const height = Math.max(1, Math.round(canvas.clientHeight * ratio));
+    if (canvas.width !== width || canvas.height !== height) {
+      canvas.width = width;
+      canvas.height = height;
+      return true;
+    }
+    return false;
+  }
+
+  function loseContext(old) {
+    const gl = old.getContext('webgl2');
+    const lose = gl && gl.getExtension('WEBGL_lose_context');
+    if (lose) lose.loseContext();
+  }
+
+  // --- Events, as the window system queues them ----------------------
+  const kinds = { keyDown: 1, keyUp: 2, activate: 3, resized: 4, close: 5 };
+  const events = [];
+  let wakeIdle = null;
+
+  function queue(kind, a, b) {
+    events.push([kind, a, b]);
+    if (wakeIdle) wakeIdle();
+    if (wakeDrawing) wakeDrawing(); // the fixed-rate mode draws on to take it
+  }
+
+  const keys = {
+    Escape: 0x1b, Enter: 0x0d, NumpadEnter: 0x0d, Space: 0x20, Backspace: 0x08, Tab: 0x09, Pause: 0x13,
+    ArrowLeft: 0x25, ArrowUp: 0x26, ArrowRight: 0x27, ArrowDown: 0x28, PageUp: 0x21, PageDown: 0x22,
+    Home: 0x24, End: 0x23, Insert: 0x2d, Delete: 0x2e, ShiftLeft: 0x10, ShiftRight: 0x10,
+    ControlLeft: 0x11, ControlRight: 0x11, AltLeft: 0x12, AltRight: 0x12,
+  };
+  const VK_F1 = 0x70, VK_F10 = 0x79, VK_MENU = 0x12;
+
+  function virtualKey(code) {
+    let m;
+    if ((m = /^Key([A-Z])$/.exec(code))) return m[1].charCodeAt(0);
+    if ((m = /^Digit([0-9])$/.exec(code))) return m[1].charCodeAt(0);
+    if ((m = /^Numpad([0-9])$/.exec(code))) return 0x60 + Number(m[1]);
+    if ((m = /^F([0-9]{1,2})$/.exec(code)) && Number(m[1]) >= 1 && Number(m[1]) <= 24) return VK_F1 + Number(m[1]) - 1;
+    return keys[code] || 0;
+  }
+
+  function onKey(event) {
+    if (document.querySelector('dialog[open]')) return; // the box has the keys
+    const vk = virtualKey(event.code);
+    if (!vk || elka.state !== 'running') return;
+    if (event.ctrlKey || event.metaKey) return; // the browser's own shortcuts
+    event.preventDefault();
+    const down = event.type === 'keydown';
+    // The browser grants fullscreen only while it handles a gesture: the
+    // F1 toggle's next window is fullscreen when this one is not.
+    if (down && vk === VK_F1 && !event.repeat && !fixedRate) {
+      if (windowed.fullscreen) {
+        if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+      } else {
+        enterFullscreen();
+      }
+    }
+    const system = event.altKey || vk === VK_F10 || vk === VK_MENU;
+    queue(down ? kinds.keyDown : kinds.keyUp, vk, system ? 1 : 0);
+  }
+
+  function enterFullscreen() {
+    if (document.fullscreenElement || !document.documentElement.requestFullscreen) return;
+    document.documentElement.requestFullscreen().catch(() => {}); // refused: the page is the screen
+  }
+
+  window.addEventListener('keydown', onKey);
+  window.addEventListener('keyup', onKey);
+  window.addEventListener('resize', () => {
+    if (fitPixels()) queue(kinds.resized, 0, 0);
+  });
+  // On the virtual clock nothing of the page's focus or visibility counts.
+  if (!fixedRate) {
+    window.addEventListener('focus', () => queue(kinds.activate, 1, 0));
+    window.addEventListener('blur', () => queue(kinds.activate, 0, document.hidden ? 1 : 0));
+    document.addEventListener('visibilitychange', () => {
+      // A hidden tab is a minimised window: no frames until it is back.
+      queue(kinds.activate, document.hidden ? 0 : 1, document.hidden ? 1 : 0);
+      queue(kinds.resized, document.hidden ? 1 : 0, 0);
+    });
+  }
+
+  // --- The clock ------------------------------------------------------
+  let clockStart = null; // performance.now() of the click
+
+  // --- The fixed-rate mode's frames -----------------------------------
+  const asked = []; // {frame, resolve, reject}, in frame order
+  let framesShown = 0;
+  let frameStart = 0;
+  let wakeDrawing = null;
+
+  function toBase64(bytes) {
+    let text = '';
+    for (let i = 0; i < bytes.length; i += 0x8000) text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+    return btoa(text);
+  }
+
+  elka.frameAt = function (seconds) {
+    return new Promise((resolve, reject) => {
+      if (!fixedRate) return reject(new Error('frameAt needs the fixed-rate mode (?fixed=FPS)'));
+      if (elka.state === 'ended') return reject(new Error('the demo has ended'));
+      const frame = Math.floor(seconds * fixedRate + 1e-9);
+      const last = asked.length ? asked[asked.length - 1].frame : framesShown;
+      if (frame < last) return reject(new Error('frame ' + frame + ' is already drawn'));
+      asked.push({ frame, resolve, reject });
+      if (wakeDrawing) wakeDrawing();
+    });
+  };
+
+  function nextTurn() {
+    // A message to itself: a turn of the event loop without a timer's delay.
+    return new Promise((resolve) => {
+      const channel = new MessageChannel();
+      channel.port1.onmessage = () => resolve();
+      channel.port2.postMessage(0);
+    });
+  }
+
+  // --- What the window system calls (page_library.js) -----------------
+  const page = {
+    fixedRate: fixedRate,
+
+    createCanvas(title, width, height, fullscreen) {
+      for (const old of stage.querySelectorAll('canvas')) {
+        loseContext(old);
+        old.remove();
+      }
+      canvas = document.createElement('canvas');
+      canvas.id = 'elka-canvas';
+      canvas.className = fullscreen ? 'fullscreen' : 'windowed';
+      if (!fullscreen) {
+        canvas.style.width = width + 'px';
+        canvas.style.height = height + 'px';
+      }
+      canvas.tabIndex = 0;
+      stage.appendChild(canvas);
+      fitPixels();
+      windowed = { fullscreen, width, height };
+      document.title = title;
+      return true;
+    },
+
+    destroyCanvas() {
+      // It stays, with its last frame, until the next window takes its place.
+      if (canvas) canvas.id = 'elka-last-frame';
+      canvas = null;
+      events.length = 0;
+    },
+
+    canvasPixels() {
+      return canvas ? [canvas.width, canvas.height] : [0, 0];
+    },
+
+    showCursor(shown) {
+      stage.classList.toggle('no-cursor', !shown);
+    },
+
+    takeEvent() {
+      return events.shift() || null;
+    },
+
+    // Microseconds since the click, standing at 0 until then.
+    counter() {
+      return clockStart === null ? 0 : (performance.now() - clockStart) * 1000;
+    },
+
+    frameBegin() {
+      frameStart = performance.now();
+    },
+
+    async presented() {
+      if (elka.firstFrameMs === null) {
+        elka.firstFrameMs = performance.now();
+        if (!fixedRate) {
+          elka.state = 'waiting';
+          startCover.hidden = false; // over the start picture, now drawn
+        }
+      }
+      framesShown += 1;
+      if (!fixedRate) return new Promise((resolve) => requestAnimationFrame(() => resolve()));
+      elka.frameTimes.push(performance.now() - frameStart);
+      // Drawn ahead only as far as a test has asked (frameAt never asks
+      // for a frame already drawn), or to take an event.
+      while (!asked.length && !events.length) {
+        await new Promise((resolve) => (wakeDrawing = resolve));
+        wakeDrawing = null;
+      }
+      await nextTurn();
+    },
+
+    async idle() {
+      await new Promise((resolve) => {
+        const timer = setTimeout(done, 100);
+        function done() {
+          clearTimeout(timer);
+          wakeIdle = null;
+          resolve();
+        }
+        wakeIdle = done;
+      });
+    },
+
+    frameWanted(frame) {
+      return asked.length > 0 && asked[0].frame === frame;
+    },
+
+    frameRead(frame, bytes, width, height) {
+      const request = asked.shift();
+      // GL's rows run from the bottom; a picture's from the top.
+      const rows = new Uint8Array(bytes.length);
+      const row = width * 4;
+      for (let y = 0; y < height; y++) rows.set(bytes.subarray((height - 1 - y) * row, (height - y) * row), y * row);
+      request.resolve({ frame, width, height, rgba: toBase64(rows) });
+      // Several asks for the same frame get the same frame.
+      while (asked.length && asked[0].frame === frame) asked.shift().resolve({ frame, width, height, rgba: toBase64(rows) });
+    },
+  };
+
+  // --- Start, end -----------------------------------------------------
+  function start() {
+    if (elka.state !== 'waiting') return;
+    startCover.hidden = true;
+    for (const hook of Module.elkaStartHooks) hook(); // the song, in this same gesture
+    if (windowed.fullscreen) enterFullscreen();
+    clockStart = performance.now();
+    elka.state = 'running';
+    if (canvas) canvas.focus();
+  }
+  startCover.addEventListener('click', start);
+  document.getElementById('again').addEventListener('click', () => location.reload());
+
+  function ended(status) {
+    if (elka.state === 'ended') return; // std::exit is seen twice: as the exit and as the call's end
+    elka.state = 'ended';
+    elka.exitStatus = status;
+    startCover.hidden = true;
+    endCover.hidden = false;
+    if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+    for (const request of asked.splice(0)) request.reject(new Error('the demo ended at frame ' + framesShown));
+  }
+
+  function fetchMedia(name) {
+    // A file that cannot be fetched is a file that is not there.
+    return fetch('files/' + name)
+      .then((response) => (response.ok ? response.arrayBuffer() : null))
+      .catch(() => null)
+      .then((bytes) => [name, bytes]);
+  }
+  const fetched = Promise.all(media.map(fetchMedia));
+
+  globalThis.Module = {
+    elkaPage: page,
+    elkaStartHooks: (globalThis.Module && globalThis.Module.elkaStartHooks) || [],
+    print(text) {
+      console.log(text);
+      if (text.trim()) say(text);
+    },
+    printErr(text) {
+      console.warn(text);
+    },
+    onExit: ended,
+    onAbort(what) {
+      say('The demo stopped: ' + what);
+      ended(1);
+    },
+    onRuntimeInitialized() {
+      fetched.then((files) => {
+        Module.FS.mkdir('/files');
+        for (const [name, bytes] of files) if (bytes) Module.FS.writeFile('/files/' + name, new Uint8Array(bytes));
+        if (fixedRate) elka.state = 'running';
+        // Called as an asynchronous export: the frame loop waits on the
+        // browser, and main's status comes when it has returned.
+        Module.ccall('main', 'number', ['number', 'number'], [0, 0], { async: true }).then(ended, (error) => {
+          if (error && error.name === 'ExitStatus') return ended(error.status);
+          say('The demo stopped: ' + error);
+          ended(1);
+        });
+      });
+    },
+  };
+})();
