@@ -4,6 +4,7 @@
 #include "platform/font_outlines.h"
 
 #include "platform/media_files.h"
+#include "platform/outline_flattening.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -26,116 +27,29 @@ bool fontconfig_ready()
 // The files added so far, by absolute name.
 std::set<std::string> added_font_files;
 
-// Windows-1252 0x80..0x9F; 0 marks the five codes the code page leaves out.
-const unsigned short cp1252_high[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
-};
-
-// Collects a FreeType outline as polylines in font units, flattening each
-// curve into equal parameter steps, as many as keep the chord within
-// `tolerance` of the curve (the error of a chord over a parameter step h
-// is at most max|B''| h^2 / 8).
-struct Flattener {
-    GlyphOutline* out;
-    double tolerance;
-    double x = 0.0, y = 0.0; // current point
-    int contour_start = 0;
-
-    void add(double px, double py)
-    {
-        if (static_cast<int>(out->points.size()) > contour_start) {
-            const OutlinePoint& last = out->points.back();
-            if (last.x == px && last.y == py)
-                return;
-        }
-        out->points.push_back({px, py});
-    }
-    void close_contour()
-    {
-        int end = static_cast<int>(out->points.size());
-        if (end - contour_start >= 2) {
-            const OutlinePoint& first = out->points[contour_start];
-            const OutlinePoint& last = out->points.back();
-            if (first.x == last.x && first.y == last.y) {
-                out->points.pop_back();
-                --end;
-            }
-        }
-        if (end - contour_start < 3) { // no area: nothing to fill
-            out->points.resize(contour_start);
-            return;
-        }
-        out->contour_ends.push_back(end);
-        contour_start = end;
-    }
-    int steps(double second_derivative_bound) const
-    {
-        double n = std::ceil(std::sqrt(second_derivative_bound / (8.0 * tolerance)));
-        if (!(n >= 1.0))
-            return 1;
-        return n > 1000.0 ? 1000 : static_cast<int>(n);
-    }
-};
-
 Flattener* flattener(void* user) { return static_cast<Flattener*>(user); }
 
 int move_to(const FT_Vector* to, void* user)
 {
-    Flattener* f = flattener(user);
-    f->close_contour();
-    f->x = to->x;
-    f->y = to->y;
-    f->add(f->x, f->y);
+    flattener(user)->move_to(to->x, to->y);
     return 0;
 }
 
 int line_to(const FT_Vector* to, void* user)
 {
-    Flattener* f = flattener(user);
-    f->x = to->x;
-    f->y = to->y;
-    f->add(f->x, f->y);
+    flattener(user)->line_to(to->x, to->y);
     return 0;
 }
 
 int conic_to(const FT_Vector* control, const FT_Vector* to, void* user)
 {
-    Flattener* f = flattener(user);
-    double x0 = f->x, y0 = f->y;
-    double x1 = control->x, y1 = control->y;
-    double x2 = to->x, y2 = to->y;
-    // B'' = 2 (P0 - 2 P1 + P2), constant along the curve.
-    double bound = 2.0 * std::hypot(x0 - 2.0 * x1 + x2, y0 - 2.0 * y1 + y2);
-    int n = f->steps(bound);
-    for (int i = 1; i <= n; ++i) {
-        double t = static_cast<double>(i) / n, u = 1.0 - t;
-        f->add(u * u * x0 + 2.0 * u * t * x1 + t * t * x2, u * u * y0 + 2.0 * u * t * y1 + t * t * y2);
-    }
-    f->x = x2;
-    f->y = y2;
+    flattener(user)->conic_to(control->x, control->y, to->x, to->y);
     return 0;
 }
 
 int cubic_to(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void* user)
 {
-    Flattener* f = flattener(user);
-    double x0 = f->x, y0 = f->y;
-    double x1 = c1->x, y1 = c1->y, x2 = c2->x, y2 = c2->y;
-    double x3 = to->x, y3 = to->y;
-    // B'' runs linearly between 6 (P0 - 2 P1 + P2) and 6 (P1 - 2 P2 + P3).
-    double a = std::hypot(x0 - 2.0 * x1 + x2, y0 - 2.0 * y1 + y2);
-    double b = std::hypot(x1 - 2.0 * x2 + x3, y1 - 2.0 * y2 + y3);
-    int n = f->steps(6.0 * (a > b ? a : b));
-    for (int i = 1; i <= n; ++i) {
-        double t = static_cast<double>(i) / n, u = 1.0 - t;
-        double w0 = u * u * u, w1 = 3.0 * u * u * t, w2 = 3.0 * u * t * t, w3 = t * t * t;
-        f->add(w0 * x0 + w1 * x1 + w2 * x2 + w3 * x3, w0 * y0 + w1 * y1 + w2 * y2 + w3 * y3);
-    }
-    f->x = x3;
-    f->y = y3;
+    flattener(user)->cubic_to(c1->x, c1->y, c2->x, c2->y, to->x, to->y);
     return 0;
 }
 
@@ -213,16 +127,16 @@ OutlineFace* open_scalable_face(FcPattern* match, int wanted_weight)
         delete face;
         return nullptr;
     }
-    if (FT_New_Face(face->library, face->file.c_str(), index, &face->face) != 0 || !FT_IS_SCALABLE(face->face) ||
-        face->face->units_per_EM == 0) {
+    if (FT_New_Face(face->library, face->file.c_str(), index, &face->face) != 0 || !FT_IS_SCALABLE(face->face)
+        || face->face->units_per_EM == 0) {
         if (face->face)
             FT_Done_Face(face->face);
         FT_Done_FreeType(face->library);
         delete face;
         return nullptr;
     }
-    if (FT_Select_Charmap(face->face, FT_ENCODING_UNICODE) != 0 &&
-        FT_Select_Charmap(face->face, FT_ENCODING_MS_SYMBOL) == 0)
+    if (FT_Select_Charmap(face->face, FT_ENCODING_UNICODE) != 0
+        && FT_Select_Charmap(face->face, FT_ENCODING_MS_SYMBOL) == 0)
         face->symbol_map = true;
     return face;
 }
@@ -273,12 +187,7 @@ std::string platform_outline_face_family(const OutlineFace* face) { return face 
 std::string platform_outline_face_file(const OutlineFace* face) { return face ? face->file : ""; }
 bool platform_outline_face_emboldened(const OutlineFace* face) { return face && face->embolden; }
 
-unsigned platform_ansi_to_unicode(unsigned char code)
-{
-    if (code >= 0x80 && code <= 0x9F && cp1252_high[code - 0x80] != 0)
-        return cp1252_high[code - 0x80];
-    return code;
-}
+unsigned platform_ansi_to_unicode(unsigned char code) { return outline_ansi_to_unicode(code); }
 
 bool platform_glyph_outline(OutlineFace* face, unsigned char code, GlyphOutline* out)
 {
@@ -329,23 +238,6 @@ bool platform_glyph_outline(OutlineFace* face, unsigned char code, GlyphOutline*
         out->contour_ends.clear();
         return false;
     }
-    flat.close_contour();
-    out->points.resize(flat.contour_start);
-
-    if (out->points.empty())
-        return true;
-    double x_min = out->points[0].x, x_max = x_min, y_min = out->points[0].y, y_max = y_min;
-    for (OutlinePoint& p : out->points) {
-        x_min = std::fmin(x_min, p.x);
-        x_max = std::fmax(x_max, p.x);
-        y_min = std::fmin(y_min, p.y);
-        y_max = std::fmax(y_max, p.y);
-        p.x /= units * fine;
-        p.y /= units * fine;
-    }
-    out->black_box_x = static_cast<float>((x_max - x_min) / (units * fine));
-    out->black_box_y = static_cast<float>((y_max - y_min) / (units * fine));
-    out->origin_x = static_cast<float>(x_min / (units * fine));
-    out->origin_y = static_cast<float>(y_max / (units * fine));
+    flat.finish(units * fine);
     return true;
 }

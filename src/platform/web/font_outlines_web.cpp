@@ -1,1 +1,386 @@
-// (being written)
+// Font registration, face matching and glyph outlines on the page: the
+// added font files are the only faces; opentype.js reads them
+// (font_library.js) and the outlines are decomposed, emboldened and
+// flattened here as the desktop's FreeType reader has them, so the two
+// give the same contours.
+#include "platform/font_outlines.h"
+
+#include "platform/media_files.h"
+#include "platform/outline_flattening.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+extern "C" {
+int elka_font_parse(const unsigned char* bytes, std::size_t size);
+void elka_font_release(int id);
+int elka_font_name(int id, int which, char* buffer, int size);
+void elka_font_info(int id, int* weight, int* units, int* symbol);
+int elka_font_glyph_index(int id, unsigned character);
+int elka_font_load_glyph(int id, int index, int* counts);
+void elka_font_copy_glyph(double* points, int* ends);
+}
+
+namespace {
+
+// A font parsed on the page, released there when the last face of it and
+// the list of added files let go of it.
+struct PageFont {
+    int id;
+    std::string file;
+    std::string family, typographic_family, full_name;
+    int weight = 400;
+    int units = 0;
+    bool symbol = false;
+    ~PageFont() { elka_font_release(id); }
+};
+
+std::vector<std::shared_ptr<PageFont>> added_fonts;
+
+std::string font_name(int id, int which)
+{
+    char name[256];
+    int length = elka_font_name(id, which, name, sizeof name);
+    return std::string(name, static_cast<std::size_t>(std::max(length, 0)));
+}
+
+bool same_name(const std::string& a, const char* b)
+{
+    if (a.empty() || a.size() != std::strlen(b))
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (std::tolower(x) != std::tolower(y))
+            return false;
+    }
+    return true;
+}
+
+// Points in 1/64 of a font unit, as FreeType works them.
+struct FinePoint {
+    std::int64_t x, y;
+};
+
+enum : int { tag_conic = 0, tag_on = 1, tag_cubic = 2 };
+
+struct Contours {
+    std::vector<FinePoint> points;
+    std::vector<int> tags;
+    std::vector<int> last; // index of each contour's last point
+};
+
+FinePoint middle(FinePoint a, FinePoint b) { return {(a.x + b.x) / 2, (a.y + b.y) / 2}; }
+
+// Walks the contours as TrueType defines them (two controls in a row imply
+// the on-curve point halfway, truncated to the grid as FreeType does),
+// into the flattener. False on a malformed contour.
+bool decompose(const Contours& c, Flattener* flat)
+{
+    int first = 0;
+    for (int last : c.last) {
+        if (last < first || last >= static_cast<int>(c.points.size()))
+            return false;
+        FinePoint start = c.points[first];
+        int limit = last;
+        int i = first;
+        if (c.tags[first] == tag_cubic)
+            return false;
+        if (c.tags[first] == tag_conic) {
+            // A contour that starts on a control starts at its last point
+            // when that is on the curve, else halfway between the two.
+            if (c.tags[last] == tag_on) {
+                start = c.points[last];
+                --limit;
+            } else {
+                start = middle(start, c.points[last]);
+            }
+            --i;
+        }
+        flat->move_to(static_cast<double>(start.x), static_cast<double>(start.y));
+        bool closed = false;
+        while (i < limit && !closed) {
+            ++i;
+            FinePoint p = c.points[i];
+            if (c.tags[i] == tag_on) {
+                flat->line_to(p.x, p.y);
+            } else if (c.tags[i] == tag_conic) {
+                FinePoint control = p;
+                for (;;) {
+                    if (i >= limit) {
+                        flat->conic_to(control.x, control.y, start.x, start.y);
+                        closed = true;
+                        break;
+                    }
+                    ++i;
+                    FinePoint next = c.points[i];
+                    if (c.tags[i] == tag_on) {
+                        flat->conic_to(control.x, control.y, next.x, next.y);
+                        break;
+                    }
+                    if (c.tags[i] != tag_conic)
+                        return false;
+                    FinePoint mid = middle(control, next);
+                    flat->conic_to(control.x, control.y, mid.x, mid.y);
+                    control = next;
+                }
+            } else {
+                if (i + 1 > limit || c.tags[i + 1] != tag_cubic)
+                    return false;
+                FinePoint c1 = p, c2 = c.points[i + 1];
+                i += 2;
+                FinePoint to = i <= limit ? c.points[i] : start;
+                flat->cubic_to(c1.x, c1.y, c2.x, c2.y, to.x, to.y);
+                closed = i > limit;
+            }
+        }
+        if (!closed)
+            flat->line_to(start.x, start.y);
+        first = last + 1;
+    }
+    return true;
+}
+
+// 16.16 fixed point, rounded half away from zero as FreeType rounds.
+std::int64_t round_div(std::int64_t a, std::int64_t b)
+{
+    if (b == 0)
+        return a < 0 ? -0x7FFFFFFF : 0x7FFFFFFF;
+    bool negative = (a < 0) != (b < 0);
+    std::int64_t ua = std::llabs(a), ub = std::llabs(b);
+    std::int64_t q = (ua + ub / 2) / ub;
+    return negative ? -q : q;
+}
+std::int64_t mul_fix(std::int64_t a, std::int64_t b) { return round_div(a * b, 0x10000); }
+std::int64_t mul_div(std::int64_t a, std::int64_t b, std::int64_t c) { return round_div(a * b, c); }
+
+// An edge as a 16.16 unit vector and its length.
+struct Direction {
+    std::int64_t x = 0, y = 0, length = 0;
+};
+
+Direction direction(FinePoint from, FinePoint to)
+{
+    double dx = static_cast<double>(to.x - from.x), dy = static_cast<double>(to.y - from.y);
+    double length = std::hypot(dx, dy);
+    Direction d;
+    if (length == 0.0)
+        return d;
+    d.x = std::llround(dx / length * 65536.0);
+    d.y = std::llround(dy / length * 65536.0);
+    d.length = std::llround(length);
+    return d;
+}
+
+// Synthetic bold as FreeType makes it (FT_Outline_EmboldenXY): every
+// corner moves out along the bisector of its edges so that each edge
+// moves by half the strength, a corner's move held within its shorter
+// edge, sharp spikes (turns of more than about 160 degrees) only by the
+// half strength itself; the outline grows to the upper right.
+void embolden(Contours* c, std::int64_t strength)
+{
+    std::int64_t half = strength / 2;
+    if (half == 0 || c->points.empty())
+        return;
+    std::int64_t x_min = c->points[0].x, x_max = x_min, y_min = c->points[0].y, y_max = y_min;
+    for (const FinePoint& p : c->points) {
+        x_min = std::min(x_min, p.x);
+        x_max = std::max(x_max, p.x);
+        y_min = std::min(y_min, p.y);
+        y_max = std::max(y_max, p.y);
+    }
+    if (x_min == x_max || y_min == y_max)
+        return;
+    // The outline's turning: TrueType's outer contours run clockwise.
+    std::int64_t area = 0;
+    int first = 0;
+    for (int last : c->last) {
+        FinePoint prev = c->points[last];
+        for (int i = first; i <= last; ++i) {
+            area += (c->points[i].y - prev.y) * (c->points[i].x + prev.x);
+            prev = c->points[i];
+        }
+        first = last + 1;
+    }
+    if (area == 0)
+        return;
+    bool clockwise = area < 0;
+
+    std::vector<FinePoint> original = c->points;
+    first = 0;
+    for (int last : c->last) {
+        int count = last - first + 1;
+        auto at = [&](int k) { return original[first + ((k % count) + count) % count]; };
+        // Runs of coincident points move as one: each run is keyed by its
+        // first point, the one after a real edge.
+        int start = -1;
+        for (int k = 0; k < count && start < 0; ++k)
+            if (at(k).x != at(k - 1).x || at(k).y != at(k - 1).y)
+                start = k;
+        if (start < 0) { // a contour of one spot
+            first = last + 1;
+            continue;
+        }
+        std::vector<int> runs; // first point of each run, in contour order
+        for (int k = start; k < start + count; ++k)
+            if (at(k).x != at(k - 1).x || at(k).y != at(k - 1).y)
+                runs.push_back(k);
+        int n = static_cast<int>(runs.size());
+        for (int r = 0; r < n; ++r) {
+            FinePoint here = at(runs[r]);
+            Direction in = direction(at(runs[(r + n - 1) % n]), here);
+            Direction out = direction(here, at(runs[(r + 1) % n]));
+            std::int64_t shift_x = 0, shift_y = 0;
+            std::int64_t d = mul_fix(in.x, out.x) + mul_fix(in.y, out.y);
+            if (d > -0xF000) {
+                d += 0x10000;
+                shift_x = in.y + out.y;
+                shift_y = in.x + out.x;
+                if (clockwise)
+                    shift_x = -shift_x;
+                else
+                    shift_y = -shift_y;
+                std::int64_t q = mul_fix(out.x, in.y) - mul_fix(out.y, in.x);
+                if (clockwise)
+                    q = -q;
+                std::int64_t shorter = std::min(in.length, out.length);
+                bool within = mul_fix(half, q) <= mul_fix(shorter, d);
+                shift_x = within ? mul_div(shift_x, half, d) : mul_div(shift_x, shorter, q);
+                shift_y = within ? mul_div(shift_y, half, d) : mul_div(shift_y, shorter, q);
+            }
+            int run_end = r + 1 < n ? runs[r + 1] : runs[0] + count;
+            for (int k = runs[r]; k < run_end; ++k) {
+                FinePoint& p = c->points[first + k % count];
+                p.x += half + shift_x;
+                p.y += half + shift_y;
+            }
+        }
+        first = last + 1;
+    }
+}
+
+} // namespace
+
+struct OutlineFace {
+    std::shared_ptr<PageFont> font;
+    bool embolden = false;
+};
+
+bool platform_add_font_file(const char* path)
+{
+    if (!path || !platform_media_file_opens(path))
+        return false;
+    char* absolute = realpath(path, nullptr);
+    if (!absolute)
+        return false;
+    std::string name = absolute;
+    std::free(absolute);
+    for (const auto& font : added_fonts)
+        if (font->file == name)
+            return true;
+    std::size_t size = 0;
+    unsigned char* bytes = platform_read_media_file(path, &size);
+    if (!bytes)
+        return false;
+    int id = elka_font_parse(bytes, size);
+    platform_free_media_file(bytes);
+    if (id == 0)
+        return false;
+    auto font = std::make_shared<PageFont>();
+    font->id = id;
+    font->file = name;
+    font->family = font_name(id, 0);
+    font->typographic_family = font_name(id, 1);
+    font->full_name = font_name(id, 2);
+    int symbol = 0;
+    elka_font_info(id, &font->weight, &font->units, &symbol);
+    font->symbol = symbol != 0;
+    added_fonts.push_back(font);
+    return true;
+}
+
+void platform_forget_font_files() { added_fonts.clear(); }
+
+OutlineFace* platform_match_outline_face(const char* family, int weight)
+{
+    // The faces of that family, or every face when it has none; of those
+    // the one nearest the weight (the first added of equals).
+    std::vector<std::shared_ptr<PageFont>> named;
+    for (const auto& font : added_fonts)
+        if (family
+            && (same_name(font->family, family) || same_name(font->typographic_family, family)
+                || same_name(font->full_name, family)))
+            named.push_back(font);
+    const auto& candidates = named.empty() ? added_fonts : named;
+    std::shared_ptr<PageFont> best;
+    for (const auto& font : candidates)
+        if (!best || std::abs(font->weight - weight) < std::abs(best->weight - weight))
+            best = font;
+    if (!best)
+        return nullptr;
+    OutlineFace* face = new OutlineFace;
+    face->font = best;
+    // Bold asked of a face lighter than demibold is made by emboldening.
+    face->embolden = weight >= 700 && best->weight < 600;
+    return face;
+}
+
+void platform_close_outline_face(OutlineFace* face) { delete face; }
+
+std::string platform_outline_face_family(const OutlineFace* face) { return face ? face->font->family : ""; }
+std::string platform_outline_face_file(const OutlineFace* face) { return face ? face->font->file : ""; }
+bool platform_outline_face_emboldened(const OutlineFace* face) { return face && face->embolden; }
+unsigned platform_ansi_to_unicode(unsigned char code) { return outline_ansi_to_unicode(code); }
+
+bool platform_glyph_outline(OutlineFace* face, unsigned char code, GlyphOutline* out)
+{
+    if (!face || !out)
+        return false;
+    *out = GlyphOutline();
+    const PageFont& font = *face->font;
+    double units = font.units;
+    if (!(units > 0.0))
+        return false;
+
+    unsigned character = font.symbol ? 0xF000u + code : outline_ansi_to_unicode(code);
+    int glyph = elka_font_glyph_index(font.id, character); // 0: the missing glyph
+    int counts[4] = {};
+    if (!elka_font_load_glyph(font.id, glyph, counts))
+        return false;
+    out->advance_x = static_cast<float>(counts[2] / units);
+    out->advance_y = 0.0f;
+    int point_count = counts[0], contour_count = counts[1];
+    if (point_count == 0 || contour_count == 0)
+        return true;
+    std::vector<double> raw(static_cast<std::size_t>(point_count) * 3);
+    Contours contours;
+    contours.last.resize(contour_count);
+    elka_font_copy_glyph(raw.data(), contours.last.data());
+
+    // 1/64 of a design unit, as the desktop gives FreeType to work in.
+    const std::int64_t fine_scale = 64;
+    const double fine = static_cast<double>(fine_scale);
+    contours.points.resize(point_count);
+    contours.tags.resize(point_count);
+    for (int i = 0; i < point_count; ++i) {
+        contours.points[i] = {std::llround((raw[i * 3] + counts[3]) * fine), std::llround(raw[i * 3 + 1] * fine)};
+        contours.tags[i] = static_cast<int>(raw[i * 3 + 2]);
+    }
+    if (face->embolden)
+        embolden(&contours, std::llround(units * fine / 24.0));
+
+    Flattener flat{out, fine}; // chords within one design unit
+    if (!decompose(contours, &flat)) {
+        out->points.clear();
+        out->contour_ends.clear();
+        return false;
+    }
+    flat.finish(units * fine);
+    return true;
+}
