@@ -1,1 +1,206 @@
-// (being written)
+// The sound layer's browser side: songs decoded by the browser's own
+// decoders, played through one AudioContext that exists only from the
+// viewer's first gesture on (browsers refuse sound before it). What the
+// layer does is reported in globalThis.elka.sound for the page's tests.
+mergeInto(LibraryManager.library, {
+  $elkaSound: {
+    started: false,
+    fixed: false, // the page's fixed-rate mode: checks and decodes, plays nothing
+    rate: 44100,
+    gesture: false, // the viewer has clicked the page's start overlay
+    ctx: null,
+    // Made at load (a library object is written out as a literal, which
+    // cannot hold a Map): sample id -> AudioBuffer, and channel ->
+    // {buffer, source}, source null while the song waits for the gesture.
+    buffers: null,
+    channels: null,
+    nextId: 1,
+    error: 0,
+
+    report: function() {
+      var s = elkaSound;
+      var playing = false;
+      s.channels.forEach(function(entry) {
+        if (entry.source)
+          playing = true;
+      });
+      var page = globalThis.elka = globalThis.elka || {};
+      page.sound = {context: s.ctx ? s.ctx.state : 'none', playing: playing, error: s.error};
+    },
+
+    // The context is made at the gesture, or later once the gesture has
+    // been (the page keeps its user activation).
+    ensureContext: function() {
+      var s = elkaSound;
+      if (s.ctx && s.ctx.state !== 'closed')
+        return s.ctx;
+      var Context = globalThis.AudioContext || globalThis.webkitAudioContext;
+      try {
+        s.ctx = new Context({sampleRate: s.rate});
+      } catch (e) {
+        // A rate the output cannot run at: the device's own; buffers are
+        // resampled as they play.
+        s.ctx = new Context();
+      }
+      s.ctx.onstatechange = s.report;
+      return s.ctx;
+    },
+
+    start: function(channel, entry) {
+      var s = elkaSound;
+      var source = s.ctx.createBufferSource();
+      source.buffer = entry.buffer;
+      source.connect(s.ctx.destination);
+      source.onended = function() {
+        if (s.channels.get(channel) === entry) {
+          s.channels.delete(channel);
+          s.report();
+        }
+      };
+      entry.source = source;
+      source.start(0, 0);
+    },
+
+    // The page calls this inside the click handler of its start overlay.
+    onGesture: function() {
+      var s = elkaSound;
+      s.gesture = true;
+      if (!s.started || s.fixed)
+        return;
+      var ctx = s.ensureContext();
+      if (ctx.state !== 'running')
+        ctx.resume().catch(function() {});
+      s.channels.forEach(function(entry, channel) {
+        if (!entry.source)
+          s.start(channel, entry);
+      });
+      s.report();
+    },
+
+    stopEntry: function(entry) {
+      if (!entry.source)
+        return;
+      entry.source.onended = null;
+      try {
+        entry.source.stop();
+      } catch (e) {
+        // never started: nothing to stop
+      }
+      entry.source.disconnect();
+    },
+
+    // A promise of the new sample's id, or 0 when the browser cannot decode
+    // the bytes; the bytes are copied out first, the heap may move.
+    decode: function(bytes, size) {
+      var s = elkaSound;
+      var data = HEAPU8.slice(bytes, bytes + size).buffer;
+      var decoder;
+      try {
+        decoder = new OfflineAudioContext(2, 1, s.rate);
+      } catch (e) {
+        return Promise.resolve(-1);
+      }
+      return decoder.decodeAudioData(data).then(function(buffer) {
+        // Nothing to play (a stream of metadata frames only) counts as a
+        // file that does not load, as on the desktop.
+        if (!buffer || buffer.length === 0 || !s.started)
+          return 0;
+        var id = s.nextId++;
+        s.buffers.set(id, buffer);
+        return id;
+      }, function(error) {
+        return error && error.name === 'RangeError' ? -1 : 0;
+      });
+    },
+  },
+
+  $elkaSound__postset: 'elkaSound.buffers = new Map(); elkaSound.channels = new Map();' +
+                       'Module["elkaStartHooks"] = Module["elkaStartHooks"] || [];' +
+                       'Module["elkaStartHooks"].push(function() { elkaSound.onGesture(); });' +
+                       'elkaSound.report();',
+
+  elka_sound_report_error__deps: ['$elkaSound'],
+  elka_sound_report_error: function(code) {
+    if (elkaSound.error === code)
+      return;
+    elkaSound.error = code;
+    elkaSound.report();
+  },
+
+  // Whether the browser can decode (and, outside the fixed-rate mode,
+  // play) sound at all.
+  elka_sound_open__deps: ['$elkaSound'],
+  elka_sound_open: function(rate) {
+    var s = elkaSound;
+    var page = globalThis.elka || {};
+    var fixed = typeof page.fixedRate === 'number' && page.fixedRate > 0;
+    if (typeof OfflineAudioContext !== 'function')
+      return 0;
+    if (!fixed && !(globalThis.AudioContext || globalThis.webkitAudioContext))
+      return 0;
+    s.fixed = fixed;
+    s.rate = rate;
+    s.started = true;
+    if (s.ctx && s.ctx.state === 'closed')
+      s.ctx = null;
+    s.report();
+    return 1;
+  },
+
+  // The channel it plays (or will play at the gesture) on, or -1 when every
+  // one is taken.
+  elka_sound_play__deps: ['$elkaSound'],
+  elka_sound_play: function(channel, id, channelCount) {
+    var s = elkaSound;
+    var buffer = s.buffers.get(id);
+    if (channel < 0) {
+      channel = -1;
+      for (var c = 0; c < channelCount; c++) {
+        if (!s.channels.has(c)) {
+          channel = c;
+          break;
+        }
+      }
+      if (channel < 0)
+        return -1;
+    }
+    if (s.fixed)
+      return channel;
+    var old = s.channels.get(channel);
+    if (old)
+      s.stopEntry(old);
+    var entry = {buffer: buffer, source: null};
+    s.channels.set(channel, entry);
+    if (s.gesture) {
+      var ctx = s.ensureContext();
+      if (ctx.state !== 'running')
+        ctx.resume().catch(function() {});
+      s.start(channel, entry);
+    }
+    s.report();
+    return channel;
+  },
+
+  elka_sound_stop__deps: ['$elkaSound'],
+  elka_sound_stop: function(channel) {
+    var s = elkaSound;
+    var entry = s.channels.get(channel);
+    if (!entry)
+      return;
+    s.stopEntry(entry);
+    s.channels.delete(channel);
+    s.report();
+  },
+
+  elka_sound_close__deps: ['$elkaSound'],
+  elka_sound_close: function() {
+    var s = elkaSound;
+    s.channels.forEach(s.stopEntry);
+    s.channels.clear();
+    s.buffers.clear();
+    s.started = false;
+    if (s.ctx && s.ctx.state !== 'closed')
+      s.ctx.close().catch(function() {});
+    s.report();
+  },
+});
