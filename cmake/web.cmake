@@ -20,6 +20,7 @@ set(platform_root ${CMAKE_BINARY_DIR}/layers/platform)
 file(MAKE_DIRECTORY ${platform_root})
 file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/platform ${platform_root}/platform SYMBOLIC)
 add_library(elka_platform STATIC
+  ${CMAKE_SOURCE_DIR}/src/platform/audio_signature.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/drawable.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/letterbox.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/media_files.cpp

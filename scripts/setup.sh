@@ -3,7 +3,7 @@
 # then configure and build with one of the presets of CMakePresets.json.
 #   scripts/setup.sh install demo     the demo's own packages (packages-demo.txt)
 #   scripts/setup.sh install package  those and what making the package needs (packages-package.txt)
-#   scripts/setup.sh install test     all of those and the tests' (packages.txt)
+#   scripts/setup.sh install test     all of those and the tests' (packages.txt), and the npm packages
 #   scripts/setup.sh build PRESET     quick (demo and capture tool), default, sanitize
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -34,6 +34,15 @@ install_packages() {
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# What the web page loads and its tests drive it with, from npm
+# (package.json, package-lock.json), into node_modules/.
+install_npm_packages() {
+    local stamp="$root/node_modules/.package-lock.json"
+    [[ -f "$stamp" && ! "$root/package-lock.json" -nt "$stamp" ]] && return 0
+    echo "Installing npm packages (package-lock.json)"
+    (cd "$root" && npm ci --no-audit --no-fund --silent)
+}
+
 build() {
     local preset="$1"
     (cd "$root" && cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" -j "$(nproc)")
@@ -41,7 +50,9 @@ build() {
 
 case "${1:-}" in
     install) [[ "${2:-}" =~ ^(demo|package|test)$ ]] || { echo "usage: scripts/setup.sh install demo|package|test" >&2; exit 2; }
-             install_packages "$2" ;;
+             install_packages "$2"
+             [[ "$2" == test ]] && install_npm_packages
+             true ;;
     build) [[ -n "${2:-}" ]] || { echo "usage: scripts/setup.sh build PRESET" >&2; exit 2; }
            build "$2" ;;
     *) echo "usage: scripts/setup.sh install demo|package|test | build PRESET" >&2; exit 2 ;;

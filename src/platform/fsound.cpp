@@ -6,7 +6,7 @@
 // static object whose destructor calls in here during the exit processing,
 // possibly after other static objects of the process are gone.
 #include "platform/fsound.h"
-
+#include "platform/audio_signature.h"
 #include "platform/fsound_internal.h"
 
 #include <SDL.h>
@@ -49,20 +49,6 @@ bool is_out_of_memory_error()
     return error && std::strstr(error, "Out of memory") != nullptr;
 }
 
-// Does the file start like one of the formats the mixer decodes? Used only
-// to tell a damaged file of a known kind from one of an unknown kind.
-bool has_known_audio_signature(const unsigned char* head, size_t size)
-{
-    auto starts_with = [&](const char* magic) {
-        size_t n = std::strlen(magic);
-        return size >= n && std::memcmp(head, magic, n) == 0;
-    };
-    if (starts_with("RIFF") || starts_with("FORM") || starts_with("OggS") || starts_with("fLaC") ||
-        starts_with("ID3") || starts_with("Creative Voice File") || starts_with("MThd"))
-        return true;
-    // An MPEG audio frame header: eleven set sync bits.
-    return size >= 2 && head[0] == 0xFF && (head[1] & 0xE0) == 0xE0;
-}
 
 void free_all_samples()
 {

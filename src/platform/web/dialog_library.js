@@ -108,7 +108,10 @@ mergeInto(LibraryManager.library, {
     page.dialogs = page.dialogs || [];
     var record = {caption: caption, text: text, style: style, answer: null};
     page.dialogs.push(record);
-    if (typeof document === 'undefined' || !document.body || typeof HTMLDialogElement !== 'function' ||
+    // The fixed-rate mode is the page's capture run: like the capture
+    // tool without a display, it takes the first button and goes on.
+    if (page.fixedRate > 0 || typeof document === 'undefined' || !document.body ||
+        typeof HTMLDialogElement !== 'function' ||
         typeof HTMLDialogElement.prototype.showModal !== 'function') {
       record.answer = (style & 0x0F) === 4 ? 6 : 1;
       return 0;

@@ -7,6 +7,7 @@
 // in here during the exit processing.
 #include "platform/fsound.h"
 
+#include "platform/audio_signature.h"
 #include "platform/media_files.h"
 
 #include <emscripten.h>
@@ -58,20 +59,6 @@ template <typename T> T fail(int code, T result)
 
 FSOUND_SAMPLE* fail_load(int code) { return fail(code, static_cast<FSOUND_SAMPLE*>(nullptr)); }
 
-// As on the desktop: tells a damaged file of a known kind from one of an
-// unknown kind when the decoder refuses it.
-bool has_known_audio_signature(const unsigned char* head, std::size_t size)
-{
-    auto starts_with = [&](const char* magic) {
-        std::size_t n = std::strlen(magic);
-        return size >= n && std::memcmp(head, magic, n) == 0;
-    };
-    if (starts_with("RIFF") || starts_with("FORM") || starts_with("OggS") || starts_with("fLaC") || starts_with("ID3")
-        || starts_with("Creative Voice File") || starts_with("MThd"))
-        return true;
-    // An MPEG audio frame header: eleven set sync bits.
-    return size >= 2 && head[0] == 0xFF && (head[1] & 0xE0) == 0xE0;
-}
 
 bool is_loaded(const FSOUND_SAMPLE* sample)
 {

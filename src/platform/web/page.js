@@ -266,6 +266,7 @@
   function start() {
     if (elka.state !== 'waiting') return;
     startCover.hidden = true;
+    say(''); // the song has loaded: the line is for what goes wrong from now on
     for (const hook of Module.elkaStartHooks) hook(); // the song, in this same gesture
     if (windowed.fullscreen) enterFullscreen();
     clockStart = performance.now();
@@ -306,6 +307,7 @@
     },
     onExit: ended,
     onAbort(what) {
+      console.error('The demo stopped: ' + what);
       say('The demo stopped: ' + what);
       ended(1);
     },
@@ -315,12 +317,19 @@
         for (const [name, bytes] of files) if (bytes) Module.FS.writeFile('/files/' + name, new Uint8Array(bytes));
         if (fixedRate) elka.state = 'running';
         // Called as an asynchronous export: the frame loop waits on the
-        // browser, and main's status comes when it has returned.
-        Module.ccall('main', 'number', ['number', 'number'], [0, 0], { async: true }).then(ended, (error) => {
+        // browser, and main's status comes when it has returned. An exit
+        // before its first wait (a song that is not there) comes as a throw.
+        const stopped = (error) => {
           if (error && error.name === 'ExitStatus') return ended(error.status);
+          console.error('The demo stopped: ' + error);
           say('The demo stopped: ' + error);
           ended(1);
-        });
+        };
+        try {
+          Module.ccall('main', 'number', ['number', 'number'], [0, 0], { async: true }).then(ended, stopped);
+        } catch (error) {
+          stopped(error);
+        }
       });
     },
   };

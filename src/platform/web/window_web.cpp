@@ -365,8 +365,13 @@ void platform_swap_buffers(DeviceContext dc)
     } else {
         hand_over_frame(pixels_w, pixels_h);
     }
-    if (elka_page_fixed_rate() > 0)
-        glFinish(); // a frame is timed until it is drawn, as in the capture tool
+    if (elka_page_fixed_rate() > 0) {
+        // A frame is timed until it is drawn, as in the capture tool. The
+        // browser draws in a process of its own, and its glFinish does not
+        // wait for that; reading a pixel back does.
+        unsigned char pixel[4];
+        glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    }
     ++frames_presented;
     presented_since_empty = true;
     // The browser shows the frame when this returns to it.

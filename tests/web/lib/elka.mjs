@@ -1,0 +1,52 @@
+// The page's side: loading it, waiting on window.elka, reading its canvas.
+import { decodePng } from './png.mjs';
+
+// Waits until window.elka.state is one of the states, or the demo ended
+// when that was not among them (an error then, with the status line).
+export async function waitForState(page, states, timeout) {
+  let reached = null;
+  try {
+    reached = await page.waitForFunction((wanted) => {
+      const e = window.elka;
+      return e && (wanted.includes(e.state) || e.state === 'ended') && e.state;
+    }, states, { timeout }).then((handle) => handle.jsonValue());
+  } catch (e) {
+    reached = null;
+  }
+  if (reached && states.includes(reached))
+    return;
+  const now = await page.evaluate(() => window.elka && { state: window.elka.state, exitStatus: window.elka.exitStatus,
+                                                         status: window.elka.status });
+  throw new Error(`state ${states.join(' or ')} not reached${reached ? '' : ` in ${timeout} ms`}: ${JSON.stringify(now)}`);
+}
+
+export async function elkaState(page) {
+  return page.evaluate(() => {
+    const e = window.elka;
+    return e && { state: e.state, exitStatus: e.exitStatus, fixedRate: e.fixedRate, status: e.status,
+                  sound: e.sound && { ...e.sound }, dialogs: e.dialogs && e.dialogs.map((d) => ({ ...d })) };
+  });
+}
+
+// The demo's canvas (the last one the page made: after the end it keeps the
+// last frame) as a picture, taken from the screen as a viewer sees it;
+// elements named in hide are hidden for the shot.
+export async function canvasShot(page, { hide = [], path } = {}) {
+  const style = hide.map((selector) => `${selector} { visibility: hidden !important; }`).join('\n');
+  const buffer = await page.locator('#stage canvas').last().screenshot({ style, path, animations: 'allow' });
+  return decodePng(buffer);
+}
+
+// Takes canvas shots until test(picture) holds; returns that picture.
+export async function waitForPicture(page, test, timeout, options = {}) {
+  const until = Date.now() + timeout;
+  let last = null;
+  while (Date.now() < until) {
+    last = await canvasShot(page, options);
+    if (test(last))
+      return last;
+  }
+  const error = new Error(`the canvas did not show it within ${timeout} ms`);
+  error.picture = last;
+  throw error;
+}
