@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test of the web page in headless Chromium: the tests' own
 # machinery first, then the page in its fixed-rate mode against the native
-# capture, in real time, and with a song it cannot play.
+# capture, in real time, its window (fullscreen, F1, no WebGL), and with a
+# song it cannot play.
 # usage: bash tests/web/run.sh [OUT-WEB-DIR [BUILD-DIR]]   (defaults out/web, build)
 set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -15,7 +16,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 started=$SECONDS
 failed=()
-for test in infrastructure page_fixed page_realtime page_song_errors; do
+for test in infrastructure page_fixed page_realtime page_window page_song_errors; do
     echo "== $test"
     node "$here/$test.mjs" "$web" "$build" || failed+=("$test")
 done

@@ -18,6 +18,7 @@
     exitStatus: null,
     fixedRate: fixedRate,
     status: '',
+    frames: 0, // frames shown so far
     frameTimes: [], // fixed-rate mode: ms each frame took to draw
     firstFrameMs: null,
   });
@@ -223,6 +224,7 @@
         }
       }
       framesShown += 1;
+      elka.frames = framesShown;
       if (!fixedRate) return new Promise((resolve) => requestAnimationFrame(() => resolve()));
       elka.frameTimes.push(performance.now() - frameStart);
       // Drawn ahead only as far as a test has asked (frameAt never asks

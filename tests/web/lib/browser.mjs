@@ -14,20 +14,20 @@ const renderers = {
 
 export function rendererName() { return process.env.ELKA_WEB_GL || 'swiftshader'; }
 
-export async function launchBrowser() {
+export async function launchBrowser(extraFlags = []) {
   const flags = renderers[rendererName()];
   if (!flags)
     throw new Error(`ELKA_WEB_GL: one of ${Object.keys(renderers).join(', ')}, not ${rendererName()}`);
   return chromium.launch({
     executablePath: '/usr/bin/chromium',
     headless: true,
-    args: ['--no-sandbox', ...flags, '--ignore-gpu-blocklist'],
+    args: ['--no-sandbox', ...flags, '--ignore-gpu-blocklist', ...extraFlags],
   });
 }
 
 // A new page that records every console message and every uncaught error.
-export async function openPage(browser, viewport = { width: 1024, height: 768 }) {
-  const context = await browser.newContext({ viewport });
+export async function openPage(browser, viewport = { width: 1024, height: 768 }, deviceScaleFactor = 1) {
+  const context = await browser.newContext({ viewport, deviceScaleFactor });
   const page = await context.newPage();
   const messages = [];
   const errors = [];
