@@ -24,6 +24,7 @@ add_library(elka_platform STATIC
   ${CMAKE_SOURCE_DIR}/src/platform/drawable.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/letterbox.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/media_files.cpp
+  ${CMAKE_SOURCE_DIR}/src/platform/message_queue.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/outline_flattening.cpp
   ${web_dir}/window_web.cpp
   ${web_dir}/gl_profile_web.cpp

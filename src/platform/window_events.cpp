@@ -1,21 +1,17 @@
 // SDL events turned into the window messages the window procedure handles:
 // activate (with the minimised state), close, key down/up with virtual-key
-// codes, size; and the queue the frame loop takes them from, one at a time.
+// codes, size, put in the queue (message_queue.cpp) the frame loop takes
+// them from, one at a time.
 #include "platform/window_system.h"
 
+#include "platform/message_queue.h"
 #include "platform/window_internal.h"
 
 #include <SDL.h>
 
-#include <deque>
-
 using namespace window_state;
 
 namespace {
-
-std::deque<Message> queue;
-bool quit_posted = false;
-int quit_code = 0;
 
 int virtual_key(const SDL_Keysym& key)
 {
@@ -154,34 +150,15 @@ void translate(const SDL_Event& event)
     }
 }
 
-} // namespace
-
-void queue_message(const Message& message) { queue.push_back(message); }
-
-void clear_queued_messages() { queue.clear(); }
-
-namespace {
+// The queue first; when it is empty, what SDL has, one event at a time.
 bool take_message(Message* message)
 {
-    if (queue.empty() && video_started) {
+    if (!message_waiting() && video_started) {
         SDL_Event event;
-        while (queue.empty() && SDL_PollEvent(&event))
+        while (!message_waiting() && SDL_PollEvent(&event))
             translate(event);
     }
-    if (!queue.empty()) {
-        *message = queue.front();
-        queue.pop_front();
-        return true;
-    }
-    // The quit message comes once nothing else waits, as it does on Windows.
-    if (quit_posted) {
-        quit_posted = false;
-        message->message = WM_QUIT;
-        message->wparam = static_cast<std::uintptr_t>(quit_code);
-        message->lparam = 0;
-        return true;
-    }
-    return false;
+    return take_queued_message(message);
 }
 } // namespace
 
@@ -197,21 +174,3 @@ bool platform_peek_message(Message* message)
         platform_seam->after_peek(taken ? message : nullptr);
     return taken;
 }
-
-void platform_post_quit_message(int exit_code)
-{
-    quit_posted = true;
-    quit_code = exit_code;
-}
-
-long platform_default_window_proc(const Message& message)
-{
-    constexpr std::uintptr_t VK_F4 = 0x73;
-    if (message.message == WM_SYSKEYDOWN && message.wparam == VK_F4) {
-        Message close;
-        close.message = WM_CLOSE;
-        queue_message(close);
-    }
-    return 0;
-}
-

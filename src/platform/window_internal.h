@@ -4,6 +4,7 @@
 // includes this but the testing seam.
 #pragma once
 
+#include "platform/message_queue.h"
 #include "platform/messages.h"
 #include "platform/window_system.h"
 
@@ -28,11 +29,6 @@ extern bool video_started;
 extern int cursor_count;
 extern WindowHandle live_window; // the one window, null while none exists
 } // namespace window_state
-
-// Events: puts a message in the queue, as the window system sends it;
-// drops every queued message (the window they were for is gone).
-void queue_message(const Message& message);
-void clear_queued_messages();
 
 // The presenter follows the window's size: after the window changed size,
 // before the next frame is drawn.

@@ -2,7 +2,8 @@
 // canvas covers the page and, on the click, the screen (the browser's
 // Fullscreen API), the 4:3 frame letterboxed in device pixels; F1 gives a
 // 640 x 480 window ("elite pAxo") of 1280 x 960 device pixels and back;
-// Escape ends. And a browser without WebGL gets the designed boxes.
+// a hidden page draws nothing; Escape ends. And a browser without WebGL
+// gets the designed boxes.
 // usage: node page_window.mjs OUT-WEB-DIR BUILD-DIR
 import { join, resolve } from 'node:path';
 
@@ -83,6 +84,30 @@ await runTest('page_window', async () => {
     const frames = await page.evaluate(() => elka.frames);
     await page.waitForFunction((n) => elka.frames > n + 10, frames, { timeout: 20000 });
     check('the sequence goes on after the toggles', true);
+
+    // A hidden tab is a minimised window. Neither headless Chromium nor a
+    // minimised Chromium window on Xvfb reports its page hidden, so the
+    // page is told so here, through the same event a browser sends.
+    const setHidden = (hidden) => page.evaluate((h) => {
+      Object.defineProperty(document, 'hidden', { configurable: true, get: () => h });
+      Object.defineProperty(document, 'visibilityState', { configurable: true, get: () => (h ? 'hidden' : 'visible') });
+      document.dispatchEvent(new Event('visibilitychange'));
+    }, hidden);
+    const browserFrames = (n) => page.evaluate((count) => new Promise((done) => {
+      let seen = 0;
+      const tick = () => (++seen >= count ? done() : requestAnimationFrame(tick));
+      requestAnimationFrame(tick);
+    }), n);
+    await setHidden(true);
+    await browserFrames(3); // the frame in flight
+    const hiddenAt = await page.evaluate(() => elka.frames);
+    await browserFrames(30);
+    const hiddenLater = await page.evaluate(() => elka.frames);
+    check('no frames while the page is hidden, over 30 of the browser\'s', hiddenLater === hiddenAt,
+          `${hiddenAt} then ${hiddenLater}`);
+    await setHidden(false);
+    await page.waitForFunction((n) => elka.frames > n + 10, hiddenLater, { timeout: 20000 });
+    check('frames again once it is shown', true);
 
     await press(page, 'Escape', () => elka.state === 'ended');
     check('Escape ends the run with status 0', (await page.evaluate(() => elka.exitStatus)) === 0);

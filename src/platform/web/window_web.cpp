@@ -9,6 +9,7 @@
 // made again from the files, which the page keeps in memory.
 #include "platform/drawable.h"
 #include "platform/gl_profile.h"
+#include "platform/message_queue.h"
 #include "platform/performance_counter.h"
 #include "platform/window_system.h"
 
@@ -17,7 +18,6 @@
 #include <emscripten/html5_webgl.h>
 
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -67,9 +67,6 @@ PlatformDeviceContext live_dc;
 GlContext current_context = nullptr;
 int depth_bits = 16;
 
-std::deque<Message> queue;
-bool quit_posted = false;
-int quit_code = 0;
 // Whether a frame was shown since the queue was last found empty: a second
 // empty look with none between is the idle branch, which must give the
 // browser its turn.
@@ -95,7 +92,7 @@ void push(unsigned message, std::uintptr_t wparam, std::intptr_t lparam)
     m.message = message;
     m.wparam = wparam;
     m.lparam = lparam;
-    queue.push_back(m);
+    queue_message(m);
 }
 
 // The size the window's messages report: what the demo asked for, as on the
@@ -151,25 +148,13 @@ void translate(int kind, int a, int b)
     }
 }
 
+// The queue first; when it is empty, what the page has, one event at a time.
 bool take_message(Message* message)
 {
     int kind = 0, a = 0, b = 0;
-    while (queue.empty() && elka_page_take_event(&kind, &a, &b))
+    while (!message_waiting() && elka_page_take_event(&kind, &a, &b))
         translate(kind, a, b);
-    if (!queue.empty()) {
-        *message = queue.front();
-        queue.pop_front();
-        return true;
-    }
-    // The quit message comes once nothing else waits, as it does on Windows.
-    if (quit_posted) {
-        quit_posted = false;
-        message->message = WM_QUIT;
-        message->wparam = static_cast<std::uintptr_t>(quit_code);
-        message->lparam = 0;
-        return true;
-    }
-    return false;
+    return take_queued_message(message);
 }
 
 // In the fixed-rate mode the frame is read back, as the capture tool reads
@@ -244,7 +229,7 @@ bool platform_destroy_window(WindowHandle window)
         live_dc = PlatformDeviceContext{};
     delete window;
     live_window = nullptr;
-    queue.clear(); // what was queued for it is of no use to the next window
+    clear_queued_messages(); // what was queued for it is of no use to the next window
     return true;
 }
 
@@ -393,20 +378,6 @@ bool platform_peek_message(Message* message)
         elka_page_idle_wait(); // minimised or inactive: wait for an event, not a spin
     presented_since_empty = false;
     return false;
-}
-
-void platform_post_quit_message(int exit_code)
-{
-    quit_posted = true;
-    quit_code = exit_code;
-}
-
-long platform_default_window_proc(const Message& message)
-{
-    constexpr std::uintptr_t VK_F4 = 0x73;
-    if (message.message == WM_SYSKEYDOWN && message.wparam == VK_F4)
-        push(WM_CLOSE, 0, 0);
-    return 0;
 }
 
 bool platform_query_frequency(std::int64_t* frequency)
