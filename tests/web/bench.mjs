@@ -146,5 +146,6 @@ console.log(`- load to the first frame (the start picture, real-time mode), ${lo
             `fixed-rate mode ${fixedFirst.toFixed(0)} ms`);
 console.log(`- page ms a frame: the scene's frames drawn and its last one read back, timed in the page, ` +
             `less one read-back (${ms(readBack)} ms, the least of five single quick frames); the first frames of the ` +
-            `start picture are left out. In-page: elka.frameTimes, from a frame's start to its presentation, ` +
-            `which does not wait for the GPU process (its worst frames are where new programs are compiled)`);
+            `start picture are left out. In-page: elka.frameTimes, from a frame's start until a pixel of it ` +
+            `has been read back, which waits for the browser's GPU process to draw it (the worst frames are ` +
+            `where new programs are compiled)`);
