@@ -57,9 +57,8 @@ set(web_link_options
   -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2
   -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=67108864
-  -sENVIRONMENT=web -sEXIT_RUNTIME=1 -sINVOKE_RUN=0
-  -sEXPORTED_RUNTIME_METHODS=ccall,FS -sFORCE_FILESYSTEM=1
-  -sERROR_ON_UNDEFINED_SYMBOLS=0)
+  -sENVIRONMENT=web -sEXIT_RUNTIME=1 -sINVOKE_RUN=0   # page.js starts main once the files are in
+  -sEXPORTED_RUNTIME_METHODS=ccall,FS -sFORCE_FILESYSTEM=1)
 add_executable(elka ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
 target_link_libraries(elka PRIVATE elka_app elka_platform)
 target_link_options(elka PRIVATE ${web_link_options})

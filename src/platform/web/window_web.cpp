@@ -82,8 +82,8 @@ enum PageEvent { key_down = 1, key_up = 2, activate = 3, resized = 4, close_aske
 
 constexpr std::intptr_t size_lparam(int width, int height)
 {
-    return static_cast<std::intptr_t>((static_cast<unsigned>(height) & 0xFFFF) << 16 |
-                                      (static_cast<unsigned>(width) & 0xFFFF));
+    return static_cast<std::intptr_t>((static_cast<unsigned>(height) & 0xFFFF) << 16
+                                      | (static_cast<unsigned>(width) & 0xFFFF));
 }
 
 void push(unsigned message, std::uintptr_t wparam, std::intptr_t lparam)
@@ -140,11 +140,8 @@ void translate(int kind, int a, int b)
         presenter_follow_window();
         push_size(a != 0);
         break;
-    case close_asked:
-        push(WM_CLOSE, 0, 0);
-        break;
-    default:
-        break;
+    case close_asked: push(WM_CLOSE, 0, 0); break;
+    default: break;
     }
 }
 
@@ -198,7 +195,7 @@ int platform_change_display_mode(int width, int height, int)
     return DISP_CHANGE_SUCCESSFUL;
 }
 
-void platform_restore_display_mode() {}
+void platform_restore_display_mode() { }
 
 int platform_show_cursor(bool show)
 {
@@ -233,9 +230,9 @@ bool platform_destroy_window(WindowHandle window)
     return true;
 }
 
-void platform_show_window(WindowHandle) {}
-void platform_set_foreground_window(WindowHandle) {}
-void platform_set_focus(WindowHandle) {}
+void platform_show_window(WindowHandle) { }
+void platform_set_foreground_window(WindowHandle) { }
+void platform_set_focus(WindowHandle) { }
 
 DeviceContext platform_get_dc(WindowHandle window)
 {
@@ -330,7 +327,7 @@ bool platform_delete_context(GlContext context)
     return true;
 }
 
-void platform_keep_gl_objects() {}
+void platform_keep_gl_objects() { }
 
 bool platform_gl_objects_kept() { return false; }
 
