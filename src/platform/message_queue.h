@@ -13,3 +13,10 @@ bool message_waiting();
 // The first queued message, or WM_QUIT once the queue is empty after a
 // quit was posted; false when neither.
 bool take_queued_message(Message* message);
+
+// The lParam of WM_SIZE: width in the low word, height in the high word.
+constexpr std::intptr_t make_size_lparam(int width, int height)
+{
+    return static_cast<std::intptr_t>((static_cast<unsigned>(height) & 0xFFFF) << 16 |
+                                      (static_cast<unsigned>(width) & 0xFFFF));
+}

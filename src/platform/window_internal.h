@@ -48,12 +48,6 @@ const char* platform_video_driver();
 // display server).
 bool platform_headless();
 
-// The lParam of WM_SIZE: width in the low word, height in the high word.
-constexpr std::intptr_t make_size_lparam(int width, int height)
-{
-    return static_cast<std::intptr_t>((static_cast<unsigned>(height) & 0xFFFF) << 16 | (static_cast<unsigned>(width) & 0xFFFF));
-}
-
 // The steps of opening and closing the window that can fail.
 enum class PlatformStep {
     register_class,

@@ -59,7 +59,7 @@
   }
 
   // --- Events, as the window system queues them ----------------------
-  const kinds = { keyDown: 1, keyUp: 2, activate: 3, resized: 4, close: 5 };
+  const kinds = { keyDown: 1, keyUp: 2, activate: 3, resized: 4 };
   const events = [];
   let wakeIdle = null;
 

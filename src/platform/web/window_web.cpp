@@ -78,13 +78,7 @@ std::int64_t virtual_counter = 0;
 
 // Event kinds of elka_page_take_event.
 // activate: a active, b minimised; resized: a minimised (a hidden tab).
-enum PageEvent { key_down = 1, key_up = 2, activate = 3, resized = 4, close_asked = 5 };
-
-constexpr std::intptr_t size_lparam(int width, int height)
-{
-    return static_cast<std::intptr_t>((static_cast<unsigned>(height) & 0xFFFF) << 16
-                                      | (static_cast<unsigned>(width) & 0xFFFF));
-}
+enum PageEvent { key_down = 1, key_up = 2, activate = 3, resized = 4 };
 
 void push(unsigned message, std::uintptr_t wparam, std::intptr_t lparam)
 {
@@ -101,7 +95,7 @@ void push_size(bool minimised)
 {
     if (!live_window)
         return;
-    push(WM_SIZE, 0, minimised ? 0 : size_lparam(live_window->width, live_window->height));
+    push(WM_SIZE, 0, minimised ? 0 : make_size_lparam(live_window->width, live_window->height));
 }
 
 // The drawable follows the canvas: the demo always draws at its own size,
@@ -140,7 +134,6 @@ void translate(int kind, int a, int b)
         presenter_follow_window();
         push_size(a != 0);
         break;
-    case close_asked: push(WM_CLOSE, 0, 0); break;
     default: break;
     }
 }
