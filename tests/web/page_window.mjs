@@ -1,6 +1,7 @@
 // The page's window as the viewer handles it: on a 2x screen the fullscreen
 // canvas covers the page and, on the click, the screen (the browser's
-// Fullscreen API), the 4:3 frame letterboxed in device pixels; F1 gives a
+// Fullscreen API), the 4:3 frame letterboxed in device pixels, also after
+// the page is resized; F1 gives a
 // 640 x 480 window ("elite pAxo") of 1280 x 960 device pixels and back;
 // a hidden page draws nothing; Escape ends. And a browser without WebGL
 // gets the designed boxes.
@@ -71,6 +72,18 @@ await runTest('page_window', async () => {
           `white box ${lit && lit.join(' ')} of ${shot.width} x ${shot.height}`);
     check('black bars beside it', share(shot, [0, 0, 316, shot.height], 'black') === 1 &&
           share(shot, [2244, 0, shot.width, shot.height], 'black') === 1);
+
+    // A taller page: the canvas follows it, the frame now barred above and below.
+    await page.setViewportSize({ width: 800, height: 800 });
+    await page.waitForFunction(() => document.querySelector('#elka-canvas').height === 1600, null, { timeout: 10000 });
+    const tall = await whiteScene(page);
+    const tallLit = bbox(tall, 'white');
+    // 800 x 600 of the page's 800 x 800: device rows 200..1399.
+    check('after a resize the frame is letterboxed to the new size',
+          tallLit && Math.abs(tallLit[1] - 200) <= 2 && Math.abs(tallLit[3] - 1400) <= 2 && tallLit[0] <= 1 &&
+            tallLit[2] >= tall.width - 1,
+          `white box ${tallLit && tallLit.join(' ')} of ${tall.width} x ${tall.height}`);
+    await page.setViewportSize({ width: 1280, height: 720 });
 
     await press(page, 'F1', () => document.title === 'elite pAxo');
     w = await windowOf(page);
