@@ -7,9 +7,8 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 out="${1:-$root/out/web}"
 
-[[ -d "$root/node_modules/opentype.js" && -d "$root/node_modules/libtess" ]] ||
-    (cd "$root" && npm ci --no-audit --no-fund --silent)
-(cd "$root" && cmake --preset web >/dev/null && cmake --build --preset web -j "$(nproc)" --target elka)
+"$root/scripts/setup.sh" npm
+"$root/scripts/setup.sh" build web
 
 mkdir -p "$out/files"
 cp "$root/src/platform/web/index.html" "$root/src/platform/web/page.js" "$out/"

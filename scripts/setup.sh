@@ -4,7 +4,8 @@
 #   scripts/setup.sh install demo     the demo's own packages (packages-demo.txt)
 #   scripts/setup.sh install package  those and what making the package needs (packages-package.txt)
 #   scripts/setup.sh install test     all of those and the tests' (packages.txt), and the npm packages
-#   scripts/setup.sh build PRESET     quick (demo and capture tool), default, sanitize
+#   scripts/setup.sh npm              the npm packages alone (package-lock.json)
+#   scripts/setup.sh build PRESET     quick (demo and capture tool), default, sanitize, web
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
@@ -53,7 +54,8 @@ case "${1:-}" in
              install_packages "$2"
              [[ "$2" == test ]] && install_npm_packages
              true ;;
+    npm) install_npm_packages ;;
     build) [[ -n "${2:-}" ]] || { echo "usage: scripts/setup.sh build PRESET" >&2; exit 2; }
            build "$2" ;;
-    *) echo "usage: scripts/setup.sh install demo|package|test | build PRESET" >&2; exit 2 ;;
+    *) echo "usage: scripts/setup.sh install demo|package|test | npm | build PRESET" >&2; exit 2 ;;
 esac

@@ -258,9 +258,10 @@
       const rows = new Uint8Array(bytes.length);
       const row = width * 4;
       for (let y = 0; y < height; y++) rows.set(bytes.subarray((height - 1 - y) * row, (height - y) * row), y * row);
-      request.resolve({ frame, width, height, rgba: toBase64(rows) });
+      const picture = { frame, width, height, rgba: toBase64(rows) };
+      request.resolve(picture);
       // Several asks for the same frame get the same frame.
-      while (asked.length && asked[0].frame === frame) asked.shift().resolve({ frame, width, height, rgba: toBase64(rows) });
+      while (asked.length && asked[0].frame === frame) asked.shift().resolve(picture);
     },
   };
 

@@ -28,7 +28,7 @@ mergeInto(LibraryManager.library, {
   elka_page_counter: function () {
     return Module.elkaPage.counter();
   },
-  elka_page_fixed_rate: function () {
+  elka_page_fixed_rate_asked: function () {
     return Module.elkaPage.fixedRate;
   },
   elka_page_frame_begin: function () {

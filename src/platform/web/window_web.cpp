@@ -29,7 +29,7 @@ void elka_page_canvas_pixels(int* width, int* height);
 void elka_page_show_cursor(int shown);
 int elka_page_take_event(int* kind, int* a, int* b);
 double elka_page_counter();
-int elka_page_fixed_rate();
+int elka_page_fixed_rate_asked();
 void elka_page_frame_begin();
 int elka_page_frame_wanted(int frame);
 void elka_page_frame_read(int frame, const unsigned char* rgba, int width, int height);
@@ -75,6 +75,14 @@ int frames_presented = 0;
 // The fixed-rate mode's virtual counter, as the capture tool keeps it: fps
 // x 1,000,000 counts a second, advanced by 1,000,000 before each frame.
 std::int64_t virtual_counter = 0;
+
+// The page's fixed-rate mode, frames a second (0: real time), read once:
+// the page's address does not change while it runs.
+int elka_page_fixed_rate()
+{
+    static const int fps = elka_page_fixed_rate_asked();
+    return fps;
+}
 
 // Event kinds of elka_page_take_event.
 // activate: a active, b minimised; resized: a minimised (a hidden tab).
