@@ -3,7 +3,7 @@
 // face name and reading its glyphs' outlines.
 #include "platform/font_outlines.h"
 
-#include "platform/media_files.h"
+#include "platform/media_file_name.h"
 #include "platform/outline_flattening.h"
 
 #include <fontconfig/fontconfig.h>
@@ -13,7 +13,6 @@
 
 #include <climits>
 #include <cmath>
-#include <cstdlib>
 #include <set>
 
 namespace {
@@ -68,17 +67,11 @@ bool platform_add_font_file(const char* path)
 {
     if (!path || !fontconfig_ready())
         return false;
-    // Only a regular file: fontconfig would scan a folder for fonts and
-    // wait for ever on a pipe.
-    if (!platform_media_file_opens(path))
+    // Only a regular file (fontconfig would scan a folder for fonts and wait
+    // for ever on a pipe), registered by absolute name, and once only.
+    std::string name;
+    if (!platform_media_file_name(path, &name))
         return false;
-    // Registered by absolute name, so the face stays found if the working
-    // directory changes, and once only.
-    char* absolute = realpath(path, nullptr);
-    if (!absolute)
-        return false;
-    std::string name = absolute;
-    std::free(absolute);
     if (added_font_files.count(name))
         return true;
     if (FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(name.c_str())) != FcTrue)

@@ -2,9 +2,11 @@
 // non-blocking (a pipe with no writer opens at once instead of waiting for
 // one) and taken only when it is a regular file.
 #include "platform/media_files.h"
+#include "platform/media_file_name.h"
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
@@ -40,6 +42,18 @@ bool platform_media_file_opens(const char* path)
     if (fd < 0)
         return false;
     close(fd);
+    return true;
+}
+
+bool platform_media_file_name(const char* path, std::string* name)
+{
+    if (!platform_media_file_opens(path))
+        return false;
+    char* absolute = realpath(path, nullptr);
+    if (!absolute)
+        return false;
+    *name = absolute;
+    std::free(absolute);
     return true;
 }
 

@@ -5,6 +5,7 @@
 // give the same contours.
 #include "platform/font_outlines.h"
 
+#include "platform/media_file_name.h"
 #include "platform/media_files.h"
 #include "platform/outline_flattening.h"
 
@@ -274,13 +275,9 @@ struct OutlineFace {
 
 bool platform_add_font_file(const char* path)
 {
-    if (!path || !platform_media_file_opens(path))
+    std::string name;
+    if (!path || !platform_media_file_name(path, &name))
         return false;
-    char* absolute = realpath(path, nullptr);
-    if (!absolute)
-        return false;
-    std::string name = absolute;
-    std::free(absolute);
     for (const auto& font : added_fonts)
         if (font->file == name)
             return true;
