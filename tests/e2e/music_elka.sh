@@ -71,11 +71,18 @@ while (( SECONDS < deadline )); do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
 done
-kill -TERM "$pid" 2>/dev/null || true
+kill -0 "$pid" 2>/dev/null || { cat "$work/err"; fail "elka ended before the song had played $((wanted / 4)) frames"; }
+kill -TERM "$pid" 2>/dev/null || true # its exit status below tells how it ended
 for _ in $(seq 30); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -KILL "$pid" 2>/dev/null || true
-wait "$pid" 2>/dev/null || true
+if kill -0 "$pid" 2>/dev/null; then
+    kill -KILL "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    fail "elka did not end within 3 s of SIGTERM"
+fi
+status=0
+wait "$pid" || status=$?
 pid=""
+[[ $status == 0 ]] || { cat "$work/err"; fail "exit status $status after SIGTERM, not 0"; }
 
 # The song as the same layer decodes it, in the same output format.
 SDL_AUDIODRIVER=dummy "$decoder" files/song.mp3 "$work/song.raw" || fail "the song does not decode"

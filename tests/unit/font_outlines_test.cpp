@@ -240,6 +240,33 @@ std::string bitmap_typewriter_bdf()
            glyph_a + "ENDFONT\n";
 }
 
+// A fontconfig configuration of the test's own made current for the
+// test's length, and the process's own put back after it. (FONTCONFIG_FILE
+// would be read only by the first start of fontconfig in the process, which
+// an earlier test in the same program may already have made.)
+class OwnFontConfig {
+public:
+    explicit OwnFontConfig(const std::string& file)
+        : previous(FcConfigReference(nullptr)), own(FcConfigCreate())
+    {
+        loaded = FcConfigParseAndLoad(own, reinterpret_cast<const FcChar8*>(file.c_str()), FcTrue) == FcTrue &&
+                 FcConfigBuildFonts(own) == FcTrue && FcConfigSetCurrent(own) == FcTrue;
+    }
+    ~OwnFontConfig()
+    {
+        FcConfigSetCurrent(previous);
+        FcConfigDestroy(previous);
+        FcConfigDestroy(own);
+    }
+    OwnFontConfig(const OwnFontConfig&) = delete;
+    OwnFontConfig& operator=(const OwnFontConfig&) = delete;
+    bool loaded = false;
+
+private:
+    FcConfig* previous;
+    FcConfig* own;
+};
+
 } // namespace
 
 // The bitmap face of the demo's family is registered as the font file (as
@@ -263,8 +290,8 @@ TEST(FontOutlines, BitmapFaceIsNeverTaken)
                                           "<fontconfig><dir>"
                                        << dir << "/fonts</dir><cachedir>" << dir
                                        << "/cache</cachedir></fontconfig>\n";
-    // Read by fontconfig's start, which comes with the first call below.
-    setenv("FONTCONFIG_FILE", (dir + "/fonts.conf").c_str(), 1);
+    OwnFontConfig config(dir + "/fonts.conf");
+    ASSERT_TRUE(config.loaded) << dir << "/fonts.conf";
 
     ASSERT_TRUE(platform_add_font_file((dir + "/typewriter.bdf").c_str()));
     FcPattern* request = FcNameParse(reinterpret_cast<const FcChar8*>("Secret Service Typewriter:weight=200"));

@@ -47,10 +47,13 @@ one_fine_unit=7.7e-6 # 1/64 of a design unit of the 2048-unit em, and a little
 compare "Secret Service Typewriter" 700 files/font.ttf "$one_fine_unit"
 compare "Secret Service Typewriter" 400 files/font.ttf 0
 dejavu=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
+# A second face, drawn differently from the demo's: fonts-dejavu-core is one
+# of the demo's own packages (scripts/packages-demo.txt).
 if [ -f "$dejavu" ]; then
   compare "DejaVu Sans" 400 "$dejavu" 0
 else
-  echo "skipped: $dejavu is not installed"
+  echo "FAILED: $dejavu is not installed (scripts/setup.sh install test installs fonts-dejavu-core)"
+  failed=1
 fi
 
 echo "== tessellation (node, libtess.js)"

@@ -78,9 +78,10 @@ std::string find_ffmpeg()
         std::size_t end = dirs.find(':', begin);
         if (end == std::string::npos)
             end = dirs.size();
-        std::string dir = dirs.substr(begin, end - begin);
-        if (dir.empty())
-            dir = ".";
+        // An empty entry is the current folder. (Made in one expression:
+        // assigning the literal to the string afterwards trips GCC 12's
+        // false -Wrestrict inside std::string at -O3, GCC bug 105329.)
+        std::string dir = end > begin ? dirs.substr(begin, end - begin) : std::string(".");
         std::string candidate = dir + "/ffmpeg";
         struct stat st;
         if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(candidate.c_str(), X_OK) == 0)

@@ -79,10 +79,34 @@ PY
 }
 
 # start_elka PATH [SECONDS]: runs it in the background in $workdir, with a
-# hard limit (90 s unless given).
+# hard limit (90 s unless given), and the settings in $elka_env.
+elka_env=()
 start_elka() {
-    (cd "$workdir" && exec timeout -k 5 "${2:-90}" "$1" >"$scratch/elka.out" 2>"$scratch/elka.err") &
+    (cd "$workdir" && exec env "${elka_env[@]}" timeout -k 5 "${2:-90}" "$1" >"$scratch/elka.out" 2>"$scratch/elka.err") &
     elka_pid=$!
+}
+
+# hold_clock PRELOAD: the next start_elka runs the demo with its clock held
+# at 0 s by the preloaded library (harness/held_clock_preload.c), so that it
+# shows the start picture for as long as the script looks, however slow the
+# machine; clock_go lets it go.
+hold_clock() {
+    [[ -f "$1" ]] || fail "no clock holder $1"
+    elka_env=(LD_PRELOAD="$(realpath "$1")" ELKA_CLOCK=held ELKA_CLOCK_LOG="$scratch/clock.log")
+}
+
+# clock_go: lets the held clock go and waits (20 s at most) until the demo's
+# next frame has read it going.
+clock_go() {
+    local proc lines
+    proc=$(pgrep -P "$elka_pid") || fail "no elka process under its time limit"
+    lines=$(grep -c '^going ' "$scratch/clock.log" 2>/dev/null || true)
+    kill -USR1 "$proc"
+    for _ in $(seq 200); do
+        (($(grep -c '^going ' "$scratch/clock.log" 2>/dev/null || true) > lines)) && return 0
+        sleep 0.1
+    done
+    fail "the demo's clock did not go on"
 }
 
 # wait_elka: waits (20 s at most) and sets $status to its exit status.

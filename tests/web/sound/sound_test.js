@@ -5,7 +5,7 @@
 // boxes answer what was clicked or pressed.
 // usage: node sound_test.js PROBE_BUILD_DIR NATIVE_PROBE NATIVE_SONG_FRAMES
 'use strict';
-const {chromium} = require('/work/main/node_modules/playwright-core');
+const {chromium} = require('playwright-core'); // from the checkout's own node_modules
 const assert = require('assert/strict');
 const {execFileSync} = require('child_process');
 const fs = require('fs');
