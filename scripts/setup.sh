@@ -21,7 +21,7 @@ install_packages() {
     done < <(cat "${lists[@]}")
     [[ ${#missing[@]} -eq 0 ]] && return 0
     echo "Installing Debian packages: ${missing[*]}"
-    local sudo=()
+    sudo=()
     if [[ $(id -u) -ne 0 ]]; then
         if command -v sudo >/dev/null; then
             sudo=(sudo)
@@ -31,8 +31,33 @@ install_packages() {
             exit 1
         fi
     fi
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    apt_get update -qq
+    apt_get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# Another apt (a freshly booted desktop's unattended upgrades, say) may hold
+# the package system's lock: apt-get waits for it for a while
+# (ELKA_APT_LOCK_WAIT seconds, 10 minutes unless set) instead of failing at
+# once, and both the wait and a failure say which process holds it.
+apt_lock_holder() {
+    local lock pid
+    for lock in /var/lib/dpkg/lock-frontend /var/lib/dpkg/lock /var/lib/apt/lists/lock; do
+        pid=$(lslocks -n -o PID,PATH 2>/dev/null | awk -v lock="$lock" '$2 == lock { print $1; exit }')
+        if [[ -n "$pid" ]]; then
+            echo "$lock is held by process $pid ($(ps -o args= -p "$pid" 2>/dev/null || echo gone))"
+            return
+        fi
+    done
+}
+apt_get() {
+    local wait="${ELKA_APT_LOCK_WAIT:-600}" holder
+    holder=$(apt_lock_holder)
+    [[ -n "$holder" ]] && echo "Waiting up to $wait s for apt's lock: $holder" >&2
+    if ! "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout="$wait" "$@"; then
+        holder=$(apt_lock_holder)
+        [[ -n "$holder" ]] && echo "apt-get failed while another process has apt's lock: $holder" >&2
+        exit 1
+    fi
 }
 
 # What the web page loads and its tests drive it with, from npm

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <unistd.h>
 #include <functional>
@@ -28,10 +29,20 @@ std::optional<LoopIterations> loop; // the loop seen from the window system
 std::vector<float> frame_deltas;
 std::function<void(const Message*, bool)> script;
 
+// The entry of a message taken. (Formatted rather than "M" + a string:
+// GCC 12 warns falsely of overlapping copies in that operator+ at -O3, bug
+// 105329, and the tests build with warnings as errors.)
+std::string taken_entry(unsigned message)
+{
+    char entry[16];
+    std::snprintf(entry, sizeof entry, "M%u", message);
+    return entry;
+}
+
 void observe(const Message* taken, bool drew)
 {
     if (taken)
-        iterations.push_back("M" + std::to_string(taken->message));
+        iterations.push_back(taken_entry(taken->message));
     else
         iterations.push_back(drew ? "F" : "-");
     if (drew)
@@ -45,10 +56,10 @@ void post(unsigned message, std::uintptr_t wparam = 0, std::intptr_t lparam = 0)
     platform_post_message(Message{message, wparam, lparam});
 }
 
-const std::string keydown = "M" + std::to_string(WM_KEYDOWN);
-const std::string keyup = "M" + std::to_string(WM_KEYUP);
-const std::string size = "M" + std::to_string(WM_SIZE);
-const std::string activate = "M" + std::to_string(WM_ACTIVATE);
+const std::string keydown = taken_entry(WM_KEYDOWN);
+const std::string keyup = taken_entry(WM_KEYUP);
+const std::string size = taken_entry(WM_SIZE);
+const std::string activate = taken_entry(WM_ACTIVATE);
 
 class FrameLoop : public ::testing::Test {
 protected:
@@ -201,7 +212,7 @@ TEST_F(FrameLoop, ClosingTheWindowEndsWithStatusZero)
     loop->finish();
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(quit_requested);
-    EXPECT_EQ(iterations, (std::vector<std::string>{"F", "M" + std::to_string(WM_CLOSE)}));
+    EXPECT_EQ(iterations, (std::vector<std::string>{"F", taken_entry(WM_CLOSE)}));
     EXPECT_NE(main_window, nullptr); // the shutdown closes it, not the loop
 }
 

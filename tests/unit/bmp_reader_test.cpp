@@ -93,7 +93,11 @@ Layout pattern_24(int width, int height)
         Bytes row;
         for (int x = 0; x < width; ++x) {
             Rgb c = pattern(x, y);
-            row.insert(row.end(), {c.b, c.g, c.r});
+            // One byte at a time: inserting the three as a list trips
+            // GCC 12's false -Wstringop-overflow at -O3.
+            row.push_back(c.b);
+            row.push_back(c.g);
+            row.push_back(c.r);
         }
         rows.push_back(row);
     }
