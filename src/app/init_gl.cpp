@@ -17,13 +17,23 @@ bool create_gl_resources()
     return textures;
 }
 
-bool init_gl()
+bool init_gl(InitGlObserver observer, void* context)
 {
-    if (!load_textures())
+    auto walked = [&](InitGlStep step) {
+        if (observer)
+            observer(step, context);
+    };
+    bool textures = load_textures();
+    walked(InitGlStep::textures);
+    if (!textures)
         return false;
     build_display_lists();
+    walked(InitGlStep::display_lists);
     build_font();
+    walked(InitGlStep::font);
     set_baseline_gl_state();
+    walked(InitGlStep::baseline_state);
     init_stars();
+    walked(InitGlStep::stars);
     return true;
 }

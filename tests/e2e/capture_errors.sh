@@ -143,4 +143,10 @@ grep -qE '^ +-1 +60 +[0-9.]+ +[0-9.]+ +[0-9.]+ +[0-9.]+ +the picture of files/lo
 grep -qE '^ +0 +10 ' "$work/out" || fail "timedemo row of scene 0: $(cat "$work/out")"
 grep -qE '^total +70 ' "$work/out" || fail "timedemo total: $(cat "$work/out")"
 grep -q "the system's own code" "$work/out" || fail "timedemo CPU shares: $(cat "$work/out")"
+# The start-up split, each step timed where init_gl reports it done: a
+# step it did not report would leave its part negative (or its neighbour's).
+for part in "window and GL context" "textures with mipmaps" "display lists" "font: 255 tessellated glyphs" \
+    "GL state and stars"; do
+    grep -qE "^  $part +[0-9]+\.[0-9] ms$" "$work/out" || fail "timedemo start-up part \"$part\": $(cat "$work/out")"
+done
 echo "errors ok"

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 TEST(GlState, BaselineAfterInitGl)
 {
@@ -166,4 +167,62 @@ TEST(GlState, FailedTexturesStopInitGlBeforeAnythingElse)
     float clear[4];
     gl_floats(GL_COLOR_CLEAR_VALUE, clear);
     EXPECT_FLOAT_EQ(clear[3], 0.0f);
+}
+
+namespace {
+
+// What init_gl's observer saw at each step: which resources and state
+// already existed then, read from GL and the layers' own records.
+struct StepSeen {
+    InitGlStep step;
+    bool first_texture, hexagon_list, font_lists, depth_test, stars_filled;
+};
+
+void record_step(InitGlStep step, void* context)
+{
+    auto* seen = static_cast<std::vector<StepSeen>*>(context);
+    seen->push_back({step, texture_ids[0] != 0 && glIsTexture(texture_ids[0]) == GL_TRUE,
+                     hexagon_list != 0 && glIsList(hexagon_list) == GL_TRUE,
+                     font_list_base != 0 && glIsList(font_list_base + 'A') == GL_TRUE, gl_enabled(GL_DEPTH_TEST),
+                     stars[0].distance != 0.0f});
+}
+
+} // namespace
+
+// The observer is told after each step, in the designed order, and each
+// step has made its part before it is told (and nothing of the next).
+TEST(GlState, InitGlTellsItsStepsInOrder)
+{
+    GlTestWindow window(64, 48);
+    ASSERT_TRUE(window.ok());
+    std::vector<StepSeen> seen;
+    ASSERT_TRUE(init_gl(record_step, &seen));
+    ASSERT_EQ(seen.size(), 5u);
+    const InitGlStep order[] = {InitGlStep::textures, InitGlStep::display_lists, InitGlStep::font,
+                                InitGlStep::baseline_state, InitGlStep::stars};
+    for (std::size_t i = 0; i < seen.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(seen[i].step, order[i]);
+        EXPECT_TRUE(seen[i].first_texture);
+        EXPECT_EQ(seen[i].hexagon_list, i >= 1);
+        EXPECT_EQ(seen[i].font_lists, i >= 2);
+        EXPECT_EQ(seen[i].depth_test, i >= 3);
+        EXPECT_EQ(seen[i].stars_filled, i >= 4);
+    }
+}
+
+// Failed textures are the one step told; init_gl stops there.
+TEST(GlState, InitGlTellsTheFailedTexturesAndNothingAfter)
+{
+    GlTestWindow window(64, 48);
+    ASSERT_TRUE(window.ok());
+    char dir[] = "/tmp/elka-gl-steps-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    ASSERT_EQ(chdir(dir), 0); // no pictures here; the test's folder is put back after it
+    std::vector<StepSeen> seen;
+    EXPECT_FALSE(init_gl(record_step, &seen));
+    rmdir(dir);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].step, InitGlStep::textures);
+    EXPECT_FALSE(seen[0].first_texture);
 }
