@@ -5,10 +5,10 @@
  * sequence waits where it is, drawing on; let go, it goes on from there.
  *
  *   ELKA_CLOCK=held   the clock starts held (the sequence waits at 0 s)
- *   SIGUSR1           lets the clock go       SIGUSR2   holds it again
- *   ELKA_CLOCK_LOG    file that gets "held T" or "going T" at the first
- *                     read of the counter after each change, T the seconds
- *                     the demo's clock had counted then
+ *   SIGUSR1           lets it go, for good
+ *   ELKA_CLOCK_LOG    file that gets "held 0.000" at the demo's first read
+ *                     of the counter and "going 0.000" at its first read
+ *                     after the signal (the seconds its clock had counted)
  *
  * Everything else (the window, the keys, the drawing, the song) is real. */
 #define _GNU_SOURCE
@@ -20,12 +20,10 @@
 #include <string.h>
 
 static volatile sig_atomic_t hold_wanted;
-static int holding;
-static int started;
-static uint64_t first_read, held_at, held_total;
+static int started, holding;
+static uint64_t first_read, held_for;
 
 static void let_go(int sig) { (void)sig; hold_wanted = 0; }
-static void hold(int sig) { (void)sig; hold_wanted = 1; }
 
 __attribute__((constructor)) static void start(void)
 {
@@ -36,8 +34,6 @@ __attribute__((constructor)) static void start(void)
     action.sa_flags = SA_RESTART;
     action.sa_handler = let_go;
     sigaction(SIGUSR1, &action, NULL);
-    action.sa_handler = hold;
-    sigaction(SIGUSR2, &action, NULL);
 }
 
 static void log_change(const char* what, uint64_t counted)
@@ -62,18 +58,15 @@ uint64_t SDL_GetPerformanceCounter(void)
     if (!started) {
         started = 1;
         first_read = now;
-        held_at = now;
         holding = hold_wanted;
         if (holding)
             log_change("held", 0);
-    } else if (hold_wanted && !holding) {
-        holding = 1;
-        held_at = now;
-        log_change("held", now - held_total - first_read);
-    } else if (!hold_wanted && holding) {
+    } else if (holding && !hold_wanted) {
         holding = 0;
-        held_total += now - held_at;
-        log_change("going", now - held_total - first_read);
+        held_for = now - first_read;
+        log_change("going", 0);
     }
-    return (holding ? held_at : now) - held_total;
+    // Held, the counter stands at its first reading; let go, it runs on
+    // from there, less the time it stood.
+    return holding ? first_read : now - held_for;
 }
