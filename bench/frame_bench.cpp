@@ -58,25 +58,25 @@ GlTestWindow* window = nullptr;
 // run, so that every measured frame draws that scene and none ends it.
 void enter_scene(int scene)
 {
-    scene_index = scene;
-    text_fade[1] = text_fade[2] = 0.6f;
+    shared.scene_index = scene;
+    shared.text_fade[0] = shared.text_fade[1] = 0.6f;
     switch (scene) {
     case 6:
-        scene_clock = 6.0f;
-        anim_clock = 0.3f; // hexagons half faded, still drawn
-        field_spin = 100;
+        shared.scene_clock = 6.0f;
+        shared.anim_clock = 0.3f; // hexagons half faded, still drawn
+        effects.field_spin = 100;
         break;
     case 7:
-        scene_clock = 5.0f;
-        anim_clock = 1.0f;
+        shared.scene_clock = 5.0f;
+        shared.anim_clock = 1.0f;
         break;
     case 8:
-        scene_clock = 5.0f;
-        anim_clock = 0.0f;
+        shared.scene_clock = 5.0f;
+        shared.anim_clock = 0.0f;
         break;
     case 11:
-        scene_clock = 4.0f;
-        anim_clock = 0.0f;
+        shared.scene_clock = 4.0f;
+        shared.anim_clock = 0.0f;
         break;
     }
 }
@@ -132,7 +132,7 @@ void BM_StarFillLimit(benchmark::State& state)
         glLoadIdentity();
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
-        glBindTexture(GL_TEXTURE_2D, texture_ids[1]);
+        glBindTexture(GL_TEXTURE_2D, resources.texture_ids[star_sprite_slot]);
         glEnable(GL_TEXTURE_2D);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
         glEnable(GL_BLEND);
@@ -177,7 +177,7 @@ void BM_FrameWithoutGl(benchmark::State& state)
         ++frames;
     }
     const long allocated = allocations - before;
-    platform_make_current(window_dc, gl_context);
+    platform_make_current(app.window_dc, app.gl_context);
     state.counters["allocs_per_frame"] = frames ? static_cast<double>(allocated) / frames : 0.0;
     state.SetLabel("scene " + std::to_string(scene) + ", no GL context");
 }
@@ -188,12 +188,12 @@ void BM_TunnelWithoutGl(benchmark::State& state)
     platform_make_current(nullptr, nullptr);
     float phase = 0.0f;
     for (auto _ : state) {
-        tunnel_angle = phase;
+        shared.tunnel_angle = phase;
         phase += 0.67f;
         draw_tunnel();
-        benchmark::DoNotOptimize(tunnel_vertices[32][32][0]);
+        benchmark::DoNotOptimize(effects.tunnel_vertices[32][32][0]);
     }
-    platform_make_current(window_dc, gl_context);
+    platform_make_current(app.window_dc, app.gl_context);
 }
 } // namespace
 

@@ -88,7 +88,7 @@ void BM_StartUp(benchmark::State& state)
         FSOUND_Close();
         close_window();
         delete_font();
-        scene_index = -1;
+        shared.scene_index = -1;
         state.ResumeTiming();
     }
     for (const Step& s : steps)

@@ -1,8 +1,7 @@
-// The system's process-wide state back to its start values, unit by unit,
-// from the platform up. What is not reset here, and why:
-// - pixel_format_request: filled once by the first open_window of a process
-//   and kept (its own file keeps the "filled" flag); every program asks for
-//   16 bits, so the request is the same whichever open came first.
+// The system's process-wide state back to its start values, layer by layer,
+// from the platform up: each layer's state is one struct, so each reset
+// above the platform is one assignment and nothing escapes it. What is not
+// reset here, and why:
 // - the sound layer's last error code: set by every call, read only after
 //   one; FSOUND_Init starts it afresh.
 // - fontconfig's own initialisation (the added font files are forgotten).
@@ -12,14 +11,9 @@
 
 #include "app/entry.h"
 #include "app/gl_window.h"
-#include "effects/spinning_swarm.h"
-#include "effects/star_field.h"
-#include "effects/triangle_field.h"
-#include "effects/tunnel.h"
+#include "effects/effects_state.h"
 #include "platform/platform_testing.h"
-#include "resources/display_lists.h"
-#include "resources/outline_font.h"
-#include "resources/textures.h"
+#include "resources/resources_state.h"
 #include "shared/shared_state.h"
 
 #include <cstring>
@@ -29,9 +23,9 @@ namespace {
 void reset_platform()
 {
     // Whatever a test left open goes first, while its context is current.
-    if (offscreen_target_width() != 0 && gl_context)
+    if (offscreen_target_width() != 0 && app.gl_context)
         offscreen_target_destroy();
-    if (main_window || window_dc || gl_context)
+    if (app.main_window || app.window_dc || app.gl_context)
         close_window();
     if (platform_class_registered())
         platform_unregister_class();
@@ -46,7 +40,7 @@ void reset_platform()
     platform_reset_testing_seam();
     // SDL's video as before the first window: the next one starts it with
     // the driver the test asks for.
-    if (!main_window)
+    if (!app.main_window)
         platform_shutdown_video();
     if (fsound_started())
         FSOUND_Close();
@@ -55,14 +49,10 @@ void reset_platform()
 
 void reset_app()
 {
-    app_instance = nullptr;
-    main_window = nullptr;
-    window_dc = nullptr;
-    gl_context = nullptr;
-    fullscreen = true;
-    window_active = true;
-    std::memset(key_down, 0, sizeof key_down);
-    // The sound layer is shut: the player's sample went with it.
+    app = AppState{};
+    // The sound layer is shut: the player's sample went with it. The player
+    // is the one static object of the process, so it is emptied in place
+    // (a new one would stop and close on the old one's destruction).
     music_player.sample = nullptr;
     std::memset(music_player.path, 0, sizeof music_player.path);
     music_player.channel = 0;
@@ -70,42 +60,14 @@ void reset_app()
 
 void reset_shared()
 {
-    delete frame_timer;
-    frame_timer = nullptr;
-    quit_requested = false;
-    scene_index = first_scene;
-    scene_clock = 0.0f;
-    anim_clock = 0.0f;
-    for (float& fade : text_fade)
-        fade = 0.0f;
-    tunnel_angle = 0.0f;
-    swarm_angle = 0.0f;
+    delete shared.frame_timer;
+    shared = SharedState{};
 }
 
-void reset_resources()
-{
-    // The GL names died with their context; the numbers are forgotten.
-    std::memset(texture_ids, 0, sizeof texture_ids);
-    hexagon_list = 0;
-    arc_list = 0;
-    hex_half_width = 0.0f;
-    arc_segments = 100;
-    font_list_base = 0;
-    std::memset(glyph_metrics, 0, sizeof glyph_metrics);
-}
+// The GL names died with their context; the numbers are forgotten.
+void reset_resources() { resources = ResourcesState{}; }
 
-void reset_effects()
-{
-    std::memset(stars, 0, sizeof stars);
-    star_spin = 0.0f;
-    star_zoom = -5.0f;
-    star_tilt = 45.0f;
-    restart_star_rand();
-    field_spin = 0;
-    swarm_phase = 0.0f;
-    std::memset(tunnel_vertices, 0, sizeof tunnel_vertices);
-    std::memset(tunnel_texcoords, 0, sizeof tunnel_texcoords);
-}
+void reset_effects() { effects = EffectsState{}; }
 
 } // namespace
 

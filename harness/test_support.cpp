@@ -123,9 +123,9 @@ std::string binary_dir() { return ELKA_BINARY_DIR; }
 void start_scripted_frame_timer()
 {
     scripted_counter::install(1000000);
-    if (!frame_timer)
-        frame_timer = new FrameTimer();
-    frame_timer->start();
+    if (!shared.frame_timer)
+        shared.frame_timer = new FrameTimer();
+    shared.frame_timer->start();
 }
 
 void draw_frame_after(double seconds)

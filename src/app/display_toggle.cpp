@@ -26,8 +26,8 @@ CarriedGlState capture_carried_gl_state()
     glGetFloatv(GL_LINE_WIDTH, &s.line_width);
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    for (int slot = 0; slot < 5; ++slot)
-        if (bound != 0 && static_cast<GLuint>(bound) == texture_ids[slot])
+    for (int slot = 0; slot < texture_slots; ++slot)
+        if (bound != 0 && static_cast<GLuint>(bound) == resources.texture_ids[slot])
             s.bound_texture_slot = slot;
     GLint mode = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
@@ -69,7 +69,7 @@ void restore_gl_after_toggle(const CarriedGlState& carried)
     glBlendFunc(static_cast<GLenum>(carried.blend_src), static_cast<GLenum>(carried.blend_dst));
     glDepthFunc(static_cast<GLenum>(carried.depth_func));
     glLineWidth(carried.line_width);
-    glBindTexture(GL_TEXTURE_2D, carried.bound_texture_slot >= 0 ? texture_ids[carried.bound_texture_slot] : 0);
+    glBindTexture(GL_TEXTURE_2D, carried.bound_texture_slot >= 0 ? resources.texture_ids[carried.bound_texture_slot] : 0);
     glMatrixMode(GL_MODELVIEW);
     glLoadMatrixf(carried.modelview);
 }

@@ -17,26 +17,26 @@ MusicPlayer music_player;
 
 bool start_up()
 {
-    if (!open_window("eLka", 800, 600, 16, fullscreen))
+    if (!open_window("eLka", 800, 600, 16, app.fullscreen))
         return false;
     if (!init_gl())
         return false;
-    frame_timer = new FrameTimer();
+    shared.frame_timer = new FrameTimer();
     if (!music_player.init("files/song.mp3"))
         std::exit(1); // the player has said why on standard output
     music_player.play();
-    frame_timer->start();
+    shared.frame_timer->start();
     return true;
 }
 
 bool toggle_display()
 {
-    key_down[VK_F1] = false;
+    app.key_down[VK_F1] = false;
     CarriedGlState carried = capture_carried_gl_state();
     platform_keep_gl_objects();
     close_window();
-    fullscreen = !fullscreen;
-    if (!open_window("elite pAxo", 640, 480, 16, fullscreen))
+    app.fullscreen = !app.fullscreen;
+    if (!open_window("elite pAxo", 640, 480, 16, app.fullscreen))
         return false;
     restore_gl_after_toggle(carried);
     return true;
@@ -50,24 +50,24 @@ bool run_frame_loop(int* exit_status)
         bool taken = platform_peek_message(&message);
         if (taken) {
             if (message.message == WM_QUIT) {
-                quit_requested = true;
+                shared.quit_requested = true;
                 *exit_status = static_cast<int>(message.wparam);
                 return true;
             }
-            window_proc(main_window, message.message, message.wparam, message.lparam);
+            window_proc(app.main_window, message.message, message.wparam, message.lparam);
         } else {
-            if (window_active) {
-                if (key_down[VK_ESCAPE]) {
-                    quit_requested = true;
+            if (app.window_active) {
+                if (app.key_down[VK_ESCAPE]) {
+                    shared.quit_requested = true;
                 } else {
                     render_frame();
-                    platform_swap_buffers(window_dc);
+                    platform_swap_buffers(app.window_dc);
                 }
             }
-            if (key_down[VK_F1] && !toggle_display())
+            if (app.key_down[VK_F1] && !toggle_display())
                 return false;
         }
-        if (quit_requested)
+        if (shared.quit_requested)
             return true; // Escape or the end of the sequence: a normal end
     }
 }

@@ -8,18 +8,10 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-const void* app_instance = nullptr;
-WindowHandle main_window = nullptr;
-DeviceContext window_dc = nullptr;
-GlContext gl_context = nullptr;
-bool fullscreen = true;
-bool window_active = true;
-bool key_down[256] = {};
-PixelFormatRequest pixel_format_request;
+AppState app;
 
 namespace {
 
-bool pixel_format_filled = false;
 const char executable_module = 0; // stands for the executable's module handle
 
 struct WindowRect {
@@ -32,14 +24,14 @@ void shutdown_box(const char* text) { platform_message_box(text, "SHUTDOWN ERROR
 
 void fill_pixel_format_request(int color_bits)
 {
-    pixel_format_request = PixelFormatRequest{};
-    pixel_format_request.size = 40;
-    pixel_format_request.version = 1;
-    pixel_format_request.flags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    pixel_format_request.pixel_type = PFD_TYPE_RGBA;
-    pixel_format_request.color_bits = static_cast<unsigned char>(color_bits);
-    pixel_format_request.depth_bits = 16;
-    pixel_format_request.layer_type = PFD_MAIN_PLANE;
+    app.pixel_format_request = PixelFormatRequest{};
+    app.pixel_format_request.size = 40;
+    app.pixel_format_request.version = 1;
+    app.pixel_format_request.flags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    app.pixel_format_request.pixel_type = PFD_TYPE_RGBA;
+    app.pixel_format_request.color_bits = static_cast<unsigned char>(color_bits);
+    app.pixel_format_request.depth_bits = 16;
+    app.pixel_format_request.layer_type = PFD_MAIN_PLANE;
 }
 
 } // namespace
@@ -47,15 +39,15 @@ void fill_pixel_format_request(int color_bits)
 bool open_window(const char* title, int width, int height, int color_bits, bool fullscreen_flag)
 {
     WindowRect rect{0, 0, width, height};
-    fullscreen = fullscreen_flag;
+    app.fullscreen = fullscreen_flag;
 
-    app_instance = &executable_module;
+    app.app_instance = &executable_module;
     if (!platform_register_class()) {
         error_box("Failed To Register The Window Class.");
         return false;
     }
 
-    if (fullscreen) {
+    if (app.fullscreen) {
         if (platform_change_display_mode(width, height, color_bits) == DISP_CHANGE_SUCCESSFUL) {
             platform_show_cursor(false);
         } else {
@@ -63,7 +55,7 @@ bool open_window(const char* title, int width, int height, int color_bits, bool 
                 "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?",
                 "Dova GL", MB_YESNO | MB_ICONEXCLAMATION);
             if (answer == IDYES) {
-                fullscreen = false;
+                app.fullscreen = false;
             } else {
                 platform_message_box("Program Will Now Close.", "ERROR", MB_OK | MB_ICONSTOP);
                 return false;
@@ -73,88 +65,88 @@ bool open_window(const char* title, int width, int height, int color_bits, bool 
 
     // The window system sizes the client area itself, with or without a
     // frame, so the adjusted rectangle is the requested one.
-    main_window = platform_create_window(title, 0, 0, rect.right - rect.left, rect.bottom - rect.top, fullscreen);
-    if (!main_window) {
+    app.main_window = platform_create_window(title, 0, 0, rect.right - rect.left, rect.bottom - rect.top, app.fullscreen);
+    if (!app.main_window) {
         close_window();
         error_box("Window Creation Error.");
         return false;
     }
 
-    if (!pixel_format_filled) {
+    if (!app.pixel_format_filled) {
         fill_pixel_format_request(color_bits);
-        pixel_format_filled = true;
+        app.pixel_format_filled = true;
     }
 
-    window_dc = platform_get_dc(main_window);
-    if (!window_dc) {
+    app.window_dc = platform_get_dc(app.main_window);
+    if (!app.window_dc) {
         close_window();
         error_box("Can't Create A GL Device Context.");
         return false;
     }
 
-    int format = platform_choose_pixel_format(window_dc, &pixel_format_request);
+    int format = platform_choose_pixel_format(app.window_dc, &app.pixel_format_request);
     if (format == 0) {
         close_window();
         error_box("Can't Find A Suitable PixelFormat.");
         return false;
     }
 
-    if (!platform_set_pixel_format(window_dc, format, &pixel_format_request)) {
+    if (!platform_set_pixel_format(app.window_dc, format, &app.pixel_format_request)) {
         close_window();
         error_box("Can't Set The PixelFormat.");
         return false;
     }
 
-    gl_context = platform_create_context(window_dc);
-    if (!gl_context) {
+    app.gl_context = platform_create_context(app.window_dc);
+    if (!app.gl_context) {
         close_window();
         error_box("Can't Create A GL Rendering Context.");
         return false;
     }
 
-    if (!platform_make_current(window_dc, gl_context)) {
+    if (!platform_make_current(app.window_dc, app.gl_context)) {
         close_window();
         error_box("Can't Activate The GL Rendering Context.");
         return false;
     }
 
-    platform_show_window(main_window);
-    platform_set_foreground_window(main_window);
-    platform_set_focus(main_window);
+    platform_show_window(app.main_window);
+    platform_set_foreground_window(app.main_window);
+    platform_set_focus(app.main_window);
     resize_viewport(width, height);
     return true;
 }
 
 void close_window()
 {
-    if (fullscreen) {
+    if (app.fullscreen) {
         platform_restore_display_mode();
         platform_show_cursor(true);
     }
 
-    if (gl_context) {
+    if (app.gl_context) {
         if (!platform_make_current(nullptr, nullptr))
             shutdown_box("Release Of DC And RC Failed.");
-        if (!platform_delete_context(gl_context))
+        if (!platform_delete_context(app.gl_context))
             shutdown_box("Release Rendering Context Failed.");
-        gl_context = nullptr;
+        app.gl_context = nullptr;
     }
 
-    if (window_dc) {
-        if (!platform_release_dc(main_window, window_dc))
+    if (app.window_dc) {
+        if (!platform_release_dc(app.main_window, app.window_dc))
             shutdown_box("Release Device Context Failed.");
-        window_dc = nullptr;
+        app.window_dc = nullptr;
     }
 
-    if (main_window) {
-        if (!platform_destroy_window(main_window))
+    if (app.main_window) {
+        if (!platform_destroy_window(app.main_window))
             shutdown_box("Could Not Release hWnd.");
-        main_window = nullptr;
+        app.main_window = nullptr;
     }
 
     if (!platform_unregister_class())
         shutdown_box("Could Not Unregister Class.");
-    app_instance = nullptr;
+    app.app_instance = nullptr;
 }
 
 long window_proc(WindowHandle window, unsigned message, std::uintptr_t wparam, std::intptr_t lparam)
@@ -163,7 +155,7 @@ long window_proc(WindowHandle window, unsigned message, std::uintptr_t wparam, s
     Message m{message, wparam, lparam};
     switch (message) {
     case WM_ACTIVATE:
-        window_active = high_word(wparam) == 0;
+        app.window_active = high_word(wparam) == 0;
         return 0;
     case WM_SYSCOMMAND:
         if (wparam == SC_SCREENSAVE || wparam == SC_MONITORPOWER)
@@ -174,11 +166,11 @@ long window_proc(WindowHandle window, unsigned message, std::uintptr_t wparam, s
         return 0;
     case WM_KEYDOWN:
         if (wparam < 256) // the key table has 256 entries; other codes are ignored
-            key_down[wparam] = true;
+            app.key_down[wparam] = true;
         return 0;
     case WM_KEYUP:
         if (wparam < 256)
-            key_down[wparam] = false;
+            app.key_down[wparam] = false;
         return 0;
     case WM_SIZE:
         resize_viewport(low_word(static_cast<std::uintptr_t>(lparam)), high_word(static_cast<std::uintptr_t>(lparam)));

@@ -7,14 +7,23 @@
 
 #include <cstdint>
 
-extern const void* app_instance;
-extern WindowHandle main_window;
-extern DeviceContext window_dc;
-extern GlContext gl_context;
-extern bool fullscreen;
-extern bool window_active;
-extern bool key_down[256];
-extern PixelFormatRequest pixel_format_request;
+// The window's state, in one place, so that a new run is one assignment of
+// AppState{}.
+struct AppState {
+    const void* app_instance = nullptr;
+    WindowHandle main_window = nullptr;
+    DeviceContext window_dc = nullptr;
+    GlContext gl_context = nullptr;
+    bool fullscreen = true;
+    bool window_active = true;
+    bool key_down[256] = {};
+    // Filled by the first open_window of a run and kept: every program asks
+    // for the same 16 bits.
+    PixelFormatRequest pixel_format_request;
+    bool pixel_format_filled = false;
+};
+
+extern AppState app;
 
 bool open_window(const char* title, int width, int height, int color_bits, bool fullscreen_flag);
 void close_window();

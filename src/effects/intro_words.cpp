@@ -1,6 +1,6 @@
 // The intro words: one word drifting right and fading in and out on a clock
 // of its own, seen through the opening of a translucent white window frame.
-// The word's clock ends its scene.
+// The word's clock, handed in by the timeline, tells it when the scene ends.
 #include "effects/intro_words.h"
 
 #include "resources/outline_font.h"
@@ -8,9 +8,9 @@
 
 #include <GL/gl.h>
 
-int draw_intro_word(float x, float y, float limit, const char* text, int slot)
+bool draw_intro_word(float x, float y, float limit, const char* text, float& c)
 {
-    float& c = text_fade[slot];
+    bool finished = false;
     glPushMatrix();
     glLoadIdentity();
     glTranslatef(x + c, y, -10.01f);
@@ -26,15 +26,15 @@ int draw_intro_word(float x, float y, float limit, const char* text, int slot)
     // starts from exactly 0.
     if (c > limit) {
         c = 0.0f;
-        ++scene_index;
+        finished = true;
     } else {
-        c += frame_timer->frame_delta() * 0.5f;
+        c += shared.frame_timer->frame_delta() * 0.5f;
     }
     glPopMatrix();
-    return 1;
+    return finished;
 }
 
-int draw_window_frame(float x1, float y1, float x2, float y2)
+void draw_window_frame(float x1, float y1, float x2, float y2)
 {
     glPushMatrix();
     glTranslatef(0.0f, 0.0f, -8.0f);
@@ -75,5 +75,4 @@ int draw_window_frame(float x1, float y1, float x2, float y2)
     glVertex3f(x1, y2, 0.0f);
     glEnd();
     glPopMatrix();
-    return 1;
 }

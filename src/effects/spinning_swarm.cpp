@@ -8,20 +8,18 @@
 
 #include <GL/gl.h>
 
-float swarm_phase = 0.0f;
-
-int draw_spinning_swarm()
+void draw_spinning_swarm()
 {
     glTranslatef(0.0f, 0.0f, -5.0f);
-    glRotatef(swarm_angle, 0.0f, 1.0f, 0.0f);
+    glRotatef(shared.swarm_angle, 0.0f, 1.0f, 0.0f);
     for (int i = 0; i < 81; ++i) {
         const float about_x = 32.0f * static_cast<float>(i);
         const float about_y = 22.0f * static_cast<float>(i);
-        const float about_z = 62.0f * static_cast<float>(i) + swarm_phase;
+        const float about_z = 62.0f * static_cast<float>(i) + effects.swarm_phase;
         glRotatef(about_x, 1.0f, 0.0f, 0.0f);
         glRotatef(about_y, 0.0f, 1.0f, 0.0f);
         glRotatef(about_z, 0.0f, 0.0f, 1.0f);
-        glCallList(arc_list);
+        glCallList(resources.arc_list);
         // Inverse turns instead of a push and pop per copy.
         glRotatef(about_z, 0.0f, 0.0f, -1.0f);
         glRotatef(about_y, 0.0f, -1.0f, 0.0f);
@@ -31,6 +29,5 @@ int draw_spinning_swarm()
     // swarm_angle about the ball's centre.
     glTranslatef(0.0f, 0.0f, 5.0f);
     // Per call, not per second: the arcs chase faster at higher frame rates.
-    swarm_phase += 0.8f;
-    return 1;
+    effects.swarm_phase += 0.8f;
 }

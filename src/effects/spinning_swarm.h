@@ -1,6 +1,6 @@
 // The spinning swarm: a ball of 81 fading arcs turning beside the credits.
 #pragma once
 
-extern float swarm_phase;
+#include "effects/effects_state.h"
 
-int draw_spinning_swarm();
+void draw_spinning_swarm();

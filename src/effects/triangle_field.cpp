@@ -12,8 +12,6 @@
 
 #include <cmath>
 
-int field_spin = 0;
-
 namespace {
 // Two opposite corners each, in drawing order; some give the right-hand
 // corner first, which only changes the winding (culling is never on).
@@ -30,7 +28,7 @@ void draw_blocks()
 }
 } // namespace
 
-int draw_title_blocks()
+void draw_title_blocks()
 {
     glTranslatef(0.0f, 0.0f, -10.0f);
     glColor4f(0.0f, 0.0f, 0.5f, 0.5f);
@@ -40,10 +38,9 @@ int draw_title_blocks()
     glColor4f(1.0f, 1.0f, 1.0f, 0.7f);
     print_text("eLka");
     glTranslatef(0.0f, 0.2f, 0.0f);
-    return 1;
 }
 
-int draw_triangle_field()
+void draw_triangle_field()
 {
     draw_tunnel();
 
@@ -51,12 +48,12 @@ int draw_triangle_field()
     glEnable(GL_BLEND);
     glDisable(GL_TEXTURE_2D);
 
-    hex_half_width = std::sqrt(0.75f);
-    const float h = hex_half_width;
+    resources.hex_half_width = std::sqrt(0.75f);
+    const float h = resources.hex_half_width;
     // field_spin holds four times the turn; the integer division keeps the
     // angle at whole degrees.
-    const float turn = static_cast<float>(-(field_spin / 4));
-    const float alpha = 1.0f - anim_clock;
+    const float turn = static_cast<float>(-(effects.field_spin / 4));
+    const float alpha = 1.0f - shared.anim_clock;
     int unshifted = 1;
     for (int row = 0; row < 19; ++row) {
         for (int col = 0; col < 17; ++col) {
@@ -67,14 +64,14 @@ int draw_triangle_field()
             glTranslatef(x, y, -20.0f);
             glRotatef(turn, 0.0f, 1.0f, 0.0f);
             glColor4f(1.0f, 1.0f, 1.0f, alpha);
-            glCallList(hexagon_list);
+            glCallList(resources.hexagon_list);
         }
         unshifted = !unshifted;
     }
 
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, -10.0f);
-    glColor4f(0.0f, 0.0f, 0.5f, 0.5f - 0.5f * anim_clock);
+    glColor4f(0.0f, 0.0f, 0.5f, 0.5f - 0.5f * shared.anim_clock);
     draw_blocks();
 
     glLoadIdentity();
@@ -83,10 +80,7 @@ int draw_triangle_field()
     print_text("eLka");
 
     // Whole steps only: a frame shorter than 1/90 s does not turn the field.
-    if (field_spin < 360)
-        field_spin += static_cast<int>(frame_timer->frame_delta() * 90.0f);
+    if (effects.field_spin < 360)
+        effects.field_spin += static_cast<int>(shared.frame_timer->frame_delta() * 90.0f);
     glDisable(GL_BLEND);
-    if (anim_clock < 1.0f)
-        anim_clock += frame_timer->frame_delta() * 0.243f;
-    return 1;
 }

@@ -2,7 +2,7 @@
 // the triangle field: a turning, fading honeycomb over the tunnel.
 #pragma once
 
-extern int field_spin;
+#include "effects/effects_state.h"
 
-int draw_title_blocks();
-int draw_triangle_field();
+void draw_title_blocks();
+void draw_triangle_field();

@@ -10,9 +10,6 @@
 
 #include <cmath>
 
-float tunnel_vertices[36][36][3] = {};
-float tunnel_texcoords[36][36][2] = {};
-
 namespace {
 // Single-precision multipliers, widened: the grid values depend on exactly
 // these roundings.
@@ -24,15 +21,15 @@ constexpr double one_17th = static_cast<double>(1.0f / 17.0f);
 constexpr double one_29th = static_cast<double>(1.0f / 29.0f);
 constexpr double one_33rd = static_cast<double>(1.0f / 33.0f);
 constexpr double pi_16th = static_cast<double>(3.14159265358979f / 16.0f);
-constexpr int rings = 33; // ring 0 (the mouth) to ring 32
-constexpr int sides = 33; // 32 strips, the last point repeating the first
+constexpr int rings = tunnel_grid; // ring 0 (the mouth) to ring 32
+constexpr int sides = tunnel_grid; // 32 strips, the last point repeating the first
 
 // The path the tube's centre follows as the phase grows.
 double path_x(double u) { return 2.0 * std::sin(u * one_29th) + std::cos(u * one_13th); }
 double path_y(double u) { return 2.0 * std::cos(u * one_33rd) + std::sin(u * one_17th); }
 } // namespace
 
-int draw_tunnel()
+void draw_tunnel()
 {
     glDepthFunc(GL_LEQUAL);
     glLoadIdentity();
@@ -40,12 +37,12 @@ int draw_tunnel()
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_BLEND);
 
-    const double p = tunnel_angle;
+    const double p = shared.tunnel_angle;
     const double q = 3.0 * p;
     for (int i = 0; i < sides; ++i)
         for (int j = 0; j < rings; ++j) {
-            tunnel_texcoords[i][j][0] = static_cast<float>(i * 0.03125 + 0.5 * std::cos((8.0 * j + q) * one_60th));
-            tunnel_texcoords[i][j][1] = static_cast<float>((j + q) * one_120th + j * 0.03125);
+            effects.tunnel_texcoords[i][j][0] = static_cast<float>(i * 0.03125 + 0.5 * std::cos((8.0 * j + q) * one_60th));
+            effects.tunnel_texcoords[i][j][1] = static_cast<float>((j + q) * one_120th + j * 0.03125);
         }
 
     glEnable(GL_FOG);
@@ -66,7 +63,7 @@ int draw_tunnel()
         const double c = std::cos(theta);
         const double s = std::sin(theta);
         for (int j = 0; j < rings; ++j) {
-            float* v = tunnel_vertices[k][j];
+            float* v = effects.tunnel_vertices[k][j];
             v[0] = static_cast<float>(radius[j] * (ring_x[j] + c - px0));
             v[1] = static_cast<float>(radius[j] * (ring_y[j] + s - py0));
             v[2] = static_cast<float>(-j);
@@ -76,13 +73,13 @@ int draw_tunnel()
     // Strips around the tube, each drawn from the mouth inwards, so that
     // with GL_LEQUAL the near parts of the bent tube cover the far ones.
     for (int a = 0; a < sides - 1; ++a) {
-        glBindTexture(GL_TEXTURE_2D, texture_ids[0]);
+        glBindTexture(GL_TEXTURE_2D, resources.texture_ids[tunnel_wall_slot]);
         glBegin(GL_QUADS);
         for (int b = 0; b < rings - 1; ++b) {
             const int corner[4][2] = {{a, b}, {a + 1, b}, {a + 1, b + 1}, {a, b + 1}};
             for (const auto& ij : corner) {
-                glTexCoord2fv(tunnel_texcoords[ij[0]][ij[1]]);
-                glVertex3fv(tunnel_vertices[ij[0]][ij[1]]);
+                glTexCoord2fv(effects.tunnel_texcoords[ij[0]][ij[1]]);
+                glVertex3fv(effects.tunnel_vertices[ij[0]][ij[1]]);
             }
         }
         glEnd();
@@ -91,5 +88,4 @@ int draw_tunnel()
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_FOG);
     glDepthFunc(GL_ALWAYS);
-    return 1;
 }

@@ -2,7 +2,6 @@
 // by tunnel_angle alone.
 #pragma once
 
-extern float tunnel_vertices[36][36][3];
-extern float tunnel_texcoords[36][36][2];
+#include "effects/effects_state.h"
 
-int draw_tunnel();
+void draw_tunnel();

@@ -19,14 +19,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace fsound_state {
-bool started = false;
-int channel_count = 0;
-FSOUND_SAMPLE* samples = nullptr;
-float reported_version = FSOUND_LAYER_VERSION;
-} // namespace fsound_state
-
-using namespace fsound_state;
+SoundState fsound_state;
 
 namespace {
 
@@ -52,22 +45,22 @@ bool is_out_of_memory_error()
 
 void free_all_samples()
 {
-    while (samples) {
-        FSOUND_SAMPLE* next = samples->next;
-        Mix_FreeChunk(samples->chunk);
-        SDL_free(samples);
-        samples = next;
+    while (fsound_state.samples) {
+        FSOUND_SAMPLE* next = fsound_state.samples->next;
+        Mix_FreeChunk(fsound_state.samples->chunk);
+        SDL_free(fsound_state.samples);
+        fsound_state.samples = next;
     }
 }
 
 } // namespace
 
-float FSOUND_GetVersion() { return reported_version; }
+float FSOUND_GetVersion() { return fsound_state.reported_version; }
 
 signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int flags)
 {
     (void)flags; // no output options to choose on this layer
-    if (started)
+    if (fsound_state.started)
         return fail(FMOD_ERR_BUSY, 0);
     if (mixrate < 4000 || mixrate > 192000 || maxsoftwarechannels < 1 || maxsoftwarechannels > max_channels)
         return fail(FMOD_ERR_INVALID_PARAM, 0);
@@ -83,8 +76,8 @@ signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int flags
         audio_subsystem_started = false;
         return fail(FMOD_ERR_INIT, 0);
     }
-    channel_count = Mix_AllocateChannels(maxsoftwarechannels);
-    started = true;
+    fsound_state.channel_count = Mix_AllocateChannels(maxsoftwarechannels);
+    fsound_state.started = true;
     last_error = FMOD_ERR_NONE;
     return 1;
 }
@@ -93,7 +86,7 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode
 {
     (void)mode;   // the layer always decodes the whole file into memory
     (void)length; // only meaningful for loading from memory, which this layer does not do
-    if (!started)
+    if (!fsound_state.started)
         return fail(FMOD_ERR_UNINITIALIZED, static_cast<FSOUND_SAMPLE*>(nullptr));
     if (name == nullptr || index < FSOUND_FREE)
         return fail(FMOD_ERR_INVALID_PARAM, static_cast<FSOUND_SAMPLE*>(nullptr));
@@ -146,17 +139,17 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode
             return fail(FMOD_ERR_FILE_BAD, static_cast<FSOUND_SAMPLE*>(nullptr));
         return fail(FMOD_ERR_FILE_FORMAT, static_cast<FSOUND_SAMPLE*>(nullptr));
     }
-    sample->next = samples;
-    samples = sample;
+    sample->next = fsound_state.samples;
+    fsound_state.samples = sample;
     last_error = FMOD_ERR_NONE;
     return sample;
 }
 
 int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample)
 {
-    if (!started)
+    if (!fsound_state.started)
         return fail(FMOD_ERR_UNINITIALIZED, -1);
-    if (!sample || channel < FSOUND_FREE || channel >= channel_count)
+    if (!sample || channel < FSOUND_FREE || channel >= fsound_state.channel_count)
         return fail(FMOD_ERR_INVALID_PARAM, -1);
     int playing = Mix_PlayChannel(channel, sample->chunk, 0);
     if (playing < 0)
@@ -167,9 +160,9 @@ int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample)
 
 signed char FSOUND_StopSound(int channel)
 {
-    if (!started)
+    if (!fsound_state.started)
         return fail(FMOD_ERR_UNINITIALIZED, 0);
-    if (channel < 0 || channel >= channel_count)
+    if (channel < 0 || channel >= fsound_state.channel_count)
         return fail(FMOD_ERR_INVALID_PARAM, 0);
     Mix_HaltChannel(channel);
     last_error = FMOD_ERR_NONE;
@@ -180,13 +173,13 @@ void FSOUND_Close()
 {
     // Safe before any FSOUND_Init and when called again: only what was
     // started is shut down.
-    if (started) {
+    if (fsound_state.started) {
         Mix_HaltChannel(-1);
         free_all_samples();
         Mix_CloseAudio();
         Mix_Quit();
-        started = false;
-        channel_count = 0;
+        fsound_state.started = false;
+        fsound_state.channel_count = 0;
     }
     if (audio_subsystem_started) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);

@@ -12,9 +12,10 @@ struct FSOUND_SAMPLE {
     FSOUND_SAMPLE* next;
 };
 
-namespace fsound_state {
-extern bool started;         // between a successful FSOUND_Init and FSOUND_Close
-extern int channel_count;    // mixer channels allocated by FSOUND_Init
-extern FSOUND_SAMPLE* samples; // every sample loaded since FSOUND_Init
-extern float reported_version; // what FSOUND_GetVersion says
-} // namespace fsound_state
+struct SoundState {
+    bool started = false;            // between a successful FSOUND_Init and FSOUND_Close
+    int channel_count = 0;           // mixer channels allocated by FSOUND_Init
+    FSOUND_SAMPLE* samples = nullptr; // every sample loaded since FSOUND_Init
+    float reported_version = FSOUND_LAYER_VERSION; // what FSOUND_GetVersion says
+};
+extern SoundState fsound_state;

@@ -46,7 +46,7 @@ int platform_message_box(const char* text, const char* caption, unsigned style)
     box.flags = flags;
     // Owned by the demo's window while one exists, so the window manager
     // keeps the box in front of it, fullscreen or not.
-    box.window = window_state::live_window ? window_state::live_window->sdl : nullptr;
+    box.window = window_state.live_window ? window_state.live_window->sdl : nullptr;
     box.title = caption ? caption : "";
     box.message = text ? text : "";
     box.numbuttons = asks ? 2 : 1;

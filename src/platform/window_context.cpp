@@ -37,14 +37,7 @@ struct PlatformGlContext {
 
 const PlatformSeam* platform_seam = nullptr;
 
-namespace window_state {
-bool class_registered = false;
-bool video_started = false;
-int cursor_count = 0;
-WindowHandle live_window = nullptr;
-} // namespace window_state
-
-using namespace window_state;
+WindowState window_state;
 
 namespace {
 
@@ -124,9 +117,9 @@ bool platform_register_class()
 {
     if (!step(PlatformStep::register_class))
         return false;
-    if (class_registered)
+    if (window_state.class_registered)
         return false;
-    if (!video_started) {
+    if (!window_state.video_started) {
         // Only a termination signal should ask the window to close; the last
         // window going away (the fullscreen toggle) is no reason to quit.
         SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
@@ -146,7 +139,7 @@ bool platform_register_class()
             SDL_QuitSubSystem(SDL_INIT_VIDEO);
             return false;
         }
-        video_started = true;
+        window_state.video_started = true;
         if (driver == "x11" && !xlib_io_error_handler)
             xlib_io_error_handler = XSetIOErrorHandler(on_display_lost);
         // However the process ends (std::exit included), SDL puts the
@@ -157,7 +150,7 @@ bool platform_register_class()
             exit_hook = true;
         }
     }
-    class_registered = true;
+    window_state.class_registered = true;
     return true;
 }
 
@@ -165,9 +158,9 @@ bool platform_unregister_class()
 {
     if (!step(PlatformStep::unregister_class))
         return false;
-    if (!class_registered)
+    if (!window_state.class_registered)
         return false;
-    class_registered = false;
+    window_state.class_registered = false;
     return true;
 }
 
@@ -176,7 +169,7 @@ int platform_change_display_mode(int width, int height, int bits)
     (void)bits; // the desktop keeps its own depth; the drawable is 8 bits a channel
     if (!step(PlatformStep::change_display_mode))
         return DISP_CHANGE_BADMODE;
-    if (!video_started || width < 1 || height < 1)
+    if (!window_state.video_started || width < 1 || height < 1)
         return DISP_CHANGE_BADMODE;
     // The mode is always the desktop's; what can fail is having a monitor
     // to cover at all (the offscreen and dummy drivers have none).
@@ -197,17 +190,17 @@ void platform_restore_display_mode()
 int platform_show_cursor(bool show)
 {
     log_call(show ? "show_cursor" : "hide_cursor");
-    cursor_count += show ? 1 : -1;
-    if (video_started)
-        SDL_ShowCursor(cursor_count >= 0 ? SDL_ENABLE : SDL_DISABLE);
-    return cursor_count;
+    window_state.cursor_count += show ? 1 : -1;
+    if (window_state.video_started)
+        SDL_ShowCursor(window_state.cursor_count >= 0 ? SDL_ENABLE : SDL_DISABLE);
+    return window_state.cursor_count;
 }
 
 WindowHandle platform_create_window(const char* title, int x, int y, int width, int height, bool fullscreen)
 {
     if (!step(PlatformStep::create_window))
         return nullptr;
-    if (!class_registered || live_window)
+    if (!window_state.class_registered || window_state.live_window)
         return nullptr;
     if (width < 1 || height < 1)
         return nullptr;
@@ -238,16 +231,16 @@ WindowHandle platform_create_window(const char* title, int x, int y, int width, 
         return nullptr;
     // Neither the screen saver nor monitor power saving while the window exists.
     SDL_DisableScreenSaver();
-    live_window = new PlatformWindow{sdl,   title ? title : "", fullscreen, width, height, sdl_x, sdl_y,
+    window_state.live_window = new PlatformWindow{sdl,   title ? title : "", fullscreen, width, height, sdl_x, sdl_y,
                                      sdl_width, sdl_height, flags,   pixel_generation};
-    return live_window;
+    return window_state.live_window;
 }
 
 bool platform_destroy_window(WindowHandle window)
 {
     if (!step(PlatformStep::destroy_window))
         return false;
-    if (!window || window != live_window)
+    if (!window || window != window_state.live_window)
         return false;
     SDL_DestroyWindow(window->sdl);
     // A device context goes with its window, released or not (as on
@@ -255,7 +248,7 @@ bool platform_destroy_window(WindowHandle window)
     if (live_dc.window == window)
         live_dc = PlatformDeviceContext{};
     delete window;
-    live_window = nullptr;
+    window_state.live_window = nullptr;
     SDL_EnableScreenSaver();
     // Events still queued for it are of no use to the next window.
     clear_queued_messages();
@@ -287,7 +280,7 @@ DeviceContext platform_get_dc(WindowHandle window)
 {
     if (!step(PlatformStep::get_dc))
         return nullptr;
-    if (!window || window != live_window || live_dc.window)
+    if (!window || window != window_state.live_window || live_dc.window)
         return nullptr;
     live_dc.window = window;
     live_dc.pixel_format = 0;
@@ -470,23 +463,23 @@ void platform_swap_buffers(DeviceContext dc)
 void reported_client_size(int* width, int* height)
 {
     *width = *height = 0;
-    if (!live_window)
+    if (!window_state.live_window)
         return;
-    if (live_window->fullscreen) {
-        *width = live_window->width;
-        *height = live_window->height;
+    if (window_state.live_window->fullscreen) {
+        *width = window_state.live_window->width;
+        *height = window_state.live_window->height;
         return;
     }
-    SDL_GetWindowSize(live_window->sdl, width, height);
+    SDL_GetWindowSize(window_state.live_window->sdl, width, height);
 }
 
 void presenter_follow_window()
 {
-    if (!context_current || !current_context || !live_dc.window || live_dc.window != live_window)
+    if (!context_current || !current_context || !live_dc.window || live_dc.window != window_state.live_window)
         return;
     int want_w = 0, want_h = 0, pixels_w = 0, pixels_h = 0;
     reported_client_size(&want_w, &want_h);
-    SDL_GL_GetDrawableSize(live_window->sdl, &pixels_w, &pixels_h);
+    SDL_GL_GetDrawableSize(window_state.live_window->sdl, &pixels_w, &pixels_h);
     if (want_w < 1 || want_h < 1 || pixels_w < 1 || pixels_h < 1)
         return; // minimised: the drawable keeps its size until the window has one again
     GlDrawable& drawable = current_context->drawable;
@@ -511,7 +504,7 @@ void presenter_follow_window()
 
 const char* platform_video_driver()
 {
-    if (!video_started)
+    if (!window_state.video_started)
         return "";
     const char* name = SDL_GetCurrentVideoDriver();
     return name ? name : "";
@@ -520,14 +513,14 @@ const char* platform_video_driver()
 bool platform_headless()
 {
     std::string driver;
-    if (video_started) {
+    if (window_state.video_started) {
         driver = platform_video_driver();
     } else if (const char* wanted = std::getenv("SDL_VIDEODRIVER")) {
         driver = wanted;
     }
     if (driver == "offscreen" || driver == "dummy")
         return true;
-    if (!video_started && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+    if (!window_state.video_started && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
         return true;
     return false;
 }
@@ -536,7 +529,7 @@ void platform_shutdown_video()
 {
     // Without its display server there is no mode to put back, and SDL
     // would wait for it forever.
-    if (window_state::video_started && !display_lost) {
+    if (window_state.video_started && !display_lost) {
         if (keeper_context) {
             gl_profile_context_deleted(false);
             SDL_GL_DeleteContext(keeper_context);
@@ -544,6 +537,6 @@ void platform_shutdown_video()
             keeper_context = nullptr;
         }
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        window_state::video_started = false;
+        window_state.video_started = false;
     }
 }

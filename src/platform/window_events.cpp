@@ -9,8 +9,6 @@
 
 #include <SDL.h>
 
-using namespace window_state;
-
 namespace {
 
 int virtual_key(const SDL_Keysym& key)
@@ -85,9 +83,9 @@ void translate(const SDL_Event& event)
         break;
     }
     case SDL_WINDOWEVENT: {
-        if (!live_window || event.window.windowID != SDL_GetWindowID(live_window->sdl))
+        if (!window_state.live_window || event.window.windowID != SDL_GetWindowID(window_state.live_window->sdl))
             break; // a window that no longer exists
-        SDL_Window* w = live_window->sdl;
+        SDL_Window* w = window_state.live_window->sdl;
         switch (event.window.event) {
         case SDL_WINDOWEVENT_CLOSE: {
             Message m;
@@ -103,7 +101,7 @@ void translate(const SDL_Event& event)
         case SDL_WINDOWEVENT_MAXIMIZED: {
             push_activate(WA_ACTIVE, false);
             int width = event.window.data1, height = event.window.data2;
-            if (live_window->fullscreen)
+            if (window_state.live_window->fullscreen)
                 reported_client_size(&width, &height);
             presenter_follow_window();
             push_size(width, height);
@@ -119,7 +117,7 @@ void translate(const SDL_Event& event)
             // In the desktop's logical units; a fullscreen window reports
             // the size the demo draws at, whatever its monitor's.
             int width = event.window.data1, height = event.window.data2;
-            if (live_window->fullscreen)
+            if (window_state.live_window->fullscreen)
                 reported_client_size(&width, &height);
             presenter_follow_window();
             push_size(width, height);
@@ -153,7 +151,7 @@ void translate(const SDL_Event& event)
 // The queue first; when it is empty, what SDL has, one event at a time.
 bool take_message(Message* message)
 {
-    if (!message_waiting() && video_started) {
+    if (!message_waiting() && window_state.video_started) {
         SDL_Event event;
         while (!message_waiting() && SDL_PollEvent(&event))
             translate(event);

@@ -23,12 +23,13 @@ struct PlatformWindow {
     unsigned pixel_generation = 0; // the GL attributes it was made with
 };
 
-namespace window_state {
-extern bool class_registered;
-extern bool video_started;
-extern int cursor_count;
-extern WindowHandle live_window; // the one window, null while none exists
-} // namespace window_state
+struct WindowState {
+    bool class_registered = false;
+    bool video_started = false;
+    int cursor_count = 0;
+    WindowHandle live_window = nullptr; // the one window, null while none exists
+};
+extern WindowState window_state;
 
 // The presenter follows the window's size: after the window changed size,
 // before the next frame is drawn.

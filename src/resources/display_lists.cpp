@@ -6,11 +6,6 @@
 #include <cmath>
 #include <malloc.h>
 
-GLuint hexagon_list = 0;
-GLuint arc_list = 0;
-float hex_half_width = 0.0f;
-int arc_segments = 100;
-
 namespace {
 
 // Why the lists are compiled only after this, and what it has to do with
@@ -52,10 +47,10 @@ void keep_replay_memory()
 void build_display_lists()
 {
     keep_replay_memory();
-    hexagon_list = glGenLists(1);
-    glNewList(hexagon_list, GL_COMPILE);
-    hex_half_width = std::sqrt(0.75f);
-    const float s = hex_half_width;
+    resources.hexagon_list = glGenLists(1);
+    glNewList(resources.hexagon_list, GL_COMPILE);
+    resources.hex_half_width = std::sqrt(0.75f);
+    const float s = resources.hex_half_width;
     // The rim, clockwise seen from +z, starting with the right-hand side;
     // each triangle fans from the centre to two neighbouring corners.
     const float rim[6][2] = {{s, 0.5f}, {s, -0.5f}, {0.0f, -1.0f}, {-s, -0.5f}, {-s, 0.5f}, {0.0f, 1.0f}};
@@ -71,14 +66,14 @@ void build_display_lists()
     glEnd();
     glEndList();
 
-    arc_list = glGenLists(1);
-    glNewList(arc_list, GL_COMPILE);
+    resources.arc_list = glGenLists(1);
+    glNewList(resources.arc_list, GL_COMPILE);
     // Recorded in the list: every call of the arc sets the width again.
     glLineWidth(1.6f);
     glBegin(GL_LINE_STRIP);
     float last_alpha = 0.0f;
-    for (int i = 0; i < arc_segments; ++i) {
-        const float a = static_cast<float>(i) * 6.2831855f / static_cast<float>(arc_segments);
+    for (int i = 0; i < resources.arc_segments; ++i) {
+        const float a = static_cast<float>(i) * 6.2831855f / static_cast<float>(resources.arc_segments);
         const float y = static_cast<float>(std::sin(static_cast<double>(a)));
         // The colour is recorded for every step, also past the last vertex,
         // so the last step's colour is the one the list leaves current.
@@ -91,7 +86,7 @@ void build_display_lists()
     // The same colour once more outside the strip: Mesa's list compiler
     // drops colours recorded after a primitive's last vertex, and the swarm
     // relies on the arc leaving its last colour current.
-    if (arc_segments > 0)
+    if (resources.arc_segments > 0)
         glColor4f(0.0f, 0.0f, 0.0f, last_alpha);
     glEndList();
 }

@@ -1,11 +1,6 @@
 // The two geometry display lists: the flat hexagon and the fading arc.
 #pragma once
 
-#include <GL/gl.h>
-
-extern GLuint hexagon_list;
-extern GLuint arc_list;
-extern float hex_half_width;
-extern int arc_segments;
+#include "resources/resources_state.h"
 
 void build_display_lists();

@@ -15,8 +15,6 @@
 #include <deque>
 #include <vector>
 
-GLuint font_list_base = 0;
-GlyphMetricsFloat glyph_metrics[256] = {};
 
 namespace {
 
@@ -73,12 +71,12 @@ void tessellate(GLUtesselator* tess, const GlyphOutline& glyph)
 
 void build_font()
 {
-    font_list_base = glGenLists(256);
+    resources.font_list_base = glGenLists(256);
     // Registering may fail (no file, not a font): matching then picks
     // another installed face and texts are drawn in that.
     platform_add_font_file(font_file);
     OutlineFace* face = platform_match_outline_face(font_face, font_weight);
-    if (!face || font_list_base == 0) {
+    if (!face || resources.font_list_base == 0) {
         platform_close_outline_face(face);
         return;
     }
@@ -97,9 +95,9 @@ void build_font()
     for (int code = 0; code < 255; ++code) { // 255 stays undefined
         if (!platform_glyph_outline(face, static_cast<unsigned char>(code), &glyph))
             glyph = GlyphOutline();
-        glyph_metrics[code] = {glyph.black_box_x, glyph.black_box_y, glyph.origin_x,
+        resources.glyph_metrics[code] = {glyph.black_box_x, glyph.black_box_y, glyph.origin_x,
                                glyph.origin_y, glyph.advance_x, glyph.advance_y};
-        glNewList(font_list_base + code, GL_COMPILE);
+        glNewList(resources.font_list_base + code, GL_COMPILE);
         if (tess)
             tessellate(tess, glyph);
         glTranslatef(glyph.advance_x, glyph.advance_y, 0.0f);
@@ -115,10 +113,10 @@ void delete_font()
 {
     // At shutdown the window, and with it the context, is already gone:
     // then the lists went with it and there is nothing to call GL with.
-    if (font_list_base == 0 || !platform_context_current())
+    if (resources.font_list_base == 0 || !platform_context_current())
         return;
-    glDeleteLists(font_list_base, 256);
-    font_list_base = 0;
+    glDeleteLists(resources.font_list_base, 256);
+    resources.font_list_base = 0;
 }
 
 void print_text(const char* format, ...)
@@ -137,11 +135,11 @@ void print_text(const char* format, ...)
 
     float width = 0.0f;
     for (std::size_t i = 0; i < length; ++i)
-        width += glyph_metrics[static_cast<unsigned char>(text[i])].cell_inc_x;
+        width += resources.glyph_metrics[static_cast<unsigned char>(text[i])].cell_inc_x;
 
     glTranslatef(-width * 0.5f, 0.0f, -3.0f);
     glPushAttrib(GL_LIST_BIT);
-    glListBase(font_list_base);
+    glListBase(resources.font_list_base);
     glCallLists(static_cast<GLsizei>(length), GL_UNSIGNED_BYTE, text);
     glPopAttrib();
 }

@@ -3,19 +3,7 @@
 // current origin 3 units further in.
 #pragma once
 
-#include <GL/gl.h>
-
-struct GlyphMetricsFloat {
-    float black_box_x;
-    float black_box_y;
-    float glyph_origin_x;
-    float glyph_origin_y;
-    float cell_inc_x;
-    float cell_inc_y;
-};
-
-extern GLuint font_list_base;
-extern GlyphMetricsFloat glyph_metrics[256];
+#include "resources/resources_state.h"
 
 void build_font();
 void delete_font();

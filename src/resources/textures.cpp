@@ -6,8 +6,6 @@
 
 #include <GL/glu.h>
 
-GLuint texture_ids[5] = {};
-
 RgbImage* load_bmp(const char* path)
 {
     if (!path)
@@ -22,19 +20,19 @@ RgbImage* load_bmp(const char* path)
 
 bool load_textures()
 {
-    RgbImage* images[5] = {};
+    RgbImage* images[3] = {};
     bool result = false;
     // The first file that fails stops the loading; later ones are not opened.
     if ((images[0] = load_bmp("files/tunnel.bmp")) && (images[1] = load_bmp("files/star.bmp")) &&
         (images[2] = load_bmp("files/load.bmp"))) {
         result = true;
-        glGenTextures(5, texture_ids);
+        glGenTextures(texture_slots, resources.texture_ids);
         // The image rows are unpadded: any width uploads as it stands.
         GLint alignment = 4;
         glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         for (int i = 0; i < 3; ++i) {
-            glBindTexture(GL_TEXTURE_2D, texture_ids[i]);
+            glBindTexture(GL_TEXTURE_2D, resources.texture_ids[i]);
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
             gluBuild2DMipmaps(GL_TEXTURE_2D, 3, images[i]->width, images[i]->height, GL_RGB, GL_UNSIGNED_BYTE,

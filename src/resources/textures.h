@@ -1,12 +1,10 @@
-// The three pictures as mipmapped GL textures: slot 0 tunnel wall, 1 star
-// sprite, 2 start picture; slots 3 and 4 are generated and never used.
+// The three pictures as mipmapped GL textures in the slots of texture_ids.
 #pragma once
 
 #include "resources/bmp_reader.h"
+#include "resources/resources_state.h"
 
 #include <GL/gl.h>
-
-extern GLuint texture_ids[5];
 
 RgbImage* load_bmp(const char* path);
 bool load_textures();

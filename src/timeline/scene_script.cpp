@@ -37,7 +37,7 @@ void show_start_picture()
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, -4.0f);
-    glBindTexture(GL_TEXTURE_2D, texture_ids[2]);
+    glBindTexture(GL_TEXTURE_2D, resources.texture_ids[start_picture_slot]);
     glEnable(GL_TEXTURE_2D);
     draw_unit_quad();
     glDisable(GL_TEXTURE_2D);
@@ -47,7 +47,7 @@ void show_start_picture()
 }
 
 // Scenes 0 to 4: a word drifting behind a white window frame. The word's own
-// clock (text_fade[1]) ends the scene, inside draw_intro_word.
+// clock (text_fade[0]) ends the scene, inside draw_intro_word.
 struct IntroWord {
     const char* word;
     float x, y;
@@ -63,14 +63,15 @@ const IntroWord intro_words[5] = {
 
 void show_intro_word()
 {
-    const IntroWord& w = intro_words[scene_index];
-    if (scene_index == 0) {
+    const IntroWord& w = intro_words[shared.scene_index];
+    if (shared.scene_index == 0) {
         // Scenes 1 to 4 live on this: identity, no texturing, white clear.
         glLoadIdentity();
         glDisable(GL_TEXTURE_2D);
         glClearColor(1.0f, 1.0f, 1.0f, 0.5f);
     }
-    draw_intro_word(w.x, w.y, 3.0f, w.word, 1);
+    if (draw_intro_word(w.x, w.y, 3.0f, w.word, shared.text_fade[0]))
+        ++shared.scene_index;
     draw_window_frame(w.x1, w.y1, w.x2, w.y2);
 
     tick_frame_timer();
@@ -81,25 +82,29 @@ void show_intro_word()
 void bring_title_blocks_forward()
 {
     glLoadIdentity();
-    glTranslatef(0.0f, 0.0f, anim_clock - 20.0f);
+    glTranslatef(0.0f, 0.0f, shared.anim_clock - 20.0f);
     draw_title_blocks();
 
     const float delta = tick_frame_timer();
-    if (scene_clock < 4.0f)
-        advance_clock(anim_clock, delta, 5.0f);
+    if (shared.scene_clock < 4.0f)
+        advance_clock(shared.anim_clock, delta, 5.0f);
     run_scene_clock(delta, 5.0f, ResetSet::anim_clock_only);
 }
 
-// Scene 6: the turning, fading honeycomb over the tunnel. The effect
-// advances anim_clock itself; scene_clock goes on from scene 5's 5 to 9.
+// Scene 6: the turning, fading honeycomb over the tunnel, fading on
+// anim_clock; scene_clock goes on from scene 5's 5 to 9.
 void show_triangle_field()
 {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glDepthFunc(GL_ALWAYS);
     draw_triangle_field();
+    // The honeycomb's fade climbs by the frame before's delta, to 1 and
+    // just past it.
+    if (shared.anim_clock < 1.0f)
+        shared.anim_clock += shared.frame_timer->frame_delta() * 0.243f;
 
     const float delta = tick_frame_timer();
-    advance_clock(tunnel_angle, delta, 40.0f);
+    advance_clock(shared.tunnel_angle, delta, 40.0f);
     run_scene_clock(delta, 9.0f, ResetSet::scene_and_anim);
 }
 
@@ -109,18 +114,18 @@ void show_tunnel()
 {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glDepthFunc(GL_ALWAYS);
-    glColor4f(1.0f, 1.0f, 1.0f, 3.3f - anim_clock);
+    glColor4f(1.0f, 1.0f, 1.0f, 3.3f - shared.anim_clock);
     draw_tunnel();
 
     glLoadIdentity();
     glTranslatef(0.0f, -0.2f, 0.0f);
-    glColor4f(1.0f, 1.0f, 1.0f, 0.7f - anim_clock);
+    glColor4f(1.0f, 1.0f, 1.0f, 0.7f - shared.anim_clock);
     print_text("eLka");
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 
     const float delta = tick_frame_timer();
-    advance_clock(anim_clock, delta, 0.16666667f);
-    advance_clock(tunnel_angle, delta, 40.0f);
+    advance_clock(shared.anim_clock, delta, 0.16666667f);
+    advance_clock(shared.tunnel_angle, delta, 40.0f);
     run_scene_clock(delta, 20.0f, ResetSet::scene_and_anim);
 }
 
@@ -146,12 +151,12 @@ void wash_stars_out_to_white()
     glEnable(GL_BLEND);
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, -1.0f);
-    glColor4f(1.0f, 1.0f, 1.0f, 0.5f * anim_clock);
+    glColor4f(1.0f, 1.0f, 1.0f, 0.5f * shared.anim_clock);
     draw_unit_quad();
 
     const float delta = tick_frame_timer();
-    advance_clock(anim_clock, delta, 0.5f);
-    if (anim_clock >= 2.01f) {
+    advance_clock(shared.anim_clock, delta, 0.5f);
+    if (shared.anim_clock >= 2.01f) {
         end_scene(ResetSet::scene_and_anim);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
@@ -167,16 +172,16 @@ void close_bars_in_on_white()
     glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, -10.0f);
-    glRectf(-100.0f, 4.0f - anim_clock, 100.0f, 20.0f);
-    glRectf(-100.0f, anim_clock - 4.0f, 100.0f, -20.0f);
+    glRectf(-100.0f, 4.0f - shared.anim_clock, 100.0f, 20.0f);
+    glRectf(-100.0f, shared.anim_clock - 4.0f, 100.0f, -20.0f);
 
     glLoadIdentity();
-    glTranslatef(4.0f - anim_clock, 0.0f, -2.0f);
+    glTranslatef(4.0f - shared.anim_clock, 0.0f, -2.0f);
     draw_spinning_swarm();
 
     const float delta = tick_frame_timer();
-    advance_clock(swarm_angle, delta, 25.0f);
-    advance_clock(anim_clock, delta, 0.5f);
+    advance_clock(shared.swarm_angle, delta, 25.0f);
+    advance_clock(shared.anim_clock, delta, 0.5f);
     run_scene_clock(delta, 4.0f, ResetSet::four_clocks);
 }
 
@@ -199,7 +204,7 @@ struct Greeting {
     const char* credit_name;
     const char* credit_label;
     float credit_rate; // rate of anim_clock; 0 where there is no credit
-    TextLine lines[2]; // text_fade[1] and text_fade[2]
+    TextLine lines[2]; // text_fade[0] and text_fade[1]
     float x;           // both lines
     float zero_at;     // a line's alpha is back at 0 when its clock is here
     float alpha_scale;
@@ -232,16 +237,16 @@ void draw_credit_apart(const char* name, const char* label)
 {
     glLoadIdentity();
     glColor4f(0.5f, 0.5f, 0.5f, 0.5f);
-    glTranslatef(8.0f, anim_clock - 4.5f, -20.0f);
+    glTranslatef(8.0f, shared.anim_clock - 4.5f, -20.0f);
     print_text("%s", name);
     glLoadIdentity();
-    glTranslatef(9.0f, anim_clock - 3.0f, -30.0f);
+    glTranslatef(9.0f, shared.anim_clock - 3.0f, -30.0f);
     print_text("%s", label);
 }
 
 void show_greeting()
 {
-    const Greeting& g = greetings[scene_index - 11];
+    const Greeting& g = greetings[shared.scene_index - 11];
     set_white_background();
     switch (g.credit) {
     case Credit::on_name: draw_credit_pair(g.credit_name, g.credit_label); break;
@@ -252,16 +257,16 @@ void show_greeting()
     for (int i = 0; i < 2; ++i) {
         const TextLine& line = g.lines[i];
         if (line.text)
-            draw_text_line(line.text, g.x, line.y, line_alpha(text_fade[1 + i], g.zero_at) * g.alpha_scale);
+            draw_text_line(line.text, g.x, line.y, line_alpha(shared.text_fade[i], g.zero_at) * g.alpha_scale);
     }
 
     const float delta = tick_frame_timer();
     if (g.credit_rate != 0.0f)
-        advance_clock(anim_clock, delta, g.credit_rate);
-    advance_clock(swarm_angle, delta, 25.0f);
+        advance_clock(shared.anim_clock, delta, g.credit_rate);
+    advance_clock(shared.swarm_angle, delta, 25.0f);
     for (int i = 0; i < 2; ++i) {
         if (g.lines[i].text)
-            advance_clock(text_fade[1 + i], delta, g.lines[i].fade_rate);
+            advance_clock(shared.text_fade[i], delta, g.lines[i].fade_rate);
     }
     run_scene_clock(delta, g.length, ResetSet::four_clocks);
 }
@@ -274,10 +279,10 @@ void close_bars_to_black()
     glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, -10.0f);
-    glRectf(-100.0f, 2.0f - anim_clock, 100.0f, 20.0f);
-    glRectf(-100.0f, anim_clock - 2.0f, 100.0f, -20.0f);
+    glRectf(-100.0f, 2.0f - shared.anim_clock, 100.0f, 20.0f);
+    glRectf(-100.0f, shared.anim_clock - 2.0f, 100.0f, -20.0f);
 
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f - 0.5f * anim_clock);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f - 0.5f * shared.anim_clock);
     glTranslatef(5.5f, 2.8f, 0.0f);
     print_text("eLka");
 
@@ -286,7 +291,7 @@ void close_bars_to_black()
     draw_spinning_swarm();
 
     const float delta = tick_frame_timer();
-    advance_clock(anim_clock, delta, 0.5f);
+    advance_clock(shared.anim_clock, delta, 0.5f);
     run_scene_clock(delta, 4.0f, ResetSet::four_clocks);
 }
 
@@ -294,7 +299,7 @@ void close_bars_to_black()
 // quick fade-out. The end of scene 22 ends the run.
 void show_end_card()
 {
-    const bool last = scene_index == last_scene;
+    const bool last = shared.scene_index == last_scene;
     glEnable(GL_BLEND);
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, -8.0f);
@@ -304,9 +309,9 @@ void show_end_card()
     print_text(last ? "F I N" : "/pAxo.");
 
     const float delta = tick_frame_timer();
-    advance_clock(anim_clock, delta, 1.0f);
+    advance_clock(shared.anim_clock, delta, 1.0f);
     if (run_scene_clock(delta, 4.0f, ResetSet::four_clocks) && last)
-        quit_requested = true;
+        shared.quit_requested = true;
 }
 
 // The table of scenes: the branch of render_frame for every scene from

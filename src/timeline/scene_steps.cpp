@@ -36,10 +36,10 @@ void draw_credit_pair(const char* name, const char* label)
 {
     glLoadIdentity();
     glColor4f(0.5f, 0.5f, 0.5f, 0.5f);
-    glTranslatef(9.0f, anim_clock - 4.5f, -20.0f);
+    glTranslatef(9.0f, shared.anim_clock - 4.5f, -20.0f);
     print_text("%s", name);
     // No identity here: the label rides on the matrix the name left.
-    glTranslatef(9.0f, anim_clock - 3.0f, -20.0f);
+    glTranslatef(9.0f, shared.anim_clock - 3.0f, -20.0f);
     print_text("%s", label);
 }
 
@@ -56,5 +56,5 @@ void draw_black_backdrop()
 {
     glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
     glRectf(-40.0f, -40.0f, 40.0f, 40.0f);
-    glColor4f(1.0f, 1.0f, 1.0f, anim_clock * (4.0f - anim_clock));
+    glColor4f(1.0f, 1.0f, 1.0f, shared.anim_clock * (4.0f - shared.anim_clock));
 }

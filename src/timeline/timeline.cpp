@@ -8,37 +8,37 @@
 
 float tick_frame_timer()
 {
-    frame_timer->tick();
-    return frame_timer->frame_delta();
+    shared.frame_timer->tick();
+    return shared.frame_timer->frame_delta();
 }
 
 void end_scene(ResetSet reset)
 {
-    ++scene_index;
+    ++shared.scene_index;
     switch (reset) {
     case ResetSet::scene_clock_only:
-        scene_clock = 0.0f;
+        shared.scene_clock = 0.0f;
         break;
     case ResetSet::anim_clock_only:
-        anim_clock = 0.0f;
+        shared.anim_clock = 0.0f;
         break;
     case ResetSet::scene_and_anim:
-        scene_clock = 0.0f;
-        anim_clock = 0.0f;
+        shared.scene_clock = 0.0f;
+        shared.anim_clock = 0.0f;
         break;
     case ResetSet::four_clocks:
-        scene_clock = 0.0f;
-        anim_clock = 0.0f;
-        text_fade[1] = 0.0f;
-        text_fade[2] = 0.0f;
+        shared.scene_clock = 0.0f;
+        shared.anim_clock = 0.0f;
+        shared.text_fade[0] = 0.0f;
+        shared.text_fade[1] = 0.0f;
         break;
     }
 }
 
 bool run_scene_clock(float delta, float length, ResetSet reset)
 {
-    advance_clock(scene_clock, delta, 1.0f);
-    if (scene_clock >= length) {
+    advance_clock(shared.scene_clock, delta, 1.0f);
+    if (shared.scene_clock >= length) {
         end_scene(reset);
         return true;
     }
@@ -53,6 +53,6 @@ bool render_frame()
 
     // After the end (scene_index past last_scene): the clear only, no tick,
     // no clock.
-    run_scene(scene_index);
+    run_scene(shared.scene_index);
     return true;
 }

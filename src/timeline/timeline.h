@@ -23,7 +23,7 @@ enum class ResetSet {
     scene_clock_only, // scene -1
     anim_clock_only,  // scene 5: scene_clock runs on into scene 6
     scene_and_anim, // scenes 6 to 9
-    four_clocks,    // scenes 10 to 22: scene_clock, anim_clock, text_fade[1], text_fade[2]
+    four_clocks,    // scenes 10 to 22: scene_clock, anim_clock, text_fade[0], text_fade[1]
 };
 
 // Ends the current scene: scene_index moves on by one and the reset set

@@ -96,7 +96,7 @@ TEST(CaptureTarget, TheFirstFrameOfTheSequenceIsTheStartPictureOnBlack)
     resize_viewport(160, 120);
     start_scripted_frame_timer();
     draw_frame_after(1.0 / 60.0);
-    EXPECT_EQ(scene_index, -1);
+    EXPECT_EQ(shared.scene_index, -1);
 
     std::vector<std::uint8_t> rgb(160 * 120 * 3);
     offscreen_target_read_rgb(rgb.data());

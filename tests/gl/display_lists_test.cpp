@@ -40,11 +40,11 @@ protected:
 
 TEST_F(DisplayLists, HexagonIsSixTrianglesFannedFromTheCentreClockwise)
 {
-    EXPECT_NE(hexagon_list, 0u);
-    EXPECT_FLOAT_EQ(hex_half_width, 0.8660254f);
-    EXPECT_EQ(hex_half_width, static_cast<float>(std::sqrt(0.75)));
+    EXPECT_NE(resources.hexagon_list, 0u);
+    EXPECT_FLOAT_EQ(resources.hex_half_width, 0.8660254f);
+    EXPECT_EQ(resources.hex_half_width, static_cast<float>(std::sqrt(0.75)));
 
-    const auto all = capture_feedback([] { glCallList(hexagon_list); });
+    const auto all = capture_feedback([] { glCallList(resources.hexagon_list); });
     ASSERT_EQ(all.size(), 6u);
     const double s = std::sqrt(0.75);
     const double rim[6][2] = {{s, 0.5}, {s, -0.5}, {0, -1}, {-s, -0.5}, {-s, 0.5}, {0, 1}};
@@ -75,7 +75,7 @@ TEST_F(DisplayLists, HexagonCarriesTheFaceNormalAndNoColour)
 {
     glNormal3f(1.0f, 0.0f, 0.0f);
     glColor4f(0.25f, 0.5f, 0.75f, 0.125f);
-    const auto all = capture_feedback([] { glCallList(hexagon_list); });
+    const auto all = capture_feedback([] { glCallList(resources.hexagon_list); });
     ASSERT_EQ(all.size(), 6u);
     for (const auto& p : all)
         for (const auto& v : p.vertices) {
@@ -91,10 +91,10 @@ TEST_F(DisplayLists, HexagonCarriesTheFaceNormalAndNoColour)
 
 TEST_F(DisplayLists, ArcIsAStripOfSixteenFadingVertices)
 {
-    EXPECT_EQ(arc_segments, 100);
-    EXPECT_NE(arc_list, 0u);
-    EXPECT_NE(arc_list, hexagon_list);
-    const auto all = capture_feedback([] { glCallList(arc_list); });
+    EXPECT_EQ(resources.arc_segments, 100);
+    EXPECT_NE(resources.arc_list, 0u);
+    EXPECT_NE(resources.arc_list, resources.hexagon_list);
+    const auto all = capture_feedback([] { glCallList(resources.arc_list); });
     // A strip of 16 vertices is 15 segments.
     ASSERT_EQ(all.size(), 15u);
     for (const auto& p : all)
@@ -124,7 +124,7 @@ TEST_F(DisplayLists, ArcSetsLineWidthAndLeavesItsLastColourCurrent)
 {
     glLineWidth(7.0f);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glCallList(arc_list);
+    glCallList(resources.arc_list);
     GLfloat width = 0.0f;
     glGetFloatv(GL_LINE_WIDTH, &width);
     EXPECT_FLOAT_EQ(width, 1.6f);
@@ -141,14 +141,14 @@ TEST_F(DisplayLists, ArcSetsLineWidthAndLeavesItsLastColourCurrent)
 TEST_F(DisplayLists, ArcFollowsArcSegments)
 {
     // With no steps the arc draws nothing but still sets the line width.
-    arc_segments = 0;
+    resources.arc_segments = 0;
     build_display_lists();
     flat_view();
-    EXPECT_TRUE(capture_feedback([] { glCallList(arc_list); }).empty());
+    EXPECT_TRUE(capture_feedback([] { glCallList(resources.arc_list); }).empty());
     GLfloat width = 0.0f;
     glGetFloatv(GL_LINE_WIDTH, &width);
     EXPECT_FLOAT_EQ(width, 1.6f);
-    arc_segments = 100;
+    resources.arc_segments = 100;
 }
 
 // The F1 toggle closes the context the lists live in and builds them again
@@ -163,11 +163,11 @@ TEST(DisplayListsAcrossContexts, NewContextGetsWorkingLists)
     GlTestWindow second(640, 480);
     ASSERT_TRUE(second.ok());
     create_gl_resources();
-    EXPECT_TRUE(glIsList(hexagon_list));
-    EXPECT_TRUE(glIsList(arc_list));
+    EXPECT_TRUE(glIsList(resources.hexagon_list));
+    EXPECT_TRUE(glIsList(resources.arc_list));
     flat_view();
-    EXPECT_EQ(capture_feedback([] { glCallList(hexagon_list); }).size(), 6u);
-    EXPECT_EQ(capture_feedback([] { glCallList(arc_list); }).size(), 15u);
+    EXPECT_EQ(capture_feedback([] { glCallList(resources.hexagon_list); }).size(), 6u);
+    EXPECT_EQ(capture_feedback([] { glCallList(resources.arc_list); }).size(), 15u);
 }
 
 #ifndef __SANITIZE_ADDRESS__

@@ -81,27 +81,27 @@ TEST_F(DisplayToggle, CarriesTheScenesStateIntoTheNewContext)
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glDepthFunc(GL_LEQUAL);
     glLineWidth(1.6f);
-    glBindTexture(GL_TEXTURE_2D, texture_ids[1]);
+    glBindTexture(GL_TEXTURE_2D, resources.texture_ids[star_sprite_slot]);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glTranslatef(1.0f, -2.0f, -6.0f);
     glRotatef(30.0f, 0.0f, 0.0f, 1.0f);
     float modelview[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
-    const GLuint old_star_texture = texture_ids[1];
+    const GLuint old_star_texture = resources.texture_ids[star_sprite_slot];
 
     // And state that is not GL's.
-    scene_index = 7;
-    scene_clock = 12.5f;
-    tunnel_angle = 33.0f;
+    shared.scene_index = 7;
+    shared.scene_clock = 12.5f;
+    shared.tunnel_angle = 33.0f;
     StarRecord stars_before[50];
-    std::memcpy(stars_before, stars, sizeof stars);
-    const int star_bytes = static_cast<int>(sizeof stars);
-    const float star_spin_before = star_spin;
+    std::memcpy(stars_before, effects.stars, sizeof effects.stars);
+    const int star_bytes = static_cast<int>(sizeof effects.stars);
+    const float star_spin_before = effects.star_spin;
 
     ASSERT_TRUE(toggle_display());
     ASSERT_TRUE(platform_context_current());
-    EXPECT_STREQ(platform_window_title(main_window), "elite pAxo");
+    EXPECT_STREQ(platform_window_title(app.main_window), "elite pAxo");
 
     expect_color(GL_COLOR_CLEAR_VALUE, clear);
     expect_color(GL_CURRENT_COLOR, color);
@@ -122,15 +122,15 @@ TEST_F(DisplayToggle, CarriesTheScenesStateIntoTheNewContext)
     for (int i = 0; i < 16; ++i)
         EXPECT_FLOAT_EQ(now[i], modelview[i]) << "element " << i;
     // The star sprite is bound, under whatever name it has now.
-    EXPECT_EQ(static_cast<GLuint>(get_int(GL_TEXTURE_BINDING_2D)), texture_ids[1]);
+    EXPECT_EQ(static_cast<GLuint>(get_int(GL_TEXTURE_BINDING_2D)), resources.texture_ids[star_sprite_slot]);
     (void)old_star_texture;
 
     // The resources exist in the new context.
     for (int slot = 0; slot < 3; ++slot)
-        EXPECT_TRUE(glIsTexture(texture_ids[slot])) << "slot " << slot;
-    EXPECT_TRUE(glIsList(hexagon_list));
-    EXPECT_TRUE(glIsList(arc_list));
-    EXPECT_TRUE(glIsList(font_list_base + 'A'));
+        EXPECT_TRUE(glIsTexture(resources.texture_ids[slot])) << "slot " << slot;
+    EXPECT_TRUE(glIsList(resources.hexagon_list));
+    EXPECT_TRUE(glIsList(resources.arc_list));
+    EXPECT_TRUE(glIsList(resources.font_list_base + 'A'));
     // The baseline that is not carried: the fog and the shading.
     float fog_end = 0;
     glGetFloatv(GL_FOG_END, &fog_end);
@@ -144,12 +144,12 @@ TEST_F(DisplayToggle, CarriesTheScenesStateIntoTheNewContext)
     EXPECT_EQ(viewport[3], 480);
 
     // Non-GL state untouched.
-    EXPECT_EQ(scene_index, 7);
-    EXPECT_EQ(scene_clock, 12.5f);
-    EXPECT_EQ(tunnel_angle, 33.0f);
-    EXPECT_EQ(std::memcmp(stars_before, stars, star_bytes), 0);
-    EXPECT_EQ(star_spin, star_spin_before);
-    EXPECT_FALSE(key_down[VK_F1]);
+    EXPECT_EQ(shared.scene_index, 7);
+    EXPECT_EQ(shared.scene_clock, 12.5f);
+    EXPECT_EQ(shared.tunnel_angle, 33.0f);
+    EXPECT_EQ(std::memcmp(stars_before, effects.stars, star_bytes), 0);
+    EXPECT_EQ(effects.star_spin, star_spin_before);
+    EXPECT_FALSE(app.key_down[VK_F1]);
 }
 
 TEST_F(DisplayToggle, NothingBoundStaysUnbound)
@@ -183,7 +183,7 @@ TEST_F(DisplayToggle, DrawsTheSameAfterTheToggle)
     glDisable(GL_FOG);
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
-    glBindTexture(GL_TEXTURE_2D, texture_ids[0]);
+    glBindTexture(GL_TEXTURE_2D, resources.texture_ids[tunnel_wall_slot]);
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, -2.0f);
     unsigned char before[3], after[3];
@@ -203,14 +203,14 @@ TEST_F(DisplayToggle, KeepsTheTexturesAndListsWithoutGoingBackToTheDisk)
 {
     // The pictures go away mid-show: the toggle must not need them.
     std::filesystem::remove_all(std::filesystem::path(folder) / "files");
-    const GLuint wall = texture_ids[0], hexagon = hexagon_list, font = font_list_base;
+    const GLuint wall = resources.texture_ids[tunnel_wall_slot], hexagon = resources.hexagon_list, font = resources.font_list_base;
     ASSERT_TRUE(toggle_display());
     EXPECT_TRUE(platform_gl_objects_kept());
     for (const auto& box : boxes.boxes)
         EXPECT_NE(box.caption, "Error") << box.text;
-    EXPECT_EQ(texture_ids[0], wall);
-    EXPECT_EQ(hexagon_list, hexagon);
-    EXPECT_EQ(font_list_base, font);
+    EXPECT_EQ(resources.texture_ids[tunnel_wall_slot], wall);
+    EXPECT_EQ(resources.hexagon_list, hexagon);
+    EXPECT_EQ(resources.font_list_base, font);
     EXPECT_TRUE(glIsTexture(wall));
     EXPECT_TRUE(glIsList(hexagon));
     EXPECT_TRUE(glIsList(font + 'A'));

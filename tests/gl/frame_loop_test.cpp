@@ -46,7 +46,7 @@ void observe(const Message* taken, bool drew)
     else
         iterations.push_back(drew ? "F" : "-");
     if (drew)
-        frame_deltas.push_back(frame_timer->frame_delta());
+        frame_deltas.push_back(shared.frame_timer->frame_delta());
     if (script)
         script(taken, drew);
 }
@@ -106,7 +106,7 @@ TEST_F(FrameLoop, OneMessagePerIterationAndNoFrameWhileAnyWaits)
     EXPECT_TRUE(run_frame_loop(&status));
     loop->finish();
     EXPECT_EQ(status, 0);
-    EXPECT_TRUE(quit_requested);
+    EXPECT_TRUE(shared.quit_requested);
     EXPECT_EQ(iterations, (std::vector<std::string>{keydown, size, keyup, "F", "F", keydown, keydown, "-"}));
     EXPECT_EQ(scripted_counter::queries(), 1 + 2); // start, then one tick per frame
     ASSERT_EQ(frame_deltas.size(), 2u);
@@ -121,22 +121,22 @@ TEST_F(FrameLoop, EscapeAndF1TogetherToggleThenEnd)
     EXPECT_TRUE(run_frame_loop(&status));
     loop->finish();
     EXPECT_EQ(status, 0);
-    EXPECT_TRUE(quit_requested);
+    EXPECT_TRUE(shared.quit_requested);
     EXPECT_EQ(iterations, (std::vector<std::string>{keydown, keydown, "-"}));
     EXPECT_EQ(scripted_counter::queries(), 1); // no frame
     // The toggle ran: the new window, in the other mode (refused here, so
     // the question was answered Yes and it is windowed again).
-    EXPECT_FALSE(key_down[VK_F1]);
-    EXPECT_TRUE(key_down[VK_ESCAPE]);
-    ASSERT_NE(main_window, nullptr);
-    EXPECT_STREQ(platform_window_title(main_window), "elite pAxo");
+    EXPECT_FALSE(app.key_down[VK_F1]);
+    EXPECT_TRUE(app.key_down[VK_ESCAPE]);
+    ASSERT_NE(app.main_window, nullptr);
+    EXPECT_STREQ(platform_window_title(app.main_window), "elite pAxo");
     int w = 0, h = 0;
-    platform_window_size(main_window, &w, &h);
+    platform_window_size(app.main_window, &w, &h);
     EXPECT_EQ(w, 640);
     EXPECT_EQ(h, 480);
     ASSERT_EQ(boxes.boxes.size(), 1u);
     EXPECT_EQ(boxes.boxes[0].caption, "Dova GL");
-    EXPECT_FALSE(fullscreen);
+    EXPECT_FALSE(app.fullscreen);
     EXPECT_TRUE(platform_context_current());
 }
 
@@ -159,7 +159,7 @@ TEST_F(FrameLoop, F1TogglesOncePerKeyDownAndGoesOnDrawing)
     // that also drew the first frame.
     EXPECT_EQ(iterations, (std::vector<std::string>{keydown, keydown, "F", "F", "F", keydown, "-"}));
     EXPECT_EQ(boxes.boxes.size(), 1u); // one question: toggled once
-    EXPECT_STREQ(platform_window_title(main_window), "elite pAxo");
+    EXPECT_STREQ(platform_window_title(app.main_window), "elite pAxo");
 }
 
 TEST_F(FrameLoop, MinimisedDrawsNothingThenOneLargeDelta)
@@ -178,7 +178,7 @@ TEST_F(FrameLoop, MinimisedDrawsNothingThenOneLargeDelta)
                 post(WM_KEYDOWN, VK_ESCAPE);
             return;
         }
-        if (!window_active && iterations.back() == "-") {
+        if (!app.window_active && iterations.back() == "-") {
             if (++idle == 1)
                 queries_while_minimised = scripted_counter::queries();
             if (idle == 100) {
@@ -211,9 +211,9 @@ TEST_F(FrameLoop, ClosingTheWindowEndsWithStatusZero)
     EXPECT_TRUE(run_frame_loop(&status));
     loop->finish();
     EXPECT_EQ(status, 0);
-    EXPECT_TRUE(quit_requested);
+    EXPECT_TRUE(shared.quit_requested);
     EXPECT_EQ(iterations, (std::vector<std::string>{"F", taken_entry(WM_CLOSE)}));
-    EXPECT_NE(main_window, nullptr); // the shutdown closes it, not the loop
+    EXPECT_NE(app.main_window, nullptr); // the shutdown closes it, not the loop
 }
 
 TEST_F(FrameLoop, TheQuitMessageCarriesTheExitStatus)
@@ -243,7 +243,7 @@ TEST_F(FrameLoop, TheEndOfTheSequenceEndsWithStatusZero)
     loop->finish();
     EXPECT_EQ(status, 0);
     EXPECT_LT(frames, 5000);
-    EXPECT_FALSE(key_down[VK_ESCAPE]);
+    EXPECT_FALSE(app.key_down[VK_ESCAPE]);
     EXPECT_EQ(iterations.back(), "F"); // ended in the iteration of its last frame
 }
 
@@ -254,7 +254,7 @@ TEST_F(FrameLoop, AFailedReopenEndsTheLoopAtOnce)
     int status = -1;
     EXPECT_FALSE(run_frame_loop(&status));
     loop->finish();
-    EXPECT_EQ(main_window, nullptr);
+    EXPECT_EQ(app.main_window, nullptr);
     EXPECT_EQ(boxes.texts(), (std::vector<std::string>{
                                  "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?",
                                  "Window Creation Error."}));
@@ -299,7 +299,7 @@ TEST_F(WholeRun, EscapeEndsWithStatusZeroAfterTheShutdown)
     EXPECT_EQ(std::vector<std::string>(log.end() - 5, log.end()),
               (std::vector<std::string>{"release_current", "delete_context", "release_dc", "destroy_window",
                                         "unregister_class"}));
-    EXPECT_EQ(main_window, nullptr);
+    EXPECT_EQ(app.main_window, nullptr);
     EXPECT_FALSE(platform_context_current()); // delete_font comes after this
 }
 

@@ -150,15 +150,15 @@ TEST(GlState, FailedTexturesStopInitGlBeforeAnythingElse)
     // A missing picture fails without a message: the reader is never asked.
     EXPECT_TRUE(window.boxes.boxes.empty());
     for (int slot = 0; slot < 5; ++slot)
-        EXPECT_EQ(texture_ids[slot], 0u) << "slot " << slot;
-    EXPECT_EQ(font_list_base, 0u);
+        EXPECT_EQ(resources.texture_ids[slot], 0u) << "slot " << slot;
+    EXPECT_EQ(resources.font_list_base, 0u);
     // The star records are not filled: the generator still gives its first
     // value (the rule's 41 from state 1), and every star sits at distance 0.
-    for (const StarRecord& star : stars)
+    for (const StarRecord& star : effects.stars)
         EXPECT_EQ(star.distance, 0.0f);
     EXPECT_EQ(star_rand(), 41);
-    EXPECT_EQ(hexagon_list, 0u);
-    EXPECT_EQ(arc_list, 0u);
+    EXPECT_EQ(resources.hexagon_list, 0u);
+    EXPECT_EQ(resources.arc_list, 0u);
     EXPECT_FALSE(gl_enabled(GL_DEPTH_TEST)); // GL's own defaults still stand
     EXPECT_FALSE(gl_enabled(GL_BLEND));
     EXPECT_FALSE(gl_enabled(GL_LINE_SMOOTH));
@@ -181,10 +181,10 @@ struct StepSeen {
 void record_step(InitGlStep step, void* context)
 {
     auto* seen = static_cast<std::vector<StepSeen>*>(context);
-    seen->push_back({step, texture_ids[0] != 0 && glIsTexture(texture_ids[0]) == GL_TRUE,
-                     hexagon_list != 0 && glIsList(hexagon_list) == GL_TRUE,
-                     font_list_base != 0 && glIsList(font_list_base + 'A') == GL_TRUE, gl_enabled(GL_DEPTH_TEST),
-                     stars[0].distance != 0.0f});
+    seen->push_back({step, resources.texture_ids[tunnel_wall_slot] != 0 && glIsTexture(resources.texture_ids[tunnel_wall_slot]) == GL_TRUE,
+                     resources.hexagon_list != 0 && glIsList(resources.hexagon_list) == GL_TRUE,
+                     resources.font_list_base != 0 && glIsList(resources.font_list_base + 'A') == GL_TRUE, gl_enabled(GL_DEPTH_TEST),
+                     effects.stars[0].distance != 0.0f});
 }
 
 } // namespace

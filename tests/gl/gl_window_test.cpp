@@ -36,10 +36,10 @@ Log concat(Log a, const Log& b)
 
 void expect_closed()
 {
-    EXPECT_EQ(main_window, nullptr);
-    EXPECT_EQ(window_dc, nullptr);
-    EXPECT_EQ(gl_context, nullptr);
-    EXPECT_EQ(app_instance, nullptr);
+    EXPECT_EQ(app.main_window, nullptr);
+    EXPECT_EQ(app.window_dc, nullptr);
+    EXPECT_EQ(app.gl_context, nullptr);
+    EXPECT_EQ(app.app_instance, nullptr);
     EXPECT_FALSE(platform_class_registered());
     EXPECT_FALSE(platform_context_current());
 }
@@ -52,11 +52,11 @@ TEST(GlWindow, OpensStepByStepWithACurrentContextAndItsViewport)
     ASSERT_TRUE(open_window("eLka", 800, 600, 16, false));
     EXPECT_EQ(call_log(), open_steps);
     EXPECT_TRUE(boxes.boxes.empty());
-    EXPECT_FALSE(fullscreen);
-    EXPECT_NE(app_instance, nullptr);
-    EXPECT_STREQ(platform_window_title(main_window), "eLka");
+    EXPECT_FALSE(app.fullscreen);
+    EXPECT_NE(app.app_instance, nullptr);
+    EXPECT_STREQ(platform_window_title(app.main_window), "eLka");
     int w = 0, h = 0;
-    platform_window_size(main_window, &w, &h);
+    platform_window_size(app.main_window, &w, &h);
     EXPECT_EQ(w, 800);
     EXPECT_EQ(h, 600);
     EXPECT_TRUE(platform_context_current());
@@ -103,20 +103,20 @@ TEST(GlWindow, PixelFormatRequestIsFilledOnceFromTheFirstOpen)
 {
     BoxRecorder boxes(IDYES);
     ASSERT_TRUE(open_window("eLka", 320, 240, 16, false));
-    EXPECT_EQ(pixel_format_request.size, 40);
-    EXPECT_EQ(pixel_format_request.version, 1);
-    EXPECT_EQ(pixel_format_request.flags, 0x25u);
-    EXPECT_EQ(pixel_format_request.pixel_type, PFD_TYPE_RGBA);
-    EXPECT_EQ(pixel_format_request.color_bits, 16);
-    EXPECT_EQ(pixel_format_request.alpha_bits, 0);
-    EXPECT_EQ(pixel_format_request.accum_bits, 0);
-    EXPECT_EQ(pixel_format_request.depth_bits, 16);
-    EXPECT_EQ(pixel_format_request.stencil_bits, 0);
-    EXPECT_EQ(pixel_format_request.layer_type, PFD_MAIN_PLANE);
+    EXPECT_EQ(app.pixel_format_request.size, 40);
+    EXPECT_EQ(app.pixel_format_request.version, 1);
+    EXPECT_EQ(app.pixel_format_request.flags, 0x25u);
+    EXPECT_EQ(app.pixel_format_request.pixel_type, PFD_TYPE_RGBA);
+    EXPECT_EQ(app.pixel_format_request.color_bits, 16);
+    EXPECT_EQ(app.pixel_format_request.alpha_bits, 0);
+    EXPECT_EQ(app.pixel_format_request.accum_bits, 0);
+    EXPECT_EQ(app.pixel_format_request.depth_bits, 16);
+    EXPECT_EQ(app.pixel_format_request.stencil_bits, 0);
+    EXPECT_EQ(app.pixel_format_request.layer_type, PFD_MAIN_PLANE);
     close_window();
 
     ASSERT_TRUE(open_window("elite pAxo", 320, 240, 32, false));
-    EXPECT_EQ(pixel_format_request.color_bits, 16); // the first open's bits
+    EXPECT_EQ(app.pixel_format_request.color_bits, 16); // the first open's bits
     close_window();
     EXPECT_TRUE(boxes.boxes.empty());
 }
@@ -193,7 +193,7 @@ TEST(GlWindow, FailedRegistrationMakesNothingAndTheCloseAfterItComplains)
     EXPECT_EQ(boxes.boxes[0].caption, "ERROR");
     EXPECT_EQ(boxes.boxes[0].style, MB_OK | MB_ICONEXCLAMATION);
     EXPECT_FALSE(platform_class_registered());
-    EXPECT_EQ(main_window, nullptr);
+    EXPECT_EQ(app.main_window, nullptr);
 
     close_window();
     ASSERT_EQ(boxes.boxes.size(), 2u);
@@ -235,8 +235,8 @@ TEST_P(GlWindowCloseFailure, ReportsAndGoesOnWithTheNextStep)
     const CloseFailure& failure = GetParam();
     BoxRecorder boxes(IDYES);
     ASSERT_TRUE(open_window("eLka", 640, 480, 16, false));
-    const WindowHandle window = main_window;
-    const DeviceContext dc = window_dc;
+    const WindowHandle window = app.main_window;
+    const DeviceContext dc = app.window_dc;
     platform_inject_failure(failure.step);
     int from = platform_call_log_size();
     close_window();
@@ -262,10 +262,10 @@ TEST_P(GlWindowCloseFailure, ReportsAndGoesOnWithTheNextStep)
     EXPECT_EQ(boxes.boxes[0].caption, "SHUTDOWN ERROR");
     EXPECT_EQ(boxes.boxes[0].style, MB_OK | MB_ICONINFORMATION);
     // Handles are forgotten whether or not their release worked.
-    EXPECT_EQ(main_window, nullptr);
-    EXPECT_EQ(window_dc, nullptr);
-    EXPECT_EQ(gl_context, nullptr);
-    EXPECT_EQ(app_instance, nullptr);
+    EXPECT_EQ(app.main_window, nullptr);
+    EXPECT_EQ(app.window_dc, nullptr);
+    EXPECT_EQ(app.gl_context, nullptr);
+    EXPECT_EQ(app.app_instance, nullptr);
 
     // A second close touches none of them again.
     from = platform_call_log_size();
@@ -292,7 +292,7 @@ TEST(GlWindow, AFailedDeviceContextReleaseDoesNotKeepTheNextWindowFromOne)
     close_window();
     EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Release Device Context Failed."});
     ASSERT_TRUE(open_window("elite pAxo", 640, 480, 16, false));
-    EXPECT_NE(window_dc, nullptr);
+    EXPECT_NE(app.window_dc, nullptr);
     EXPECT_TRUE(platform_context_current());
     close_window();
     EXPECT_EQ(boxes.boxes.size(), 1u);
@@ -316,12 +316,12 @@ TEST(GlWindow, RefusedModeAnsweredYesOpensWindowedAtTheSameSize)
     EXPECT_EQ(boxes.boxes[0].text, question);
     EXPECT_EQ(boxes.boxes[0].caption, "Dova GL");
     EXPECT_EQ(boxes.boxes[0].style, MB_YESNO | MB_ICONEXCLAMATION);
-    EXPECT_FALSE(fullscreen);
-    EXPECT_FALSE(platform_window_is_fullscreen(main_window));
+    EXPECT_FALSE(app.fullscreen);
+    EXPECT_FALSE(platform_window_is_fullscreen(app.main_window));
     EXPECT_EQ(call_log(), concat({"register_class", "change_display_mode"}, Log(open_steps.begin() + 1, open_steps.end())));
     EXPECT_EQ(platform_cursor_count(), 0);
     int w = 0, h = 0;
-    platform_window_size(main_window, &w, &h);
+    platform_window_size(app.main_window, &w, &h);
     EXPECT_EQ(w, 800);
     EXPECT_EQ(h, 600);
 
@@ -342,8 +342,8 @@ TEST(GlWindow, RefusedModeAnsweredNoKeepsTheClassRegistered)
     EXPECT_EQ(boxes.boxes[1].style, MB_OK | MB_ICONSTOP);
     EXPECT_EQ(call_log(), (Log{"register_class", "change_display_mode"}));
     EXPECT_TRUE(platform_class_registered());
-    EXPECT_TRUE(fullscreen);
-    EXPECT_EQ(main_window, nullptr);
+    EXPECT_TRUE(app.fullscreen);
+    EXPECT_EQ(app.main_window, nullptr);
 }
 
 TEST(GlWindow, StartUpAfterTheAnswerNoEndsWithInitializationFailed)

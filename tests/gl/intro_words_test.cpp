@@ -26,12 +26,12 @@ protected:
         ASSERT_TRUE(window.ok());
         ASSERT_TRUE(init_gl());
         start_scripted_frame_timer();
-        scene_index = 0;
+        shared.scene_index = 0;
     }
     void frame_time(double seconds)
     {
         scripted_counter::advance(static_cast<std::int64_t>(seconds * 1000000.0 + 0.5));
-        frame_timer->tick();
+        shared.frame_timer->tick();
     }
     float current_alpha()
     {
@@ -49,53 +49,56 @@ protected:
 TEST_F(IntroWords, ClockExactlyAtTheLimitGoesOn)
 {
     frame_time(0.1);
-    text_fade[1] = 3.0f;
-    EXPECT_EQ(draw_intro_word(0.0f, 2.5f, 3.0f, "pigs..", 1), 1);
-    EXPECT_FLOAT_EQ(text_fade[1], 3.05f);
-    EXPECT_EQ(scene_index, 0);
-    // Found past the limit: reset and the next scene, no advance.
-    EXPECT_EQ(draw_intro_word(0.0f, 2.5f, 3.0f, "pigs..", 1), 1);
-    EXPECT_EQ(text_fade[1], 0.0f);
-    EXPECT_EQ(scene_index, 1);
+    float clock = 3.0f;
+    EXPECT_FALSE(draw_intro_word(0.0f, 2.5f, 3.0f, "pigs..", clock));
+    EXPECT_FLOAT_EQ(clock, 3.05f);
+    // Found past the limit: back to 0 and finished, no advance.
+    EXPECT_TRUE(draw_intro_word(0.0f, 2.5f, 3.0f, "pigs..", clock));
+    EXPECT_EQ(clock, 0.0f);
+    // The effect leaves the scene to the timeline.
+    EXPECT_EQ(shared.scene_index, 0);
+    EXPECT_EQ(shared.text_fade[0], 0.0f);
 }
 
 TEST_F(IntroWords, WordFadesAlongAParabolaOfItsClock)
 {
     frame_time(0.0);
-    draw_intro_word(0.0f, 2.5f, 3.0f, "pigs..", 1);
+    float clock = 0.0f;
+    draw_intro_word(0.0f, 2.5f, 3.0f, "pigs..", clock);
     EXPECT_EQ(current_alpha(), 0.0f); // the first frame draws it invisibly
-    text_fade[1] = 1.5f;
-    draw_intro_word(0.0f, 2.5f, 3.0f, "pigs..", 1);
+    clock = 1.5f;
+    draw_intro_word(0.0f, 2.5f, 3.0f, "pigs..", clock);
     EXPECT_FLOAT_EQ(current_alpha(), 1.125f); // handed to GL unclamped
-    text_fade[1] = 3.2f;
-    draw_intro_word(0.0f, 2.5f, 3.0f, "pigs..", 1);
+    clock = 3.2f;
+    draw_intro_word(0.0f, 2.5f, 3.0f, "pigs..", clock);
     EXPECT_LT(current_alpha(), 0.0f);
 }
 
 TEST_F(IntroWords, LongFrameEndsTheSceneOneFrameLater)
 {
-    text_fade[1] = 2.9f;
-    text_fade[2] = 0.75f;
+    // Through the timeline's scene 1: the word's clock is text_fade[0], and
+    // the frame that finds it past the limit moves on to scene 2.
+    shared.scene_index = 1;
+    shared.text_fade[0] = 2.9f;
+    shared.text_fade[1] = 0.75f;
     frame_time(0.5);
-    draw_intro_word(1.0f, 0.63f, 3.0f, "goats..", 1);
-    EXPECT_FLOAT_EQ(text_fade[1], 3.15f);
-    EXPECT_EQ(scene_index, 0);
+    render_frame();
+    EXPECT_FLOAT_EQ(shared.text_fade[0], 3.15f);
+    EXPECT_EQ(shared.scene_index, 1);
     frame_time(0.5);
-    draw_intro_word(1.0f, 0.63f, 3.0f, "goats..", 1);
-    EXPECT_EQ(text_fade[1], 0.0f);
-    EXPECT_EQ(scene_index, 1);
-    EXPECT_EQ(text_fade[2], 0.75f); // only the named slot
-    EXPECT_EQ(text_fade[0], 0.0f);
+    render_frame();
+    EXPECT_EQ(shared.text_fade[0], 0.0f);
+    EXPECT_EQ(shared.scene_index, 2);
+    EXPECT_EQ(shared.text_fade[1], 0.75f); // the second line's clock is not the word's
 }
 
 TEST_F(IntroWords, NullTextDrawsNothingButKeepsTime)
 {
     frame_time(0.2);
-    text_fade[3] = 1.0f;
-    const auto all = capture_feedback([] { draw_intro_word(0.0f, 0.0f, 3.0f, nullptr, 3); });
+    float clock = 1.0f;
+    const auto all = capture_feedback([&clock] { draw_intro_word(0.0f, 0.0f, 3.0f, nullptr, clock); });
     EXPECT_TRUE(all.empty());
-    EXPECT_FLOAT_EQ(text_fade[3], 1.1f);
-    EXPECT_EQ(scene_index, 0);
+    EXPECT_FLOAT_EQ(clock, 1.1f);
 }
 
 TEST_F(IntroWords, WordLeavesMatrixAndSwitchesAsFound)
@@ -109,7 +112,7 @@ TEST_F(IntroWords, WordLeavesMatrixAndSwitchesAsFound)
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glDisable(GL_TEXTURE_2D);
     glLineWidth(1.0f);
-    draw_intro_word(0.0f, 2.5f, 3.0f, "pigs..", 1);
+    draw_intro_word(0.0f, 2.5f, 3.0f, "pigs..", shared.text_fade[0]);
     draw_window_frame(1.5f, 1.5f, 3.5f, 2.5f);
     EXPECT_EQ(mat_distance(modelview_matrix(), caller), 0.0);
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
@@ -218,18 +221,18 @@ TEST_F(IntroWords, WordIsInvisibleAtFirstAndDriftsRight)
         return count;
     };
     glClear(GL_COLOR_BUFFER_BIT);
-    draw_intro_word(-1.0f, 0.0f, 3.0f, "pigs..", 1);
+    draw_intro_word(-1.0f, 0.0f, 3.0f, "pigs..", shared.text_fade[0]);
     EXPECT_EQ(dark_pixels(nullptr), 0);
 
     // One unit of word time moves the word one unit right, 13.01 units in.
     double at_one = 0, at_two = 0;
-    text_fade[1] = 1.0f;
+    shared.text_fade[0] = 1.0f;
     glClear(GL_COLOR_BUFFER_BIT);
-    draw_intro_word(-1.0f, 0.0f, 3.0f, "pigs..", 1);
+    draw_intro_word(-1.0f, 0.0f, 3.0f, "pigs..", shared.text_fade[0]);
     EXPECT_GT(dark_pixels(&at_one), 200);
-    text_fade[1] = 2.0f;
+    shared.text_fade[0] = 2.0f;
     glClear(GL_COLOR_BUFFER_BIT);
-    draw_intro_word(-1.0f, 0.0f, 3.0f, "pigs..", 1);
+    draw_intro_word(-1.0f, 0.0f, 3.0f, "pigs..", shared.text_fade[0]);
     EXPECT_GT(dark_pixels(&at_two), 200);
     const double unit = window_of(mat_identity(), 1.0, 0.0, -13.01)[0] - window_of(mat_identity(), 0.0, 0.0, -13.01)[0];
     EXPECT_NEAR(at_two - at_one, unit, 2.0);

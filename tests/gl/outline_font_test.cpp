@@ -42,7 +42,7 @@ Translation modelview_translation()
     return {m[12], m[13], m[14]};
 }
 
-float advance(unsigned char code) { return glyph_metrics[code].cell_inc_x; }
+float advance(unsigned char code) { return resources.glyph_metrics[code].cell_inc_x; }
 
 float text_width(const std::string& text)
 {
@@ -235,7 +235,7 @@ void expect_text_lights_its_ink(GlTestWindow& window, const char* text)
     double pen = -0.5 * text_width(text);
     double left = 1e9, right = -1e9, top = -1e9, bottom = 1e9;
     for (const char* c = text; *c; ++c) {
-        const GlyphMetricsFloat& m = glyph_metrics[static_cast<unsigned char>(*c)];
+        const GlyphMetricsFloat& m = resources.glyph_metrics[static_cast<unsigned char>(*c)];
         if (m.black_box_x > 0) {
             left = std::min(left, pen + m.glyph_origin_x);
             right = std::max(right, pen + m.glyph_origin_x + m.black_box_x);
@@ -259,7 +259,7 @@ protected:
     {
         ASSERT_TRUE(window.ok());
         build_font();
-        ASSERT_NE(font_list_base, 0u);
+        ASSERT_NE(resources.font_list_base, 0u);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
     }
@@ -284,13 +284,13 @@ TEST(FontFace, RepositoryFontIsMatchedByItsFaceNameAndEmboldened)
 TEST_F(OutlineFont, ListsAndMetricsCoverCodes0To254Only)
 {
     for (int code = 0; code < 255; ++code)
-        EXPECT_TRUE(glIsList(font_list_base + code)) << "code " << code;
+        EXPECT_TRUE(glIsList(resources.font_list_base + code)) << "code " << code;
     // Name 255 is reserved but undefined: calling it does nothing.
-    glCallList(font_list_base + 255);
+    glCallList(resources.font_list_base + 255);
     Translation t = modelview_translation();
     EXPECT_EQ(t.x, 0.0f);
     EXPECT_EQ(t.z, 0.0f);
-    const GlyphMetricsFloat& last = glyph_metrics[255];
+    const GlyphMetricsFloat& last = resources.glyph_metrics[255];
     EXPECT_EQ(last.black_box_x, 0.0f);
     EXPECT_EQ(last.black_box_y, 0.0f);
     EXPECT_EQ(last.glyph_origin_x, 0.0f);
@@ -308,7 +308,7 @@ TEST_F(OutlineFont, MetricsMatchTheFontFileInEmUnits)
     const double grow = 2.0 / 24.0;
     for (int code = 0; code < 255; ++code) {
         const FileGlyph& g = file.glyphs[code];
-        const GlyphMetricsFloat& m = glyph_metrics[code];
+        const GlyphMetricsFloat& m = resources.glyph_metrics[code];
         EXPECT_NEAR(m.cell_inc_x, g.advance / file.units_per_em, 1e-6) << "code " << code;
         EXPECT_EQ(m.cell_inc_y, 0.0f);
         if (!g.ink) {
@@ -353,9 +353,9 @@ TEST_F(OutlineFont, GlyphsAreFilledPolygonsInThePlaneZ0FacingPlusZ)
     ASSERT_EQ(window.width, 800);
     ASSERT_EQ(window.height, 600);
     for (int code : std::initializer_list<int>{'A', 'O', '8', '@', 'g', 0x80, 0xC6}) {
-        const GlyphMetricsFloat& m = glyph_metrics[code];
+        const GlyphMetricsFloat& m = resources.glyph_metrics[code];
         ortho_view_of_z0(window, false);
-        glCallList(font_list_base + code);
+        glCallList(resources.font_list_base + code);
         LitBox all = lit_pixels(window);
         ASSERT_GT(all.count, 0) << "code " << code;
         EXPECT_NEAR(all.depth_min, 0.5f, 1e-4f) << "code " << code;
@@ -371,7 +371,7 @@ TEST_F(OutlineFont, GlyphsAreFilledPolygonsInThePlaneZ0FacingPlusZ)
 
         // Culling back faces removes nothing: every polygon faces +z.
         ortho_view_of_z0(window, true);
-        glCallList(font_list_base + code);
+        glCallList(resources.font_list_base + code);
         EXPECT_EQ(lit_pixels(window).count, all.count) << "code " << code;
         glDisable(GL_CULL_FACE);
     }
@@ -381,14 +381,14 @@ TEST_F(OutlineFont, EachListEndsWithItsAdvance)
 {
     for (int code : std::initializer_list<int>{' ', 'A', 'i', 0x80, 0}) {
         glLoadIdentity();
-        glCallList(font_list_base + code);
+        glCallList(resources.font_list_base + code);
         Translation t = modelview_translation();
         EXPECT_FLOAT_EQ(t.x, advance(code)) << "code " << int(code);
         EXPECT_FLOAT_EQ(t.y, 0.0f);
         EXPECT_FLOAT_EQ(t.z, 0.0f);
     }
     ortho_view_of_z0(window, false);
-    glCallList(font_list_base + ' ');
+    glCallList(resources.font_list_base + ' ');
     EXPECT_EQ(lit_pixels(window).count, 0) << "a space has no ink";
 }
 
@@ -444,7 +444,7 @@ TEST_F(OutlineFont, PrintTextOneCharacterIsCentredAndLeavesHalfItsAdvance)
     ASSERT_GT(lit.count, 0);
     EXPECT_NEAR(lit.depth_min, 0.5f, 1e-4f);
     EXPECT_NEAR(lit.depth_max, 0.5f, 1e-4f);
-    const GlyphMetricsFloat& m = glyph_metrics['A'];
+    const GlyphMetricsFloat& m = resources.glyph_metrics['A'];
     EXPECT_NEAR(lit.x_min, (-a * 0.5f + m.glyph_origin_x + 1.0f) * 400.0f, 1.5f);
     EXPECT_NEAR(lit.x_max + 1, (-a * 0.5f + m.glyph_origin_x + m.black_box_x + 1.0f) * 400.0f, 1.5f);
     EXPECT_NEAR(lit.y_min, (m.glyph_origin_y - m.black_box_y + 1.0f) * 300.0f, 1.5f);
@@ -577,14 +577,14 @@ TEST(FontDelete, WithoutAContextLeavesTheListsAloneWithOneDeletesThem)
         GlTestWindow window;
         ASSERT_TRUE(window.ok());
         build_font();
-        GLuint base = font_list_base;
+        GLuint base = resources.font_list_base;
         ASSERT_NE(base, 0u);
 
         ASSERT_TRUE(platform_make_current(nullptr, nullptr));
         ASSERT_FALSE(platform_context_current());
         delete_font(); // must not touch GL
-        ASSERT_TRUE(platform_make_current(window_dc, gl_context));
-        EXPECT_EQ(font_list_base, base);
+        ASSERT_TRUE(platform_make_current(app.window_dc, app.gl_context));
+        EXPECT_EQ(resources.font_list_base, base);
         EXPECT_TRUE(glIsList(base + 'A'));
 
         delete_font();

@@ -201,9 +201,9 @@ TEST(ScenePixels, FirstEndCardIsWhiteTextOnBlack)
     skip_to_scene(21);
     for (int frame = 0; frame < 4; ++frame)
         draw_frame_after(0.5);
-    ASSERT_EQ(anim_clock, 2.0f);
+    ASSERT_EQ(shared.anim_clock, 2.0f);
     draw_frame_after(0.5); // drawn at alpha 2 * (4 - 2), clamped to opaque
-    ASSERT_EQ(scene_index, 21);
+    ASSERT_EQ(shared.scene_index, 21);
     expect_white_text_on_black(run.window);
 }
 
@@ -215,7 +215,7 @@ TEST(ScenePixels, LastEndCardIsWhiteTextOnBlack)
     for (int frame = 0; frame < 4; ++frame)
         draw_frame_after(0.5);
     draw_frame_after(0.5);
-    ASSERT_EQ(scene_index, 22);
+    ASSERT_EQ(shared.scene_index, 22);
     expect_white_text_on_black(run.window);
 }
 

@@ -31,9 +31,9 @@ protected:
 TEST_F(SpinningSwarm, WithoutATurnTheMatrixComesBackAsItWas)
 {
     const Mat4 before = modelview_matrix();
-    swarm_angle = 0.0f;
+    shared.swarm_angle = 0.0f;
     for (int call = 0; call < 3; ++call) {
-        EXPECT_EQ(draw_spinning_swarm(), 1);
+        draw_spinning_swarm();
         EXPECT_LT(mat_distance(modelview_matrix(), before), 1e-4);
     }
 }
@@ -41,7 +41,7 @@ TEST_F(SpinningSwarm, WithoutATurnTheMatrixComesBackAsItWas)
 TEST_F(SpinningSwarm, TurnIsLeftOnTheMatrixAboutTheBallsCentre)
 {
     const Mat4 before = modelview_matrix();
-    swarm_angle = 90.0f;
+    shared.swarm_angle = 90.0f;
     draw_spinning_swarm();
     const Mat4 expected =
         mat_mul(mat_mul(mat_mul(before, mat_translate(0, 0, -5)), mat_rotate(90, 0, 1, 0)), mat_translate(0, 0, 5));
@@ -57,20 +57,20 @@ TEST_F(SpinningSwarm, TurnIsLeftOnTheMatrixAboutTheBallsCentre)
 
 TEST_F(SpinningSwarm, PhaseGrowsPerCallNotPerSecond)
 {
-    EXPECT_EQ(swarm_phase, 0.0f);
+    EXPECT_EQ(effects.swarm_phase, 0.0f);
     draw_spinning_swarm();
-    EXPECT_FLOAT_EQ(swarm_phase, 0.8f);
+    EXPECT_FLOAT_EQ(effects.swarm_phase, 0.8f);
     for (int i = 0; i < 9; ++i)
         draw_spinning_swarm();
-    EXPECT_NEAR(swarm_phase, 8.0f, 1e-5);
+    EXPECT_NEAR(effects.swarm_phase, 8.0f, 1e-5);
 }
 
 TEST_F(SpinningSwarm, DrawsEightyOneArcsOnTheUnitSphere)
 {
     // Unclipped view: window x = (x + 10) * 100.
     const FlatView view = set_flat_view(10, 20, 100);
-    swarm_angle = 30.0f;
-    swarm_phase = 20.0f;
+    shared.swarm_angle = 30.0f;
+    effects.swarm_phase = 20.0f;
     const auto lines = primitives_of(capture_feedback([] { draw_spinning_swarm(); }), FeedbackKind::line);
     ASSERT_EQ(lines.size(), 81u * 15u);
     const Mat4 ball = mat_mul(mat_translate(0, 0, -5), mat_rotate(30, 0, 1, 0));
@@ -88,7 +88,7 @@ TEST_F(SpinningSwarm, DrawsEightyOneArcsOnTheUnitSphere)
         EXPECT_NEAR(obj(v.x), start[0], 2e-3);
         EXPECT_NEAR(obj(v.y), start[1], 2e-3);
     }
-    EXPECT_FLOAT_EQ(swarm_phase, 20.8f);
+    EXPECT_FLOAT_EQ(effects.swarm_phase, 20.8f);
 }
 
 TEST_F(SpinningSwarm, LeavesTheArcsWidthAndColourAndNothingElse)

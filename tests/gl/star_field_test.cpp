@@ -30,7 +30,7 @@ protected:
     void frame_time(double seconds)
     {
         scripted_counter::advance(static_cast<std::int64_t>(seconds * 1000000.0 + 0.5));
-        frame_timer->tick();
+        shared.frame_timer->tick();
     }
     GlTestWindow window;
 };
@@ -77,26 +77,26 @@ TEST_F(StarField, StarZeroShowsStarFortyNinesColoursThenItsOwn)
 TEST_F(StarField, AnglesStepPerFrameEvenWithoutFrameTime)
 {
     StarRecord before[50];
-    std::copy(stars, stars + 50, before);
+    std::copy(effects.stars, effects.stars + 50, before);
     frame_time(0.0);
     draw_star_field();
-    EXPECT_EQ(stars[0].angle, before[0].angle);
+    EXPECT_EQ(effects.stars[0].angle, before[0].angle);
     // Angles are far from 0 by now, so allow for their float spacing.
     auto spacing = [](float v) { return std::nextafter(std::fabs(v), INFINITY) - std::fabs(v); };
     for (int n = 0; n < 50; ++n) {
-        EXPECT_NEAR(stars[n].angle - before[n].angle, 0.1 * n, spacing(stars[n].angle)) << n;
-        EXPECT_EQ(stars[n].distance, before[n].distance);
-        EXPECT_EQ(stars[n].red, before[n].red);
+        EXPECT_NEAR(effects.stars[n].angle - before[n].angle, 0.1 * n, spacing(effects.stars[n].angle)) << n;
+        EXPECT_EQ(effects.stars[n].distance, before[n].distance);
+        EXPECT_EQ(effects.stars[n].red, before[n].red);
     }
-    EXPECT_NEAR(star_spin, 0.5f, 1e-5);
+    EXPECT_NEAR(effects.star_spin, 0.5f, 1e-5);
 
     // A tenth of a second adds 1.5 degrees to every star on top.
-    std::copy(stars, stars + 50, before);
+    std::copy(effects.stars, effects.stars + 50, before);
     frame_time(0.1);
     draw_star_field();
     for (int n = 0; n < 50; ++n)
-        EXPECT_NEAR(stars[n].angle - before[n].angle, 1.5 + 0.1 * n, spacing(stars[n].angle)) << n;
-    EXPECT_NEAR(star_spin, 1.0f, 1e-5);
+        EXPECT_NEAR(effects.stars[n].angle - before[n].angle, 1.5 + 0.1 * n, spacing(effects.stars[n].angle)) << n;
+    EXPECT_NEAR(effects.star_spin, 1.0f, 1e-5);
 }
 
 // No distance ever falls below 0 in the demo; a star that did would come
@@ -110,14 +110,14 @@ TEST_F(StarField, StarWithNegativeDistanceReturnsNewlyColoured)
     };
     for (int i = 0; i < 200; ++i)
         next();
-    stars[7].distance = -1.0f;
+    effects.stars[7].distance = -1.0f;
     frame_time(0.0);
     draw_star_field();
-    EXPECT_EQ(stars[7].distance, 4.0f);
-    EXPECT_EQ(stars[7].red, next() % 256);
-    EXPECT_EQ(stars[7].green, next() % 256);
-    EXPECT_EQ(stars[7].blue, next() % 256);
-    EXPECT_EQ(stars[8].distance, 8 * 0.02f * 6.0f + 0.4f);
+    EXPECT_EQ(effects.stars[7].distance, 4.0f);
+    EXPECT_EQ(effects.stars[7].red, next() % 256);
+    EXPECT_EQ(effects.stars[7].green, next() % 256);
+    EXPECT_EQ(effects.stars[7].blue, next() % 256);
+    EXPECT_EQ(effects.stars[8].distance, 8 * 0.02f * 6.0f + 0.4f);
 }
 
 TEST_F(StarField, LeavesItsDocumentedGlState)
@@ -130,7 +130,7 @@ TEST_F(StarField, LeavesItsDocumentedGlState)
     glTranslatef(1.0f, -2.0f, 3.0f);
     glRotatef(30.0f, 0.0f, 0.0f, 1.0f);
     const Mat4 caller = modelview_matrix();
-    const StarRecord last = stars[49];
+    const StarRecord last = effects.stars[49];
     draw_star_field();
 
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
@@ -139,8 +139,8 @@ TEST_F(StarField, LeavesItsDocumentedGlState)
     EXPECT_EQ(gl_int(GL_DEPTH_FUNC), GL_LEQUAL);
     EXPECT_EQ(gl_int(GL_BLEND_SRC), GL_SRC_ALPHA);
     EXPECT_EQ(gl_int(GL_BLEND_DST), GL_ONE);
-    EXPECT_EQ(static_cast<GLuint>(gl_int(GL_TEXTURE_BINDING_2D)), texture_ids[1]);
-    EXPECT_NE(texture_ids[1], 0u);
+    EXPECT_EQ(static_cast<GLuint>(gl_int(GL_TEXTURE_BINDING_2D)), resources.texture_ids[star_sprite_slot]);
+    EXPECT_NE(resources.texture_ids[star_sprite_slot], 0u);
     float colour[4];
     gl_floats(GL_CURRENT_COLOR, colour);
     EXPECT_NEAR(colour[0], last.red / 255.0f, 1e-6);
@@ -153,10 +153,10 @@ TEST_F(StarField, LeavesItsDocumentedGlState)
 // Scene 8 through render_frame: coloured stars on black.
 TEST_F(StarField, SceneEightShowsColouredStarsOnBlack)
 {
-    scene_index = 8;
+    shared.scene_index = 8;
     draw_frame_after(1.0 / 60.0);
     draw_frame_after(1.0 / 60.0);
-    ASSERT_EQ(scene_index, 8);
+    ASSERT_EQ(shared.scene_index, 8);
     std::vector<unsigned char> rgba(static_cast<std::size_t>(window.width * window.height * 4));
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

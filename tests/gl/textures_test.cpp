@@ -111,24 +111,24 @@ TEST(Textures, ThreePicturesBecomeMipmappedTextures)
 
     // Afterwards: the start picture bound, texturing off, unpack alignment
     // as it was.
-    EXPECT_EQ(static_cast<GLuint>(gl_int(GL_TEXTURE_BINDING_2D)), texture_ids[2]);
+    EXPECT_EQ(static_cast<GLuint>(gl_int(GL_TEXTURE_BINDING_2D)), resources.texture_ids[start_picture_slot]);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_EQ(gl_int(GL_UNPACK_ALIGNMENT), 4);
 
     // Slots 3 and 4: generated names that nothing bound.
     for (int i = 0; i < 5; ++i) {
-        EXPECT_NE(texture_ids[i], 0u);
+        EXPECT_NE(resources.texture_ids[i], 0u);
         for (int j = 0; j < i; ++j)
-            EXPECT_NE(texture_ids[i], texture_ids[j]);
+            EXPECT_NE(resources.texture_ids[i], resources.texture_ids[j]);
     }
-    EXPECT_FALSE(glIsTexture(texture_ids[3]));
-    EXPECT_FALSE(glIsTexture(texture_ids[4]));
+    EXPECT_FALSE(glIsTexture(resources.texture_ids[3]));
+    EXPECT_FALSE(glIsTexture(resources.texture_ids[4]));
 
     const char* files[3] = {"files/tunnel.bmp", "files/star.bmp", "files/load.bmp"};
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(files[i]);
-        EXPECT_TRUE(glIsTexture(texture_ids[i]));
-        glBindTexture(GL_TEXTURE_2D, texture_ids[i]);
+        EXPECT_TRUE(glIsTexture(resources.texture_ids[i]));
+        glBindTexture(GL_TEXTURE_2D, resources.texture_ids[i]);
         GLint value = 0;
         glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &value);
         EXPECT_EQ(value, GL_LINEAR);
@@ -157,7 +157,7 @@ TEST(Textures, ThreePicturesBecomeMipmappedTextures)
         EXPECT_EQ(width, 1);
         EXPECT_EQ(height, 1);
         // Level 0 holds the picture as read, bottom row at t = 0.
-        std::vector<unsigned char> texels = texture_level0(texture_ids[i], image->width, image->height);
+        std::vector<unsigned char> texels = texture_level0(resources.texture_ids[i], image->width, image->height);
         EXPECT_TRUE(std::equal(texels.begin(), texels.end(), image->data));
         free_rgb_image(image);
     }
@@ -178,7 +178,7 @@ TEST(Textures, PicturesOfAnyWidthUploadUnpadded)
         SCOPED_TRACE(names[i]);
         RgbImage* image = read_dib_file(names[i]);
         ASSERT_NE(image, nullptr);
-        std::vector<unsigned char> texels = texture_level0(texture_ids[i], image->width, image->height);
+        std::vector<unsigned char> texels = texture_level0(resources.texture_ids[i], image->width, image->height);
         EXPECT_TRUE(std::equal(texels.begin(), texels.end(), image->data));
         free_rgb_image(image);
     }
@@ -204,7 +204,7 @@ TEST(Textures, MissingStarStopsSilentlyBeforeTheStartPicture)
     char events[4096];
     EXPECT_LT(read(watch, events, sizeof events), 0) << "files/load.bmp was opened";
     close(watch);
-    EXPECT_TRUE(all_zero(texture_ids));
+    EXPECT_TRUE(all_zero(resources.texture_ids));
     // The tunnel image (786,432 bytes of pixels) was released.
     EXPECT_LT(after, before + 100000);
     // No name was generated: the first name is still free.
@@ -231,7 +231,7 @@ TEST(Textures, UnreadableStartPictureShowsTheReadersMessage)
     ASSERT_EQ(window.boxes.boxes.size(), 1u);
     EXPECT_EQ(window.boxes.boxes[0].text, "Unknown DIB file format.");
     EXPECT_EQ(window.boxes.boxes[0].caption, "Error");
-    EXPECT_TRUE(all_zero(texture_ids));
+    EXPECT_TRUE(all_zero(resources.texture_ids));
     EXPECT_LT(after, before + 100000); // both pictures released
     GLuint first = 0;
     glGenTextures(1, &first);
@@ -265,7 +265,7 @@ TEST(Textures, PipeFolderOrDeviceFailsSilentlyLikeAMissingPicture)
     EXPECT_FALSE(load_textures());
 
     EXPECT_TRUE(window.boxes.boxes.empty());
-    EXPECT_TRUE(all_zero(texture_ids));
+    EXPECT_TRUE(all_zero(resources.texture_ids));
     GLuint first = 0;
     glGenTextures(1, &first);
     EXPECT_EQ(first, 1u);
@@ -289,7 +289,7 @@ TEST(Textures, FirstFrameShowsTheStartPictureCentre)
     ASSERT_TRUE(window.ok());
     ASSERT_TRUE(init_gl());
     start_scripted_frame_timer();
-    ASSERT_EQ(scene_index, -1);
+    ASSERT_EQ(shared.scene_index, -1);
     draw_frame_after(0.02);
     unsigned char on_screen[4];
     window.pixel(400, 300, on_screen);

@@ -41,8 +41,8 @@ TEST(TimelineGlState, CourseAlongTheSequence)
     ASSERT_TRUE(run.ready);
 
     int frames = 0;
-    while (scene_index <= 22 && frames < 1000) {
-        const int scene = scene_index;
+    while (shared.scene_index <= 22 && frames < 1000) {
+        const int scene = shared.scene_index;
         draw_frame_after(0.5);
         ++frames;
         SCOPED_TRACE(testing::Message() << "after a frame of scene " << scene);
@@ -62,7 +62,7 @@ TEST(TimelineGlState, CourseAlongTheSequence)
         ASSERT_EQ(gl_enabled(GL_BLEND), blending_after(scene));
 
         // The star field's additive function stays until scene 9 ends.
-        const bool additive = (scene == 8) || (scene == 9 && scene_index == 9);
+        const bool additive = (scene == 8) || (scene == 9 && shared.scene_index == 9);
         ASSERT_EQ(gl_int(GL_BLEND_SRC), GL_SRC_ALPHA);
         ASSERT_EQ(gl_int(GL_BLEND_DST), additive ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
 
@@ -75,8 +75,8 @@ TEST(TimelineGlState, CourseAlongTheSequence)
                 ASSERT_FLOAT_EQ(m[i], (i % 5 == 0) ? 1.0f : 0.0f) << "entry " << i;
         }
     }
-    EXPECT_EQ(scene_index, 23);
-    EXPECT_TRUE(quit_requested);
+    EXPECT_EQ(shared.scene_index, 23);
+    EXPECT_TRUE(shared.quit_requested);
 }
 
 TEST(TimelineGlState, SceneZeroSetsWhatScenesOneToFourRelyOn)

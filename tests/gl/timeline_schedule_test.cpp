@@ -24,8 +24,8 @@ SequenceRun run_whole_sequence()
     for (int& f : run.first_frame)
         f = -1;
     int frames = 0;
-    while (!quit_requested && frames < 20000) {
-        const int scene = scene_index;
+    while (!shared.quit_requested && frames < 20000) {
+        const int scene = shared.scene_index;
         if (scene >= first_scene && scene <= last_scene && run.first_frame[scene - first_scene] < 0)
             run.first_frame[scene - first_scene] = frames;
         draw_frame_after(frame);
@@ -43,7 +43,7 @@ TEST(TimelineSchedule, EverySceneStartsWhereTheScheduleSays)
     ASSERT_TRUE(window.ready);
     glEnable(GL_RASTERIZER_DISCARD); // only the clocks matter here
     const SequenceRun run = run_whole_sequence();
-    ASSERT_TRUE(quit_requested);
+    ASSERT_TRUE(shared.quit_requested);
 
     // What the end rules add to the nominal lengths at this rate: an intro
     // word ends on the frame after the one that carries its clock past the

@@ -22,27 +22,27 @@ TEST(TimelineSequence, RunsAbout151SecondsAt60FramesASecond)
     float tunnel_at_end_of_7 = 0.0f;
     float swarm_at_end_of_19 = 0.0f;
     int frames = 0;
-    while (!quit_requested && frames < 20000) {
-        const int scene = scene_index;
+    while (!shared.quit_requested && frames < 20000) {
+        const int scene = shared.scene_index;
         const int queries = scripted_counter::queries();
         draw_frame_after(frame);
         ++frames;
         ASSERT_EQ(scripted_counter::queries(), queries + 1);
-        ASSERT_TRUE(scene_index == scene || scene_index == scene + 1);
+        ASSERT_TRUE(shared.scene_index == scene || shared.scene_index == scene + 1);
         ++frames_in[scene + 1];
         if (scene == 7)
-            tunnel_at_end_of_7 = tunnel_angle;
+            tunnel_at_end_of_7 = shared.tunnel_angle;
         if (scene == 19)
-            swarm_at_end_of_19 = swarm_angle;
+            swarm_at_end_of_19 = shared.swarm_angle;
         if (scene > 7) {
-            ASSERT_EQ(tunnel_angle, tunnel_at_end_of_7) << "scene " << scene;
+            ASSERT_EQ(shared.tunnel_angle, tunnel_at_end_of_7) << "scene " << scene;
         }
         if (scene > 19) {
-            ASSERT_EQ(swarm_angle, swarm_at_end_of_19) << "scene " << scene;
+            ASSERT_EQ(shared.swarm_angle, swarm_at_end_of_19) << "scene " << scene;
         }
     }
-    ASSERT_TRUE(quit_requested);
-    EXPECT_EQ(scene_index, 23);
+    ASSERT_TRUE(shared.quit_requested);
+    EXPECT_EQ(shared.scene_index, 23);
 
     // 6 + 5 x 6 + 5 + 4 + 20 + 10 + 4.02 + 4 + 8 + 8 x 6 + 3 x 4 seconds,
     // each scene overshooting its end by under a frame.
@@ -100,15 +100,15 @@ TEST(TimelineSequence, SceneSixClearsWhiteOnceThenBlack)
     TimelineWindow run;
     ASSERT_TRUE(run.ready);
     skip_to_scene(5);
-    while (scene_index == 5)
+    while (shared.scene_index == 5)
         draw_frame_after(0.5);
-    ASSERT_EQ(scene_index, 6);
-    ASSERT_LT(scene_clock, 6.0f);
+    ASSERT_EQ(shared.scene_index, 6);
+    ASSERT_LT(shared.scene_clock, 6.0f);
 
     // The honeycomb and blocks fade with anim_clock and the tunnel draws in
     // the colour the previous frame left: with both at alpha 0 only the
     // title in the middle is drawn and the corners show the clear.
-    anim_clock = 1.0f;
+    shared.anim_clock = 1.0f;
     glColor4f(1.0f, 1.0f, 1.0f, 0.0f);
     draw_frame_after(0.5);
     EXPECT_EQ(red_at(run.window, 0, 0), 255) << "first frame: scene 5's white";

@@ -32,9 +32,9 @@ const double blocks[8][4] = {
 // back through feedback the title's glyphs are pointed at lists that do not
 // exist (print_text still moves the matrix as always).
 struct GlyphsHidden {
-    GLuint saved = font_list_base;
-    GlyphsHidden() { font_list_base = 1u << 24; }
-    ~GlyphsHidden() { font_list_base = saved; }
+    GLuint saved = resources.font_list_base;
+    GlyphsHidden() { resources.font_list_base = 1u << 24; }
+    ~GlyphsHidden() { resources.font_list_base = saved; }
 };
 
 class TriangleField : public ::testing::Test {
@@ -49,7 +49,7 @@ protected:
     void frame_time(double seconds)
     {
         scripted_counter::advance(static_cast<std::int64_t>(seconds * 1000000.0 + 0.5));
-        frame_timer->tick();
+        shared.frame_timer->tick();
     }
     // An orthographic view wide and deep enough that nothing of the field
     // is clipped, at 100 pixels per unit.
@@ -58,8 +58,8 @@ protected:
     // plane, so that any turn moves it.
     void marker_instead_of_hexagon()
     {
-        hexagon_list = glGenLists(1);
-        glNewList(hexagon_list, GL_COMPILE);
+        resources.hexagon_list = glGenLists(1);
+        glNewList(resources.hexagon_list, GL_COMPILE);
         glBegin(GL_POINTS);
         glVertex3f(0.5f, 0.25f, 1.0f);
         glEnd();
@@ -107,11 +107,11 @@ TEST_F(TriangleField, HoneycombOfNineteenRowsOfSeventeenTurnedFortyFiveDegrees)
     frame_time(0.0);
     marker_instead_of_hexagon();
     wide_view();
-    anim_clock = 0.25f;
+    shared.anim_clock = 0.25f;
     GlyphsHidden hidden;
     const auto all = capture_feedback([] { draw_triangle_field(); });
     expect_honeycomb(primitives_of(all, FeedbackKind::point), 0.0, 0.75f);
-    EXPECT_FLOAT_EQ(hex_half_width, 0.8660254f);
+    EXPECT_FLOAT_EQ(resources.hex_half_width, 0.8660254f);
 }
 
 TEST_F(TriangleField, TurnIsAQuarterOfFieldSpinInWholeDegrees)
@@ -126,10 +126,10 @@ TEST_F(TriangleField, TurnIsAQuarterOfFieldSpinInWholeDegrees)
     GlyphsHidden hidden;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.spin);
-        field_spin = c.spin;
+        effects.field_spin = c.spin;
         const auto all = capture_feedback([] { draw_triangle_field(); });
         expect_honeycomb(primitives_of(all, FeedbackKind::point), c.turn, 1.0f);
-        EXPECT_EQ(field_spin, c.spin);
+        EXPECT_EQ(effects.field_spin, c.spin);
     }
 }
 
@@ -137,40 +137,47 @@ TEST_F(TriangleField, SpinAdvancesByWholeStepsOfTheFrameTime)
 {
     frame_time(0.011); // faster than 90 frames a second: no turn at all
     draw_triangle_field();
-    EXPECT_EQ(field_spin, 0);
-    EXPECT_FLOAT_EQ(anim_clock, 0.011f * 0.243f);
+    EXPECT_EQ(effects.field_spin, 0);
+    EXPECT_EQ(shared.anim_clock, 0.0f); // the fade is the timeline's
 
     frame_time(1.0 / 60.0); // 1.5 truncated
     draw_triangle_field();
-    EXPECT_EQ(field_spin, 1);
+    EXPECT_EQ(effects.field_spin, 1);
 
     frame_time(0.05); // 4.5 truncated
     draw_triangle_field();
-    EXPECT_EQ(field_spin, 5);
+    EXPECT_EQ(effects.field_spin, 5);
 
     // The last step may carry it past 360; from there it stays.
-    field_spin = 359;
+    effects.field_spin = 359;
     frame_time(0.1);
     draw_triangle_field();
-    EXPECT_EQ(field_spin, 368);
+    EXPECT_EQ(effects.field_spin, 368);
     draw_triangle_field();
-    EXPECT_EQ(field_spin, 368);
+    EXPECT_EQ(effects.field_spin, 368);
 }
 
+// The honeycomb's fade, advanced by the timeline in scene 6 with the delta
+// the field was drawn with.
 TEST_F(TriangleField, FadeClimbsAtItsRateAndStopsPastOne)
 {
-    frame_time(0.5);
-    draw_triangle_field();
-    EXPECT_FLOAT_EQ(anim_clock, 0.5f * 0.243f);
-    anim_clock = 0.99f;
-    draw_triangle_field();
+    const auto scene_six_frame = [this](double seconds) {
+        frame_time(seconds);
+        shared.scene_index = 6;
+        render_frame();
+        ASSERT_EQ(shared.scene_index, 6);
+    };
+    scene_six_frame(0.5);
+    EXPECT_FLOAT_EQ(shared.anim_clock, 0.5f * 0.243f);
+    shared.anim_clock = 0.99f;
+    scene_six_frame(0.5);
     const float over = 0.99f + 0.5f * 0.243f;
-    EXPECT_FLOAT_EQ(anim_clock, over);
-    draw_triangle_field();
-    EXPECT_FLOAT_EQ(anim_clock, over);
-    anim_clock = 1.0f;
-    draw_triangle_field();
-    EXPECT_FLOAT_EQ(anim_clock, 1.0f);
+    EXPECT_FLOAT_EQ(shared.anim_clock, over);
+    scene_six_frame(0.5);
+    EXPECT_FLOAT_EQ(shared.anim_clock, over);
+    shared.anim_clock = 1.0f;
+    scene_six_frame(0.5);
+    EXPECT_FLOAT_EQ(shared.anim_clock, 1.0f);
 }
 
 TEST_F(TriangleField, BlocksFadeWithTheFieldAndTheStateLeftBehind)
@@ -179,7 +186,7 @@ TEST_F(TriangleField, BlocksFadeWithTheFieldAndTheStateLeftBehind)
     glColor4f(0.2f, 0.3f, 0.4f, 0.5f);
     glBlendFunc(GL_ONE, GL_ONE);
     glDepthFunc(GL_LESS);
-    anim_clock = 0.4f;
+    shared.anim_clock = 0.4f;
     GlyphsHidden hidden;
     // The blocks follow the honeycomb at z -10, from the identity.
     const auto all = capture_feedback([] { draw_triangle_field(); }, 1 << 22);
@@ -199,7 +206,7 @@ TEST_F(TriangleField, BlocksFadeWithTheFieldAndTheStateLeftBehind)
     EXPECT_EQ(gl_int(GL_BLEND_SRC), GL_SRC_ALPHA);
     EXPECT_EQ(gl_int(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
     EXPECT_EQ(gl_int(GL_DEPTH_FUNC), GL_ALWAYS);
-    EXPECT_EQ(static_cast<GLuint>(gl_int(GL_TEXTURE_BINDING_2D)), texture_ids[0]);
+    EXPECT_EQ(static_cast<GLuint>(gl_int(GL_TEXTURE_BINDING_2D)), resources.texture_ids[tunnel_wall_slot]);
     float colour[4];
     gl_floats(GL_CURRENT_COLOR, colour);
     EXPECT_FLOAT_EQ(colour[0], 1.0f);
@@ -220,7 +227,7 @@ TEST_F(TriangleField, TitleBlocksDrawRelativeToTheCallersMatrix)
     glTranslatef(1.0f, 2.0f, -5.0f);
     const Mat4 caller = modelview_matrix();
     GlyphsHidden hidden;
-    const auto all = capture_feedback([] { EXPECT_EQ(draw_title_blocks(), 1); });
+    const auto all = capture_feedback([] { draw_title_blocks(); });
     const auto polygons = primitives_of(all, FeedbackKind::polygon);
     ASSERT_FALSE(polygons.empty());
     const std::size_t per_block = polygons[0].vertices.size() == 3 ? 2 : 1;
@@ -280,20 +287,20 @@ std::vector<unsigned char> read_frame(const GlTestWindow& w)
 // lie over them in the middle.
 TEST_F(TriangleField, FirstFrameOfSceneSixHidesTheTunnel)
 {
-    scene_index = 5;
-    scene_clock = 4.99f;
-    anim_clock = 20.0f;
+    shared.scene_index = 5;
+    shared.scene_clock = 4.99f;
+    shared.anim_clock = 20.0f;
     draw_frame_after(1.0 / 60.0);
-    ASSERT_EQ(scene_index, 6);
-    ASSERT_EQ(anim_clock, 0.0f);
-    const float clock_at_start = scene_clock;
+    ASSERT_EQ(shared.scene_index, 6);
+    ASSERT_EQ(shared.anim_clock, 0.0f);
+    const float clock_at_start = shared.scene_clock;
     const float colour_at_start[4] = {1.0f, 1.0f, 1.0f, 0.7f};
     float current[4];
     gl_floats(GL_CURRENT_COLOR, current);
     ASSERT_FLOAT_EQ(current[3], colour_at_start[3]); // what the title left
 
     draw_frame_after(1.0 / 60.0);
-    ASSERT_EQ(scene_index, 6);
+    ASSERT_EQ(shared.scene_index, 6);
     const auto first = read_frame(window);
 
     // The blocks' outline on screen (z -10 from the identity).
@@ -329,11 +336,11 @@ TEST_F(TriangleField, FirstFrameOfSceneSixHidesTheTunnel)
     EXPECT_GT(blue, 20000);
 
     // The same frame over a tunnel at another phase looks the same.
-    scene_index = 6;
-    scene_clock = clock_at_start;
-    anim_clock = 0.0f;
-    field_spin = 0;
-    tunnel_angle = 123.0f;
+    shared.scene_index = 6;
+    shared.scene_clock = clock_at_start;
+    shared.anim_clock = 0.0f;
+    effects.field_spin = 0;
+    shared.tunnel_angle = 123.0f;
     glColor4fv(colour_at_start);
     draw_frame_after(1.0 / 60.0);
     EXPECT_TRUE(read_frame(window) == first);

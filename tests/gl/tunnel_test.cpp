@@ -25,9 +25,9 @@ protected:
     }
     void draw_at(float phase)
     {
-        tunnel_angle = phase;
+        shared.tunnel_angle = phase;
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        EXPECT_EQ(draw_tunnel(), 1);
+        draw_tunnel();
     }
     std::vector<unsigned char> frame()
     {
@@ -62,8 +62,8 @@ TEST_F(Tunnel, GridsMatchTheReferenceSamples)
     for (const Sample& e : samples) {
         SCOPED_TRACE(testing::Message() << "P " << e.phase << " [" << e.k << "][" << e.j << "]");
         draw_at(e.phase);
-        const float* v = tunnel_vertices[e.k][e.j];
-        const float* tc = tunnel_texcoords[e.k][e.j];
+        const float* v = effects.tunnel_vertices[e.k][e.j];
+        const float* tc = effects.tunnel_texcoords[e.k][e.j];
         EXPECT_NEAR(v[0], e.x, 6e-7);
         EXPECT_NEAR(v[1], e.y, 6e-7);
         EXPECT_EQ(v[2], e.z);
@@ -79,9 +79,9 @@ TEST_F(Tunnel, SeamClosesAndTextureWrapsByExactlyOne)
         for (int j = 0; j <= 32; ++j) {
             SCOPED_TRACE(testing::Message() << "P " << phase << " ring " << j);
             for (int c = 0; c < 3; ++c)
-                EXPECT_NEAR(tunnel_vertices[32][j][c], tunnel_vertices[0][j][c], 2e-6);
-            EXPECT_NEAR(tunnel_texcoords[32][j][0] - tunnel_texcoords[0][j][0], 1.0, 2.5e-7);
-            EXPECT_EQ(tunnel_texcoords[32][j][1], tunnel_texcoords[0][j][1]);
+                EXPECT_NEAR(effects.tunnel_vertices[32][j][c], effects.tunnel_vertices[0][j][c], 2e-6);
+            EXPECT_NEAR(effects.tunnel_texcoords[32][j][0] - effects.tunnel_texcoords[0][j][0], 1.0, 2.5e-7);
+            EXPECT_EQ(effects.tunnel_texcoords[32][j][1], effects.tunnel_texcoords[0][j][1]);
         }
     }
 }
@@ -94,13 +94,13 @@ TEST_F(Tunnel, MouthStaysOnTheViewAxisWhileTheInnerRingsSwing)
         draw_at(phase);
         for (int k = 0; k <= 32; ++k) {
             const double theta = k * M_PI / 16.0;
-            EXPECT_NEAR(tunnel_vertices[k][0][0], 3.0 * std::cos(theta), 2e-6);
-            EXPECT_NEAR(tunnel_vertices[k][0][1], 3.0 * std::sin(theta), 2e-6);
-            EXPECT_EQ(tunnel_vertices[k][0][2], 0.0f);
+            EXPECT_NEAR(effects.tunnel_vertices[k][0][0], 3.0 * std::cos(theta), 2e-6);
+            EXPECT_NEAR(effects.tunnel_vertices[k][0][1], 3.0 * std::sin(theta), 2e-6);
+            EXPECT_EQ(effects.tunnel_vertices[k][0][2], 0.0f);
         }
         // Ring 32 is a circle of radius 1/3 about a centre that moves.
-        const float cx = (tunnel_vertices[0][32][0] + tunnel_vertices[16][32][0]) / 2.0f;
-        EXPECT_NEAR(tunnel_vertices[0][32][0] - cx, 1.0 / 3.0, 1e-5);
+        const float cx = (effects.tunnel_vertices[0][32][0] + effects.tunnel_vertices[16][32][0]) / 2.0f;
+        EXPECT_NEAR(effects.tunnel_vertices[0][32][0] - cx, 1.0 / 3.0, 1e-5);
         EXPECT_NE(cx, previous_inner_x);
         previous_inner_x = cx;
     }
@@ -112,12 +112,12 @@ TEST_F(Tunnel, SamePhaseDrawsTheSamePicture)
     draw_at(37.5f);
     const auto first = frame();
     float grid[36][36][3];
-    std::memcpy(grid, tunnel_vertices, sizeof grid);
+    std::memcpy(grid, effects.tunnel_vertices, sizeof grid);
     draw_at(80.0f);
     const auto other = frame();
     draw_at(37.5f);
     const auto again = frame();
-    EXPECT_EQ(std::memcmp(grid, tunnel_vertices, sizeof grid), 0);
+    EXPECT_EQ(std::memcmp(grid, effects.tunnel_vertices, sizeof grid), 0);
     EXPECT_TRUE(first == again);
     EXPECT_FALSE(first == other); // the picture does depend on the phase
 }
@@ -141,8 +141,8 @@ TEST_F(Tunnel, LeavesItsDocumentedGlState)
     EXPECT_EQ(gl_int(GL_DEPTH_FUNC), GL_ALWAYS);
     EXPECT_EQ(gl_int(GL_BLEND_SRC), GL_ONE); // not touched
     EXPECT_EQ(gl_int(GL_BLEND_DST), GL_ZERO);
-    EXPECT_EQ(static_cast<GLuint>(gl_int(GL_TEXTURE_BINDING_2D)), texture_ids[0]);
-    EXPECT_NE(texture_ids[0], 0u);
+    EXPECT_EQ(static_cast<GLuint>(gl_int(GL_TEXTURE_BINDING_2D)), resources.texture_ids[tunnel_wall_slot]);
+    EXPECT_NE(resources.texture_ids[tunnel_wall_slot], 0u);
     float colour[4];
     gl_floats(GL_CURRENT_COLOR, colour);
     EXPECT_FLOAT_EQ(colour[0], 0.25f);

@@ -32,7 +32,7 @@ protected:
     {
         SDL_Event e{};
         e.type = type;
-        e.key.windowID = platform_window_id(main_window);
+        e.key.windowID = platform_window_id(app.main_window);
         e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
         e.key.repeat = repeat;
         e.key.keysym.sym = sym;
@@ -45,7 +45,7 @@ protected:
     {
         SDL_Event e{};
         e.type = SDL_WINDOWEVENT;
-        e.window.windowID = platform_window_id(main_window);
+        e.window.windowID = platform_window_id(app.main_window);
         e.window.event = what;
         e.window.data1 = data1;
         e.window.data2 = data2;
@@ -57,22 +57,22 @@ protected:
 
 long send(unsigned message, std::uintptr_t wparam = 0, std::intptr_t lparam = 0)
 {
-    return window_proc(main_window, message, wparam, lparam);
+    return window_proc(app.main_window, message, wparam, lparam);
 }
 
 } // namespace
 
 TEST_F(WindowMessages, ActivateLooksOnlyAtTheMinimisedState)
 {
-    EXPECT_TRUE(window_active);
+    EXPECT_TRUE(app.window_active);
     EXPECT_EQ(send(WM_ACTIVATE, WA_INACTIVE | (1u << 16)), 0);
-    EXPECT_FALSE(window_active);
+    EXPECT_FALSE(app.window_active);
     EXPECT_EQ(send(WM_ACTIVATE, WA_ACTIVE), 0);
-    EXPECT_TRUE(window_active);
+    EXPECT_TRUE(app.window_active);
     EXPECT_EQ(send(WM_ACTIVATE, WA_INACTIVE), 0); // focus lost, not minimised
-    EXPECT_TRUE(window_active);
+    EXPECT_TRUE(app.window_active);
     EXPECT_EQ(send(WM_ACTIVATE, WA_ACTIVE | (1u << 16)), 0); // active but minimised
-    EXPECT_FALSE(window_active);
+    EXPECT_FALSE(app.window_active);
 }
 
 TEST_F(WindowMessages, ScreenSaverAndMonitorPowerCommandsAreSwallowed)
@@ -81,13 +81,13 @@ TEST_F(WindowMessages, ScreenSaverAndMonitorPowerCommandsAreSwallowed)
     EXPECT_EQ(send(WM_SYSCOMMAND, SC_MONITORPOWER), 0);
     EXPECT_EQ(send(WM_SYSCOMMAND, 0xF020), 0); // SC_MINIMIZE: the window system's
     EXPECT_TRUE(drain().empty());
-    EXPECT_TRUE(window_active);
+    EXPECT_TRUE(app.window_active);
 }
 
 TEST_F(WindowMessages, ClosePostsQuitWithCodeZeroAndKeepsTheWindow)
 {
     EXPECT_EQ(send(WM_CLOSE), 0);
-    EXPECT_NE(main_window, nullptr);
+    EXPECT_NE(app.main_window, nullptr);
     std::vector<Message> waiting = drain();
     ASSERT_EQ(waiting.size(), 1u);
     EXPECT_EQ(waiting[0].message, WM_QUIT);
@@ -108,31 +108,31 @@ TEST_F(WindowMessages, QuitComesOnlyOnceNothingElseWaits)
 TEST_F(WindowMessages, KeysSetAndClearTheirFlags)
 {
     EXPECT_EQ(send(WM_KEYDOWN, VK_ESCAPE), 0);
-    EXPECT_TRUE(key_down[27]);
+    EXPECT_TRUE(app.key_down[27]);
     EXPECT_EQ(send(WM_KEYDOWN, VK_F1), 0);
-    EXPECT_TRUE(key_down[112]);
+    EXPECT_TRUE(app.key_down[112]);
     EXPECT_EQ(send(WM_KEYUP, VK_ESCAPE), 0);
-    EXPECT_FALSE(key_down[27]);
-    EXPECT_TRUE(key_down[112]);
+    EXPECT_FALSE(app.key_down[27]);
+    EXPECT_TRUE(app.key_down[112]);
     send(WM_KEYDOWN, 255);
-    EXPECT_TRUE(key_down[255]);
+    EXPECT_TRUE(app.key_down[255]);
     send(WM_KEYUP, 255);
-    EXPECT_FALSE(key_down[255]);
+    EXPECT_FALSE(app.key_down[255]);
 }
 
 TEST_F(WindowMessages, KeyCodesBeyondTheTableAreIgnored)
 {
     bool before[256];
-    std::copy(std::begin(key_down), std::end(key_down), before);
-    bool active = window_active, full = fullscreen;
+    std::copy(std::begin(app.key_down), std::end(app.key_down), before);
+    bool active = app.window_active, full = app.fullscreen;
     for (std::uintptr_t code : {std::uintptr_t{256}, std::uintptr_t{0x1FF}, std::uintptr_t{0xFFFF},
                                 ~std::uintptr_t{0}}) {
         EXPECT_EQ(send(WM_KEYDOWN, code), 0);
         EXPECT_EQ(send(WM_KEYUP, code), 0);
     }
-    EXPECT_TRUE(std::equal(std::begin(key_down), std::end(key_down), before));
-    EXPECT_EQ(window_active, active);
-    EXPECT_EQ(fullscreen, full);
+    EXPECT_TRUE(std::equal(std::begin(app.key_down), std::end(app.key_down), before));
+    EXPECT_EQ(app.window_active, active);
+    EXPECT_EQ(app.fullscreen, full);
 }
 
 TEST_F(WindowMessages, SystemKeysLeaveTheKeyFlagsAlone)
@@ -140,12 +140,12 @@ TEST_F(WindowMessages, SystemKeysLeaveTheKeyFlagsAlone)
     send(WM_SYSKEYDOWN, VK_F10);
     send(WM_SYSKEYDOWN, VK_ESCAPE);
     send(WM_SYSKEYDOWN, VK_F1);
-    EXPECT_FALSE(key_down[VK_F10]);
-    EXPECT_FALSE(key_down[VK_ESCAPE]);
-    EXPECT_FALSE(key_down[VK_F1]);
+    EXPECT_FALSE(app.key_down[VK_F10]);
+    EXPECT_FALSE(app.key_down[VK_ESCAPE]);
+    EXPECT_FALSE(app.key_down[VK_F1]);
     send(WM_KEYDOWN, VK_F1);
     send(WM_SYSKEYUP, VK_F1);
-    EXPECT_TRUE(key_down[VK_F1]);
+    EXPECT_TRUE(app.key_down[VK_F1]);
     EXPECT_TRUE(drain().empty());
 }
 
@@ -155,7 +155,7 @@ TEST_F(WindowMessages, AltF4AsksTheWindowToClose)
     std::vector<Message> waiting = drain();
     ASSERT_EQ(waiting.size(), 1u);
     EXPECT_EQ(waiting[0].message, WM_CLOSE);
-    window_proc(main_window, waiting[0].message, waiting[0].wparam, waiting[0].lparam);
+    window_proc(app.main_window, waiting[0].message, waiting[0].wparam, waiting[0].lparam);
     waiting = drain();
     ASSERT_EQ(waiting.size(), 1u);
     EXPECT_EQ(waiting[0].message, WM_QUIT);
@@ -189,7 +189,7 @@ TEST_F(WindowMessages, OtherMessagesGoToTheWindowSystem)
     EXPECT_EQ(send(0x000F), 0); // WM_PAINT
     EXPECT_EQ(send(0x0102), 0); // WM_CHAR
     EXPECT_TRUE(drain().empty());
-    EXPECT_TRUE(window_active);
+    EXPECT_TRUE(app.window_active);
 }
 
 // SDL events as the window system delivers them.
@@ -256,9 +256,9 @@ TEST_F(WindowMessages, AltKeysAndF10AreSystemKeys)
     EXPECT_EQ(waiting[4].wparam, 27u);
     for (const Message& m : waiting)
         if (m.message != WM_SYSKEYDOWN || m.wparam != 0x73) // Alt+F4 would close
-            window_proc(main_window, m.message, m.wparam, m.lparam);
-    EXPECT_FALSE(key_down[27]);
-    EXPECT_FALSE(key_down[0x79]);
+            window_proc(app.main_window, m.message, m.wparam, m.lparam);
+    EXPECT_FALSE(app.key_down[27]);
+    EXPECT_FALSE(app.key_down[0x79]);
 }
 
 TEST_F(WindowMessages, WindowEventsBecomeActivateSizeAndClose)
@@ -286,10 +286,10 @@ TEST_F(WindowMessages, WindowEventsBecomeActivateSizeAndClose)
     EXPECT_EQ(waiting[6].message, WM_CLOSE);
 
     for (int i = 0; i < 3; ++i)
-        window_proc(main_window, waiting[i].message, waiting[i].wparam, waiting[i].lparam);
-    EXPECT_FALSE(window_active);
-    window_proc(main_window, waiting[3].message, waiting[3].wparam, waiting[3].lparam);
-    EXPECT_TRUE(window_active);
+        window_proc(app.main_window, waiting[i].message, waiting[i].wparam, waiting[i].lparam);
+    EXPECT_FALSE(app.window_active);
+    window_proc(app.main_window, waiting[3].message, waiting[3].wparam, waiting[3].lparam);
+    EXPECT_TRUE(app.window_active);
 }
 
 TEST_F(WindowMessages, QuitEventAsksTheWindowToClose)
@@ -305,7 +305,7 @@ TEST_F(WindowMessages, QuitEventAsksTheWindowToClose)
 
 TEST_F(WindowMessages, EventsOfAWindowThatIsGoneAreDropped)
 {
-    unsigned old_id = platform_window_id(main_window);
+    unsigned old_id = platform_window_id(app.main_window);
     close_window();
     ASSERT_TRUE(open_window("elite pAxo", 320, 240, 16, false));
     drain();

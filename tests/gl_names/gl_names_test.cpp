@@ -95,8 +95,8 @@ protected:
         // The real media, and the real start-up order on a scripted clock.
         ASSERT_EQ(chdir(source_dir().c_str()), 0);
         // The sequence's globals start only once a process: one test each.
-        ASSERT_EQ(scene_index, -1);
-        ASSERT_FALSE(quit_requested);
+        ASSERT_EQ(shared.scene_index, -1);
+        ASSERT_FALSE(shared.quit_requested);
         scripted_counter::install(1000000);
         platform_clear_call_log();
         name_calls.clear();
@@ -109,7 +109,7 @@ protected:
     // `scene` (or ended); every scene and effect draws at least once.
     void draw_until(int scene)
     {
-        for (int frames = 0; scene_index < scene && !quit_requested && frames < 2000; ++frames)
+        for (int frames = 0; shared.scene_index < scene && !shared.quit_requested && frames < 2000; ++frames)
             draw_frame_after(0.25);
     }
 
@@ -147,12 +147,12 @@ protected:
     void expect_resources_live()
     {
         for (int slot = 0; slot < 3; ++slot)
-            EXPECT_TRUE(glIsTexture(texture_ids[slot])) << "slot " << slot;
-        EXPECT_TRUE(glIsList(hexagon_list));
-        EXPECT_TRUE(glIsList(arc_list));
+            EXPECT_TRUE(glIsTexture(resources.texture_ids[slot])) << "slot " << slot;
+        EXPECT_TRUE(glIsList(resources.hexagon_list));
+        EXPECT_TRUE(glIsList(resources.arc_list));
         int glyphs = 0;
         for (GLuint code = 0; code < 255; ++code)
-            glyphs += glIsList(font_list_base + code) ? 1 : 0;
+            glyphs += glIsList(resources.font_list_base + code) ? 1 : 0;
         EXPECT_EQ(glyphs, 255);
     }
 
@@ -162,8 +162,8 @@ protected:
 TEST_F(GlNames, TheWholeSequenceMakesEveryNameOnce)
 {
     draw_until(100);
-    ASSERT_TRUE(quit_requested);
-    EXPECT_EQ(scene_index, 23);
+    ASSERT_TRUE(shared.quit_requested);
+    EXPECT_EQ(shared.scene_index, 23);
 
     EXPECT_EQ(contexts_made(), 1);
     expect_made_once_in(1);
@@ -172,11 +172,11 @@ TEST_F(GlNames, TheWholeSequenceMakesEveryNameOnce)
     // The globals hold the names that were made, and they are all alive.
     std::vector<NameCall> textures = calls_of('t'), lists = calls_of('l');
     ASSERT_EQ(textures.size(), 1u);
-    EXPECT_TRUE(std::equal(texture_ids, texture_ids + 5, textures[0].names.begin()));
+    EXPECT_TRUE(std::equal(resources.texture_ids, resources.texture_ids + 5, textures[0].names.begin()));
     ASSERT_EQ(lists.size(), 3u);
-    EXPECT_EQ(hexagon_list, lists[0].names[0]);
-    EXPECT_EQ(arc_list, lists[1].names[0]);
-    EXPECT_EQ(font_list_base, lists[2].names[0]);
+    EXPECT_EQ(resources.hexagon_list, lists[0].names[0]);
+    EXPECT_EQ(resources.arc_list, lists[1].names[0]);
+    EXPECT_EQ(resources.font_list_base, lists[2].names[0]);
     expect_resources_live();
 
     // The shutdown deletes nothing: the font's lists went with the context,
@@ -189,22 +189,22 @@ TEST_F(GlNames, TheWholeSequenceMakesEveryNameOnce)
 TEST_F(GlNames, EachToggleKeepsTheFirstContextsNamesAliveInTheNextContexts)
 {
     const std::vector<GLuint> first_textures = calls_of('t').at(0).names;
-    const GLuint first_font = font_list_base;
+    const GLuint first_font = resources.font_list_base;
     // Toggles in the tunnel, in the greetings and twice in a row.
     std::vector<int> toggle_log_from;
     draw_until(7);
-    ASSERT_EQ(scene_index, 7);
+    ASSERT_EQ(shared.scene_index, 7);
     toggle_log_from.push_back(platform_call_log_size());
     ASSERT_TRUE(toggle_display());
     draw_until(15);
-    ASSERT_EQ(scene_index, 15);
+    ASSERT_EQ(shared.scene_index, 15);
     for (int i = 0; i < 2; ++i) {
         toggle_log_from.push_back(platform_call_log_size());
         ASSERT_TRUE(toggle_display());
     }
     draw_until(100);
-    ASSERT_TRUE(quit_requested);
-    EXPECT_EQ(scene_index, 23);
+    ASSERT_TRUE(shared.quit_requested);
+    EXPECT_EQ(shared.scene_index, 23);
 
     ASSERT_EQ(contexts_made(), 4);
     expect_made_once_in(1);
@@ -224,8 +224,8 @@ TEST_F(GlNames, EachToggleKeepsTheFirstContextsNamesAliveInTheNextContexts)
         EXPECT_LT(deleted - log.begin(), created - log.begin());
     }
     // The globals still hold the first context's names, alive here.
-    EXPECT_TRUE(std::equal(texture_ids, texture_ids + 5, first_textures.begin()));
-    EXPECT_EQ(font_list_base, first_font);
+    EXPECT_TRUE(std::equal(resources.texture_ids, resources.texture_ids + 5, first_textures.begin()));
+    EXPECT_EQ(resources.font_list_base, first_font);
     expect_resources_live();
     shut_down();
 }

@@ -18,7 +18,7 @@ TimelineWindow::TimelineWindow(int width, int height) : window(width, height)
 int skip_to_scene(int index, double frame_seconds)
 {
     int frames = 0;
-    while (scene_index < index && frames < 1000) {
+    while (shared.scene_index < index && frames < 1000) {
         draw_frame_after(frame_seconds);
         ++frames;
     }

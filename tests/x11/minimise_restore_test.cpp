@@ -101,10 +101,10 @@ void observe(const Message*, bool drew)
         ++run.frames;
         run.frame_before_that = run.last_frame_before;
         run.last_frame_before = Clock::now();
-        run.scene_clock_before = scene_clock;
-        run.scene_before = scene_index;
+        run.scene_clock_before = shared.scene_clock;
+        run.scene_before = shared.scene_index;
         if (run.frames > 1) // the first frame's delta holds the start-up
-            run.largest_delta_before = std::max(run.largest_delta_before, double(frame_timer->frame_delta()));
+            run.largest_delta_before = std::max(run.largest_delta_before, double(shared.frame_timer->frame_delta()));
         if (run.frames == 1) {
             run.start = Clock::now();
             // The window manager's frame holds it; the demo's own window has its title.
@@ -119,13 +119,13 @@ void observe(const Message*, bool drew)
     case Phase::minimising:
         if (drew) {
             ++run.frames;
-            run.largest_delta_before = std::max(run.largest_delta_before, double(frame_timer->frame_delta()));
+            run.largest_delta_before = std::max(run.largest_delta_before, double(shared.frame_timer->frame_delta()));
             run.frame_before_that = run.last_frame_before;
             run.last_frame_before = Clock::now();
-            run.scene_clock_before = scene_clock;
-            run.scene_before = scene_index;
+            run.scene_clock_before = shared.scene_clock;
+            run.scene_before = shared.scene_index;
         }
-        if (!window_active) {
+        if (!app.window_active) {
             // The loop knows. The X server must agree that the window is
             // iconified: unmapped by the window manager.
             if (map_state(run.window) != "IsUnMapped")
@@ -155,9 +155,9 @@ void observe(const Message*, bool drew)
         if (drew) {
             // Both ticks lie between these two moments.
             run.wall_gap = std::chrono::duration<double>(Clock::now() - run.frame_before_that).count();
-            run.first_delta = frame_timer->frame_delta();
-            run.scene_clock_after = scene_clock;
-            run.scene_after = scene_index;
+            run.first_delta = shared.frame_timer->frame_delta();
+            run.scene_clock_after = shared.scene_clock;
+            run.scene_after = shared.scene_index;
             run.frames = 0;
             enter(Phase::after);
         } else if (seconds_since(run.phase_start) > 5) {
@@ -167,7 +167,7 @@ void observe(const Message*, bool drew)
     case Phase::after:
         if (!drew)
             return;
-        run.largest_delta_after = std::max(run.largest_delta_after, double(frame_timer->frame_delta()));
+        run.largest_delta_after = std::max(run.largest_delta_after, double(shared.frame_timer->frame_delta()));
         if (++run.frames == 20) {
             int bytes = 0;
             const unsigned char* data = fsound_sample_bytes(music_player.sample, &bytes);

@@ -29,7 +29,7 @@ Rgb shown_at(int x, int y)
 {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    SDL_Window* window = SDL_GetWindowFromID(platform_window_id(main_window));
+    SDL_Window* window = SDL_GetWindowFromID(platform_window_id(app.main_window));
     if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
         return {-1, -1, -1};
     Display* display = info.info.x11.display;
@@ -54,7 +54,7 @@ bool shown_after_swaps(int x, int y)
         Message m;
         while (platform_peek_message(&m)) { }
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        platform_swap_buffers(window_dc);
+        platform_swap_buffers(app.window_dc);
         if (is_red(shown_at(x, y)))
             return true;
         SDL_Delay(50);
@@ -76,13 +76,13 @@ TEST(Presenter, FullscreenCoversTheMonitorAtItsOwnModeAndShowsTheDrawablePillarb
     BoxRecorder boxes(IDNO);
     ASSERT_TRUE(open_window("eLka", 800, 600, 16, true));
     EXPECT_TRUE(boxes.boxes.empty()); // no question: a fullscreen window can be had
-    EXPECT_TRUE(fullscreen);
-    EXPECT_TRUE(platform_window_is_fullscreen(main_window));
+    EXPECT_TRUE(app.fullscreen);
+    EXPECT_TRUE(platform_window_is_fullscreen(app.main_window));
     SDL_DisplayMode mode = current_mode();
     EXPECT_EQ(mode.w, 1280);
     EXPECT_EQ(mode.h, 720);
     int width = 0, height = 0;
-    platform_window_size(main_window, &width, &height);
+    platform_window_size(app.main_window, &width, &height);
     EXPECT_EQ(width, 1280);
     EXPECT_EQ(height, 720);
     EXPECT_EQ(platform_cursor_count(), -1);
@@ -131,7 +131,7 @@ TEST(Presenter, AWindowAtTheDesktopsScaleIsDrawnStraightIntoAndTogglesKeepTheCur
     BoxRecorder boxes(IDNO);
     ASSERT_TRUE(open_window("elite pAxo", 640, 480, 16, false));
     int width = 0, height = 0;
-    platform_window_size(main_window, &width, &height);
+    platform_window_size(app.main_window, &width, &height);
     EXPECT_EQ(width, 640);
     EXPECT_EQ(height, 480);
     GLint bound = -1;
@@ -151,8 +151,8 @@ TEST(Presenter, AWindowAtTheDesktopsScaleIsDrawnStraightIntoAndTogglesKeepTheCur
 
     // Windowed -> fullscreen -> windowed -> fullscreen.
     for (int i = 0; i < 3; ++i) {
-        ASSERT_TRUE(open_window("elite pAxo", 640, 480, 16, !fullscreen));
-        EXPECT_EQ(platform_cursor_count(), fullscreen ? -1 : 0);
+        ASSERT_TRUE(open_window("elite pAxo", 640, 480, 16, !app.fullscreen));
+        EXPECT_EQ(platform_cursor_count(), app.fullscreen ? -1 : 0);
         close_window();
         EXPECT_EQ(platform_cursor_count(), 0);
     }

@@ -337,8 +337,8 @@ int main(int argc, char** argv)
     virtual_frequency = static_cast<std::int64_t>(o.fps) * 1000000;
     virtual_counter = 0;
     platform_set_counter_source(&virtual_source);
-    frame_timer = new FrameTimer();
-    frame_timer->start();
+    shared.frame_timer = new FrameTimer();
+    shared.frame_timer->start();
 
     std::unique_ptr<VideoEncoder> video;
     if (!o.video.empty()) {
@@ -380,11 +380,11 @@ int main(int argc, char** argv)
     bool sampled = o.benchmark && cpu_sampler_start();
     bool failed = false;
     long n = 0;
-    int scene = scene_index;
+    int scene = shared.scene_index;
     double loop_start = now_seconds();
 
-    while (!quit_requested && !interrupted && (o.end_frames < 0 || n < o.end_frames)) {
-        scene = scene_index; // the scene this frame is drawn as
+    while (!shared.quit_requested && !interrupted && (o.end_frames < 0 || n < o.end_frames)) {
+        scene = shared.scene_index; // the scene this frame is drawn as
         std::vector<std::string> stills;
         for (const Still& still : o.stills)
             if (still.frame == n)

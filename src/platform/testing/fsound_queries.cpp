@@ -8,32 +8,30 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
-using namespace fsound_state;
+void fsound_set_reported_version(float version) { fsound_state.reported_version = version; }
 
-void fsound_set_reported_version(float version) { reported_version = version; }
+void fsound_restore_version() { fsound_state.reported_version = FSOUND_LAYER_VERSION; }
 
-void fsound_restore_version() { reported_version = FSOUND_LAYER_VERSION; }
-
-bool fsound_started() { return started; }
+bool fsound_started() { return fsound_state.started; }
 
 int fsound_sample_count()
 {
     int count = 0;
-    for (const FSOUND_SAMPLE* s = samples; s; s = s->next)
+    for (const FSOUND_SAMPLE* s = fsound_state.samples; s; s = s->next)
         ++count;
     return count;
 }
 
 bool fsound_channel_playing(int channel)
 {
-    return started && channel >= 0 && channel < channel_count && Mix_Playing(channel) != 0;
+    return fsound_state.started && channel >= 0 && channel < fsound_state.channel_count && Mix_Playing(channel) != 0;
 }
 
 bool fsound_output_format(int* rate, int* channels, unsigned short* format)
 {
     int r = 0, c = 0;
     Uint16 f = 0;
-    if (!started || Mix_QuerySpec(&r, &f, &c) == 0)
+    if (!fsound_state.started || Mix_QuerySpec(&r, &f, &c) == 0)
         return false;
     *rate = r;
     *channels = c;

@@ -125,9 +125,9 @@ bool platform_window_is_fullscreen(WindowHandle window)
 
 unsigned platform_window_id(WindowHandle window) { return window ? SDL_GetWindowID(window->sdl) : 0; }
 
-bool platform_class_registered() { return window_state::class_registered; }
+bool platform_class_registered() { return window_state.class_registered; }
 
-int platform_cursor_count() { return window_state::cursor_count; }
+int platform_cursor_count() { return window_state.cursor_count; }
 
 void platform_reset_testing_seam()
 {

@@ -1,0 +1,35 @@
+// The names of what start-up makes in the GL context, and what the display
+// lists and the font measured while being made, in one place, so that a new
+// run is one assignment of ResourcesState{}. The GL objects themselves live
+// in the context; these are only their numbers.
+#pragma once
+
+#include <GL/gl.h>
+
+struct GlyphMetricsFloat {
+    float black_box_x;
+    float black_box_y;
+    float glyph_origin_x;
+    float glyph_origin_y;
+    float cell_inc_x;
+    float cell_inc_y;
+};
+
+// The slots of texture_ids: the three pictures. Five names are made;
+// slots 3 and 4 are never used.
+constexpr int texture_slots = 5;
+constexpr int tunnel_wall_slot = 0;   // files/tunnel.bmp
+constexpr int star_sprite_slot = 1;   // files/star.bmp
+constexpr int start_picture_slot = 2; // files/load.bmp
+
+struct ResourcesState {
+    GLuint texture_ids[texture_slots] = {};
+    GLuint hexagon_list = 0;
+    GLuint arc_list = 0;
+    float hex_half_width = 0.0f;
+    int arc_segments = 100;
+    GLuint font_list_base = 0;
+    GlyphMetricsFloat glyph_metrics[256] = {};
+};
+
+extern ResourcesState resources;
