@@ -1,7 +1,7 @@
 # The browser build (the `web` preset, with Debian's emscripten): the demo
 # compiled for WebAssembly, drawing through the GL 1.1 subset layer
 # (src/gles) on WebGL 2, which emscripten offers as OpenGL ES 3.0, on the
-# page's platform layer (src/platform/web: canvas, page events, Web Audio,
+# page's platform backend (src/platform/web: canvas, page events, Web Audio,
 # the page's clock, the font reader and tessellator from npm).
 
 # No emscripten ports: they download at build time, and the build must work
@@ -16,29 +16,14 @@ target_link_libraries(elka_gl_subset INTERFACE elka_gles)
 # browser behind it. What is the browser's own is written in JavaScript
 # (the *_library.js files, linked as emscripten libraries).
 set(web_dir ${CMAKE_SOURCE_DIR}/src/platform/web)
-set(platform_root ${CMAKE_BINARY_DIR}/layers/platform)
-file(MAKE_DIRECTORY ${platform_root})
-file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/platform ${platform_root}/platform SYMBOLIC)
-add_library(elka_platform STATIC
-  ${CMAKE_SOURCE_DIR}/src/platform/audio_signature.cpp
-  ${CMAKE_SOURCE_DIR}/src/platform/drawable.cpp
-  ${CMAKE_SOURCE_DIR}/src/platform/letterbox.cpp
-  ${CMAKE_SOURCE_DIR}/src/platform/media_files.cpp
-  ${CMAKE_SOURCE_DIR}/src/platform/message_queue.cpp
-  ${CMAKE_SOURCE_DIR}/src/platform/outline_flattening.cpp
-  ${web_dir}/window_web.cpp
-  ${web_dir}/gl_profile_web.cpp
-  ${web_dir}/message_box_web.cpp
-  ${web_dir}/fsound_web.cpp
-  ${web_dir}/font_outlines_web.cpp
-  ${web_dir}/glu_tessellator_web.cpp)
-target_include_directories(elka_platform PUBLIC ${platform_root} PRIVATE ${CMAKE_SOURCE_DIR}/src/gles/include)
-target_link_libraries(elka_platform PRIVATE elka_gles)
+elka_layer(platform BACKEND web PRIVATE elka_gles)
+set(platform_root ${CMAKE_BINARY_DIR}/layers/platform) # the include root, for the page's test programs
+target_include_directories(elka_platform PRIVATE ${CMAKE_SOURCE_DIR}/src/gles/include)
 target_compile_definitions(elka_platform PRIVATE ELKA_GLES)
-set(web_libraries page sound dialog font tessellator)
-foreach(name ${web_libraries})
-  target_link_options(elka_platform INTERFACE "SHELL:--js-library ${web_dir}/${name}_library.js")
-  set_property(TARGET elka_platform APPEND PROPERTY INTERFACE_LINK_DEPENDS ${web_dir}/${name}_library.js)
+file(GLOB web_libraries CONFIGURE_DEPENDS ${web_dir}/*_library.js)
+foreach(library ${web_libraries})
+  target_link_options(elka_platform INTERFACE "SHELL:--js-library ${library}")
+  set_property(TARGET elka_platform APPEND PROPERTY INTERFACE_LINK_DEPENDS ${library})
 endforeach()
 
 # The layers above it, linked as in the native build.

@@ -11,7 +11,7 @@ out="${1:-$root/out/web}"
 "$root/scripts/setup.sh" build web
 
 mkdir -p "$out/files"
-cp "$root/src/platform/web/index.html" "$root/src/platform/web/page.js" "$out/"
+cp "$root/page/index.html" "$root/page/page.js" "$out/"
 cp "$root/build-web/elka.js" "$root/build-web/elka.wasm" "$out/"
 cp "$root/node_modules/opentype.js/dist/opentype.min.js" "$root/node_modules/libtess/libtess.min.js" "$out/"
 for f in load.bmp tunnel.bmp star.bmp font.ttf song.mp3 font-LICENSE.txt font-ORIGIN.txt; do

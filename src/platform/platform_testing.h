@@ -8,7 +8,6 @@
 // none of it.
 #pragma once
 
-#include "platform/caption_font.h"
 #include "platform/font_outlines.h"
 #include "platform/fsound.h"
 #include "platform/messages.h"
@@ -86,12 +85,6 @@ std::string platform_outline_face_family(const OutlineFace* face);
 std::string platform_outline_face_file(const OutlineFace* face);
 bool platform_outline_face_emboldened(const OutlineFace* face);
 unsigned platform_ansi_to_unicode(unsigned char code);
-
-// The caption face that was opened: its family name and its file, and the
-// pixels from the top of a line of text to its baseline (the face's ascent).
-std::string platform_caption_font_family(const CaptionFont* font);
-std::string platform_caption_font_file(const CaptionFont* font);
-int platform_caption_ascent(const CaptionFont* font);
 
 // The sound layer: FSOUND_GetVersion reports `version` from now on, so
 // that an older library can be tried; fsound_restore_version goes back to

@@ -110,6 +110,27 @@ def main():
                     if len(words) >= 2 and words[0] == "#include" and words[1].strip('<>"').startswith(FOREIGN_PREFIXES):
                         failures.append(f"src/{layer}/{name}:{number} includes {words[1]}")
             checked += 1
+    # Inside the platform layer, each backend's libraries stay in its folder:
+    # SDL, FreeType and fontconfig in sdl/ (and the testing seam, which
+    # drives SDL), emscripten in web/; the face and the shared rules see none.
+    platform = os.path.join(source_root, "platform")
+    for folder, _, names in os.walk(platform):
+        part = os.path.relpath(folder, platform).split(os.sep)[0]
+        for name in sorted(names):
+            if not name.endswith((".cpp", ".h")):
+                continue
+            with open(os.path.join(folder, name), errors="replace") as f:
+                for number, line in enumerate(f, 1):
+                    words = line.split()
+                    if len(words) < 2 or words[0] != "#include":
+                        continue
+                    target = words[1].strip('<>"')
+                    desktop = target.startswith(FOREIGN_PREFIXES)
+                    browser = target.startswith("emscripten")
+                    if (desktop and part not in ("sdl", "testing")) or (browser and part != "web"):
+                        where = os.path.relpath(os.path.join(folder, name), source_root)
+                        failures.append(f"src/{where}:{number} includes {words[1]} outside its backend's folder")
+            checked += 1
     missing = sorted(set(LINKS) - set(command_of))
     if missing:
         failures.append("no compile command found for " + ", ".join(missing))

@@ -2,6 +2,7 @@
 // not a file the process added; antialiased ink that stays inside its line;
 // every character of a label where its glyph's outline says it is, checked
 // against the face's own tables as fontTools reads them.
+#include "caption_font.h"
 #include "platform/platform_testing.h"
 
 #include "harness/test_support.h"

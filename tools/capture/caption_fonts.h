@@ -3,7 +3,7 @@
 // the heading; both closed again whatever happens.
 #pragma once
 
-#include "platform/caption_font.h"
+#include "caption_font.h"
 
 #include <string>
 

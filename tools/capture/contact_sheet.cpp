@@ -9,7 +9,7 @@
 #include "png_writer.h"
 
 #include "caption_fonts.h"
-#include "platform/caption_font.h"
+#include "caption_font.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -33,3 +33,9 @@ int platform_caption_text_width(CaptionFont* font, const std::string& text);
 // the face's missing glyph.
 void platform_draw_caption(CaptionFont* font, CaptionCanvas canvas, int x, int top, const std::string& text,
                            const std::uint8_t colour[3]);
+
+// The caption face that was opened: its family name and its file, and the
+// pixels from the top of a line of text to its baseline (the face's ascent).
+std::string platform_caption_font_family(const CaptionFont* font);
+std::string platform_caption_font_file(const CaptionFont* font);
+int platform_caption_ascent(const CaptionFont* font);

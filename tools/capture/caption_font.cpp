@@ -1,7 +1,7 @@
 // Caption text with fontconfig and FreeType: the installed face fontconfig
 // matches for "monospace", rendered with FreeType's light hinting (crisp
 // rows, unchanged shapes) into 8-bit coverage and blended over RGB pixels.
-#include "platform/caption_font.h"
+#include "caption_font.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
