@@ -248,8 +248,235 @@ void print_startup()
     std::printf("  GL state and stars           %7.1f ms\n", ms(s.font, s.state));
 }
 
+// Every output is checked before the first frame, so that a wrong path
+// fails at once and not after minutes of drawing. Finds ffmpeg for a video.
+bool outputs_ready(const Options& o, std::string* ffmpeg)
+{
+    std::string error;
+    if (!o.video.empty()) {
+        *ffmpeg = find_ffmpeg();
+        if (ffmpeg->empty()) {
+            complain("ffmpeg is not installed, so no video can be made (Debian package \"ffmpeg\": "
+                     "apt-get install ffmpeg); --frames DIR writes every frame as a PNG picture instead");
+            return false;
+        }
+        // ffmpeg reads the song at the end: a pipe or a device under its
+        // name would stall it there, so only a regular file passes.
+        if (!platform_media_file_opens(song_path)) {
+            complain(std::string("cannot read the song ") + song_path + " for the video's sound: " +
+                     (errno == ENODEV ? "not a regular file" : std::strerror(errno)));
+            return false;
+        }
+    }
+    std::vector<std::string> files;
+    if (!o.video.empty())
+        files.push_back(o.video);
+    if (!o.contact_sheet.empty())
+        files.push_back(o.contact_sheet);
+    if (!o.chapters.empty())
+        files.push_back(o.chapters);
+    for (const Still& still : o.stills)
+        files.push_back(still.path);
+    if (!o.frame_times.empty())
+        files.push_back(o.frame_times);
+    if (!o.frame_plot.empty())
+        files.push_back(o.frame_plot);
+    for (const std::string& file : files) {
+        if (!check_writable(file, &error)) {
+            complain(error);
+            return false;
+        }
+    }
+    if (!o.frames_dir.empty() && !make_folder(o.frames_dir, &error)) {
+        complain(error);
+        return false;
+    }
+    if (!o.contact_sheet.empty() && !contact_sheet_fonts_ready(&error)) {
+        complain(error);
+        return false;
+    }
+    return true;
+}
+
+// The demo started into the offscreen target, on the fixed-rate counter.
+bool start_drawing(const Options& o)
+{
+    if (!start_demo()) {
+        shut_down_demo();
+        platform_message_box("Initialization Failed!", "ERROR", MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    const PresentRect drawn = scene_rect(o);
+    const char* target_error = nullptr;
+    if (!offscreen_target_create(drawn.width, drawn.height, &target_error)) {
+        complain("cannot draw at " + std::to_string(o.width) + "x" + std::to_string(o.height) + ": " + target_error);
+        shut_down_demo();
+        return false;
+    }
+    offscreen_target_place_in(o.width, o.height);
+    resize_viewport(drawn.width, drawn.height);
+
+    virtual_frequency = static_cast<std::int64_t>(o.fps) * 1000000;
+    virtual_counter = 0;
+    platform_set_counter_source(&virtual_source);
+    shared.frame_timer = new FrameTimer();
+    shared.frame_timer->start();
+    return true;
+}
+
+// What drawing the sequence gave: the frames, each scene's share of them,
+// and for the timedemo the times.
+struct DrawnSequence {
+    long frames = 0;
+    SceneStats stats[scene_count];
+    std::vector<FrameTime> frame_times;
+    double wall = 0;
+    bool sampled = false;
+    CpuShares cpu;
+    bool failed = false;
+};
+
+// Draws frame after frame until the sequence ends (or --end, or a signal),
+// each frame handed to the pipeline that reads it back and writes it.
+void draw_sequence(const Options& o, FramePipeline& pipeline, bool video, ContactSheet* sheet_plan,
+                   DrawnSequence* run)
+{
+    // The nominal length only estimates progress: the real one is known
+    // when the sequence has ended.
+    long planned = o.end_frames > 0 ? o.end_frames : static_cast<long>(nominal_length_seconds() * o.fps + 0.5);
+    Progress progress(!o.quiet, o.fps, planned);
+    run->sampled = o.benchmark && cpu_sampler_start();
+    long n = 0;
+    int scene = shared.scene_index;
+    double loop_start = now_seconds();
+
+    while (!shared.quit_requested && !interrupted && (o.end_frames < 0 || n < o.end_frames)) {
+        scene = shared.scene_index; // the scene this frame is drawn as
+        std::vector<std::string> stills;
+        for (const Still& still : o.stills)
+            if (still.frame == n)
+                stills.push_back(still.path);
+        bool read = video || !o.frames_dir.empty() || !stills.empty() || (sheet_plan && sheet_plan->wants_frame(scene));
+
+        virtual_counter += 1000000;
+        double t0 = o.benchmark ? now_seconds() : 0;
+        double cpu0 = o.benchmark ? process_cpu_ms() : 0;
+        render_frame();
+        if (read) {
+            pipeline.add(n, scene, true, std::move(stills));
+        } else if (o.benchmark) {
+            offscreen_target_finish(); // a frame is timed until it is drawn
+        } else {
+            pipeline.add(n, scene, false, {});
+            offscreen_target_flush();
+        }
+        if (sheet_plan)
+            sheet_plan->note_frame(scene, static_cast<int>(n), read);
+
+        if (scene >= first_scene && scene <= last_scene) {
+            SceneStats& s = run->stats[scene - first_scene];
+            if (s.first_frame < 0)
+                s.first_frame = n;
+            ++s.frames;
+            if (o.benchmark) {
+                double ms = (now_seconds() - t0) * 1000.0;
+                s.total_ms += ms;
+                s.worst_ms = std::max(s.worst_ms, ms);
+                s.cpu_ms += process_cpu_ms() - cpu0;
+            }
+        }
+        if (o.benchmark && (!o.frame_times.empty() || !o.frame_plot.empty()))
+            run->frame_times.push_back({n, scene, (now_seconds() - t0) * 1000.0});
+
+        ++n;
+        progress.update(n, scene);
+        if (pipeline.failed()) {
+            complain(pipeline.error());
+            run->failed = true;
+            break;
+        }
+    }
+    std::string error;
+    if (!run->failed && !interrupted && !pipeline.finish(&error)) {
+        complain(error);
+        run->failed = true;
+    }
+    pipeline.abandon();
+    run->wall = now_seconds() - loop_start;
+    run->cpu = run->sampled ? cpu_sampler_stop() : CpuShares{};
+    run->frames = n;
+    if (!run->failed && !interrupted)
+        progress.finish(n);
+}
+
+// Everything written after the last frame; the exit status.
+int write_after_the_sequence(const Options& o, const DrawnSequence& run, VideoEncoder* video, ContactSheet* sheet)
+{
+    const long n = run.frames;
+    std::string error;
+    int status = 0;
+    for (const Still& still : o.stills) {
+        if (still.frame >= n) {
+            char when[32];
+            std::snprintf(when, sizeof when, "%g", still.seconds);
+            complain(std::string("no frame at ") + when + " s for " + still.path + ": the sequence ends at " +
+                     seconds_text(n, o.fps) + " s (" + std::to_string(n) + " frames)");
+            status = 1;
+        }
+    }
+    if (!o.chapters.empty() && !write_chapters(o.chapters, run.stats, n, o.fps, &error)) {
+        complain(error);
+        status = 1;
+    }
+    if (sheet && !sheet->write(o.contact_sheet, static_cast<int>(n), &error)) {
+        complain(error);
+        status = 1;
+    }
+    if (video) {
+        std::vector<Chapter> chapters;
+        for (int i = 0; i < scene_count; ++i) {
+            if (run.stats[i].first_frame < 0)
+                continue;
+            Chapter c;
+            c.first_frame = static_cast<int>(run.stats[i].first_frame);
+            c.end_frame = static_cast<int>(run.stats[i].first_frame + run.stats[i].frames);
+            c.title = std::to_string(first_scene + i) + ": " + scene_title(first_scene + i);
+            chapters.push_back(c);
+        }
+        if (!video->finish(song_path, chapters, static_cast<int>(n), &error)) {
+            complain(error);
+            status = 1;
+        }
+    }
+    if (!o.frame_times.empty() && !write_frame_times(o.frame_times, run.frame_times, &error)) {
+        complain(error);
+        status = 1;
+    }
+    FramePlotLayout plot;
+    bool plotted = false;
+    if (!o.frame_plot.empty()) {
+        plotted = write_frame_plot(o.frame_plot, run.frame_times, o.fps, &plot, &error);
+        if (!plotted) {
+            complain(error);
+            status = 1;
+        }
+    }
+    if (o.benchmark) {
+        print_benchmark(o, run.stats, n, run.wall, run.cpu, run.sampled);
+        print_startup();
+        if (plotted)
+            std::printf("\nframe plot %s: %dx%d, 0 to %g ms; 60 Hz budget at row %d, 120 Hz at row %d, plot area "
+                        "columns %d-%d, rows %d-%d, scene strip rows %d-%d\n",
+                        o.frame_plot.c_str(), plot.width, plot.height, plot.max_ms, plot.row_60hz, plot.row_120hz,
+                        plot.left, plot.right - 1, plot.top, plot.bottom - 1, plot.band_top, plot.top - 1);
+    }
+    return status;
+}
+
 } // namespace
 
+// The stages in order: the command line, the outputs checked, the demo
+// started offscreen, the sequence drawn, what comes after written.
 int main(int argc, char** argv)
 {
     Options o;
@@ -273,72 +500,8 @@ int main(int argc, char** argv)
     std::signal(SIGTERM, on_interrupt);
 
     std::string ffmpeg;
-    if (!o.video.empty()) {
-        ffmpeg = find_ffmpeg();
-        if (ffmpeg.empty()) {
-            complain("ffmpeg is not installed, so no video can be made (Debian package \"ffmpeg\": "
-                     "apt-get install ffmpeg); --frames DIR writes every frame as a PNG picture instead");
-            return 1;
-        }
-        // ffmpeg reads the song at the end: a pipe or a device under its
-        // name would stall it there, so only a regular file passes.
-        if (!platform_media_file_opens(song_path)) {
-            complain(std::string("cannot read the song ") + song_path + " for the video's sound: " +
-                     (errno == ENODEV ? "not a regular file" : std::strerror(errno)));
-            return 1;
-        }
-    }
-
-    // Every output is checked before the first frame, so a wrong path
-    // fails at once and not after minutes of drawing.
-    std::vector<std::string> files;
-    if (!o.video.empty())
-        files.push_back(o.video);
-    if (!o.contact_sheet.empty())
-        files.push_back(o.contact_sheet);
-    if (!o.chapters.empty())
-        files.push_back(o.chapters);
-    for (const Still& still : o.stills)
-        files.push_back(still.path);
-    if (!o.frame_times.empty())
-        files.push_back(o.frame_times);
-    if (!o.frame_plot.empty())
-        files.push_back(o.frame_plot);
-    for (const std::string& file : files) {
-        if (!check_writable(file, &error)) {
-            complain(error);
-            return 1;
-        }
-    }
-    if (!o.frames_dir.empty() && !make_folder(o.frames_dir, &error)) {
-        complain(error);
+    if (!outputs_ready(o, &ffmpeg) || !start_drawing(o))
         return 1;
-    }
-    if (!o.contact_sheet.empty() && !contact_sheet_fonts_ready(&error)) {
-        complain(error);
-        return 1;
-    }
-
-    if (!start_demo()) {
-        shut_down_demo();
-        platform_message_box("Initialization Failed!", "ERROR", MB_OK | MB_ICONEXCLAMATION);
-        return 1;
-    }
-    const PresentRect drawn = scene_rect(o);
-    const char* target_error = nullptr;
-    if (!offscreen_target_create(drawn.width, drawn.height, &target_error)) {
-        complain("cannot draw at " + std::to_string(o.width) + "x" + std::to_string(o.height) + ": " + target_error);
-        shut_down_demo();
-        return 1;
-    }
-    offscreen_target_place_in(o.width, o.height);
-    resize_viewport(drawn.width, drawn.height);
-
-    virtual_frequency = static_cast<std::int64_t>(o.fps) * 1000000;
-    virtual_counter = 0;
-    platform_set_counter_source(&virtual_source);
-    shared.frame_timer = new FrameTimer();
-    shared.frame_timer->start();
 
     std::unique_ptr<VideoEncoder> video;
     if (!o.video.empty()) {
@@ -371,146 +534,20 @@ int main(int argc, char** argv)
         shut_down_demo();
         return 1;
     }
-    std::vector<FrameTime> frame_times;
-    SceneStats stats[scene_count];
-    // The nominal length only estimates progress: the real one is known
-    // when the sequence has ended.
-    long planned = o.end_frames > 0 ? o.end_frames : static_cast<long>(nominal_length_seconds() * o.fps + 0.5);
-    Progress progress(!o.quiet, o.fps, planned);
-    bool sampled = o.benchmark && cpu_sampler_start();
-    bool failed = false;
-    long n = 0;
-    int scene = shared.scene_index;
-    double loop_start = now_seconds();
+    DrawnSequence run;
+    draw_sequence(o, pipeline, video != nullptr, sheet_plan.get(), &run);
 
-    while (!shared.quit_requested && !interrupted && (o.end_frames < 0 || n < o.end_frames)) {
-        scene = shared.scene_index; // the scene this frame is drawn as
-        std::vector<std::string> stills;
-        for (const Still& still : o.stills)
-            if (still.frame == n)
-                stills.push_back(still.path);
-        bool read = video || !o.frames_dir.empty() || !stills.empty() || (sheet_plan && sheet_plan->wants_frame(scene));
-
-        virtual_counter += 1000000;
-        double t0 = o.benchmark ? now_seconds() : 0;
-        double cpu0 = o.benchmark ? process_cpu_ms() : 0;
-        render_frame();
-        if (read) {
-            pipeline.add(n, scene, true, std::move(stills));
-        } else if (o.benchmark) {
-            offscreen_target_finish(); // a frame is timed until it is drawn
-        } else {
-            pipeline.add(n, scene, false, {});
-            offscreen_target_flush();
-        }
-        if (sheet_plan)
-            sheet_plan->note_frame(scene, static_cast<int>(n), read);
-
-        if (scene >= first_scene && scene <= last_scene) {
-            SceneStats& s = stats[scene - first_scene];
-            if (s.first_frame < 0)
-                s.first_frame = n;
-            ++s.frames;
-            if (o.benchmark) {
-                double ms = (now_seconds() - t0) * 1000.0;
-                s.total_ms += ms;
-                s.worst_ms = std::max(s.worst_ms, ms);
-                s.cpu_ms += process_cpu_ms() - cpu0;
-            }
-        }
-        if (o.benchmark && (!o.frame_times.empty() || !o.frame_plot.empty()))
-            frame_times.push_back({n, scene, (now_seconds() - t0) * 1000.0});
-
-        ++n;
-        progress.update(n, scene);
-        if (pipeline.failed()) {
-            complain(pipeline.error());
-            failed = true;
-            break;
-        }
-    }
-    if (!failed && !interrupted && !pipeline.finish(&error)) {
-        complain(error);
-        failed = true;
-    }
-    pipeline.abandon();
-    double wall = now_seconds() - loop_start;
-    CpuShares cpu = sampled ? cpu_sampler_stop() : CpuShares{};
-    if (!failed && !interrupted)
-        progress.finish(n);
-
-    if (interrupted) {
+    if (interrupted || run.failed) {
         if (video)
             video->abandon();
         remove_temporaries();
         shut_down_demo();
+        if (!interrupted)
+            return 1;
         complain("interrupted; nothing more was written");
         return 130;
     }
-    if (failed) {
-        if (video)
-            video->abandon();
-        remove_temporaries();
-        shut_down_demo();
-        return 1;
-    }
-
-    int status = 0;
-    for (const Still& still : o.stills) {
-        if (still.frame >= n) {
-            char when[32];
-            std::snprintf(when, sizeof when, "%g", still.seconds);
-            complain(std::string("no frame at ") + when + " s for " + still.path + ": the sequence ends at " +
-                     seconds_text(n, o.fps) + " s (" + std::to_string(n) + " frames)");
-            status = 1;
-        }
-    }
-    if (!o.chapters.empty() && !write_chapters(o.chapters, stats, n, o.fps, &error)) {
-        complain(error);
-        status = 1;
-    }
-    if (sheet && !sheet->write(o.contact_sheet, static_cast<int>(n), &error)) {
-        complain(error);
-        status = 1;
-    }
-    if (video) {
-        std::vector<Chapter> chapters;
-        for (int i = 0; i < scene_count; ++i) {
-            if (stats[i].first_frame < 0)
-                continue;
-            Chapter c;
-            c.first_frame = static_cast<int>(stats[i].first_frame);
-            c.end_frame = static_cast<int>(stats[i].first_frame + stats[i].frames);
-            c.title = std::to_string(first_scene + i) + ": " + scene_title(first_scene + i);
-            chapters.push_back(c);
-        }
-        if (!video->finish(song_path, chapters, static_cast<int>(n), &error)) {
-            complain(error);
-            status = 1;
-        }
-    }
-    if (!o.frame_times.empty() && !write_frame_times(o.frame_times, frame_times, &error)) {
-        complain(error);
-        status = 1;
-    }
-    FramePlotLayout plot;
-    bool plotted = false;
-    if (!o.frame_plot.empty()) {
-        plotted = write_frame_plot(o.frame_plot, frame_times, o.fps, &plot, &error);
-        if (!plotted) {
-            complain(error);
-            status = 1;
-        }
-    }
-    if (o.benchmark) {
-        print_benchmark(o, stats, n, wall, cpu, sampled);
-        print_startup();
-        if (plotted)
-            std::printf("\nframe plot %s: %dx%d, 0 to %g ms; 60 Hz budget at row %d, 120 Hz at row %d, plot area "
-                        "columns %d-%d, rows %d-%d, scene strip rows %d-%d\n",
-                        o.frame_plot.c_str(), plot.width, plot.height, plot.max_ms, plot.row_60hz, plot.row_120hz,
-                        plot.left, plot.right - 1, plot.top, plot.bottom - 1, plot.band_top, plot.top - 1);
-    }
+    const int status = write_after_the_sequence(o, run, video.get(), sheet.get());
     remove_temporaries();
     shut_down_demo();
     return status;
