@@ -8,34 +8,11 @@
 
 namespace {
 
-// Why the lists are compiled only after this, and what it has to do with
-// replaying them (Mesa 22.3, llvmpipe):
-//
-// Every call of a list here follows a change of the modelview matrix (and
-// of the colour), and so does every glyph of a text. The new matrix makes
-// the draw module flush (draw_set_mapped_constant_buffer ->
-// draw_do_flush); with GL_LINE_SMOOTH on, its anti-aliased line stage is
-// in the pipeline and its flush (draw_pipe_aaline.c, aaline_flush) binds
-// the fragment shader and rasterizer state again; llvmpipe then counts the
-// fragment state as new (lp_setup.c, try_update_scene_state) and, since
-// its stored copy never compares equal to the current one (the stored copy
-// gets its own aniso_filter_table pointer), copies the whole fragment
-// state, 33,080 bytes, into the frame's bin memory: about 10.7 MB a frame
-// for the 323 hexagons of the honeycomb. That memory comes from malloc in
-// 64 KiB blocks and is freed when the frame has been rasterized; glibc then
-// gives the freed top of its heap back to the kernel (trim threshold
-// 128 KiB), so the next frame writes the same copies into fresh pages and
-// pays a page fault for each 4 KiB: that, not the list, was most of the
-// honeycomb's frame time.
-//
-// Which lists were compiled before decided it only by accident: compiling
-// a large list makes Mesa's list compiler (vbo_save_api.c) allocate and
-// free buffers above glibc's mmap threshold, and freeing such a buffer
-// raises glibc's dynamic trim threshold, so the bin memory then stayed.
-// Instead of relying on that, the process keeps freed heap memory up to
-// 32 MiB before trimming, and serves allocations up to 4 MiB from the heap
-// (setting these also stops glibc from moving its thresholds on its own).
-// What is drawn, and the calls a frame makes, stay exactly the same.
+// glibc keeps freed heap memory, so that the copies llvmpipe makes of its
+// fragment state on every matrix change (with smoothed lines) land in pages
+// already mapped, not in fresh ones: most of the honeycomb's frame time.
+// What is drawn does not change (docs/notes.md, "Why the display lists
+// keep the heap").
 void keep_replay_memory()
 {
     mallopt(M_MMAP_THRESHOLD, 4 << 20);
