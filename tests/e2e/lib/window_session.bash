@@ -38,6 +38,15 @@ start_xvfb() {
     done
     [[ -s "$scratch/display" ]] || fail "Xvfb did not start"
     export DISPLAY=":$(head -n1 "$scratch/display")"
+    # The number comes when the server listens; a client is let in only
+    # once the server is alive and answers (one test's openbox once found
+    # no display right after the number came).
+    for _ in $(seq 100); do
+        kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb on $DISPLAY ended"
+        xprop -root >/dev/null 2>&1 && return
+        sleep 0.1
+    done
+    fail "Xvfb on $DISPLAY does not answer"
 }
 
 # The folder elka runs in: the repository root when its media are all there,
