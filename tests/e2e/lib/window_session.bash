@@ -23,14 +23,16 @@ trap cleanup EXIT
 fail() {
     echo "FAIL: $*" >&2
     if [[ -n "${DISPLAY:-}" ]]; then xwininfo -root -tree 2>/dev/null | grep '"' >&2 || true; fi
-    for f in "$scratch"/elka.out "$scratch"/elka.err; do [[ -f "$f" ]] && { echo "--- $f" >&2; cat "$f" >&2; }; done
+    for f in "$scratch"/elka.out "$scratch"/elka.err "$scratch"/xvfb.log; do [[ -f "$f" ]] && { echo "--- $f" >&2; cat "$f" >&2; }; done
     exit 1
 }
 
 # start_xvfb WxHxD [OPTION...]: a server on a free display number, chosen by
-# Xvfb itself; further options go to Xvfb.
+# Xvfb itself; further options go to Xvfb. -noreset: by default the server
+# resets when its last client leaves, and a client that connects during the
+# reset is refused (the probe below, then openbox, hit exactly that).
 start_xvfb() {
-    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp "${@:2}" 3>"$scratch/display" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset "${@:2}" 3>"$scratch/display" >"$scratch/xvfb.log" 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 100); do
         [[ -s "$scratch/display" ]] && break
@@ -39,8 +41,7 @@ start_xvfb() {
     [[ -s "$scratch/display" ]] || fail "Xvfb did not start"
     export DISPLAY=":$(head -n1 "$scratch/display")"
     # The number comes when the server listens; a client is let in only
-    # once the server is alive and answers (one test's openbox once found
-    # no display right after the number came).
+    # once the server is alive and answers.
     for _ in $(seq 100); do
         kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb on $DISPLAY ended"
         xprop -root >/dev/null 2>&1 && return
