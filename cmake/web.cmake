@@ -16,6 +16,9 @@ target_link_libraries(elka_gl_subset INTERFACE elka_gles)
 # browser behind it. What is the browser's own is written in JavaScript
 # (the *_library.js files, linked as emscripten libraries).
 set(web_dir ${CMAKE_SOURCE_DIR}/src/platform/web)
+elka_layer(present PRIVATE elka_gles)
+target_include_directories(elka_present PRIVATE ${CMAKE_SOURCE_DIR}/src/gles/include)
+target_compile_definitions(elka_present PRIVATE ELKA_GLES)
 elka_layer(platform BACKEND web PRIVATE elka_gles)
 set(platform_root ${CMAKE_BINARY_DIR}/layers/platform) # the include root, for the page's test programs
 target_include_directories(elka_platform PRIVATE ${CMAKE_SOURCE_DIR}/src/gles/include)
@@ -26,14 +29,14 @@ foreach(library ${web_libraries})
   set_property(TARGET elka_platform APPEND PROPERTY INTERFACE_LINK_DEPENDS ${library})
 endforeach()
 
-# The layers above it, linked as in the native build.
-elka_layer(shared PRIVATE elka_platform)
-elka_layer(resources PUBLIC elka_gl_subset PRIVATE elka_platform)
-elka_layer(audio PUBLIC elka_platform)
-elka_layer(effects PUBLIC elka_gl_subset PRIVATE elka_resources elka_shared)
+# The layers above it, linked as in the native build (src/layers.txt).
+elka_layer(shared)
+elka_layer(resources PUBLIC elka_gl_subset)
+elka_layer(audio)
+elka_layer(effects PUBLIC elka_gl_subset)
 elka_schedule_library()
-elka_layer(timeline PUBLIC elka_shared elka_schedule PRIVATE elka_effects elka_resources elka_gl_subset)
-elka_layer(app PUBLIC elka_platform elka_audio elka_shared PRIVATE elka_timeline elka_effects elka_resources elka_gl_subset)
+elka_layer(timeline PUBLIC elka_schedule PRIVATE elka_gl_subset)
+elka_layer(app PRIVATE elka_gl_subset)
 
 # The demo: elka.js and elka.wasm. The frame loop stays the system's own
 # loop: ASYNCIFY lets a swap wait for the browser's next animation frame

@@ -1,14 +1,14 @@
-// The sound layer's state, shared with the testing seam's queries of it
+// The sound layer's state, shared by its rules, its backend and the testing seam's queries of it
 // (platform_testing.h). Nothing outside src/platform includes this but the
 // testing seam.
 #pragma once
 
 #include "platform/fsound.h"
 
-struct Mix_Chunk;
+struct BackendSample;
 
 struct FSOUND_SAMPLE {
-    Mix_Chunk* chunk;
+    BackendSample* sound; // what the backend decoded
     FSOUND_SAMPLE* next;
 };
 
@@ -17,5 +17,6 @@ struct SoundState {
     int channel_count = 0;           // mixer channels allocated by FSOUND_Init
     FSOUND_SAMPLE* samples = nullptr; // every sample loaded since FSOUND_Init
     float reported_version = FSOUND_LAYER_VERSION; // what FSOUND_GetVersion says
+    int last_error = FMOD_ERR_NONE;  // what FSOUND_GetError says
 };
 extern SoundState fsound_state;

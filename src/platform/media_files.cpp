@@ -57,18 +57,25 @@ bool platform_media_file_name(const char* path, std::string* name)
     return true;
 }
 
-unsigned char* platform_read_media_file(const char* path, std::size_t* size)
+MediaRead platform_load_media_file(const char* path, unsigned char** bytes, std::size_t* size)
 {
+    *bytes = nullptr;
     *size = 0;
     int fd = open_regular_file(path);
-    if (fd < 0)
-        return nullptr;
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR || errno == ENAMETOOLONG)
+            return MediaRead::missing;
+        return errno == EISDIR || errno == ENODEV ? MediaRead::not_a_file : MediaRead::unreadable;
+    }
     struct stat st { };
-    unsigned char* buffer = nullptr;
-    if (fstat(fd, &st) == 0 && st.st_size > 0
-        && static_cast<std::uint64_t>(st.st_size) <= static_cast<std::uint64_t>(SIZE_MAX / 2)) {
+    MediaRead result = MediaRead::unreadable;
+    const bool known = fstat(fd, &st) == 0;
+    if (known && st.st_size == 0) {
+        result = MediaRead::empty;
+    } else if (known && st.st_size > 0
+               && static_cast<std::uint64_t>(st.st_size) <= static_cast<std::uint64_t>(SIZE_MAX / 2)) {
         std::size_t length = static_cast<std::size_t>(st.st_size);
-        buffer = new (std::nothrow) unsigned char[length];
+        unsigned char* buffer = new (std::nothrow) unsigned char[length];
         std::size_t got = 0;
         while (buffer && got < length) {
             ssize_t n = read(fd, buffer + got, length - got);
@@ -78,14 +85,25 @@ unsigned char* platform_read_media_file(const char* path, std::size_t* size)
                 break;
             got += static_cast<std::size_t>(n);
         }
-        if (buffer && got == 0) {
+        if (!buffer) {
+            result = MediaRead::no_memory;
+        } else if (got == 0) {
             delete[] buffer;
-            buffer = nullptr;
+        } else {
+            *bytes = buffer;
+            *size = got;
+            result = MediaRead::read;
         }
-        *size = got;
     }
     close(fd);
-    return buffer;
+    return result;
+}
+
+unsigned char* platform_read_media_file(const char* path, std::size_t* size)
+{
+    unsigned char* bytes = nullptr;
+    platform_load_media_file(path, &bytes, size);
+    return bytes;
 }
 
 void platform_free_media_file(unsigned char* bytes) { delete[] bytes; }

@@ -1,7 +1,7 @@
-// What the window system's own units (window and context, events, message
-// boxes, the counter) share with each other, and the points where the
-// testing seam (platform_testing.h) plugs in. Nothing outside src/platform
-// includes this but the testing seam.
+// What the window system's own units (the rules, a backend's window and
+// context, events, message boxes, the counter) share with each other, and
+// the points where the testing seam (platform_testing.h) plugs in. Nothing
+// outside src/platform includes this but the testing seam.
 #pragma once
 
 #include "platform/message_queue.h"
@@ -11,16 +11,14 @@
 #include <cstdint>
 #include <string>
 
-struct SDL_Window;
-
+// What the window is to the face's rules; the backend keeps its own part
+// (an SDL window, a canvas) behind `backend`.
+struct BackendWindow;
 struct PlatformWindow {
-    SDL_Window* sdl = nullptr;
+    BackendWindow* backend = nullptr;
     std::string title;
     bool fullscreen = false;
-    int width = 0, height = 0;     // the client size asked for: what the demo draws
-    int x = 0, y = 0, sdl_width = 0, sdl_height = 0; // where SDL made it (a fullscreen one covers its monitor)
-    unsigned flags = 0;            // SDL window flags it was made with
-    unsigned pixel_generation = 0; // the GL attributes it was made with
+    int width = 0, height = 0; // the client size asked for: what the demo draws
 };
 
 struct WindowState {
@@ -39,11 +37,11 @@ void presenter_follow_window();
 // window's size in the desktop's logical units otherwise.
 void reported_client_size(int* width, int* height);
 
-// Ends SDL's video (at process exit, and for tests that start it again
-// with another driver).
+// Ends the backend's video (at process exit, and for tests that start it
+// again with another driver).
 void platform_shutdown_video();
 
-// Name of the SDL video driver in use, or "" before video has started.
+// Name of the video driver in use, or "" before video has started.
 const char* platform_video_driver();
 // True when message boxes cannot be shown (offscreen or dummy driver, or no
 // display server).

@@ -12,21 +12,25 @@ import subprocess
 import sys
 import tempfile
 
-# Each layer, the layers under it that it links, and one header of each.
-# The GL subset on OpenGL ES (gles) is the lowest: in the ES build the
-# platform links it too, to hand it the frame before a swap or a read.
-LINKS = {
-    "gles": [],
-    "platform": [],
-    "shared": ["platform"],
-    "resources": ["platform"],
-    "audio": ["platform"],
-    "effects": ["shared", "resources"],
-    "timeline": ["shared", "effects", "resources"],
-    "app": ["platform", "shared", "resources", "audio", "effects", "timeline"],
-}
+# Each layer and the layers under it that it links, as src/layers.txt
+# declares them for every build.
+def read_links(path):
+    links = {}
+    with open(path) as f:
+        for line in f:
+            if line.startswith("#") or ":" not in line:
+                continue
+            layer, rest = line.split(":", 1)
+            links[layer.strip()] = [w for w in rest.split() if w not in ("public", "private")]
+    return links
+
+
+SOURCE_ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src")
+LINKS = read_links(os.path.join(SOURCE_ROOT, "layers.txt"))
+# One header of each layer.
 HEADER = {
     "gles": "gles/gles_layer.h",
+    "present": "present/drawable.h",
     "platform": "platform/messages.h",
     "shared": "shared/shared_state.h",
     "resources": "resources/textures.h",
@@ -96,7 +100,7 @@ def main():
                 checked += 1
                 if compiles(command, directory, f"#include <{header}>\n"):
                     failures.append(f"{layer} can include <{header}>, which only the platform layer may see")
-    source_root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src")
+    source_root = SOURCE_ROOT
     for layer in LINKS:
         if layer == "platform":
             continue
@@ -131,6 +135,8 @@ def main():
                         where = os.path.relpath(os.path.join(folder, name), source_root)
                         failures.append(f"src/{where}:{number} includes {words[1]} outside its backend's folder")
             checked += 1
+    if set(HEADER) != set(LINKS):
+        failures.append("layers.txt names " + ", ".join(sorted(LINKS)) + "; this test knows " + ", ".join(sorted(HEADER)))
     missing = sorted(set(LINKS) - set(command_of))
     if missing:
         failures.append("no compile command found for " + ", ".join(missing))

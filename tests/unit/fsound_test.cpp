@@ -117,6 +117,29 @@ TEST(Fsound, CallsBeforeInitAndAfterCloseNeedTheLayerStarted)
     }
 }
 
+// A sample the layer does not hold (freed by a close, or never loaded) is
+// refused, not played from freed memory; one loaded since plays.
+TEST(Fsound, PlayRefusesASampleTheLayerDoesNotHold)
+{
+    TempDir dir;
+    std::string wav = write_tone_wav(dir, "tone.wav", 1000);
+    ASSERT_EQ(FSOUND_Init(44100, 32, 2), 1);
+    FSOUND_SAMPLE* before_close = FSOUND_Sample_Load(FSOUND_FREE, wav.c_str(), 0, 0);
+    ASSERT_NE(before_close, nullptr);
+    FSOUND_Close();
+    ASSERT_EQ(FSOUND_Init(44100, 32, 2), 1);
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, before_close), -1);
+    EXPECT_EQ(FSOUND_GetError(), 14);
+    FSOUND_SAMPLE* now = FSOUND_Sample_Load(FSOUND_FREE, wav.c_str(), 0, 0);
+    ASSERT_NE(now, nullptr);
+    int stranger = 0;
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, reinterpret_cast<FSOUND_SAMPLE*>(&stranger)), -1);
+    EXPECT_EQ(FSOUND_GetError(), 14);
+    EXPECT_GE(FSOUND_PlaySound(FSOUND_FREE, now), 0);
+    EXPECT_EQ(FSOUND_GetError(), 0);
+    FSOUND_Close();
+}
+
 TEST(Fsound, LoadDecodesTheWholeFileIntoMemory)
 {
     TempDir dir;

@@ -1,5 +1,5 @@
 // The letterbox arithmetic against sizes worked out by hand.
-#include "platform/letterbox.h"
+#include "present/letterbox.h"
 
 #include <gtest/gtest.h>
 

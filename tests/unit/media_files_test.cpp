@@ -60,3 +60,35 @@ TEST(MediaFiles, NothingButARegularFileOpens)
     EXPECT_EQ(platform_read_media_file((dir / "tunnel.bmp").c_str(), &size), nullptr);
     EXPECT_FALSE(pipe.had_to_release());
 }
+
+// Reading a whole file says how it went, so that each caller can tell a
+// missing file from one that is there but no file, empty or unreadable.
+TEST(MediaFiles, ALoadSaysWhyItReadNothing)
+{
+    TempDir dir;
+    unsigned char* bytes = reinterpret_cast<unsigned char*>(&dir);
+    std::size_t size = 99;
+    auto load = [&](const std::string& path) { return platform_load_media_file(path.c_str(), &bytes, &size); };
+
+    ASSERT_TRUE(music_test::write_bytes(dir / "song.mp3", {1, 2, 3}));
+    ASSERT_EQ(load(dir / "song.mp3"), MediaRead::read);
+    ASSERT_NE(bytes, nullptr);
+    EXPECT_EQ(std::vector<unsigned char>(bytes, bytes + size), (std::vector<unsigned char>{1, 2, 3}));
+    platform_free_media_file(bytes);
+
+    EXPECT_EQ(load(dir / "missing.mp3"), MediaRead::missing);
+    EXPECT_EQ(bytes, nullptr);
+    EXPECT_EQ(size, 0u);
+    EXPECT_EQ(load(dir / "song.mp3" + "/inside"), MediaRead::missing); // a file where a folder should be
+    ASSERT_TRUE(music_test::write_bytes(dir / "empty.mp3", {}));
+    EXPECT_EQ(load(dir / "empty.mp3"), MediaRead::empty);
+    EXPECT_EQ(bytes, nullptr);
+    ASSERT_EQ(mkdir((dir / "folder.mp3").c_str(), 0755), 0);
+    EXPECT_EQ(load(dir / "folder.mp3"), MediaRead::not_a_file);
+    EXPECT_EQ(platform_load_media_file("/dev/zero", &bytes, &size), MediaRead::not_a_file);
+    PipeGuard pipe(dir / "pipe.mp3");
+    ASSERT_TRUE(pipe.made());
+    EXPECT_EQ(load(dir / "pipe.mp3"), MediaRead::not_a_file);
+    EXPECT_FALSE(pipe.had_to_release());
+    EXPECT_EQ(bytes, nullptr);
+}

@@ -17,11 +17,12 @@
 #include "app/entry.h"
 #include "app/gl_window.h"
 #include "app/init_gl.h"
-#include "platform/letterbox.h"
+#include "platform/fixed_step_counter.h"
 #include "platform/media_files.h"
 #include "platform/message_box.h"
 #include "platform/offscreen_target.h"
 #include "platform/platform_testing.h"
+#include "present/letterbox.h"
 #include "resources/gl_state.h"
 #include "resources/outline_font.h"
 #include "timeline/schedule.h"
@@ -46,16 +47,14 @@ namespace {
 
 const char* const song_path = "files/song.mp3";
 
-// The virtual counter: fps x 1,000,000 counts a second, standing at 0 when
-// the timer starts, advanced by 1,000,000 before each frame.
-std::int64_t virtual_counter = 0;
-std::int64_t virtual_frequency = 60000000;
+// The counter the frames are timed by: one frame a step.
+FixedStepCounter virtual_counter;
 bool virtual_query_frequency(std::int64_t* frequency)
 {
-    *frequency = virtual_frequency;
+    *frequency = virtual_counter.frequency;
     return true;
 }
-std::int64_t virtual_query_counter() { return virtual_counter; }
+std::int64_t virtual_query_counter() { return virtual_counter.value; }
 const CounterSource virtual_source{virtual_query_frequency, virtual_query_counter};
 
 volatile std::sig_atomic_t interrupted = 0;
@@ -316,8 +315,7 @@ bool start_drawing(const Options& o)
     offscreen_target_place_in(o.width, o.height);
     resize_viewport(drawn.width, drawn.height);
 
-    virtual_frequency = static_cast<std::int64_t>(o.fps) * 1000000;
-    virtual_counter = 0;
+    virtual_counter = fixed_step_counter(o.fps);
     platform_set_counter_source(&virtual_source);
     shared.frame_timer = new FrameTimer();
     shared.frame_timer->start();
@@ -358,7 +356,7 @@ void draw_sequence(const Options& o, FramePipeline& pipeline, bool video, Contac
                 stills.push_back(still.path);
         bool read = video || !o.frames_dir.empty() || !stills.empty() || (sheet_plan && sheet_plan->wants_frame(scene));
 
-        virtual_counter += 1000000;
+        fixed_step_advance(virtual_counter);
         double t0 = o.benchmark ? now_seconds() : 0;
         double cpu0 = o.benchmark ? process_cpu_ms() : 0;
         render_frame();

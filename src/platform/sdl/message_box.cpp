@@ -2,6 +2,7 @@
 #include "platform/message_box.h"
 
 #include "platform/messages.h"
+#include "platform/sdl/sdl_window.h"
 #include "platform/window_internal.h"
 
 #include <SDL.h>
@@ -46,7 +47,7 @@ int platform_message_box(const char* text, const char* caption, unsigned style)
     box.flags = flags;
     // Owned by the demo's window while one exists, so the window manager
     // keeps the box in front of it, fullscreen or not.
-    box.window = window_state.live_window ? window_state.live_window->sdl : nullptr;
+    box.window = sdl_window(window_state.live_window);
     box.title = caption ? caption : "";
     box.message = text ? text : "";
     box.numbuttons = asks ? 2 : 1;

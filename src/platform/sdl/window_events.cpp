@@ -5,6 +5,7 @@
 #include "platform/window_system.h"
 
 #include "platform/message_queue.h"
+#include "platform/sdl/sdl_window.h"
 #include "platform/window_internal.h"
 
 #include <SDL.h>
@@ -71,6 +72,18 @@ void push_size(int width, int height)
     queue_message(m);
 }
 
+// The window has a size (again): the presenter follows it, and the window
+// is told it in the desktop's logical units; a fullscreen window reports
+// the size the demo draws at, whatever its monitor's.
+void push_resized(const SDL_Event& event)
+{
+    int width = event.window.data1, height = event.window.data2;
+    if (window_state.live_window->fullscreen)
+        reported_client_size(&width, &height);
+    presenter_follow_window();
+    push_size(width, height);
+}
+
 // Turns one SDL event into the messages the window would have received.
 void translate(const SDL_Event& event)
 {
@@ -83,9 +96,9 @@ void translate(const SDL_Event& event)
         break;
     }
     case SDL_WINDOWEVENT: {
-        if (!window_state.live_window || event.window.windowID != SDL_GetWindowID(window_state.live_window->sdl))
+        if (!window_state.live_window || event.window.windowID != SDL_GetWindowID(sdl_window(window_state.live_window)))
             break; // a window that no longer exists
-        SDL_Window* w = window_state.live_window->sdl;
+        SDL_Window* w = sdl_window(window_state.live_window);
         switch (event.window.event) {
         case SDL_WINDOWEVENT_CLOSE: {
             Message m;
@@ -100,11 +113,7 @@ void translate(const SDL_Event& event)
         case SDL_WINDOWEVENT_RESTORED:
         case SDL_WINDOWEVENT_MAXIMIZED: {
             push_activate(WA_ACTIVE, false);
-            int width = event.window.data1, height = event.window.data2;
-            if (window_state.live_window->fullscreen)
-                reported_client_size(&width, &height);
-            presenter_follow_window();
-            push_size(width, height);
+            push_resized(event);
             break;
         }
         case SDL_WINDOWEVENT_FOCUS_GAINED:
@@ -113,16 +122,9 @@ void translate(const SDL_Event& event)
         case SDL_WINDOWEVENT_FOCUS_LOST:
             push_activate(WA_INACTIVE, minimised(w));
             break;
-        case SDL_WINDOWEVENT_SIZE_CHANGED: {
-            // In the desktop's logical units; a fullscreen window reports
-            // the size the demo draws at, whatever its monitor's.
-            int width = event.window.data1, height = event.window.data2;
-            if (window_state.live_window->fullscreen)
-                reported_client_size(&width, &height);
-            presenter_follow_window();
-            push_size(width, height);
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            push_resized(event);
             break;
-        }
         default:
             break;
         }

@@ -4,6 +4,7 @@
 #include "platform/platform_testing.h"
 
 #include "platform/fsound_internal.h"
+#include "platform/sdl/sdl_sound.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -46,7 +47,7 @@ int fsound_sample_frames(const FSOUND_SAMPLE* sample)
     if (!sample || !fsound_output_format(&rate, &channels, &format))
         return 0;
     int frame_bytes = static_cast<int>(SDL_AUDIO_BITSIZE(format) / 8) * channels;
-    return frame_bytes > 0 ? static_cast<int>(sample->chunk->alen / static_cast<Uint32>(frame_bytes)) : 0;
+    return frame_bytes > 0 ? static_cast<int>(sample->sound->chunk->alen / static_cast<Uint32>(frame_bytes)) : 0;
 }
 
 const unsigned char* fsound_sample_bytes(const FSOUND_SAMPLE* sample, int* byte_count)
@@ -55,6 +56,6 @@ const unsigned char* fsound_sample_bytes(const FSOUND_SAMPLE* sample, int* byte_
         *byte_count = 0;
         return nullptr;
     }
-    *byte_count = static_cast<int>(sample->chunk->alen);
-    return sample->chunk->abuf;
+    *byte_count = static_cast<int>(sample->sound->chunk->alen);
+    return sample->sound->chunk->abuf;
 }

@@ -4,7 +4,7 @@
 // other extension. In the ES build they are OpenGL ES 3.0's own.
 #include "platform/offscreen_target.h"
 
-#include "platform/drawable.h"
+#include "present/drawable.h"
 #include "platform/gl_profile.h"
 
 #include <SDL.h>

@@ -4,6 +4,7 @@
 // the window as SDL has it. Linking this file plugs it into the window
 // system (platform_seam); the demo does not link it.
 #include "platform/platform_testing.h"
+#include "platform/sdl/sdl_window.h"
 
 #include <SDL.h>
 
@@ -108,22 +109,22 @@ void platform_observe_loop(const LoopObserver* observer) { loop_observer = obser
 
 void platform_set_message_box_hook(MessageBoxHook hook) { box_hook = std::move(hook); }
 
-const char* platform_window_title(WindowHandle window) { return window ? SDL_GetWindowTitle(window->sdl) : ""; }
+const char* platform_window_title(WindowHandle window) { return window ? SDL_GetWindowTitle(sdl_window(window)) : ""; }
 
 void platform_window_size(WindowHandle window, int* width, int* height)
 {
     *width = 0;
     *height = 0;
     if (window)
-        SDL_GetWindowSize(window->sdl, width, height);
+        SDL_GetWindowSize(sdl_window(window), width, height);
 }
 
 bool platform_window_is_fullscreen(WindowHandle window)
 {
-    return window && (SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_FULLSCREEN) != 0;
+    return window && (SDL_GetWindowFlags(sdl_window(window)) & SDL_WINDOW_FULLSCREEN) != 0;
 }
 
-unsigned platform_window_id(WindowHandle window) { return window ? SDL_GetWindowID(window->sdl) : 0; }
+unsigned platform_window_id(WindowHandle window) { return window ? SDL_GetWindowID(sdl_window(window)) : 0; }
 
 bool platform_class_registered() { return window_state.class_registered; }
 

@@ -1,13 +1,14 @@
 // Font registration, face matching and glyph outlines on the page: the
 // added font files are the only faces; opentype.js reads them
 // (font_library.js) and the outlines are decomposed, emboldened and
-// flattened here as the desktop's FreeType reader has them, so the two
-// give the same contours.
+// flattened here (emboldened in fine_contours.cpp) as the desktop's
+// FreeType reader has them, so the two give the same contours.
 #include "platform/font_outlines.h"
 
 #include "platform/media_file_name.h"
 #include "platform/media_files.h"
 #include "platform/outline_flattening.h"
+#include "platform/web/fine_contours.h"
 
 #include <algorithm>
 #include <cctype>
@@ -63,19 +64,6 @@ bool same_name(const std::string& a, const char* b)
     }
     return true;
 }
-
-// Points in 1/64 of a font unit, as FreeType works them.
-struct FinePoint {
-    std::int64_t x, y;
-};
-
-enum : int { tag_conic = 0, tag_on = 1, tag_cubic = 2 };
-
-struct Contours {
-    std::vector<FinePoint> points;
-    std::vector<int> tags;
-    std::vector<int> last; // index of each contour's last point
-};
 
 FinePoint middle(FinePoint a, FinePoint b) { return {(a.x + b.x) / 2, (a.y + b.y) / 2}; }
 
@@ -146,124 +134,6 @@ bool decompose(const Contours& c, Flattener* flat)
         first = last + 1;
     }
     return true;
-}
-
-// 16.16 fixed point, rounded half away from zero as FreeType rounds.
-std::int64_t round_div(std::int64_t a, std::int64_t b)
-{
-    if (b == 0)
-        return a < 0 ? -0x7FFFFFFF : 0x7FFFFFFF;
-    bool negative = (a < 0) != (b < 0);
-    std::int64_t ua = std::llabs(a), ub = std::llabs(b);
-    std::int64_t q = (ua + ub / 2) / ub;
-    return negative ? -q : q;
-}
-std::int64_t mul_fix(std::int64_t a, std::int64_t b) { return round_div(a * b, 0x10000); }
-std::int64_t mul_div(std::int64_t a, std::int64_t b, std::int64_t c) { return round_div(a * b, c); }
-
-// An edge as a 16.16 unit vector and its length.
-struct Direction {
-    std::int64_t x = 0, y = 0, length = 0;
-};
-
-Direction direction(FinePoint from, FinePoint to)
-{
-    double dx = static_cast<double>(to.x - from.x), dy = static_cast<double>(to.y - from.y);
-    double length = std::hypot(dx, dy);
-    Direction d;
-    if (length == 0.0)
-        return d;
-    d.x = std::llround(dx / length * 65536.0);
-    d.y = std::llround(dy / length * 65536.0);
-    d.length = std::llround(length);
-    return d;
-}
-
-// Synthetic bold as FreeType makes it (FT_Outline_EmboldenXY): every
-// corner moves out along the bisector of its edges so that each edge
-// moves by half the strength, a corner's move held within its shorter
-// edge, sharp spikes (turns of more than about 160 degrees) only by the
-// half strength itself; the outline grows to the upper right.
-void embolden(Contours* c, std::int64_t strength)
-{
-    std::int64_t half = strength / 2;
-    if (half == 0 || c->points.empty())
-        return;
-    std::int64_t x_min = c->points[0].x, x_max = x_min, y_min = c->points[0].y, y_max = y_min;
-    for (const FinePoint& p : c->points) {
-        x_min = std::min(x_min, p.x);
-        x_max = std::max(x_max, p.x);
-        y_min = std::min(y_min, p.y);
-        y_max = std::max(y_max, p.y);
-    }
-    if (x_min == x_max || y_min == y_max)
-        return;
-    // The outline's turning: TrueType's outer contours run clockwise.
-    std::int64_t area = 0;
-    int first = 0;
-    for (int last : c->last) {
-        FinePoint prev = c->points[last];
-        for (int i = first; i <= last; ++i) {
-            area += (c->points[i].y - prev.y) * (c->points[i].x + prev.x);
-            prev = c->points[i];
-        }
-        first = last + 1;
-    }
-    if (area == 0)
-        return;
-    bool clockwise = area < 0;
-
-    std::vector<FinePoint> original = c->points;
-    first = 0;
-    for (int last : c->last) {
-        int count = last - first + 1;
-        auto at = [&](int k) { return original[first + ((k % count) + count) % count]; };
-        // Runs of coincident points move as one: each run is keyed by its
-        // first point, the one after a real edge.
-        int start = -1;
-        for (int k = 0; k < count && start < 0; ++k)
-            if (at(k).x != at(k - 1).x || at(k).y != at(k - 1).y)
-                start = k;
-        if (start < 0) { // a contour of one spot
-            first = last + 1;
-            continue;
-        }
-        std::vector<int> runs; // first point of each run, in contour order
-        for (int k = start; k < start + count; ++k)
-            if (at(k).x != at(k - 1).x || at(k).y != at(k - 1).y)
-                runs.push_back(k);
-        int n = static_cast<int>(runs.size());
-        for (int r = 0; r < n; ++r) {
-            FinePoint here = at(runs[r]);
-            Direction in = direction(at(runs[(r + n - 1) % n]), here);
-            Direction out = direction(here, at(runs[(r + 1) % n]));
-            std::int64_t shift_x = 0, shift_y = 0;
-            std::int64_t d = mul_fix(in.x, out.x) + mul_fix(in.y, out.y);
-            if (d > -0xF000) {
-                d += 0x10000;
-                shift_x = in.y + out.y;
-                shift_y = in.x + out.x;
-                if (clockwise)
-                    shift_x = -shift_x;
-                else
-                    shift_y = -shift_y;
-                std::int64_t q = mul_fix(out.x, in.y) - mul_fix(out.y, in.x);
-                if (clockwise)
-                    q = -q;
-                std::int64_t shorter = std::min(in.length, out.length);
-                bool within = mul_fix(half, q) <= mul_fix(shorter, d);
-                shift_x = within ? mul_div(shift_x, half, d) : mul_div(shift_x, shorter, q);
-                shift_y = within ? mul_div(shift_y, half, d) : mul_div(shift_y, shorter, q);
-            }
-            int run_end = r + 1 < n ? runs[r + 1] : runs[0] + count;
-            for (int k = runs[r]; k < run_end; ++k) {
-                FinePoint& p = c->points[first + k % count];
-                p.x += half + shift_x;
-                p.y += half + shift_y;
-            }
-        }
-        first = last + 1;
-    }
 }
 
 } // namespace
@@ -370,7 +240,7 @@ bool platform_glyph_outline(OutlineFace* face, unsigned char code, GlyphOutline*
         contours.tags[i] = static_cast<int>(raw[i * 3 + 2]);
     }
     if (face->embolden)
-        embolden(&contours, std::llround(units * fine / 24.0));
+        embolden_contours(&contours, std::llround(units * fine / 24.0));
 
     Flattener flat{out, fine}; // chords within one design unit
     if (!decompose(contours, &flat)) {

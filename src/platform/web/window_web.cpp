@@ -1,24 +1,21 @@
-// The window system of the page: the window class and display mode as the
-// desktop keeps them, a window as a <canvas> with its WebGL 2 context, the
-// page's key, focus, visibility and resize events as window messages, the
-// swap as the wait for the browser's next animation frame, and the page's
-// clock as the counter. What is the browser's own is in page_library.js.
+// The page's windows, as the window rules (window_rules.cpp) ask for them:
+// the window class and display mode as the desktop keeps them, a window as
+// a <canvas> with its WebGL 2 context, and the swap as the wait for the
+// browser's next animation frame. What is the browser's own is in
+// page_library.js.
 //
 // Each window is a canvas of its own, and a canvas's WebGL context shares
 // nothing with another's: across the F1 toggle the textures and lists are
 // made again from the files, which the page keeps in memory.
-#include "platform/drawable.h"
 #include "platform/gl_profile.h"
-#include "platform/message_queue.h"
-#include "platform/performance_counter.h"
-#include "platform/window_system.h"
+#include "platform/web/page_events.h"
+#include "platform/window_backend.h"
+#include "present/presenter.h"
 
 #include <GLES3/gl3.h>
 #include <emscripten/emscripten.h>
 #include <emscripten/html5_webgl.h>
 
-#include <cstdint>
-#include <string>
 #include <vector>
 
 // The page's side (page_library.js).
@@ -27,254 +24,73 @@ int elka_page_create_canvas(const char* title, int width, int height, int fullsc
 void elka_page_destroy_canvas();
 void elka_page_canvas_pixels(int* width, int* height);
 void elka_page_show_cursor(int shown);
-int elka_page_take_event(int* kind, int* a, int* b);
-double elka_page_counter();
-int elka_page_fixed_rate_asked();
-void elka_page_frame_begin();
 int elka_page_frame_wanted(int frame);
 void elka_page_frame_read(int frame, const unsigned char* rgba, int width, int height);
 }
 
-// The two waits that give the browser its turn, the frame loop suspended
-// in them (ASYNCIFY): after a frame, until the page may draw the next (the
-// next animation frame; in the fixed-rate mode, until a frame is asked
-// for); and in the idle branch, until an event comes or a while has passed.
+// After a frame, the frame loop waits (suspended, ASYNCIFY) until the page
+// may draw the next: the next animation frame; in the fixed-rate mode,
+// until a frame is asked for.
 EM_ASYNC_JS(void, elka_page_present_wait, (), { await Module.elkaPage.presented(); });
-EM_ASYNC_JS(void, elka_page_idle_wait, (), { await Module.elkaPage.idle(); });
 
-struct PlatformWindow {
-    std::string title;
-    bool fullscreen = false;
-    int width = 0, height = 0; // the client size asked for: what the demo draws
-};
+// The page keeps nothing of a window but its canvas.
+struct BackendWindow { };
 
-struct PlatformDeviceContext {
-    WindowHandle window = nullptr;
-    int pixel_format = 0;
-};
-
-struct PlatformGlContext {
+struct BackendContext {
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE webgl = 0;
-    GlDrawable drawable;
 };
 
 namespace {
-
-bool class_registered = false;
-int cursor_count = 0;
-WindowHandle live_window = nullptr;
-PlatformDeviceContext live_dc;
-GlContext current_context = nullptr;
-int depth_bits = 16;
-
-// Whether a frame was shown since the queue was last found empty: a second
-// empty look with none between is the idle branch, which must give the
-// browser its turn.
-bool presented_since_empty = true;
 int frames_presented = 0;
-// The fixed-rate mode's virtual counter, as the capture tool keeps it: fps
-// x 1,000,000 counts a second, advanced by 1,000,000 before each frame.
-std::int64_t virtual_counter = 0;
-
-// The page's fixed-rate mode, frames a second (0: real time), read once:
-// the page's address does not change while it runs.
-int elka_page_fixed_rate()
-{
-    static const int fps = elka_page_fixed_rate_asked();
-    return fps;
-}
-
-// Event kinds of elka_page_take_event.
-// activate: a active, b minimised; resized: a minimised (a hidden tab).
-enum PageEvent { key_down = 1, key_up = 2, activate = 3, resized = 4 };
-
-void push(unsigned message, std::uintptr_t wparam, std::intptr_t lparam)
-{
-    Message m;
-    m.message = message;
-    m.wparam = wparam;
-    m.lparam = lparam;
-    queue_message(m);
-}
-
-// The size the window's messages report: what the demo asked for, as on the
-// desktop; the canvas's own pixels are the presenter's business.
-void push_size(bool minimised)
-{
-    if (!live_window)
-        return;
-    push(WM_SIZE, 0, minimised ? 0 : make_size_lparam(live_window->width, live_window->height));
-}
-
-// The drawable follows the canvas: the demo always draws at its own size,
-// and each swap scales that to the canvas's pixels. Always a drawable, even
-// at the same size, so the frame can be read back after it is shown.
-void presenter_follow_window()
-{
-    if (!current_context || !live_window)
-        return;
-    GlDrawable& drawable = current_context->drawable;
-    if (drawable.framebuffer && drawable.width == live_window->width && drawable.height == live_window->height)
-        return;
-    if (drawable.framebuffer)
-        drawable_destroy(&drawable);
-    const char* error = nullptr;
-    if (!drawable_create(&drawable, live_window->width, live_window->height, depth_bits, &error))
-        emscripten_log(EM_LOG_CONSOLE | EM_LOG_WARN, "elka: drawing without the presenter: %s", error ? error : "");
-}
-
-void translate(int kind, int a, int b)
-{
-    switch (kind) {
-    case key_down:
-    case key_up: {
-        const bool system = b != 0;
-        if (kind == key_down)
-            push(system ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<std::uintptr_t>(a), 0);
-        else
-            push(system ? WM_SYSKEYUP : WM_KEYUP, static_cast<std::uintptr_t>(a), 0);
-        break;
-    }
-    case activate:
-        push(WM_ACTIVATE, (a ? WA_ACTIVE : WA_INACTIVE) | (static_cast<std::uintptr_t>(b ? 1 : 0) << 16), 0);
-        break;
-    case resized:
-        presenter_follow_window();
-        push_size(a != 0);
-        break;
-    default: break;
-    }
-}
-
-// The queue first; when it is empty, what the page has, one event at a time.
-bool take_message(Message* message)
-{
-    int kind = 0, a = 0, b = 0;
-    while (!message_waiting() && elka_page_take_event(&kind, &a, &b))
-        translate(kind, a, b);
-    return take_queued_message(message);
-}
-
-// In the fixed-rate mode the frame is read back, as the capture tool reads
-// it, when the page has asked for it: from the drawable, or where there is
-// none, from the canvas, as wide as it is.
-void hand_over_frame(int width, int height)
-{
-    if (!elka_page_frame_wanted(frames_presented) || width < 1 || height < 1)
-        return;
-    std::vector<unsigned char> rgba(static_cast<std::size_t>(width) * height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    elka_page_frame_read(frames_presented, rgba.data(), width, height);
-}
-
 } // namespace
 
-bool platform_register_class()
-{
-    if (class_registered)
-        return false;
-    class_registered = true;
-    return true;
-}
-
-bool platform_unregister_class()
-{
-    if (!class_registered)
-        return false;
-    class_registered = false;
-    return true;
-}
+bool backend_video_start() { return true; }
 
 // The page is the monitor: a fullscreen window covers it (and the screen,
 // once the browser's fullscreen is granted on the viewer's gesture) at the
 // page's own size, so the mode asked for is always there.
-int platform_change_display_mode(int width, int height, int)
-{
-    if (!class_registered || width < 1 || height < 1)
-        return DISP_CHANGE_BADMODE;
-    return DISP_CHANGE_SUCCESSFUL;
-}
+bool backend_monitor_available() { return true; }
 
-void platform_restore_display_mode() { }
+void backend_cursor_shown(bool shown) { elka_page_show_cursor(shown ? 1 : 0); }
 
-int platform_show_cursor(bool show)
+BackendWindow* backend_window_open(const char* title, int, int, int width, int height, bool fullscreen)
 {
-    cursor_count += show ? 1 : -1;
-    elka_page_show_cursor(cursor_count >= 0);
-    return cursor_count;
-}
-
-WindowHandle platform_create_window(const char* title, int, int, int width, int height, bool fullscreen)
-{
-    if (!class_registered || live_window || width < 1 || height < 1)
+    if (!elka_page_create_canvas(title, width, height, fullscreen ? 1 : 0))
         return nullptr;
-    if (!elka_page_create_canvas(title ? title : "", width, height, fullscreen ? 1 : 0))
-        return nullptr;
-    live_window = new PlatformWindow{title ? title : "", fullscreen, width, height};
-    return live_window;
+    return new BackendWindow;
 }
 
-bool platform_destroy_window(WindowHandle window)
+// The canvas stays on the page, showing the last frame, until the next
+// window takes its place: a page cannot close, and after Escape the viewer
+// still sees where the demo ended.
+void backend_window_close(BackendWindow* window)
 {
-    if (!window || window != live_window)
-        return false;
-    // The canvas stays on the page, showing the last frame, until the next
-    // window takes its place: a page cannot close, and after Escape the
-    // viewer still sees where the demo ended.
     elka_page_destroy_canvas();
-    if (live_dc.window == window)
-        live_dc = PlatformDeviceContext{};
     delete window;
-    live_window = nullptr;
-    clear_queued_messages(); // what was queued for it is of no use to the next window
-    return true;
 }
 
-void platform_show_window(WindowHandle) { }
-void platform_set_foreground_window(WindowHandle) { }
-void platform_set_focus(WindowHandle) { }
+void backend_window_show(BackendWindow*) { }
+void backend_window_raise(BackendWindow*) { }
+void backend_window_focus(BackendWindow*) { }
 
-DeviceContext platform_get_dc(WindowHandle window)
+// The size the window's messages report: what the demo asked for, as on the
+// desktop; the canvas's own pixels are the presenter's business.
+void backend_window_size(const PlatformWindow& window, int* width, int* height)
 {
-    if (!window || window != live_window || live_dc.window)
-        return nullptr;
-    live_dc.window = window;
-    live_dc.pixel_format = 0;
-    return &live_dc;
+    *width = window.width;
+    *height = window.height;
 }
 
-bool platform_release_dc(WindowHandle window, DeviceContext dc)
-{
-    if (!dc || dc != &live_dc || dc->window != window)
-        return false;
-    live_dc = PlatformDeviceContext{};
-    return true;
-}
+void backend_window_pixels(const PlatformWindow&, int* width, int* height) { elka_page_canvas_pixels(width, height); }
 
-int platform_choose_pixel_format(DeviceContext dc, const PixelFormatRequest* request)
-{
-    if (!dc || !request)
-        return 0;
-    const unsigned needed = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
-    if ((request->flags & needed) != needed || request->pixel_type != PFD_TYPE_RGBA)
-        return 0;
-    return 1;
-}
+// The canvas has neither depth nor a frame to read back once shown: the
+// demo always draws into a drawable, even at the canvas's size.
+bool backend_window_buffers_complete() { return false; }
 
-bool platform_set_pixel_format(DeviceContext dc, int format, const PixelFormatRequest* request)
-{
-    if (!dc || !request || format != 1 || dc->pixel_format != 0)
-        return false;
-    depth_bits = request->depth_bits > 16 ? 24 : 16;
-    dc->pixel_format = format;
-    return true;
-}
+bool backend_pixel_format_set(PlatformWindow&, const PixelFormatRequest&) { return true; }
 
-GlContext platform_create_context(DeviceContext dc)
+BackendContext* backend_context_create(PlatformWindow&, bool*)
 {
-    if (!dc || !dc->window || dc->pixel_format == 0)
-        return nullptr;
     EmscriptenWebGLContextAttributes attributes;
     emscripten_webgl_init_context_attributes(&attributes);
     attributes.majorVersion = 2;
@@ -290,64 +106,42 @@ GlContext platform_create_context(DeviceContext dc)
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE webgl = emscripten_webgl_create_context("#elka-canvas", &attributes);
     if (webgl <= 0)
         return nullptr;
-    auto* context = new PlatformGlContext;
-    context->webgl = webgl;
-    return context;
+    return new BackendContext{webgl};
 }
 
-bool platform_make_current(DeviceContext dc, GlContext context)
+bool backend_make_current(PlatformWindow&, BackendContext* context)
 {
-    if (!context) {
-        if (current_context && current_context->drawable.framebuffer)
-            drawable_destroy(&current_context->drawable);
-        emscripten_webgl_make_context_current(0);
-        current_context = nullptr;
-        return true;
-    }
-    if (!dc || !dc->window)
-        return false;
-    if (emscripten_webgl_make_context_current(context->webgl) != EMSCRIPTEN_RESULT_SUCCESS)
-        return false;
-    current_context = context;
-    presenter_follow_window();
-    return true;
+    return emscripten_webgl_make_context_current(context->webgl) == EMSCRIPTEN_RESULT_SUCCESS;
 }
 
-bool platform_delete_context(GlContext context)
+void backend_release_current() { emscripten_webgl_make_context_current(0); }
+
+bool backend_context_live() { return gl_profile_context_live(); }
+
+void backend_context_delete(BackendContext* context)
 {
-    if (!context)
-        return false;
-    gl_profile_context_deleted(false); // nothing of a canvas's context outlives it
-    if (context == current_context) {
-        if (context->drawable.framebuffer)
-            drawable_destroy(&context->drawable);
-        current_context = nullptr;
-    }
     emscripten_webgl_destroy_context(context->webgl);
     delete context;
-    return true;
 }
 
-void platform_keep_gl_objects() { }
+// Nothing of a canvas's context outlives it.
+bool backend_keep_objects(PlatformWindow&, BackendContext*) { return false; }
+bool backend_has_keeper() { return false; }
 
-bool platform_gl_objects_kept() { return false; }
-
-bool platform_context_current() { return current_context != nullptr && gl_profile_context_live(); }
-
-void platform_swap_buffers(DeviceContext dc)
+// In the fixed-rate mode the frame is read back, as the capture tool reads
+// it, when the page has asked for it: from the drawable, or where there is
+// none, from the canvas, as wide as it is.
+void backend_frame_finished(int width, int height)
 {
-    if (!dc || !dc->window || !current_context)
+    if (!elka_page_frame_wanted(frames_presented) || width < 1 || height < 1)
         return;
-    gl_profile_finish_drawing();
-    const GlDrawable& drawable = current_context->drawable;
-    int pixels_w = 0, pixels_h = 0;
-    elka_page_canvas_pixels(&pixels_w, &pixels_h);
-    if (drawable.framebuffer) {
-        hand_over_frame(drawable.width, drawable.height);
-        drawable_present(&drawable, pixels_w, pixels_h);
-    } else {
-        hand_over_frame(pixels_w, pixels_h);
-    }
+    std::vector<unsigned char> rgba(static_cast<std::size_t>(width) * height * 4);
+    presenter_read_back(width, height, rgba.data());
+    elka_page_frame_read(frames_presented, rgba.data(), width, height);
+}
+
+void backend_swap(PlatformWindow&)
+{
     if (elka_page_fixed_rate() > 0) {
         // A frame is timed until it is drawn, as in the capture tool. The
         // browser draws in a process of its own, and its glFinish does not
@@ -356,40 +150,9 @@ void platform_swap_buffers(DeviceContext dc)
         glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
     }
     ++frames_presented;
-    presented_since_empty = true;
+    page_frame_presented();
     // The browser shows the frame when this returns to it.
     elka_page_present_wait();
 }
 
-bool platform_peek_message(Message* message)
-{
-    if (take_message(message))
-        return true;
-    if (elka_page_fixed_rate() > 0) {
-        // An empty look is where the loop draws its next frame: time moves
-        // on by one frame first, as in the capture tool.
-        virtual_counter += 1000000;
-        elka_page_frame_begin();
-        return false;
-    }
-    if (!presented_since_empty)
-        elka_page_idle_wait(); // minimised or inactive: wait for an event, not a spin
-    presented_since_empty = false;
-    return false;
-}
-
-bool platform_query_frequency(std::int64_t* frequency)
-{
-    const int fps = elka_page_fixed_rate();
-    *frequency = fps > 0 ? static_cast<std::int64_t>(fps) * 1000000 : 1000000;
-    return true;
-}
-
-// Microseconds of the page's clock since the viewer started the demo (0
-// until then); in the fixed-rate mode the virtual counter.
-std::int64_t platform_query_counter()
-{
-    if (elka_page_fixed_rate() > 0)
-        return virtual_counter;
-    return static_cast<std::int64_t>(elka_page_counter());
-}
+void backend_warn(const char* text) { emscripten_log(EM_LOG_CONSOLE | EM_LOG_WARN, "%s", text); }

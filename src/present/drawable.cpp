@@ -4,10 +4,10 @@
 // under the same names. Only the framebuffer bindings are touched: the
 // state the scenes set (clear colour, viewport, blending) is the same after
 // a present.
-#include "platform/drawable.h"
+#include "present/drawable.h"
 
-#include "platform/gl_profile.h"
-#include "platform/letterbox.h"
+#include "present/letterbox.h"
+#include "present/present_gl.h"
 
 #ifdef ELKA_GLES
 #include <GLES3/gl3.h>
@@ -17,6 +17,16 @@
 #endif
 
 namespace {
+
+PresentGl given_gl;
+
+template <typename T> bool look_up(T* function, const char* name)
+{
+    *function = given_gl.entry_point ? reinterpret_cast<T>(given_gl.entry_point(name)) : nullptr;
+    return *function != nullptr;
+}
+
+bool context_live() { return given_gl.context_live && given_gl.context_live(); }
 
 PFNGLGENFRAMEBUFFERSPROC gen_framebuffers = nullptr;
 PFNGLDELETEFRAMEBUFFERSPROC delete_framebuffers = nullptr;
@@ -37,17 +47,17 @@ bool entry_points()
     if (looked)
         return found;
     looked = true;
-    bool ok = gl_profile_look_up(&gen_framebuffers, "glGenFramebuffers");
-    ok = gl_profile_look_up(&delete_framebuffers, "glDeleteFramebuffers") && ok;
-    ok = gl_profile_look_up(&bind_framebuffer, "glBindFramebuffer") && ok;
-    ok = gl_profile_look_up(&gen_renderbuffers, "glGenRenderbuffers") && ok;
-    ok = gl_profile_look_up(&delete_renderbuffers, "glDeleteRenderbuffers") && ok;
-    ok = gl_profile_look_up(&bind_renderbuffer, "glBindRenderbuffer") && ok;
-    ok = gl_profile_look_up(&renderbuffer_storage, "glRenderbufferStorage") && ok;
-    ok = gl_profile_look_up(&framebuffer_renderbuffer, "glFramebufferRenderbuffer") && ok;
-    ok = gl_profile_look_up(&check_framebuffer_status, "glCheckFramebufferStatus") && ok;
-    ok = gl_profile_look_up(&blit_framebuffer, "glBlitFramebuffer") && ok;
-    ok = gl_profile_look_up(&clear_buffer, "glClearBufferfv") && ok;
+    bool ok = look_up(&gen_framebuffers, "glGenFramebuffers");
+    ok = look_up(&delete_framebuffers, "glDeleteFramebuffers") && ok;
+    ok = look_up(&bind_framebuffer, "glBindFramebuffer") && ok;
+    ok = look_up(&gen_renderbuffers, "glGenRenderbuffers") && ok;
+    ok = look_up(&delete_renderbuffers, "glDeleteRenderbuffers") && ok;
+    ok = look_up(&bind_renderbuffer, "glBindRenderbuffer") && ok;
+    ok = look_up(&renderbuffer_storage, "glRenderbufferStorage") && ok;
+    ok = look_up(&framebuffer_renderbuffer, "glFramebufferRenderbuffer") && ok;
+    ok = look_up(&check_framebuffer_status, "glCheckFramebufferStatus") && ok;
+    ok = look_up(&blit_framebuffer, "glBlitFramebuffer") && ok;
+    ok = look_up(&clear_buffer, "glClearBufferfv") && ok;
     found = ok;
     return found;
 }
@@ -65,11 +75,13 @@ GLenum depth_format(int bits)
 
 } // namespace
 
+void present_use_gl(const PresentGl& gl) { given_gl = gl; }
+
 bool drawable_create(GlDrawable* drawable, int width, int height, int depth_bits, const char** error)
 {
     *error = nullptr;
     *drawable = GlDrawable{};
-    if (!gl_profile_context_live()) {
+    if (!context_live()) {
         *error = "no GL context is current";
         return false;
     }
@@ -116,7 +128,7 @@ bool drawable_create(GlDrawable* drawable, int width, int height, int depth_bits
 
 void drawable_destroy(GlDrawable* drawable)
 {
-    if (drawable->framebuffer && gl_profile_context_live()) {
+    if (drawable->framebuffer && context_live()) {
         bind_framebuffer(GL_FRAMEBUFFER, 0);
         GLuint buffers[2] = {drawable->colour, drawable->depth};
         delete_renderbuffers(2, buffers);

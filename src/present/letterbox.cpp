@@ -1,6 +1,6 @@
 // The letterbox arithmetic, in 64-bit integers so that no size of any
 // monitor overflows and the same sizes always give the same pixels.
-#include "platform/letterbox.h"
+#include "present/letterbox.h"
 
 #include <cstdint>
 

@@ -1,0 +1,166 @@
+// The sound layer's rules, the same on every backend: its argument checks,
+// the samples it holds, the code of the last failure and the version it
+// reports. A song is read whole through one open of a regular file (what
+// was checked is what is decoded) and handed to the backend to decode.
+//
+// Everything here is plain data with no destructor: the music player is a
+// static object whose destructor calls in here during the exit processing,
+// possibly after other static objects of the process are gone.
+#include "platform/fsound.h"
+
+#include "platform/audio_signature.h"
+#include "platform/fsound_internal.h"
+#include "platform/media_files.h"
+#include "platform/sound_backend.h"
+
+#include <cstdlib>
+
+SoundState fsound_state;
+
+namespace {
+
+constexpr int max_channels = 4096;
+
+void set_error(int code)
+{
+    fsound_state.last_error = code;
+    backend_sound_error(code);
+}
+
+template <typename T> T fail(int code, T result)
+{
+    set_error(code);
+    return result;
+}
+
+FSOUND_SAMPLE* fail_load(int code) { return fail(code, static_cast<FSOUND_SAMPLE*>(nullptr)); }
+
+bool is_loaded(const FSOUND_SAMPLE* sample)
+{
+    for (const FSOUND_SAMPLE* s = fsound_state.samples; s; s = s->next)
+        if (s == sample)
+            return true;
+    return false;
+}
+
+// The error a file that would not read gets.
+int read_error(MediaRead result)
+{
+    switch (result) {
+    case MediaRead::missing: return FMOD_ERR_FILE_NOTFOUND;
+    case MediaRead::empty: return FMOD_ERR_FILE_FORMAT; // of no known kind, as a decoder says
+    case MediaRead::no_memory: return FMOD_ERR_MEMORY;
+    default: return FMOD_ERR_FILE_BAD; // a folder, a pipe or a device: there, but not a file
+    }
+}
+
+} // namespace
+
+float FSOUND_GetVersion() { return fsound_state.reported_version; }
+
+signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int flags)
+{
+    (void)flags; // no output options to choose on this layer
+    if (fsound_state.started)
+        return fail(FMOD_ERR_BUSY, 0);
+    if (mixrate < 4000 || mixrate > 192000 || maxsoftwarechannels < 1 || maxsoftwarechannels > max_channels)
+        return fail(FMOD_ERR_INVALID_PARAM, 0);
+    const int channels = backend_sound_open(mixrate, maxsoftwarechannels);
+    if (channels < 1)
+        return fail(FMOD_ERR_INIT, 0);
+    fsound_state.channel_count = channels;
+    fsound_state.started = true;
+    set_error(FMOD_ERR_NONE);
+    return 1;
+}
+
+FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode, int length)
+{
+    (void)mode;   // the layer always decodes the whole file into memory
+    (void)length; // only meaningful for loading from memory, which this layer does not do
+    if (!fsound_state.started)
+        return fail_load(FMOD_ERR_UNINITIALIZED);
+    if (name == nullptr || index < FSOUND_FREE)
+        return fail_load(FMOD_ERR_INVALID_PARAM);
+    unsigned char* bytes = nullptr;
+    std::size_t size = 0;
+    const MediaRead read = platform_load_media_file(name, &bytes, &size);
+    if (read != MediaRead::read)
+        return fail_load(read_error(read));
+    if (size > static_cast<std::size_t>(0x7FFFFFFF)) {
+        platform_free_media_file(bytes);
+        return fail_load(FMOD_ERR_MEMORY);
+    }
+    auto* sample = static_cast<FSOUND_SAMPLE*>(std::malloc(sizeof(FSOUND_SAMPLE)));
+    if (!sample) {
+        platform_free_media_file(bytes);
+        return fail_load(FMOD_ERR_MEMORY);
+    }
+    BackendSample* sound = nullptr;
+    const DecodeResult decoded = backend_sound_decode(bytes, size, &sound);
+    const bool known = has_known_audio_signature(bytes, size);
+    platform_free_media_file(bytes);
+    // Closed while the decoder ran (the page runs other code meanwhile):
+    // the song is not kept.
+    if (!fsound_state.started) {
+        if (decoded == DecodeResult::decoded)
+            backend_sample_free(sound);
+        std::free(sample);
+        return fail_load(FMOD_ERR_UNINITIALIZED);
+    }
+    if (decoded != DecodeResult::decoded) {
+        std::free(sample);
+        if (decoded == DecodeResult::no_memory)
+            return fail_load(FMOD_ERR_MEMORY);
+        return fail_load(known ? FMOD_ERR_FILE_BAD : FMOD_ERR_FILE_FORMAT);
+    }
+    sample->sound = sound;
+    sample->next = fsound_state.samples;
+    fsound_state.samples = sample;
+    set_error(FMOD_ERR_NONE);
+    return sample;
+}
+
+int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample)
+{
+    if (!fsound_state.started)
+        return fail(FMOD_ERR_UNINITIALIZED, -1);
+    if (!sample || !is_loaded(sample) || channel < FSOUND_FREE || channel >= fsound_state.channel_count)
+        return fail(FMOD_ERR_INVALID_PARAM, -1);
+    const int playing = backend_sound_play(channel, sample->sound, fsound_state.channel_count);
+    if (playing < 0)
+        return fail(FMOD_ERR_CHANNEL_ALLOC, -1);
+    set_error(FMOD_ERR_NONE);
+    return playing;
+}
+
+signed char FSOUND_StopSound(int channel)
+{
+    if (!fsound_state.started)
+        return fail(FMOD_ERR_UNINITIALIZED, 0);
+    if (channel < 0 || channel >= fsound_state.channel_count)
+        return fail(FMOD_ERR_INVALID_PARAM, 0);
+    backend_sound_stop(channel);
+    set_error(FMOD_ERR_NONE);
+    return 1;
+}
+
+void FSOUND_Close()
+{
+    // Safe before any FSOUND_Init and when called again: only what was
+    // started is shut down.
+    if (!fsound_state.started)
+        return;
+    backend_sound_halt();
+    while (fsound_state.samples) {
+        FSOUND_SAMPLE* next = fsound_state.samples->next;
+        backend_sample_free(fsound_state.samples->sound);
+        std::free(fsound_state.samples);
+        fsound_state.samples = next;
+    }
+    backend_sound_close();
+    fsound_state.started = false;
+    fsound_state.channel_count = 0;
+}
+
+int FSOUND_GetError() { return fsound_state.last_error; }

@@ -1,0 +1,109 @@
+// SDL's video on the desktop: started by the first window class
+// registration, with the hints the demo's windows need; ended at process
+// exit (or by a test), the kept GL objects with it; and the X server's
+// going away caught, since every call on its dead connection would wait.
+#include "platform/sdl/sdl_window.h"
+#include "platform/window_backend.h"
+
+#include <SDL.h>
+#include <X11/Xlib.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+// The X server went away (killed, or the session ended): Xlib ends the
+// process from its I/O error handler, and every further call on the dead
+// connection would wait forever, SDL's own clean-up included.
+bool display_lost = false;
+int (*xlib_io_error_handler)(Display*) = nullptr;
+
+int on_display_lost(Display* display)
+{
+    display_lost = true;
+    if (xlib_io_error_handler)
+        return xlib_io_error_handler(display); // says why and ends the process
+    std::exit(1);
+}
+
+// Ends SDL video at process exit.
+void shutdown_video() { platform_shutdown_video(); }
+
+} // namespace
+
+bool backend_video_start()
+{
+    // Only a termination signal should ask the window to close; the last
+    // window going away (the fullscreen toggle) is no reason to quit.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // On Wayland, SDL 2.26's libdecor frames crash when a window is made
+    // again after another has gone (the F1 toggle); the demo's windows do
+    // without client-side frames unless the user asks.
+    SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return false;
+    // With no display server SDL falls back to a driver that shows nothing,
+    // and the demo would play unseen: such a driver is taken only when it
+    // is asked for by name (tests, the capture tool).
+    const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    const char* wanted = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if ((!wanted || !*wanted) && (driver == "offscreen" || driver == "dummy")) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    if (driver == "x11" && !xlib_io_error_handler)
+        xlib_io_error_handler = XSetIOErrorHandler(on_display_lost);
+    // However the process ends (std::exit included), SDL puts the desktop
+    // mode back, as Windows does for a process that changed it.
+    static bool exit_hook = false;
+    if (!exit_hook) {
+        std::atexit(shutdown_video);
+        exit_hook = true;
+    }
+    return true;
+}
+
+// The offscreen and dummy drivers have no monitor to cover.
+bool backend_monitor_available()
+{
+    const std::string driver = platform_video_driver();
+    SDL_DisplayMode desktop{};
+    return driver != "offscreen" && driver != "dummy" && SDL_GetNumVideoDisplays() >= 1
+        && SDL_GetDesktopDisplayMode(0, &desktop) == 0;
+}
+
+const char* platform_video_driver()
+{
+    if (!window_state.video_started)
+        return "";
+    const char* name = SDL_GetCurrentVideoDriver();
+    return name ? name : "";
+}
+
+bool platform_headless()
+{
+    std::string driver;
+    if (window_state.video_started) {
+        driver = platform_video_driver();
+    } else if (const char* wanted = std::getenv("SDL_VIDEODRIVER")) {
+        driver = wanted;
+    }
+    if (driver == "offscreen" || driver == "dummy")
+        return true;
+    if (!window_state.video_started && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+        return true;
+    return false;
+}
+
+void platform_shutdown_video()
+{
+    // Without its display server there is no mode to put back, and SDL
+    // would wait for it forever.
+    if (window_state.video_started && !display_lost) {
+        sdl_delete_keeper();
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        window_state.video_started = false;
+    }
+}

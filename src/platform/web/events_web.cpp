@@ -1,0 +1,126 @@
+// The page's key, focus, visibility and resize events as window messages,
+// and the page's clock as the counter (in the fixed-rate mode, a counter
+// that moves one frame at a time, as the capture tool's does).
+#include "platform/fixed_step_counter.h"
+#include "platform/message_queue.h"
+#include "platform/performance_counter.h"
+#include "platform/web/page_events.h"
+#include "platform/window_internal.h"
+#include "platform/window_system.h"
+
+#include <emscripten/emscripten.h>
+
+#include <cstdint>
+
+// The page's side (page_library.js).
+extern "C" {
+int elka_page_take_event(int* kind, int* a, int* b);
+double elka_page_counter();
+void elka_page_frame_begin();
+}
+
+// In the idle branch the frame loop waits (suspended, ASYNCIFY) until an
+// event comes or a while has passed, which gives the browser its turn.
+EM_ASYNC_JS(void, elka_page_idle_wait, (), { await Module.elkaPage.idle(); });
+
+namespace {
+
+// Whether a frame was shown since the queue was last found empty: a second
+// empty look with none between is the idle branch, which must give the
+// browser its turn.
+bool presented_since_empty = true;
+// The fixed-rate mode's counter, the capture tool's; made when first read.
+FixedStepCounter& fixed_counter()
+{
+    static FixedStepCounter counter = fixed_step_counter(elka_page_fixed_rate());
+    return counter;
+}
+
+// Event kinds of elka_page_take_event.
+// activate: a active, b minimised; resized: a minimised (a hidden tab).
+enum PageEvent { key_down = 1, key_up = 2, activate = 3, resized = 4 };
+
+void push(unsigned message, std::uintptr_t wparam, std::intptr_t lparam)
+{
+    Message m;
+    m.message = message;
+    m.wparam = wparam;
+    m.lparam = lparam;
+    queue_message(m);
+}
+
+void push_size(bool minimised)
+{
+    int width = 0, height = 0;
+    reported_client_size(&width, &height);
+    if (window_state.live_window)
+        push(WM_SIZE, 0, minimised ? 0 : make_size_lparam(width, height));
+}
+
+void translate(int kind, int a, int b)
+{
+    switch (kind) {
+    case key_down:
+    case key_up: {
+        const bool system = b != 0;
+        if (kind == key_down)
+            push(system ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<std::uintptr_t>(a), 0);
+        else
+            push(system ? WM_SYSKEYUP : WM_KEYUP, static_cast<std::uintptr_t>(a), 0);
+        break;
+    }
+    case activate:
+        push(WM_ACTIVATE, (a ? WA_ACTIVE : WA_INACTIVE) | (static_cast<std::uintptr_t>(b ? 1 : 0) << 16), 0);
+        break;
+    case resized:
+        presenter_follow_window();
+        push_size(a != 0);
+        break;
+    default: break;
+    }
+}
+
+// The queue first; when it is empty, what the page has, one event at a time.
+bool take_message(Message* message)
+{
+    int kind = 0, a = 0, b = 0;
+    while (!message_waiting() && elka_page_take_event(&kind, &a, &b))
+        translate(kind, a, b);
+    return take_queued_message(message);
+}
+
+} // namespace
+
+void page_frame_presented() { presented_since_empty = true; }
+
+bool platform_peek_message(Message* message)
+{
+    if (take_message(message))
+        return true;
+    if (elka_page_fixed_rate() > 0) {
+        // An empty look is where the loop draws its next frame: time moves
+        // on by one frame first, as in the capture tool.
+        fixed_step_advance(fixed_counter());
+        elka_page_frame_begin();
+        return false;
+    }
+    if (!presented_since_empty)
+        elka_page_idle_wait(); // minimised or inactive: wait for an event, not a spin
+    presented_since_empty = false;
+    return false;
+}
+
+bool platform_query_frequency(std::int64_t* frequency)
+{
+    *frequency = elka_page_fixed_rate() > 0 ? fixed_counter().frequency : 1000000;
+    return true;
+}
+
+// Microseconds of the page's clock since the viewer started the demo (0
+// until then); in the fixed-rate mode the virtual counter.
+std::int64_t platform_query_counter()
+{
+    if (elka_page_fixed_rate() > 0)
+        return fixed_counter().value;
+    return static_cast<std::int64_t>(elka_page_counter());
+}

@@ -1,0 +1,321 @@
+// The window system's rules, the same on every backend: the window class
+// as a flag with a registry's rules, the cursor count as ShowCursor keeps
+// it, one window at a time with one device context, a pixel format chosen
+// and set once, a rendering context made on a device context with its
+// format, the destroy order, and the presenter that shows the drawable the
+// demo draws at its own size. Each step that can fail asks the testing seam
+// first, where one is linked. What a window or context is, the backend says
+// (window_backend.h).
+#include "platform/window_system.h"
+
+#include "platform/gl_profile.h"
+#include "platform/window_backend.h"
+#include "platform/window_internal.h"
+#include "present/present_gl.h"
+#include "present/presenter.h"
+
+#include <string>
+
+struct PlatformDeviceContext {
+    WindowHandle window = nullptr;
+    int pixel_format = 0;
+};
+
+struct PlatformGlContext {
+    BackendContext* backend = nullptr;
+    GlDrawable drawable;      // made while the window's pixels differ from what the demo draws
+    bool shares_kept = false; // made in the share group of the kept objects
+};
+
+const PlatformSeam* platform_seam = nullptr;
+
+WindowState window_state;
+
+namespace {
+
+PlatformDeviceContext live_dc;
+bool context_current = false;
+GlContext current_context = nullptr; // drawn with on live_dc's window
+bool keep_asked = false;
+int depth_bits = 16; // of the drawable: what the pixel format asked for
+
+// The presenter finds GL's entry points through this backend's profile,
+// from before the first window on.
+const bool presenter_has_gl = (present_use_gl(PresentGl{gl_profile_entry_point, gl_profile_context_live}), true);
+
+bool step(PlatformStep which) { return !platform_seam || platform_seam->step(which); }
+
+void log_call(const char* name)
+{
+    if (platform_seam)
+        platform_seam->call(name);
+}
+
+} // namespace
+
+bool platform_register_class()
+{
+    if (!step(PlatformStep::register_class))
+        return false;
+    if (window_state.class_registered)
+        return false;
+    if (!window_state.video_started) {
+        if (!backend_video_start())
+            return false;
+        window_state.video_started = true;
+    }
+    window_state.class_registered = true;
+    return true;
+}
+
+bool platform_unregister_class()
+{
+    if (!step(PlatformStep::unregister_class))
+        return false;
+    if (!window_state.class_registered)
+        return false;
+    window_state.class_registered = false;
+    return true;
+}
+
+// The mode is always the desktop's (the drawable has the asked size), and
+// the depth the desktop's own: what can fail is having a monitor at all.
+int platform_change_display_mode(int width, int height, int)
+{
+    if (!step(PlatformStep::change_display_mode))
+        return DISP_CHANGE_BADMODE;
+    if (!window_state.video_started || width < 1 || height < 1 || !backend_monitor_available())
+        return DISP_CHANGE_BADMODE;
+    return DISP_CHANGE_SUCCESSFUL;
+}
+
+void platform_restore_display_mode()
+{
+    // The desktop's mode was never changed: there is nothing to put back.
+    log_call("restore_display_mode");
+}
+
+int platform_show_cursor(bool show)
+{
+    log_call(show ? "show_cursor" : "hide_cursor");
+    window_state.cursor_count += show ? 1 : -1;
+    if (window_state.video_started)
+        backend_cursor_shown(window_state.cursor_count >= 0);
+    return window_state.cursor_count;
+}
+
+WindowHandle platform_create_window(const char* title, int x, int y, int width, int height, bool fullscreen)
+{
+    if (!step(PlatformStep::create_window))
+        return nullptr;
+    if (!window_state.class_registered || window_state.live_window || width < 1 || height < 1)
+        return nullptr;
+    BackendWindow* backend = backend_window_open(title ? title : "", x, y, width, height, fullscreen);
+    if (!backend)
+        return nullptr;
+    window_state.live_window = new PlatformWindow{backend, title ? title : "", fullscreen, width, height};
+    return window_state.live_window;
+}
+
+bool platform_destroy_window(WindowHandle window)
+{
+    if (!step(PlatformStep::destroy_window))
+        return false;
+    if (!window || window != window_state.live_window)
+        return false;
+    backend_window_close(window->backend);
+    // A device context goes with its window, released or not (as on
+    // Windows): a failed release must not keep the next window from one.
+    if (live_dc.window == window)
+        live_dc = PlatformDeviceContext{};
+    delete window;
+    window_state.live_window = nullptr;
+    // Messages still queued for it are of no use to the next window.
+    clear_queued_messages();
+    return true;
+}
+
+void platform_show_window(WindowHandle window)
+{
+    log_call("show_window");
+    if (window)
+        backend_window_show(window->backend);
+}
+
+void platform_set_foreground_window(WindowHandle window)
+{
+    log_call("set_foreground_window");
+    if (window)
+        backend_window_raise(window->backend);
+}
+
+void platform_set_focus(WindowHandle window)
+{
+    log_call("set_focus");
+    if (window)
+        backend_window_focus(window->backend);
+}
+
+DeviceContext platform_get_dc(WindowHandle window)
+{
+    if (!step(PlatformStep::get_dc))
+        return nullptr;
+    if (!window || window != window_state.live_window || live_dc.window)
+        return nullptr;
+    live_dc.window = window;
+    live_dc.pixel_format = 0;
+    return &live_dc;
+}
+
+bool platform_release_dc(WindowHandle window, DeviceContext dc)
+{
+    if (!step(PlatformStep::release_dc))
+        return false;
+    if (!dc || dc != &live_dc || dc->window != window)
+        return false;
+    live_dc = PlatformDeviceContext{};
+    return true;
+}
+
+int platform_choose_pixel_format(DeviceContext dc, const PixelFormatRequest* request)
+{
+    if (!step(PlatformStep::choose_pixel_format))
+        return 0;
+    if (!dc || !request)
+        return 0;
+    const unsigned needed = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
+    if ((request->flags & needed) != needed || request->pixel_type != PFD_TYPE_RGBA)
+        return 0;
+    return 1;
+}
+
+bool platform_set_pixel_format(DeviceContext dc, int format, const PixelFormatRequest* request)
+{
+    if (!step(PlatformStep::set_pixel_format))
+        return false;
+    if (!dc || !dc->window || !request || format != 1 || dc->pixel_format != 0)
+        return false;
+    if (!backend_pixel_format_set(*dc->window, *request))
+        return false;
+    depth_bits = request->depth_bits;
+    dc->pixel_format = format;
+    return true;
+}
+
+GlContext platform_create_context(DeviceContext dc)
+{
+    if (!step(PlatformStep::create_context))
+        return nullptr;
+    if (!dc || !dc->window || dc->pixel_format == 0)
+        return nullptr;
+    bool shares = false;
+    BackendContext* backend = backend_context_create(*dc->window, &shares);
+    if (!backend)
+        return nullptr;
+    // Made, not current: the window code makes it current as a step of its own.
+    context_current = false;
+    return new PlatformGlContext{backend, GlDrawable{}, shares};
+}
+
+bool platform_make_current(DeviceContext dc, GlContext context)
+{
+    if (!context) {
+        if (!step(PlatformStep::release_current))
+            return false;
+        // The drawable goes while its context is still current; a context
+        // made current again makes it afresh.
+        if (current_context && context_current && current_context->drawable.framebuffer)
+            drawable_destroy(&current_context->drawable);
+        backend_release_current();
+        context_current = false;
+        current_context = nullptr;
+        return true;
+    }
+    if (!step(PlatformStep::make_current))
+        return false;
+    if (!dc || !dc->window || !backend_make_current(*dc->window, context->backend))
+        return false;
+    context_current = true;
+    current_context = context;
+    presenter_follow_window();
+    return true;
+}
+
+bool platform_delete_context(GlContext context)
+{
+    if (!step(PlatformStep::delete_context))
+        return false;
+    if (!context)
+        return false;
+    // The window goes after its context: the objects are kept from it
+    // while both are there.
+    if (keep_asked && !backend_has_keeper() && live_dc.window
+        && backend_keep_objects(*live_dc.window, context->backend))
+        context->shares_kept = true;
+    keep_asked = false;
+    gl_profile_context_deleted(backend_has_keeper() && context->shares_kept);
+    if (context == current_context) {
+        if (context->drawable.framebuffer)
+            drawable_destroy(&context->drawable);
+        current_context = nullptr;
+    }
+    backend_context_delete(context->backend);
+    delete context;
+    context_current = false;
+    return true;
+}
+
+void platform_keep_gl_objects() { keep_asked = true; }
+
+bool platform_gl_objects_kept() { return context_current && current_context && current_context->shares_kept; }
+
+bool platform_context_current() { return context_current && backend_context_live(); }
+
+void platform_swap_buffers(DeviceContext dc)
+{
+    if (!dc || !dc->window)
+        return;
+    gl_profile_finish_drawing();
+    const GlDrawable* drawable
+        = current_context && current_context->drawable.framebuffer ? &current_context->drawable : nullptr;
+    int pixels_w = 0, pixels_h = 0;
+    backend_window_pixels(*dc->window, &pixels_w, &pixels_h);
+    if (drawable) {
+        backend_frame_finished(drawable->width, drawable->height);
+        drawable_present(drawable, pixels_w, pixels_h);
+    } else {
+        backend_frame_finished(pixels_w, pixels_h);
+    }
+    backend_swap(*dc->window);
+    if (platform_seam && platform_seam->after_swap)
+        platform_seam->after_swap();
+}
+
+void reported_client_size(int* width, int* height)
+{
+    *width = *height = 0;
+    const WindowHandle window = window_state.live_window;
+    if (!window)
+        return;
+    if (window->fullscreen) {
+        *width = window->width;
+        *height = window->height;
+        return;
+    }
+    backend_window_size(*window, width, height);
+}
+
+// The presenter's policy (presenter.h) on the live window's sizes.
+void presenter_follow_window()
+{
+    const WindowHandle window = window_state.live_window;
+    if (!context_current || !current_context || !live_dc.window || live_dc.window != window)
+        return;
+    int want_w = 0, want_h = 0, pixels_w = 0, pixels_h = 0;
+    reported_client_size(&want_w, &want_h);
+    backend_window_pixels(*window, &pixels_w, &pixels_h);
+    const char* error = nullptr;
+    if (!presenter_follow(&current_context->drawable, want_w, want_h, pixels_w, pixels_h,
+                          backend_window_buffers_complete(), depth_bits, &error))
+        backend_warn((std::string("elka: drawing without the presenter: ") + (error ? error : "")).c_str());
+}

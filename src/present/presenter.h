@@ -1,0 +1,20 @@
+// The one presenting policy, for every backend: the demo always draws at
+// the size it asked for. A window whose pixels are that size, and whose own
+// buffers have all the demo asked for, is drawn straight into; any other
+// gets a drawable of the asked size, which each swap shows scaled
+// (drawable.h). The capture tool and the page read frames back with
+// presenter_read_back.
+#pragma once
+
+#include "present/drawable.h"
+
+// After a context was made current on the window or the window changed
+// size: makes, keeps or lets go of the context's drawable. A window with
+// no size (minimised) keeps what it has. False, with the reason in *error,
+// when a drawable was needed and could not be made: the demo then draws
+// into the window's own buffers, as wide as they are.
+bool presenter_follow(GlDrawable* drawable, int want_width, int want_height, int pixels_width, int pixels_height,
+                      bool buffers_complete, int depth_bits, const char** error);
+
+// The frame bound for reading, width x height, as RGBA rows bottom first.
+void presenter_read_back(int width, int height, unsigned char* rgba);
