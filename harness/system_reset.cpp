@@ -12,7 +12,7 @@
 #include "app/entry.h"
 #include "app/gl_window.h"
 #include "effects/effects_state.h"
-#include "platform/platform_testing.h"
+#include "platform/host.h"
 #include "resources/resources_state.h"
 #include "shared/shared_state.h"
 

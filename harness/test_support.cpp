@@ -2,7 +2,7 @@
 #include "harness/test_support.h"
 
 #include "app/gl_window.h"
-#include "platform/platform_testing.h"
+#include "platform/host.h"
 
 #include <GL/gl.h>
 

@@ -91,27 +91,19 @@ void elka_gl_rotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
     auto at = [m](int row, int col) -> float& { return m[col * 4 + row]; };
     // A turn about one axis is built exactly, as the general formula would
     // round it differently.
+    // The turn in the plane of axes i and j, from i towards j by `sine`.
+    auto plane_turn = [&](int i, int j, float sine) {
+        at(i, i) = c;
+        at(j, j) = c;
+        at(i, j) = -sine;
+        at(j, i) = sine;
+    };
     if (x == 0.0f && y == 0.0f && z != 0.0f) {
-        if (z < 0.0f)
-            s = -s;
-        at(0, 0) = c;
-        at(1, 1) = c;
-        at(0, 1) = -s;
-        at(1, 0) = s;
+        plane_turn(0, 1, z < 0.0f ? -s : s);
     } else if (x == 0.0f && z == 0.0f && y != 0.0f) {
-        if (y < 0.0f)
-            s = -s;
-        at(0, 0) = c;
-        at(2, 2) = c;
-        at(0, 2) = s;
-        at(2, 0) = -s;
+        plane_turn(2, 0, y < 0.0f ? -s : s);
     } else if (y == 0.0f && z == 0.0f && x != 0.0f) {
-        if (x < 0.0f)
-            s = -s;
-        at(1, 1) = c;
-        at(2, 2) = c;
-        at(1, 2) = -s;
-        at(2, 1) = s;
+        plane_turn(1, 2, x < 0.0f ? -s : s);
     } else {
         const float length = std::sqrt(x * x + y * y + z * z);
         if (length <= 1.0e-4f)

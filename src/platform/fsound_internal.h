@@ -1,5 +1,5 @@
 // The sound layer's state, shared by its rules, its backend and the testing seam's queries of it
-// (platform_testing.h). Nothing outside src/platform includes this but the
+// (host.h). Nothing outside src/platform includes this but the
 // testing seam.
 #pragma once
 

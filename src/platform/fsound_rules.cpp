@@ -11,6 +11,7 @@
 #include "platform/audio_signature.h"
 #include "platform/fsound_internal.h"
 #include "platform/media_files.h"
+#include "platform/media_files_internal.h"
 #include "platform/sound_backend.h"
 
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // non-blocking (a pipe with no writer opens at once instead of waiting for
 // one) and taken only when it is a regular file.
 #include "platform/media_files.h"
-#include "platform/media_file_name.h"
+#include "platform/media_files_internal.h"
 
 #include <cerrno>
 #include <cstdint>

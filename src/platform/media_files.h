@@ -11,13 +11,6 @@
 // a folder, ENODEV for a pipe or a device).
 bool platform_media_file_opens(const char* path);
 
-// How reading a whole file went.
-enum class MediaRead { read, missing, not_a_file, empty, unreadable, no_memory };
-// The whole of a regular, non-empty file into *bytes (null unless read),
-// *size its length. A file that shrinks while it is read is read as far as
-// it goes. Release the bytes with platform_free_media_file.
-MediaRead platform_load_media_file(const char* path, unsigned char** bytes, std::size_t* size);
-
 // The whole of a regular, non-empty file, or null; *size is its length.
 // A file that shrinks while it is read is read as far as it goes. Release
 // the bytes with platform_free_media_file.

@@ -1,6 +1,6 @@
 // What the window system's own units (the rules, a backend's window and
 // context, events, message boxes, the counter) share with each other, and
-// the points where the testing seam (platform_testing.h) plugs in. Nothing
+// the points where the testing seam (host.h) plugs in. Nothing
 // outside src/platform includes this but the testing seam.
 #pragma once
 

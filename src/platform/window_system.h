@@ -4,7 +4,7 @@
 // closing the window and fails on its own, so the window code above keeps
 // every step with its own message. Built on SDL2's video subsystem. This is
 // what the demo calls and nothing more; tests and tools reach further
-// through platform_testing.h.
+// through host.h.
 #pragma once
 
 #include "platform/messages.h"

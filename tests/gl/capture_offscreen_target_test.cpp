@@ -7,7 +7,7 @@
 #include "app/gl_window.h"
 #include "app/init_gl.h"
 #include "platform/offscreen_target.h"
-#include "platform/platform_testing.h"
+#include "platform/host.h"
 #include "resources/gl_state.h"
 #include "timeline/timeline.h"
 

@@ -12,7 +12,7 @@
 #include "resources/textures.h"
 #include "resources/unit_quad.h"
 #include "harness/test_support.h"
-#include "platform/platform_testing.h"
+#include "platform/host.h"
 #include "support/window_test_support.h"
 #include "timeline/timeline.h"
 

@@ -4,7 +4,7 @@
 #include "app/entry.h"
 #include "app/gl_window.h"
 #include "app/init_gl.h"
-#include "platform/platform_testing.h"
+#include "platform/host.h"
 #include "resources/gl_state.h"
 #include "harness/test_support.h"
 #include "support/window_test_support.h"

@@ -5,7 +5,7 @@
 #include "app/entry.h"
 #include "app/gl_window.h"
 #include "platform/message_box.h"
-#include "platform/platform_testing.h"
+#include "platform/host.h"
 #include "support/window_test_support.h"
 
 #include <GL/gl.h>

@@ -5,7 +5,7 @@
 #include "resources/outline_font.h"
 
 #include "app/gl_window.h"
-#include "platform/platform_testing.h"
+#include "platform/host.h"
 #include "harness/test_support.h"
 
 #include <GL/gl.h>

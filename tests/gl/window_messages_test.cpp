@@ -2,7 +2,7 @@
 // turns into its messages (pushed into SDL's real event queue).
 #include "app/gl_window.h"
 #include "platform/message_box.h"
-#include "platform/platform_testing.h"
+#include "platform/host.h"
 #include "support/window_test_support.h"
 
 #include <GL/gl.h>

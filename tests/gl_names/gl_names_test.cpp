@@ -3,7 +3,7 @@
 // context, and the toggle's new contexts share them: none is made again,
 // none deleted, every one alive in each next context.
 #include "app/entry.h"
-#include "platform/platform_testing.h"
+#include "platform/host.h"
 #include "resources/display_lists.h"
 #include "resources/outline_font.h"
 #include "resources/textures.h"

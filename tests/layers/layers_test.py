@@ -115,7 +115,7 @@ def main():
                         failures.append(f"src/{layer}/{name}:{number} includes {words[1]}")
             checked += 1
     # Inside the platform layer, each backend's libraries stay in its folder:
-    # SDL, FreeType and fontconfig in sdl/ (and the testing seam, which
+    # SDL, FreeType and fontconfig in sdl/ (and the host library, which
     # drives SDL), emscripten in web/; the face and the shared rules see none.
     platform = os.path.join(source_root, "platform")
     for folder, _, names in os.walk(platform):
@@ -131,7 +131,7 @@ def main():
                     target = words[1].strip('<>"')
                     desktop = target.startswith(FOREIGN_PREFIXES)
                     browser = target.startswith("emscripten")
-                    if (desktop and part not in ("sdl", "testing")) or (browser and part != "web"):
+                    if (desktop and part not in ("sdl", "host")) or (browser and part != "web"):
                         where = os.path.relpath(os.path.join(folder, name), source_root)
                         failures.append(f"src/{where}:{number} includes {words[1]} outside its backend's folder")
             checked += 1

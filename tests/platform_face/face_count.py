@@ -3,7 +3,7 @@
 # the system includes (src/ outside src/platform, and tools/capture; with
 # --src-only the demo's own code alone), and how many of them it calls.
 # -v lists them; --check fails when a header the system includes declares a
-# function the system does not call (it belongs in platform_testing.h).
+# function the system does not call (it belongs in host.h).
 import re, sys, os, glob
 root = sys.argv[1]
 sys_files = [f for f in glob.glob(root + '/src/**/*.*', recursive=True) if '/src/platform/' not in f and f.endswith(('.cpp', '.h'))]
@@ -12,8 +12,8 @@ if '--src-only' not in sys.argv:
 inc = re.compile(r'#include "platform/([\w.]+)"')
 headers = set()
 def add(h):
-    # the testing seam is what tests and tools reach besides the face
-    if h in headers or h == 'platform_testing.h': return
+    # the host library is what tests and tools reach besides the face
+    if h in headers or h == 'host.h': return
     headers.add(h)
     for m in inc.finditer(open(f'{root}/src/platform/{h}').read()):
         add(m.group(1))

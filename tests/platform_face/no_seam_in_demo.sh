@@ -1,5 +1,5 @@
 #!/bin/bash
-# The demo links no part of the platform's testing seam: none of its
+# The demo links no part of the platform's host library: none of its
 # symbols is in the binary, while a test program that uses the seam has
 # them (so the check would see them if they were there).
 set -u
@@ -9,7 +9,7 @@ seam='platform_inject_failure|platform_clear_injected_failures|platform_step_nam
 
 in_demo=$(nm -C "$demo" | grep -E "$seam")
 if [ -n "$in_demo" ]; then
-    echo "the demo carries the testing seam:"
+    echo "the demo carries the host library:"
     echo "$in_demo"
     exit 1
 fi

@@ -1,7 +1,7 @@
 // Test support for the window, its messages and the frame loop.
 #include "support/window_test_support.h"
 
-#include "platform/platform_testing.h"
+#include "platform/host.h"
 
 LoopIterations* LoopIterations::current = nullptr;
 

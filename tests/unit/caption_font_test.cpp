@@ -3,7 +3,7 @@
 // every character of a label where its glyph's outline says it is, checked
 // against the face's own tables as fontTools reads them.
 #include "caption_font.h"
-#include "platform/platform_testing.h"
+#include "platform/host.h"
 
 #include "harness/test_support.h"
 
@@ -117,25 +117,25 @@ protected:
     void SetUp() override
     {
         std::string error;
-        font = platform_open_caption_font(10, &error);
+        font = caption_font_open(10, &error);
         ASSERT_NE(font, nullptr) << error;
     }
-    void TearDown() override { platform_close_caption_font(font); }
+    void TearDown() override { caption_font_close(font); }
     CaptionFont* font = nullptr;
 };
 
 TEST_F(CaptionFontTest, IsAnInstalledMonospacedFace)
 {
-    EXPECT_FALSE(platform_caption_font_family(font).empty());
-    std::string file = platform_caption_font_file(font);
+    EXPECT_FALSE(caption_font_family(font).empty());
+    std::string file = caption_font_file(font);
     EXPECT_EQ(file.rfind("/usr/share/fonts/", 0), 0u) << file;
     // A fixed pitch: narrow, wide and blank characters advance alike.
-    int pitch = platform_caption_text_width(font, "M");
+    int pitch = caption_text_width(font, "M");
     EXPECT_GE(pitch, 5);
     EXPECT_LE(pitch, 7);
     for (const char* text : {"iiii", "MMMM", "    ", "W.:l"})
-        EXPECT_EQ(platform_caption_text_width(font, text), 4 * pitch) << text;
-    EXPECT_EQ(platform_caption_text_width(font, ""), 0);
+        EXPECT_EQ(caption_text_width(font, text), 4 * pitch) << text;
+    EXPECT_EQ(caption_text_width(font, ""), 0);
 }
 
 TEST_F(CaptionFontTest, AddedFontFilesAreNotTaken)
@@ -144,11 +144,11 @@ TEST_F(CaptionFontTest, AddedFontFilesAreNotTaken)
     // captions keep to the installed ones.
     ASSERT_TRUE(platform_add_font_file((source_dir() + "/files/font.ttf").c_str()));
     std::string error;
-    CaptionFont* after = platform_open_caption_font(10, &error);
+    CaptionFont* after = caption_font_open(10, &error);
     ASSERT_NE(after, nullptr) << error;
-    EXPECT_EQ(platform_caption_font_file(after), platform_caption_font_file(font));
-    EXPECT_NE(platform_caption_font_family(after), "Secret Service Typewriter");
-    platform_close_caption_font(after);
+    EXPECT_EQ(caption_font_file(after), caption_font_file(font));
+    EXPECT_NE(caption_font_family(after), "Secret Service Typewriter");
+    caption_font_close(after);
 }
 
 TEST_F(CaptionFontTest, InkIsAntialiasedAndStaysInItsLine)
@@ -156,15 +156,15 @@ TEST_F(CaptionFontTest, InkIsAntialiasedAndStaysInItsLine)
     Picture p(220, 40);
     const std::string label = "scene 12  0:42.250";
     const int x = 7, top = 9, line_height = 11;
-    platform_draw_caption(font, p.canvas(), x, top, label, ink);
-    int width = platform_caption_text_width(font, label);
+    caption_draw(font, p.canvas(), x, top, label, ink);
+    int width = caption_text_width(font, label);
     Box box = ink_box(p, 0, 0, p.width, p.height);
     ASSERT_FALSE(box.empty());
     EXPECT_GE(box.x0, x);
     EXPECT_LE(box.x1, x + width);
     EXPECT_GE(box.y0, top);
     EXPECT_LE(box.y1, top + line_height + 1); // descenders may reach a pixel into the next line's gap
-    EXPECT_GE(box.x1 - box.x0, width - platform_caption_text_width(font, " ") * 2); // spans the label
+    EXPECT_GE(box.x1 - box.x0, width - caption_text_width(font, " ") * 2); // spans the label
 
     // Antialiased: between the background and the ink there are many
     // shades; there is full ink too; nothing is off the line between them.
@@ -192,14 +192,14 @@ TEST_F(CaptionFontTest, EveryCharacterIsWhereItsOutlineSays)
     const std::string label = "scene 7  1:05.300 \"title\"";
     double units = 0;
     std::map<char, GlyphFacts> facts;
-    ASSERT_TRUE(read_face_tables(platform_caption_font_file(font), label, &units, &facts));
+    ASSERT_TRUE(read_face_tables(caption_font_file(font), label, &units, &facts));
     ASSERT_GT(units, 0);
     const double scale = 10.0 / units;
 
     Picture p(260, 40);
     const int x = 5, top = 10;
-    platform_draw_caption(font, p.canvas(), x, top, label, ink);
-    const int baseline = top + platform_caption_ascent(font);
+    caption_draw(font, p.canvas(), x, top, label, ink);
+    const int baseline = top + caption_ascent(font);
 
     int pen = x;
     int flat_bottoms = 0;
@@ -241,21 +241,21 @@ TEST_F(CaptionFontTest, EveryCharacterIsWhereItsOutlineSays)
         }
         pen += advance;
     }
-    EXPECT_EQ(pen - x, platform_caption_text_width(font, label));
+    EXPECT_EQ(pen - x, caption_text_width(font, label));
     EXPECT_GE(flat_bottoms, 3); // '1', ':', '.' stand flat in any face
 }
 
 TEST_F(CaptionFontTest, TwiceTheSizeIsTwiceAsWide)
 {
     std::string error;
-    CaptionFont* header = platform_open_caption_font(20, &error);
+    CaptionFont* header = caption_font_open(20, &error);
     ASSERT_NE(header, nullptr) << error;
     const std::string text = "eLka  800x600, 60 frames per second";
-    int small = platform_caption_text_width(font, text);
-    int large = platform_caption_text_width(header, text);
+    int small = caption_text_width(font, text);
+    int large = caption_text_width(header, text);
     EXPECT_NEAR(large, 2 * small, static_cast<int>(text.size())); // each advance rounded on its own
-    EXPECT_GT(platform_caption_ascent(header), platform_caption_ascent(font));
-    platform_close_caption_font(header);
+    EXPECT_GT(caption_ascent(header), caption_ascent(font));
+    caption_font_close(header);
 }
 
 TEST_F(CaptionFontTest, ClippedAtTheCanvasEdges)
@@ -263,10 +263,10 @@ TEST_F(CaptionFontTest, ClippedAtTheCanvasEdges)
     Picture p(30, 8);
     // Partly and wholly outside: no pixel outside the canvas is touched
     // (the sanitizer build would see it), and the parts inside are drawn.
-    platform_draw_caption(font, p.canvas(), -12, -4, "clipped text", ink);
-    platform_draw_caption(font, p.canvas(), 20, 3, "clipped text", ink);
-    platform_draw_caption(font, p.canvas(), 500, 500, "far away", ink);
-    platform_draw_caption(font, p.canvas(), 0, 0, "\xE2\x82\xAC \xFF\xFE \xEE\x80\x80",
+    caption_draw(font, p.canvas(), -12, -4, "clipped text", ink);
+    caption_draw(font, p.canvas(), 20, 3, "clipped text", ink);
+    caption_draw(font, p.canvas(), 500, 500, "far away", ink);
+    caption_draw(font, p.canvas(), 0, 0, "\xE2\x82\xAC \xFF\xFE \xEE\x80\x80",
                           ink); // euro, bad bytes, private use
     EXPECT_FALSE(ink_box(p, 0, 0, p.width, p.height).empty());
 }
@@ -274,7 +274,7 @@ TEST_F(CaptionFontTest, ClippedAtTheCanvasEdges)
 TEST(CaptionFont, SizeBelowOnePixelIsRefused)
 {
     std::string error;
-    EXPECT_EQ(platform_open_caption_font(0, &error), nullptr);
+    EXPECT_EQ(caption_font_open(0, &error), nullptr);
     EXPECT_FALSE(error.empty());
 }
 

@@ -1,7 +1,7 @@
 // Face matching and glyph outlines of the platform layer, without GL: the
 // ANSI code page, bold requests of bold and regular faces, and how closely
 // the flattened contours follow the font's curves.
-#include "platform/platform_testing.h"
+#include "platform/host.h"
 
 #include "harness/test_support.h"
 #include "support/pipe_guard.h"

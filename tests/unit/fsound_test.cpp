@@ -1,6 +1,6 @@
 // The sound layer on SDL's dummy audio driver: start and close, loading
 // whole files with the error codes of each failure, channels.
-#include "platform/platform_testing.h"
+#include "platform/host.h"
 #include "support/pipe_guard.h"
 #include "unit/music_test_files.h"
 

@@ -1,6 +1,7 @@
 // Opening the media files: a regular file opens and reads whole; a missing
 // file, a folder, a pipe and a device do not, and none of them is waited on.
 #include "platform/media_files.h"
+#include "platform/media_files_internal.h"
 #include "support/pipe_guard.h"
 #include "unit/music_test_files.h"
 

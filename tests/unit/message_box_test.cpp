@@ -3,7 +3,7 @@
 #include "platform/message_box.h"
 #include "platform/messages.h"
 #include "platform/performance_counter.h"
-#include "platform/platform_testing.h"
+#include "platform/host.h"
 
 #include <gtest/gtest.h>
 

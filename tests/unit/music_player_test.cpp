@@ -2,7 +2,7 @@
 // version check, start-up and loading with their texts on standard output,
 // playing, stopping and closing.
 #include "audio/music_player.h"
-#include "platform/platform_testing.h"
+#include "platform/host.h"
 #include "unit/music_test_files.h"
 
 #include <gtest/gtest.h>

@@ -8,7 +8,7 @@
 #include "app/entry.h"
 #include "app/gl_window.h"
 #include "audio/music_player.h"
-#include "platform/platform_testing.h"
+#include "platform/host.h"
 #include "harness/test_support.h"
 #include "support/window_test_support.h"
 #include "timeline/timeline.h"

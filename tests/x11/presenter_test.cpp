@@ -6,7 +6,7 @@
 // the desktop's scale is drawn straight into.
 #include "app/gl_window.h"
 #include "harness/test_support.h"
-#include "platform/platform_testing.h"
+#include "platform/host.h"
 #include "platform/window_system.h"
 
 #include <GL/gl.h>

@@ -48,7 +48,7 @@ int whole_advance(FT_GlyphSlot slot) { return static_cast<int>((slot->advance.x 
 
 } // namespace
 
-CaptionFont* platform_open_caption_font(int pixel_size, std::string* error)
+CaptionFont* caption_font_open(int pixel_size, std::string* error)
 {
     auto fail = [&](const std::string& why) -> CaptionFont* {
         if (error)
@@ -100,7 +100,7 @@ CaptionFont* platform_open_caption_font(int pixel_size, std::string* error)
     else if (!FT_IS_SCALABLE(font->face) || FT_Set_Pixel_Sizes(font->face, 0, static_cast<FT_UInt>(pixel_size)) != 0)
         why = "the caption font " + font->file + " cannot be drawn at " + std::to_string(pixel_size) + " pixels";
     if (!why.empty()) {
-        platform_close_caption_font(font);
+        caption_font_close(font);
         return fail(why);
     }
     FT_Select_Charmap(font->face, FT_ENCODING_UNICODE);
@@ -109,7 +109,7 @@ CaptionFont* platform_open_caption_font(int pixel_size, std::string* error)
     return font;
 }
 
-void platform_close_caption_font(CaptionFont* font)
+void caption_font_close(CaptionFont* font)
 {
     if (!font)
         return;
@@ -120,11 +120,11 @@ void platform_close_caption_font(CaptionFont* font)
     delete font;
 }
 
-std::string platform_caption_font_family(const CaptionFont* font) { return font ? font->family : ""; }
-std::string platform_caption_font_file(const CaptionFont* font) { return font ? font->file : ""; }
-int platform_caption_ascent(const CaptionFont* font) { return font ? font->ascent : 0; }
+std::string caption_font_family(const CaptionFont* font) { return font ? font->family : ""; }
+std::string caption_font_file(const CaptionFont* font) { return font ? font->file : ""; }
+int caption_ascent(const CaptionFont* font) { return font ? font->ascent : 0; }
 
-int platform_caption_text_width(CaptionFont* font, const std::string& text)
+int caption_text_width(CaptionFont* font, const std::string& text)
 {
     if (!font)
         return 0;
@@ -136,7 +136,7 @@ int platform_caption_text_width(CaptionFont* font, const std::string& text)
     return width;
 }
 
-void platform_draw_caption(CaptionFont* font, CaptionCanvas canvas, int x, int top, const std::string& text,
+void caption_draw(CaptionFont* font, CaptionCanvas canvas, int x, int top, const std::string& text,
                            const std::uint8_t colour[3])
 {
     if (!font || !canvas.pixels)

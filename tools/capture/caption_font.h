@@ -19,23 +19,23 @@ struct CaptionCanvas {
 
 // The installed monospaced face at `pixel_size` pixels to the em. Null,
 // with *error saying why, when no installed face can be opened.
-CaptionFont* platform_open_caption_font(int pixel_size, std::string* error);
-void platform_close_caption_font(CaptionFont* font);
+CaptionFont* caption_font_open(int pixel_size, std::string* error);
+void caption_font_close(CaptionFont* font);
 
 // The width of `text` in pixels: the sum of its characters' advances, each
 // a whole number of pixels (so a monospaced face keeps a fixed pitch).
-int platform_caption_text_width(CaptionFont* font, const std::string& text);
+int caption_text_width(CaptionFont* font, const std::string& text);
 
 // Draws `text` (UTF-8) with its line's top-left corner at (x, top), the
 // baseline the face's ascent below `top` (so capitals and brackets stay
 // below the line's top), blending `colour` over the canvas by each pixel's
 // coverage; clipped to the canvas. A character the face lacks is drawn as
 // the face's missing glyph.
-void platform_draw_caption(CaptionFont* font, CaptionCanvas canvas, int x, int top, const std::string& text,
+void caption_draw(CaptionFont* font, CaptionCanvas canvas, int x, int top, const std::string& text,
                            const std::uint8_t colour[3]);
 
 // The caption face that was opened: its family name and its file, and the
 // pixels from the top of a line of text to its baseline (the face's ascent).
-std::string platform_caption_font_family(const CaptionFont* font);
-std::string platform_caption_font_file(const CaptionFont* font);
-int platform_caption_ascent(const CaptionFont* font);
+std::string caption_font_family(const CaptionFont* font);
+std::string caption_font_file(const CaptionFont* font);
+int caption_ascent(const CaptionFont* font);

@@ -15,14 +15,14 @@ struct CaptionFonts {
     CaptionFonts& operator=(const CaptionFonts&) = delete;
     ~CaptionFonts()
     {
-        platform_close_caption_font(caption);
-        platform_close_caption_font(header);
+        caption_font_close(caption);
+        caption_font_close(header);
     }
     // False, with *error saying why, when no installed face can be opened.
     bool open(int caption_pixels, int header_pixels, std::string* error)
     {
-        caption = platform_open_caption_font(caption_pixels, error);
-        header = caption ? platform_open_caption_font(header_pixels, error) : nullptr;
+        caption = caption_font_open(caption_pixels, error);
+        header = caption ? caption_font_open(header_pixels, error) : nullptr;
         return header != nullptr;
     }
 };

@@ -36,7 +36,7 @@ const std::uint8_t empty_cell[3] = {60, 60, 66};
 // can.
 std::vector<std::string> wrap(const std::string& text, int width, CaptionFont* font)
 {
-    auto fits = [&](const std::string& line) { return platform_caption_text_width(font, line) <= width; };
+    auto fits = [&](const std::string& line) { return caption_text_width(font, line) <= width; };
     std::vector<std::string> lines;
     std::string rest = text;
     while (!fits(rest)) {
@@ -207,7 +207,7 @@ bool ContactSheet::write(const std::string& path, int total_frames, std::string*
     char header[160];
     std::snprintf(header, sizeof header, "eLka  %dx%d, %d frames per second, %d frames, %s", frame_w, frame_h, fps,
                   total_frames, clock_text(static_cast<double>(total_frames) / fps).c_str());
-    platform_draw_caption(fonts.header, canvas, margin, margin, header, ink);
+    caption_draw(fonts.header, canvas, margin, margin, header, ink);
 
     for (int i = 0; i < scene_count; ++i) {
         int scene = first_scene + i;
@@ -229,10 +229,10 @@ bool ContactSheet::write(const std::string& path, int total_frames, std::string*
         else
             first_line += "not reached";
         int text_y = y + thumb_h + 4;
-        platform_draw_caption(fonts.caption, canvas, x, text_y, first_line, ink);
+        caption_draw(fonts.caption, canvas, x, text_y, first_line, ink);
         std::vector<std::string> lines = wrap(scene_title(scene), cell_w, fonts.caption);
         for (int line = 0; line < static_cast<int>(lines.size()) && line < caption_lines - 1; ++line)
-            platform_draw_caption(fonts.caption, canvas, x, text_y + (line + 1) * line_height,
+            caption_draw(fonts.caption, canvas, x, text_y + (line + 1) * line_height,
                                   lines[static_cast<std::size_t>(line)], dim_ink);
     }
     return write_png(path, sheet.data(), width, height, 6, error);

@@ -103,9 +103,9 @@ bool write_frame_plot(const std::string& path, const std::vector<FrameTime>& tim
     }
     auto draw_text = [&](CaptionCanvas canvas, int x, int top, const std::string& text, const unsigned char colour[3],
                          bool heading = false) {
-        platform_draw_caption(heading ? fonts.header : fonts.caption, canvas, x, top, text, colour);
+        caption_draw(heading ? fonts.header : fonts.caption, canvas, x, top, text, colour);
     };
-    auto text_width = [&](const std::string& text) { return platform_caption_text_width(fonts.caption, text); };
+    auto text_width = [&](const std::string& text) { return caption_text_width(fonts.caption, text); };
 
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(l.width) * l.height * 3);
     CaptionCanvas c{pixels.data(), l.width, l.height};

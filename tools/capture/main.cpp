@@ -21,7 +21,7 @@
 #include "platform/media_files.h"
 #include "platform/message_box.h"
 #include "platform/offscreen_target.h"
-#include "platform/platform_testing.h"
+#include "platform/host.h"
 #include "present/letterbox.h"
 #include "resources/gl_state.h"
 #include "resources/outline_font.h"

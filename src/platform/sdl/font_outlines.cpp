@@ -3,7 +3,7 @@
 // face name and reading its glyphs' outlines.
 #include "platform/font_outlines.h"
 
-#include "platform/media_file_name.h"
+#include "platform/media_files_internal.h"
 #include "platform/outline_flattening.h"
 
 #include <fontconfig/fontconfig.h>

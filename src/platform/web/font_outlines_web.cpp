@@ -5,7 +5,7 @@
 // FreeType reader has them, so the two give the same contours.
 #include "platform/font_outlines.h"
 
-#include "platform/media_file_name.h"
+#include "platform/media_files_internal.h"
 #include "platform/media_files.h"
 #include "platform/outline_flattening.h"
 #include "platform/web/fine_contours.h"

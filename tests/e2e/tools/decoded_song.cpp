@@ -3,7 +3,7 @@
 // interleaved), as raw bytes, so that a script can compare what a run of
 // the demo played with the song itself. Needs an audio driver (SDL's dummy
 // one will do). Exit status 0 when OUT was written.
-#include "platform/platform_testing.h"
+#include "platform/host.h"
 
 #include <cstdio>
 

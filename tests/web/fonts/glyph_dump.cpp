@@ -3,7 +3,7 @@
 // desktop's reader (fontconfig and FreeType) and for node on the page's
 // (opentype.js), so that the two can be compared.
 #include "platform/font_outlines.h"
-#include "platform/platform_testing.h"
+#include "platform/host.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -6,7 +6,7 @@
 // error, edge flag and boundary outputs. Built for node on the page's
 // tessellator and natively on Debian's libGLU, which must pass it alike.
 #include "platform/font_outlines.h"
-#include "platform/platform_testing.h"
+#include "platform/host.h"
 
 #include <GL/glu.h>
 

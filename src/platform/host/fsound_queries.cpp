@@ -1,7 +1,7 @@
 // Queries of the sound layer for tests: whether it runs, the samples it
 // holds and their decoded data, the channels playing and the output format;
 // and the version it reports, so that an older library can be tried.
-#include "platform/platform_testing.h"
+#include "platform/host.h"
 
 #include "platform/fsound_internal.h"
 #include "platform/sdl/sdl_sound.h"

@@ -1,11 +1,11 @@
-// The platform's testing seam: what tests and tools reach besides the calls
-// the demo makes. Failures that a real window system cannot be made to
+// The host library: what the programs that host the system besides the
+// demo (the capture tool, tests, benchmarks) reach besides the calls the
+// demo makes. Failures that a real window system cannot be made to
 // produce on demand, the log of every window step in order, messages put in
 // the queue, the frame loop seen from the window system, message boxes
 // answered by the test, a counter the caller drives, and queries of the
-// window and of the sound layer. It is its own library
-// (elka_platform_testing) that only tests and tools link; the demo carries
-// none of it.
+// window and of the sound layer. It is its own library (elka_host); the
+// demo does not link it and carries none of it.
 #pragma once
 
 #include "platform/font_outlines.h"

@@ -3,7 +3,7 @@
 // the queue and the swap, message boxes answered by a hook, and queries of
 // the window as SDL has it. Linking this file plugs it into the window
 // system (platform_seam); the demo does not link it.
-#include "platform/platform_testing.h"
+#include "platform/host.h"
 #include "platform/sdl/sdl_window.h"
 
 #include <SDL.h>
