@@ -1,6 +1,6 @@
 // The contents of every scene, in the order the demo shows them, and at the
-// end the table that gives each scene its branch. Each function is one
-// branch of render_frame: it sets the GL state it needs and draws, ticks the
+// end the dispatch from a scene's row (scene_table.h) to its branch. Each
+// function is one branch of render_frame: it sets the GL state it needs and draws, ticks the
 // frame timer once, advances its clocks by that frame's delta and ends its
 // scene when the end clock reaches the threshold.
 //
@@ -19,12 +19,18 @@
 #include "resources/textures.h"
 #include "resources/unit_quad.h"
 #include "timeline/scene_steps.h"
-#include "timeline/schedule.h"
+#include "timeline/scene_table.h"
 #include "timeline/timeline.h"
 
 #include <GL/gl.h>
 
 namespace {
+
+// The row of the scene being drawn: its end rule and reset set.
+const SceneRow& row() { return *scene_row(shared.scene_index); }
+
+// The end rule of the scenes that end on scene_clock at rate 1.
+bool run_scene_end(float delta) { return run_scene_clock(delta, row().end_at, row().reset); }
 
 // A text line's alpha: a parabola over its clock, 0 at 0 and again at
 // zero_at, negative (drawn as nothing) beyond.
@@ -43,11 +49,12 @@ void show_start_picture()
     glDisable(GL_TEXTURE_2D);
 
     const float delta = tick_frame_timer();
-    run_scene_clock(delta, 6.0f, ResetSet::scene_clock_only);
+    run_scene_end(delta);
 }
 
 // Scenes 0 to 4: a word drifting behind a white window frame. The word's own
-// clock (text_fade[0]) ends the scene, inside draw_intro_word.
+// clock (text_fade[0]) ends the scene: draw_intro_word says when it is past
+// the row's threshold.
 struct IntroWord {
     const char* word;
     float x, y;
@@ -70,8 +77,8 @@ void show_intro_word()
         glDisable(GL_TEXTURE_2D);
         glClearColor(1.0f, 1.0f, 1.0f, 0.5f);
     }
-    if (draw_intro_word(w.x, w.y, 3.0f, w.word, shared.text_fade[0]))
-        ++shared.scene_index;
+    if (draw_intro_word(w.x, w.y, row().end_at, w.word, shared.text_fade[0]))
+        end_scene(row().reset);
     draw_window_frame(w.x1, w.y1, w.x2, w.y2);
 
     tick_frame_timer();
@@ -88,7 +95,7 @@ void bring_title_blocks_forward()
     const float delta = tick_frame_timer();
     if (shared.scene_clock < 4.0f)
         advance_clock(shared.anim_clock, delta, 5.0f);
-    run_scene_clock(delta, 5.0f, ResetSet::anim_clock_only);
+    run_scene_end(delta);
 }
 
 // Scene 6: the turning, fading honeycomb over the tunnel, fading on
@@ -105,7 +112,7 @@ void show_triangle_field()
 
     const float delta = tick_frame_timer();
     advance_clock(shared.tunnel_angle, delta, 40.0f);
-    run_scene_clock(delta, 9.0f, ResetSet::scene_and_anim);
+    run_scene_end(delta);
 }
 
 // Scene 7: the tunnel alone, with the title fading out over it in the first
@@ -126,7 +133,7 @@ void show_tunnel()
     const float delta = tick_frame_timer();
     advance_clock(shared.anim_clock, delta, 0.16666667f);
     advance_clock(shared.tunnel_angle, delta, 40.0f);
-    run_scene_clock(delta, 20.0f, ResetSet::scene_and_anim);
+    run_scene_end(delta);
 }
 
 // Scene 8: the star field. Depth testing goes off here for the rest of the run.
@@ -137,7 +144,7 @@ void show_star_field()
     draw_star_field();
 
     const float delta = tick_frame_timer();
-    run_scene_clock(delta, 10.0f, ResetSet::scene_and_anim);
+    run_scene_end(delta);
 }
 
 // Scene 9: the stars washing out to white. The white square adds over the
@@ -155,9 +162,9 @@ void wash_stars_out_to_white()
     draw_unit_quad();
 
     const float delta = tick_frame_timer();
-    advance_clock(shared.anim_clock, delta, 0.5f);
-    if (shared.anim_clock >= 2.01f) {
-        end_scene(ResetSet::scene_and_anim);
+    advance_clock(shared.anim_clock, delta, row().rate);
+    if (shared.anim_clock >= row().end_at) {
+        end_scene(row().reset);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
 }
@@ -182,7 +189,7 @@ void close_bars_in_on_white()
     const float delta = tick_frame_timer();
     advance_clock(shared.swarm_angle, delta, 25.0f);
     advance_clock(shared.anim_clock, delta, 0.5f);
-    run_scene_clock(delta, 4.0f, ResetSet::four_clocks);
+    run_scene_end(delta);
 }
 
 // Scenes 11 to 19: the greetings between the bars of the letterbox, one
@@ -208,27 +215,26 @@ struct Greeting {
     float x;           // both lines
     float zero_at;     // a line's alpha is back at 0 when its clock is here
     float alpha_scale;
-    float length; // scene_clock at the end
 };
 const Greeting greetings[9] = {
     // 11: the first words, fading in and out together over 8 seconds
     {Credit::none, nullptr, nullptr, 0.0f,
-     {{"I have this urge", 1.0f, 0.3f}, {"to give props to..", -1.0f, 0.3f}}, -5.5f, 2.4f, 0.5f, 8.0f},
+     {{"I have this urge", 1.0f, 0.3f}, {"to give props to..", -1.0f, 0.3f}}, -5.5f, 2.4f, 0.5f},
     // 12: the greeted group
     {Credit::none, nullptr, nullptr, 0.0f,
-     {{"Corvale Lumenworks", 1.0f, 0.3f}, {"Collective", -1.0f, 0.3f}}, -5.5f, 1.8f, 1.0f, 6.0f},
+     {{"Corvale Lumenworks", 1.0f, 0.3f}, {"Collective", -1.0f, 0.3f}}, -5.5f, 1.8f, 1.0f},
     // 13 to 18: one greeting each
-    {Credit::on_name, "pAxo", "code/gfx:", 1.5f, {{"V a r n", 0.0f, 0.3f}, {}}, -5.5f, 1.8f, 1.0f, 6.0f},
-    {Credit::none, nullptr, nullptr, 0.0f, {{"t h e F o g", 0.0f, 0.3f}, {}}, -5.5f, 1.8f, 1.0f, 6.0f},
-    {Credit::on_name, "fmod", "SoundSys:", 1.5f, {{"z e n o x", 0.0f, 0.3f}, {}}, -5.5f, 1.8f, 1.0f, 6.0f},
-    {Credit::none, nullptr, nullptr, 0.0f, {{"Tidy Moths", 0.0f, 0.3f}, {}}, -5.5f, 1.8f, 1.0f, 6.0f},
+    {Credit::on_name, "pAxo", "code/gfx:", 1.5f, {{"V a r n", 0.0f, 0.3f}, {}}, -5.5f, 1.8f, 1.0f},
+    {Credit::none, nullptr, nullptr, 0.0f, {{"t h e F o g", 0.0f, 0.3f}, {}}, -5.5f, 1.8f, 1.0f},
+    {Credit::on_name, "fmod", "SoundSys:", 1.5f, {{"z e n o x", 0.0f, 0.3f}, {}}, -5.5f, 1.8f, 1.0f},
+    {Credit::none, nullptr, nullptr, 0.0f, {{"Tidy Moths", 0.0f, 0.3f}, {}}, -5.5f, 1.8f, 1.0f},
     {Credit::from_identity, "Amber Quarry", "music track:", 1.7f,
-     {{"Silent Lattice", 0.0f, 0.3f}, {}}, -5.5f, 1.8f, 1.0f, 6.0f},
-    {Credit::none, nullptr, nullptr, 0.0f, {{"W u m p s !", 0.0f, 0.3f}, {}}, -5.5f, 1.8f, 1.0f, 6.0f},
+     {{"Silent Lattice", 0.0f, 0.3f}, {}}, -5.5f, 1.8f, 1.0f},
+    {Credit::none, nullptr, nullptr, 0.0f, {{"W u m p s !", 0.0f, 0.3f}, {}}, -5.5f, 1.8f, 1.0f},
     // 19: everyone else, a little further left; the first line's clock runs
     // faster, so it is gone after about 5.14 seconds and stays invisible
     {Credit::none, nullptr, nullptr, 0.0f,
-     {{"the whole greek scene", 1.0f, 0.35f}, {"and everyone I forgot", -1.0f, 0.3f}}, -5.0f, 1.8f, 1.0f, 6.0f},
+     {{"the whole greek scene", 1.0f, 0.35f}, {"and everyone I forgot", -1.0f, 0.3f}}, -5.0f, 1.8f, 1.0f},
 };
 
 // Scene 17's credit: unlike draw_credit_pair, the label is placed from the
@@ -268,7 +274,7 @@ void show_greeting()
         if (g.lines[i].text)
             advance_clock(shared.text_fade[i], delta, g.lines[i].fade_rate);
     }
-    run_scene_clock(delta, g.length, ResetSet::four_clocks);
+    run_scene_end(delta);
 }
 
 // Scene 20: the bars close to black and the title fades out. The swarm keeps
@@ -292,7 +298,7 @@ void close_bars_to_black()
 
     const float delta = tick_frame_timer();
     advance_clock(shared.anim_clock, delta, 0.5f);
-    run_scene_clock(delta, 4.0f, ResetSet::four_clocks);
+    run_scene_end(delta);
 }
 
 // Scenes 21 and 22: white text on black with a quick fade-in, a hold and a
@@ -310,43 +316,28 @@ void show_end_card()
 
     const float delta = tick_frame_timer();
     advance_clock(shared.anim_clock, delta, 1.0f);
-    if (run_scene_clock(delta, 4.0f, ResetSet::four_clocks) && last)
+    if (run_scene_end(delta) && last)
         shared.quit_requested = true;
 }
 
-// The table of scenes: the branch of render_frame for every scene from
-// first_scene to last_scene, in the order the demo shows them.
-using SceneBranch = void (*)();
-const SceneBranch scene_branches[scene_count] = {
-    show_start_picture,         // -1: the start picture
-    show_intro_word,            //  0: "pigs.."
-    show_intro_word,            //  1: "ants.."
-    show_intro_word,            //  2: "goats.."
-    show_intro_word,            //  3: "chickens.."
-    show_intro_word,            //  4: "worms.."
-    bring_title_blocks_forward, //  5
-    show_triangle_field,        //  6
-    show_tunnel,                //  7
-    show_star_field,            //  8
-    wash_stars_out_to_white,    //  9
-    close_bars_in_on_white,     // 10
-    show_greeting,              // 11: "I have this urge"
-    show_greeting,              // 12: "Corvale Lumenworks"
-    show_greeting,              // 13: "V a r n", credit "pAxo"
-    show_greeting,              // 14: "t h e F o g"
-    show_greeting,              // 15: "z e n o x", credit "fmod"
-    show_greeting,              // 16: "Tidy Moths"
-    show_greeting,              // 17: "Silent Lattice", credit "Amber Quarry"
-    show_greeting,              // 18: "W u m p s !"
-    show_greeting,              // 19: "the whole greek scene"
-    close_bars_to_black,        // 20
-    show_end_card,              // 21: "/pAxo."
-    show_end_card,              // 22: "F I N"
-};
 } // namespace
 
 void run_scene(int scene)
 {
-    if (scene >= first_scene && scene <= last_scene)
-        scene_branches[scene - first_scene]();
+    const SceneRow* r = scene_row(scene);
+    if (!r)
+        return;
+    switch (r->branch) {
+    case SceneBranch::start_picture: show_start_picture(); break;
+    case SceneBranch::intro_word: show_intro_word(); break;
+    case SceneBranch::title_blocks: bring_title_blocks_forward(); break;
+    case SceneBranch::triangle_field: show_triangle_field(); break;
+    case SceneBranch::tunnel: show_tunnel(); break;
+    case SceneBranch::star_field: show_star_field(); break;
+    case SceneBranch::stars_to_white: wash_stars_out_to_white(); break;
+    case SceneBranch::bars_in_on_white: close_bars_in_on_white(); break;
+    case SceneBranch::greeting: show_greeting(); break;
+    case SceneBranch::bars_to_black: close_bars_to_black(); break;
+    case SceneBranch::end_card: show_end_card(); break;
+    }
 }

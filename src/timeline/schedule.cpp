@@ -1,46 +1,20 @@
-// The schedule: one row per scene, its title and its nominal length. The
-// lengths are those the scene script's end rules give: a scene ending on
-// scene_clock runs its threshold, the intro words run their limit 3 at
-// rate 0.5, scene 6 runs from scene 5's 5 to its own 9, and scene 9 ends
-// when anim_clock at rate 0.5 reaches 2.01.
-//
-// Lengths are kept in whole milliseconds, so that every start and the
-// total are exact sums and read back as the decimals written here.
+// The schedule, derived from the scene table: a scene's nominal length is
+// the time its end clock takes from where it starts to its threshold at its
+// rate. Lengths are kept in whole milliseconds, so that every start and the
+// total are exact sums and read back as the decimals a row's numbers give.
 #include "timeline/schedule.h"
+
+#include "timeline/scene_table.h"
+
+#include <cmath>
 
 namespace {
 
-struct ScheduledScene {
-    const char* title;
-    int length_ms;
-};
-
-const ScheduledScene schedule[scene_count] = {
-    {"the picture of files/load.bmp on black", 6000},                                // -1
-    {"\"pigs..\" behind a window frame on white", 6000},                             // 0
-    {"\"ants..\" behind a window frame on white", 6000},                             // 1
-    {"\"goats..\" behind a window frame on white", 6000},                            // 2
-    {"\"chickens..\" behind a window frame on white", 6000},                         // 3
-    {"\"worms..\" behind a window frame on white", 6000},                            // 4
-    {"title blocks and title coming forward", 5000},                                 // 5
-    {"triangle field", 4000},                                                        // 6
-    {"tunnel and title fading out", 20000},                                          // 7
-    {"star field", 10000},                                                           // 8
-    {"star field washing out to white", 4020},                                       // 9
-    {"bars closing in on white, swarm sliding in", 4000},                            // 10
-    {"\"I have this urge\" / \"to give props to..\"", 8000},                         // 11
-    {"\"Corvale Lumenworks\" / \"Collective\"", 6000},                               // 12
-    {"rising credit \"pAxo\" / \"code/gfx:\"; \"V a r n\"", 6000},                   // 13
-    {"\"t h e F o g\"", 6000},                                                       // 14
-    {"rising credit \"fmod\" / \"SoundSys:\"; \"z e n o x\"", 6000},                 // 15
-    {"\"Tidy Moths\"", 6000},                                                        // 16
-    {"rising credit \"Amber Quarry\" / \"music track:\"; \"Silent Lattice\"", 6000}, // 17
-    {"\"W u m p s !\"", 6000},                                                       // 18
-    {"\"the whole greek scene\" / \"and everyone I forgot\"", 6000},                 // 19
-    {"bars closing to black, title fading out", 4000},                               // 20
-    {"\"/pAxo.\" white on black", 4000},                                             // 21
-    {"\"F I N\" white on black", 4000},                                              // 22
-};
+int length_ms(int scene)
+{
+    const SceneRow& row = *scene_row(scene);
+    return static_cast<int>(std::lround((static_cast<double>(row.end_at) - row.clock_from) / row.rate * 1000.0));
+}
 
 bool in_sequence(int scene) { return scene >= first_scene && scene <= last_scene; }
 
@@ -48,18 +22,15 @@ int start_ms(int scene)
 {
     int ms = 0;
     for (int s = first_scene; s < scene && s <= last_scene; ++s)
-        ms += schedule[s - first_scene].length_ms;
+        ms += length_ms(s);
     return ms;
 }
 
 } // namespace
 
-const char* scene_title(int scene) { return in_sequence(scene) ? schedule[scene - first_scene].title : ""; }
+const char* scene_title(int scene) { return in_sequence(scene) ? scene_row(scene)->title : ""; }
 
-double scene_length_seconds(int scene)
-{
-    return in_sequence(scene) ? schedule[scene - first_scene].length_ms / 1000.0 : 0.0;
-}
+double scene_length_seconds(int scene) { return in_sequence(scene) ? length_ms(scene) / 1000.0 : 0.0; }
 
 double scene_start_seconds(int scene) { return start_ms(scene) / 1000.0; }
 

@@ -19,6 +19,9 @@ void end_scene(ResetSet reset)
     case ResetSet::scene_clock_only:
         shared.scene_clock = 0.0f;
         break;
+    case ResetSet::word_clock:
+        shared.text_fade[0] = 0.0f;
+        break;
     case ResetSet::anim_clock_only:
         shared.anim_clock = 0.0f;
         break;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "shared/shared_state.h"
+#include "timeline/scene_table.h"
 
 bool render_frame();
 
@@ -17,14 +18,6 @@ inline void advance_clock(float& clock, float delta, float rate)
 {
     clock += delta * rate;
 }
-
-// Which clocks a scene's end sets back to 0.
-enum class ResetSet {
-    scene_clock_only, // scene -1
-    anim_clock_only,  // scene 5: scene_clock runs on into scene 6
-    scene_and_anim, // scenes 6 to 9
-    four_clocks,    // scenes 10 to 22: scene_clock, anim_clock, text_fade[0], text_fade[1]
-};
 
 // Ends the current scene: scene_index moves on by one and the reset set
 // goes to 0. Whatever the frame carried the end clock past its threshold
