@@ -99,7 +99,9 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode
     }
     BackendSample* sound = nullptr;
     const DecodeResult decoded = backend_sound_decode(bytes, size, &sound);
-    const bool known = has_known_audio_signature(bytes, size);
+    // What the bytes look like says whether an undecodable file is damaged
+    // or of another kind; it is needed only then.
+    const bool known = decoded == DecodeResult::undecodable && has_known_audio_signature(bytes, size);
     platform_free_media_file(bytes);
     // Closed while the decoder ran (the page runs other code meanwhile):
     // the song is not kept.

@@ -9,6 +9,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -90,4 +91,29 @@ TEST(PresentingPolicy, ReadsBackWhatWasDrawnBottomRowFirst)
         EXPECT_EQ(rgba[(2 * 5 + x) * 4 + 2], 255);
     }
     drawable_destroy(&drawable);
+}
+
+// The depth the pixel format asked for is the drawable's; a size the
+// driver cannot have fails with its reason, leaves no drawable, and the
+// demo draws into the window's own buffers.
+TEST(PresentingPolicy, TakesTheAskedDepthAndFailsCleanlyWhereNoDrawableFits)
+{
+    GlTestWindow window(800, 600);
+    ASSERT_TRUE(window.ok());
+    GlDrawable drawable;
+    const char* error = nullptr;
+    ASSERT_TRUE(presenter_follow(&drawable, 320, 240, 1600, 1200, true, 24, &error)) << error;
+    GLint depth_bits = 0;
+    glGetIntegerv(GL_DEPTH_BITS, &depth_bits);
+    EXPECT_EQ(depth_bits, 24);
+
+    GLint largest = 0;
+    glGetIntegerv(0x84E8 /* GL_MAX_RENDERBUFFER_SIZE */, &largest);
+    ASSERT_GT(largest, 0);
+    error = nullptr;
+    EXPECT_FALSE(presenter_follow(&drawable, largest + 1, 240, 1600, 1200, true, 16, &error));
+    ASSERT_NE(error, nullptr);
+    EXPECT_NE(std::string(error).find("largest render buffer"), std::string::npos) << error;
+    EXPECT_EQ(drawable.framebuffer, 0u) << "the old drawable goes, no new one stands";
+    EXPECT_EQ(bound_framebuffer(), 0);
 }
