@@ -2,7 +2,8 @@
 // canvas its window is drawn on, the page's events as the window's, the
 // "click to start" that sound and clock wait for, the end with "play
 // again", and the fixed-rate mode (index.html?fixed=FPS), drawn on a
-// virtual clock without sound, frame by frame as a test asks for them.
+// virtual clock without sound, frame by frame as a test asks for them
+// (index.html?fixed=FPS&every draws the frames in between in full too).
 // What the demo shows and hears is its own; this only hosts it.
 'use strict';
 
@@ -10,6 +11,10 @@
   const media = ['load.bmp', 'tunnel.bmp', 'star.bmp', 'font.ttf', 'song.mp3'];
   const fixedParam = new URLSearchParams(location.search).get('fixed');
   const fixedRate = /^[1-9][0-9]{0,2}$/.test(fixedParam || '') ? Number(fixedParam) : 0;
+  // In the fixed-rate mode the frames no one asks for are drawn where no
+  // pixel is kept, unless every frame is to be drawn in full (&every, for
+  // timing them).
+  const everyFrameDrawn = new URLSearchParams(location.search).has('every');
 
   // What the page tells about itself (tests read it too).
   const elka = (globalThis.elka = globalThis.elka || {});
@@ -166,6 +171,7 @@
   // --- What the window system calls (page_library.js) -----------------
   const page = {
     fixedRate: fixedRate,
+    everyFrameDrawn: everyFrameDrawn,
 
     createCanvas(title, width, height, fullscreen) {
       for (const old of stage.querySelectorAll('canvas')) {

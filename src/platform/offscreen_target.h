@@ -23,6 +23,13 @@ void offscreen_target_destroy();
 // the default.
 void offscreen_target_place_in(int output_width, int output_height);
 
+// Whether the frames drawn from now on keep their pixels (the default):
+// the frames before a still need drawing only for what they advance, and
+// unkept they are drawn into a 1 x 1 sink at the same viewport
+// (presenter.h), where next to nothing is filled. Where no sink can be made
+// they are drawn in full.
+void offscreen_target_keep_pixels(bool keep);
+
 // Reads the whole target as RGB bytes, top row first (the order pictures
 // and video frames use), placed in the output size; rgb holds output width *
 // output height * 3 bytes. Waits for the frame to finish drawing.

@@ -50,5 +50,8 @@ bool backend_has_keeper();
 void backend_frame_finished(int width, int height);
 // Shows the back buffer; returns when the next frame may be drawn.
 void backend_swap(PlatformWindow& window);
+// After a swap: whether anyone keeps the next frame's pixels. Where no one
+// does, the next frame is drawn into the presenter's sink (presenter.h).
+bool backend_next_frame_kept();
 // A warning where the backend's log goes.
 void backend_warn(const char* text);

@@ -24,6 +24,8 @@ struct PlatformDeviceContext {
 struct PlatformGlContext {
     BackendContext* backend = nullptr;
     GlDrawable drawable;      // made while the window's pixels differ from what the demo draws
+    GlDrawable sink;          // bound for frames whose pixels nobody keeps
+    bool sinking = false;     // the frame being drawn goes to the sink
     bool shares_kept = false; // made in the share group of the kept objects
 };
 
@@ -38,6 +40,32 @@ bool context_current = false;
 GlContext current_context = nullptr; // drawn with on live_dc's window
 bool keep_asked = false;
 int depth_bits = 16; // of the drawable: what the pixel format asked for
+
+// The drawable and the sink go while their context is current.
+void drop_drawables(PlatformGlContext& context)
+{
+    if (context.sink.framebuffer)
+        drawable_destroy(&context.sink);
+    if (context.drawable.framebuffer)
+        drawable_destroy(&context.drawable);
+    context.sinking = false;
+}
+
+// The next frame's target: the drawable, or the sink where the backend
+// says nobody keeps the frame's pixels. Where the sink cannot be had, the
+// frame is drawn in full.
+void follow_frame_kept()
+{
+    if (!current_context || !current_context->drawable.framebuffer)
+        return;
+    const bool keep = backend_next_frame_kept();
+    if (keep != current_context->sinking)
+        return;
+    const char* error = nullptr;
+    current_context->sinking = !keep && presenter_sink_bind(&current_context->sink, &error);
+    if (!current_context->sinking)
+        drawable_bind(&current_context->drawable);
+}
 
 // The presenter finds GL's entry points through this backend's profile,
 // from before the first window on.
@@ -214,7 +242,7 @@ GlContext platform_create_context(DeviceContext dc)
         return nullptr;
     // Made, not current: the window code makes it current as a step of its own.
     context_current = false;
-    return new PlatformGlContext{backend, GlDrawable{}, shares};
+    return new PlatformGlContext{backend, GlDrawable{}, GlDrawable{}, false, shares};
 }
 
 bool platform_make_current(DeviceContext dc, GlContext context)
@@ -224,8 +252,8 @@ bool platform_make_current(DeviceContext dc, GlContext context)
             return false;
         // The drawable goes while its context is still current; a context
         // made current again makes it afresh.
-        if (current_context && context_current && current_context->drawable.framebuffer)
-            drawable_destroy(&current_context->drawable);
+        if (current_context && context_current)
+            drop_drawables(*current_context);
         backend_release_current();
         context_current = false;
         current_context = nullptr;
@@ -255,8 +283,7 @@ bool platform_delete_context(GlContext context)
     keep_asked = false;
     gl_profile_context_deleted(backend_has_keeper() && context->shares_kept);
     if (context == current_context) {
-        if (context->drawable.framebuffer)
-            drawable_destroy(&context->drawable);
+        drop_drawables(*context);
         current_context = nullptr;
     }
     backend_context_delete(context->backend);
@@ -280,13 +307,16 @@ void platform_swap_buffers(DeviceContext dc)
         = current_context && current_context->drawable.framebuffer ? &current_context->drawable : nullptr;
     int pixels_w = 0, pixels_h = 0;
     backend_window_pixels(*dc->window, &pixels_w, &pixels_h);
-    if (drawable) {
+    if (current_context && current_context->sinking) {
+        // Nothing to show or read: the window keeps its last frame.
+    } else if (drawable) {
         backend_frame_finished(drawable->width, drawable->height);
         drawable_present(drawable, pixels_w, pixels_h);
     } else {
         backend_frame_finished(pixels_w, pixels_h);
     }
     backend_swap(*dc->window);
+    follow_frame_kept();
     if (platform_seam && platform_seam->after_swap)
         platform_seam->after_swap();
 }
@@ -318,4 +348,10 @@ void presenter_follow_window()
     if (!presenter_follow(&current_context->drawable, want_w, want_h, pixels_w, pixels_h,
                           backend_window_buffers_complete(), depth_bits, &error))
         backend_warn((std::string("elka: drawing without the presenter: ") + (error ? error : "")).c_str());
+    // A drawable made afresh is bound; a sunk frame stays sunk, and with no
+    // drawable there is nothing to sink.
+    if (current_context->sinking && current_context->drawable.framebuffer)
+        drawable_bind(&current_context->sink);
+    else
+        current_context->sinking = false;
 }

@@ -26,6 +26,15 @@ bool presenter_follow(GlDrawable* drawable, int want_width, int want_height, int
     return drawable_create(drawable, want_width, want_height, depth_bits, error);
 }
 
+bool presenter_sink_bind(GlDrawable* sink, const char** error)
+{
+    *error = nullptr;
+    if (!sink->framebuffer)
+        return drawable_create(sink, 1, 1, 16, error); // and binds it
+    drawable_bind(sink);
+    return true;
+}
+
 void presenter_read_back(int width, int height, unsigned char* rgba)
 {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

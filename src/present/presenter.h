@@ -16,5 +16,14 @@
 bool presenter_follow(GlDrawable* drawable, int want_width, int want_height, int pixels_width, int pixels_height,
                       bool buffers_complete, int depth_bits, const char** error);
 
+// Frames whose pixels nobody keeps (a capture's frames before a still, the
+// page's fixed-rate frames not asked for) go to a drawable of 1 x 1: the
+// same GL calls at the same viewport, and next to nothing filled. Every
+// frame clears colour and depth before it draws and no frame reads another's
+// pixels, so a frame kept after sunk ones is the frame it would have been.
+// With a GL context current: makes the sink on first use and binds it;
+// false, with the reason in *error, when it cannot be made.
+bool presenter_sink_bind(GlDrawable* sink, const char** error);
+
 // The frame bound for reading, width x height, as RGBA rows bottom first.
 void presenter_read_back(int width, int height, unsigned char* rgba);

@@ -19,6 +19,11 @@ tests.
   capture_png_probe.py differ FILE X Y OTHER    -> how many pixels of the
          picture OTHER differ from FILE's pixels under it, OTHER's top-left
          corner at (X, Y) of FILE
+  capture_png_probe.py frames SEQUENCE STILLS W H N0 N1 ...
+      -> for each picture i of the numbered sequence STILLS (an ffmpeg
+         pattern such as dir/still-%02d.png, from 0), one line: how many of
+         its pixels differ from picture N_i of the sequence SEQUENCE (from
+         0), all W x H; each sequence decoded by one ffmpeg
 """
 import struct
 import subprocess
@@ -43,6 +48,30 @@ def read_png(path):
     return width, height, [raw[y * stride:(y + 1) * stride] for y in range(height)]
 
 
+def read_sequence(pattern, width, height):
+    """The numbered pictures of an ffmpeg image sequence as raw RGB frames."""
+    raw = subprocess.run(["ffmpeg", "-loglevel", "error", "-start_number", "0", "-i", pattern,
+                          "-f", "rawvideo", "-pix_fmt", "rgb24", "-"], check=True, stdout=subprocess.PIPE).stdout
+    size = width * height * 3
+    if len(raw) % size:
+        raise SystemExit(f"{pattern}: decoded to {len(raw)} bytes, not a whole number of {width} x {height} frames")
+    return [raw[i:i + size] for i in range(0, len(raw), size)]
+
+
+def main_frames(argv):
+    width, height = int(argv[4]), int(argv[5])
+    sequence = read_sequence(argv[2], width, height)
+    stills = read_sequence(argv[3], width, height)
+    wanted = [int(n) for n in argv[6:]]
+    if len(stills) != len(wanted):
+        raise SystemExit(f"{len(stills)} pictures in {argv[3]}, {len(wanted)} frame numbers")
+    for still, n in zip(stills, wanted):
+        if n >= len(sequence):
+            raise SystemExit(f"no picture {n} in {argv[2]} ({len(sequence)} pictures)")
+        frame = sequence[n]
+        print(sum(still[i:i + 3] != frame[i:i + 3] for i in range(0, len(still), 3)))
+
+
 def is_kind(r, g, b, kind):
     if kind == "black":
         return r < 16 and g < 16 and b < 16
@@ -60,6 +89,8 @@ def is_kind(r, g, b, kind):
 
 
 def main(argv):
+    if argv[1] == "frames":
+        return main_frames(argv)
     command, path = argv[1], argv[2]
     width, height, rows = read_png(path)
     px = lambda x, y: tuple(rows[y][3 * x:3 * x + 3])

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # elka-capture --still: the frames drawn at chosen times show what the
-# scenes draw (pixel probes); two captures give the same bytes; the contact
-# sheet has a picture for every scene.
+# scenes draw (pixel probes); two captures give the same bytes, and a still
+# the pixels of its frame in a capture of every frame; the contact sheet has
+# a picture for every scene.
 set -euo pipefail
 source "$(dirname "$0")/lib/capture_common.bash" "$@"
 fps=20
@@ -124,4 +125,22 @@ mkdir "$work/again"
     --still "3=$work/again/start.png" --still "$(seconds "$(first 6)")=$work/again/hexagons.png"
 cmp "$work/start.png" "$work/again/start.png" || fail "the start still differs between runs"
 cmp "$hexagons" "$work/again/hexagons.png" || fail "the scene 6 still differs between runs"
+# A still is the frame it would be with every frame before it drawn in
+# full, though those are drawn where no pixel is kept: the middle frame of
+# every scene taken alone, against the same frame of a run that keeps every
+# frame (--frames).
+"$capture" --fps 4 --size 160x120 --quiet --frames "$work/every" --chapters "$work/every.tsv"
+mapfile -t middles < <(awk -F'\t' 'NR > 1 { if (p != "") print int((f + $2) / 2); p = $1; f = $2 }' "$work/every.tsv")
+(( ${#middles[@]} == 24 )) || fail "a still for each of the 24 scenes, not ${#middles[@]}"
+alone=()
+for i in "${!middles[@]}"; do
+    alone+=(--still "$(awk -v f="${middles[i]}" 'BEGIN { printf "%.2f", f / 4 }')=$work/alone-$(printf '%02d' "$i").png")
+done
+"$capture" --fps 4 --size 160x120 --quiet "${alone[@]}"
+mapfile -t differing < <($probe frames "$work/every/frame-%06d.png" "$work/alone-%02d.png" 160 120 "${middles[@]}")
+(( ${#differing[@]} == 24 )) || fail "24 stills compared, not ${#differing[@]}"
+for i in "${!middles[@]}"; do
+    (( differing[i] == 0 )) ||
+        fail "the still of frame ${middles[i]} has ${differing[i]} pixels other than that frame drawn with every frame before it in full"
+done
 echo "stills ok"

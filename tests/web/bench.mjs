@@ -61,7 +61,7 @@ try {
   const { page, errors } = await openPage(browser, { width: 800, height: 600 });
   info = await webgl2Info(page);
   const started = Date.now();
-  await page.goto(`${server.url}index.html?fixed=${fps}`);
+  await page.goto(`${server.url}index.html?fixed=${fps}&every`);
   await waitForState(page, ['running'], 60000);
   // The time in the page until frameAt(seconds) resolved: the frames up to
   // it drawn and the last one read back (the read-back waits for the GPU

@@ -5,6 +5,7 @@
 #include "platform/offscreen_target.h"
 
 #include "present/drawable.h"
+#include "present/presenter.h"
 #include "platform/gl_profile.h"
 
 #include <SDL.h>
@@ -31,6 +32,7 @@ PFNGLMAPBUFFERRANGEPROC map_buffer_range = nullptr;
 PFNGLUNMAPBUFFERPROC unmap_buffer = nullptr;
 
 GlDrawable target; // the one kind of drawable the window's presenter shows too
+GlDrawable sink;   // the frames whose pixels are not kept
 int target_width = 0;
 int target_height = 0;
 int output_width = 0; // the frames read back: the target centred on black
@@ -98,6 +100,8 @@ void offscreen_target_destroy()
     if (!SDL_GL_GetCurrentContext())
         return;
     delete_pack_buffers();
+    if (sink.framebuffer)
+        drawable_destroy(&sink);
     drawable_destroy(&target);
     target_width = target_height = output_width = output_height = 0;
 }
@@ -106,6 +110,13 @@ void offscreen_target_place_in(int width, int height)
 {
     output_width = width < target_width ? target_width : width;
     output_height = height < target_height ? target_height : height;
+}
+
+void offscreen_target_keep_pixels(bool keep)
+{
+    const char* error = nullptr;
+    if (keep || !presenter_sink_bind(&sink, &error))
+        drawable_bind(&target);
 }
 
 int offscreen_target_width() { return target_width; }

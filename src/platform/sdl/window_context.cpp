@@ -218,6 +218,9 @@ void backend_swap(PlatformWindow& window)
         glFinish();
 }
 
+// A window shows every frame.
+bool backend_next_frame_kept() { return true; }
+
 void backend_warn(const char* text) { SDL_Log("%s", text); }
 
 void sdl_delete_keeper()

@@ -37,6 +37,9 @@ mergeInto(LibraryManager.library, {
   elka_page_frame_wanted: function (frame) {
     return Module.elkaPage.frameWanted(frame) ? 1 : 0;
   },
+  elka_page_every_frame_drawn: function () {
+    return Module.elkaPage.everyFrameDrawn ? 1 : 0;
+  },
   elka_page_frame_read: function (frame, rgba, width, height) {
     Module.elkaPage.frameRead(frame, HEAPU8.subarray(rgba, rgba + width * height * 4), width, height);
   },

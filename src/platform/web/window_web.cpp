@@ -25,6 +25,7 @@ void elka_page_destroy_canvas();
 void elka_page_canvas_pixels(int* width, int* height);
 void elka_page_show_cursor(int shown);
 int elka_page_frame_wanted(int frame);
+int elka_page_every_frame_drawn();
 void elka_page_frame_read(int frame, const unsigned char* rgba, int width, int height);
 }
 
@@ -153,6 +154,13 @@ void backend_swap(PlatformWindow&)
     page_frame_presented();
     // The browser shows the frame when this returns to it.
     elka_page_present_wait();
+}
+
+// In the fixed-rate mode only the frames the page asks for are kept,
+// unless it asks for every frame drawn in full (its timedemo).
+bool backend_next_frame_kept()
+{
+    return elka_page_fixed_rate() == 0 || elka_page_every_frame_drawn() || elka_page_frame_wanted(frames_presented);
 }
 
 void backend_warn(const char* text) { emscripten_log(EM_LOG_CONSOLE | EM_LOG_WARN, "%s", text); }
