@@ -19,12 +19,17 @@ for f in tunnel.bmp star.bmp load.bmp font.ttf song.mp3; do
     [[ -s "$root/files/$f" ]] || { echo "FAIL: files/$f is missing from the repository" >&2; exit 1; }
 done
 tmp="$(mktemp -d /tmp/elka-failures-XXXXXX)"
+# processes_in DIR: the processes whose working folder is DIR or below it.
+# One find over /proc, not a readlink per process: with a browser test
+# running beside this one there are hundreds.
+processes_in() {
+    find /proc -mindepth 2 -maxdepth 2 -name cwd \( -lname "$1" -o -lname "$1/*" \) -printf '%h\n' 2>/dev/null |
+        sed 's|^/proc/||'
+}
 # At the end, whatever a case left running in its folder is ended too.
 cleanup() {
     local p
-    for p in /proc/[0-9]*; do
-        [[ "$(readlink "$p/cwd" 2>/dev/null || true)" == "$tmp"/* ]] && kill -KILL "${p#/proc/}" 2>/dev/null
-    done
+    for p in $(processes_in "$tmp"); do kill -KILL "$p" 2>/dev/null; done
     rm -rf "$tmp"
 }
 trap cleanup EXIT
@@ -188,10 +193,8 @@ run_case() {
     [[ "$status" == "${statuses[$i]}" ]] || problems+=("exit status $status, not ${statuses[$i]}")
     [[ "$(cat "$dir.out"; echo .)" == "${outs[$i]}." ]] || problems+=("standard output differs")
     [[ "$(cat "$dir.err"; echo .)" == "${errs[$i]}." ]] || problems+=("standard error differs")
-    local p left=()
-    for p in /proc/[0-9]*; do
-        [[ "$(readlink "$p/cwd" 2>/dev/null || true)" == "$dir"* ]] && left+=("${p#/proc/}")
-    done
+    local left=()
+    mapfile -t left < <(processes_in "$dir")
     ((${#left[@]} == 0)) || problems+=("processes left behind: ${left[*]}")
     [[ "$(snapshot "$dir")" == "$before" ]] || problems+=("the folder changed")
 
