@@ -326,7 +326,7 @@ TEST(BmpReader, RunLengthEightBits)
                   k, k, p[7], p[7], k, k});
 
     // The data ends before the end of the bitmap.
-    l.pixels.resize(l.pixels.size() - 2);
+    l.pixels.erase(l.pixels.end() - 2, l.pixels.end());
     expect_failure(bmp::build(l), conversion_error);
     // An absolute run longer than the data.
     l.pixels = {0, 9, 1, 2, 3};
