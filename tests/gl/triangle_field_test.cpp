@@ -78,26 +78,41 @@ protected:
     GlTestWindow window;
 };
 
-// The cell centres and the turn each marker point was drawn with.
+// The design's honeycomb by what makes it one: 19 rows of 17 cells, each
+// cell sqrt(3) from the next in its row and from the nearest two in the
+// rows beside it (the odd rows half a cell to the right, 1.5 up), the
+// first at (-14, -13, -20), the whole turned -45 degrees about the view
+// axis and each cell by `turn` about its own vertical. The marker is the
+// same point of every cell, so the steps between markers are the lattice's.
 void expect_honeycomb(const std::vector<FeedbackPrimitive>& points, double turn, float alpha)
 {
     ASSERT_EQ(points.size(), 323u);
-    const double h = static_cast<double>(std::sqrt(0.75f));
-    std::size_t n = 0;
+    const double step = std::sqrt(3.0) * 100.0; // 100 pixels a unit
+    const double c = std::cos(-M_PI / 4), s = std::sin(-M_PI / 4);
+    auto turned = [&](double x, double y) { return std::array<double, 2>{c * x - s * y, s * x + c * y}; };
+    const auto first = window_of(mat_mul(mat_mul(mat_rotate(-45, 0, 0, 1), mat_translate(-14, -13, -20)),
+                                         mat_rotate(turn, 0, 1, 0)),
+                                 0.5, 0.25, 1.0);
+    auto at = [&](int row, int col) { return points[static_cast<std::size_t>(row * 17 + col)].vertices[0]; };
+    ASSERT_NEAR(at(0, 0).x, first[0], 0.05);
+    ASSERT_NEAR(at(0, 0).y, first[1], 0.05);
     for (int row = 0; row < 19; ++row)
-        for (int col = 0; col < 17; ++col, ++n) {
-            const double x = (row % 2 == 0) ? 2.0 * col * h - 14.0 : (2.0 * col + 1.0) * h - 14.0;
-            const double y = 1.5 * row - 13.0;
-            const Mat4 m = mat_mul(mat_mul(mat_rotate(-45, 0, 0, 1), mat_translate(x, y, -20)),
-                                   mat_rotate(turn, 0, 1, 0));
-            const auto w = window_of(m, 0.5, 0.25, 1.0);
-            const FeedbackVertex& v = points[n].vertices[0];
+        for (int col = 0; col < 17; ++col) {
             SCOPED_TRACE(testing::Message() << "row " << row << " col " << col);
-            ASSERT_NEAR(v.x, w[0], 0.05);
-            ASSERT_NEAR(v.y, w[1], 0.05);
-            ASSERT_NEAR(v.z, w[2], 2e-6);
+            const FeedbackVertex& v = at(row, col);
+            ASSERT_NEAR(v.z, first[2], 2e-6);
             ASSERT_FLOAT_EQ(v.r, 1.0f);
             ASSERT_NEAR(v.a, alpha, 1e-6);
+            if (col > 0) {
+                const auto along = turned(step, 0);
+                ASSERT_NEAR(v.x - at(row, col - 1).x, along[0], 0.05);
+                ASSERT_NEAR(v.y - at(row, col - 1).y, along[1], 0.05);
+            }
+            if (row > 0) {
+                const auto up = turned(row % 2 ? step / 2 : -step / 2, 150.0);
+                ASSERT_NEAR(v.x - at(row - 1, col).x, up[0], 0.05);
+                ASSERT_NEAR(v.y - at(row - 1, col).y, up[1], 0.05);
+            }
         }
 }
 } // namespace

@@ -65,20 +65,40 @@ TEST(StarRecords, FirstStarsMatchTheReferenceTable)
 }
 
 // Every run starts the generator from state 1, so every run makes these
-// fifty records: four draws each, angle first, then red, green, blue.
-TEST(StarRecords, AllFiftyFollowTheFixedSequence)
+// fifty records: four draws each, the angle from the first (its value mod
+// 20 past 360 - 155 n degrees), then red, green, blue (mod 256), and the
+// distance 0.4 + 0.12 n. Worked out by hand from the generator's published
+// sequence, not from the code.
+TEST(StarRecords, AllFiftyAreTheWorkedTable)
 {
+    struct Worked {
+        float angle;
+        int red, green, blue;
+    };
+    const Worked worked[50] = {
+        {361, 35, 190, 132}, {214, 108, 214, 174}, {52, 144, 73, 241}, {-104, 187, 233, 235}, {-245, 166, 219, 60},
+        {-404, 12, 62, 153}, {-558, 94, 13, 28}, {-707, 183, 71, 222}, {-869, 18, 77, 200}, {-1028, 187, 139, 166},
+        {-1187, 3, 90, 125}, {-1332, 56, 37, 31}, {-1487, 212, 203, 252}, {-1653, 245, 69, 59}, {-1807, 13, 137, 10},
+        {-1949, 219, 174, 50}, {-2112, 154, 80, 238}, {-2271, 120, 54, 253}, {-2420, 73, 50, 246}, {-2579, 125, 73, 220},
+        {-2731, 79, 20, 242}, {-2879, 64, 102, 208}, {-3039, 196, 48, 183}, {-3199, 59, 161, 34}, {-3342, 34, 145, 157},
+        {-3502, 139, 31, 218}, {-3666, 202, 153, 2}, {-3812, 114, 157, 73}, {-3976, 128, 126, 197}, {-4118, 213, 233, 128},
+        {-4284, 234, 201, 204}, {-4430, 191, 103, 214}, {-4589, 20, 214, 126}, {-4754, 220, 142, 102}, {-4903, 239, 87, 73},
+        {-5048, 255, 105, 143}, {-5215, 205, 209, 30}, {-5374, 156, 22, 114}, {-5524, 230, 29, 240}, {-5685, 79, 74, 119},
+        {-5830, 215, 232, 57}, {-5987, 83, 203, 201}, {-6148, 30, 51, 116}, {-6291, 12, 244, 213}, {-6452, 159, 212, 164},
+        {-6614, 126, 53, 207}, {-6752, 34, 244, 204}, {-6918, 211, 144, 45}, {-7072, 211, 143, 117}, {-7225, 217, 29, 42},
+    };
     init_stars();
-    Lcg g;
     for (int n = 0; n < 50; ++n) {
         SCOPED_TRACE(n);
-        const float f = static_cast<float>(n);
-        EXPECT_EQ(effects.stars[n].angle, static_cast<float>(g.next() % 20) + (360.0f - f * 155.0f));
-        EXPECT_EQ(effects.stars[n].distance, f * 0.02f * 6.0f + 0.4f);
-        EXPECT_EQ(effects.stars[n].red, g.next() % 256);
-        EXPECT_EQ(effects.stars[n].green, g.next() % 256);
-        EXPECT_EQ(effects.stars[n].blue, g.next() % 256);
+        EXPECT_EQ(effects.stars[n].angle, worked[n].angle);
+        EXPECT_NEAR(effects.stars[n].distance, 0.4 + 0.12 * n, 1e-5);
+        EXPECT_EQ(effects.stars[n].red, worked[n].red);
+        EXPECT_EQ(effects.stars[n].green, worked[n].green);
+        EXPECT_EQ(effects.stars[n].blue, worked[n].blue);
     }
-    EXPECT_NEAR(effects.stars[49].distance, 6.28f, 1e-5);
-    EXPECT_EQ(star_rand(), g.next()); // exactly 200 draws were taken
+    // Exactly 200 draws were taken: the next is the sequence's 201st.
+    Lcg g;
+    for (int i = 0; i < 200; ++i)
+        g.next();
+    EXPECT_EQ(star_rand(), g.next());
 }
