@@ -5,6 +5,7 @@
 
 #include "platform/media_files_internal.h"
 #include "platform/outline_flattening.h"
+#include "platform/sdl/outline_face.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -13,7 +14,6 @@
 
 #include <climits>
 #include <cmath>
-#include <set>
 
 namespace {
 
@@ -22,9 +22,6 @@ bool fontconfig_ready()
     static bool ready = FcInit() == FcTrue;
     return ready;
 }
-
-// The files added so far, by absolute name.
-std::set<std::string> added_font_files;
 
 Flattener* flattener(void* user) { return static_cast<Flattener*>(user); }
 
@@ -54,14 +51,11 @@ int cubic_to(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void
 
 } // namespace
 
-struct OutlineFace {
-    FT_Library library = nullptr;
-    FT_Face face = nullptr;
-    std::string family;
-    std::string file;
-    bool embolden = false;
-    bool symbol_map = false; // a symbol font: ANSI codes live at U+F000 + code
-};
+std::set<std::string>& sdl_added_font_files()
+{
+    static std::set<std::string> files;
+    return files;
+}
 
 bool platform_add_font_file(const char* path)
 {
@@ -72,20 +66,12 @@ bool platform_add_font_file(const char* path)
     std::string name;
     if (!platform_media_file_name(path, &name))
         return false;
-    if (added_font_files.count(name))
+    if (sdl_added_font_files().count(name))
         return true;
     if (FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(name.c_str())) != FcTrue)
         return false;
-    added_font_files.insert(name);
+    sdl_added_font_files().insert(name);
     return true;
-}
-
-void platform_forget_font_files()
-{
-    if (added_font_files.empty())
-        return;
-    FcConfigAppFontClear(nullptr);
-    added_font_files.clear();
 }
 
 namespace {
@@ -176,11 +162,6 @@ void platform_close_outline_face(OutlineFace* face)
     delete face;
 }
 
-std::string platform_outline_face_family(const OutlineFace* face) { return face ? face->family : ""; }
-std::string platform_outline_face_file(const OutlineFace* face) { return face ? face->file : ""; }
-bool platform_outline_face_emboldened(const OutlineFace* face) { return face && face->embolden; }
-
-unsigned platform_ansi_to_unicode(unsigned char code) { return outline_ansi_to_unicode(code); }
 
 bool platform_glyph_outline(OutlineFace* face, unsigned char code, GlyphOutline* out)
 {
@@ -192,7 +173,7 @@ bool platform_glyph_outline(OutlineFace* face, unsigned char code, GlyphOutline*
     if (!(units > 0.0))
         return false; // not an outline font
 
-    FT_ULong character = face->symbol_map ? 0xF000u + code : platform_ansi_to_unicode(code);
+    FT_ULong character = face->symbol_map ? 0xF000u + code : outline_ansi_to_unicode(code);
     FT_UInt glyph = FT_Get_Char_Index(ft, character); // 0: the missing glyph
     // Design units, unhinted.
     if (FT_Load_Glyph(ft, glyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0)

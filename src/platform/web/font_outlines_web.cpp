@@ -9,6 +9,7 @@
 #include "platform/media_files.h"
 #include "platform/outline_flattening.h"
 #include "platform/web/fine_contours.h"
+#include "platform/web/outline_face_web.h"
 
 #include <algorithm>
 #include <cctype>
@@ -31,20 +32,6 @@ void elka_font_copy_glyph(double* points, int* ends);
 }
 
 namespace {
-
-// A font parsed on the page, released there when the last face of it and
-// the list of added files let go of it.
-struct PageFont {
-    int id;
-    std::string file;
-    std::string family, typographic_family, full_name;
-    int weight = 400;
-    int units = 0;
-    bool symbol = false;
-    ~PageFont() { elka_font_release(id); }
-};
-
-std::vector<std::shared_ptr<PageFont>> added_fonts;
 
 std::string font_name(int id, int which)
 {
@@ -138,17 +125,20 @@ bool decompose(const Contours& c, Flattener* flat)
 
 } // namespace
 
-struct OutlineFace {
-    std::shared_ptr<PageFont> font;
-    bool embolden = false;
-};
+PageFont::~PageFont() { elka_font_release(id); }
+
+std::vector<std::shared_ptr<PageFont>>& web_added_fonts()
+{
+    static std::vector<std::shared_ptr<PageFont>> fonts;
+    return fonts;
+}
 
 bool platform_add_font_file(const char* path)
 {
     std::string name;
     if (!path || !platform_media_file_name(path, &name))
         return false;
-    for (const auto& font : added_fonts)
+    for (const auto& font : web_added_fonts())
         if (font->file == name)
             return true;
     std::size_t size = 0;
@@ -168,17 +158,16 @@ bool platform_add_font_file(const char* path)
     int symbol = 0;
     elka_font_info(id, &font->weight, &font->units, &symbol);
     font->symbol = symbol != 0;
-    added_fonts.push_back(font);
+    web_added_fonts().push_back(font);
     return true;
 }
-
-void platform_forget_font_files() { added_fonts.clear(); }
 
 OutlineFace* platform_match_outline_face(const char* family, int weight)
 {
     // The faces of that family, or every face when it has none; of those
     // the one nearest the weight (the first added of equals).
     std::vector<std::shared_ptr<PageFont>> named;
+    const auto& added_fonts = web_added_fonts();
     for (const auto& font : added_fonts)
         if (family
             && (same_name(font->family, family) || same_name(font->typographic_family, family)
@@ -200,10 +189,6 @@ OutlineFace* platform_match_outline_face(const char* family, int weight)
 
 void platform_close_outline_face(OutlineFace* face) { delete face; }
 
-std::string platform_outline_face_family(const OutlineFace* face) { return face ? face->font->family : ""; }
-std::string platform_outline_face_file(const OutlineFace* face) { return face ? face->font->file : ""; }
-bool platform_outline_face_emboldened(const OutlineFace* face) { return face && face->embolden; }
-unsigned platform_ansi_to_unicode(unsigned char code) { return outline_ansi_to_unicode(code); }
 
 bool platform_glyph_outline(OutlineFace* face, unsigned char code, GlyphOutline* out)
 {

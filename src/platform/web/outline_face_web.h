@@ -1,0 +1,26 @@
+// The page's fonts and matched faces, for the backend's font files only.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// A font parsed on the page, released there when the last face of it and
+// the list of added files let go of it.
+struct PageFont {
+    int id;
+    std::string file;
+    std::string family, typographic_family, full_name;
+    int weight = 400;
+    int units = 0;
+    bool symbol = false;
+    ~PageFont();
+};
+
+struct OutlineFace {
+    std::shared_ptr<PageFont> font;
+    bool embolden = false;
+};
+
+// In the order they were added.
+std::vector<std::shared_ptr<PageFont>>& web_added_fonts();
