@@ -8,7 +8,7 @@
 
 #include <GL/gl.h>
 
-bool draw_intro_word(float x, float y, float limit, const char* text, float& c)
+bool draw_intro_word(float x, float y, float limit, float rate, const char* text, float& c)
 {
     bool finished = false;
     glPushMatrix();
@@ -28,7 +28,7 @@ bool draw_intro_word(float x, float y, float limit, const char* text, float& c)
         c = 0.0f;
         finished = true;
     } else {
-        c += shared.frame_timer->frame_delta() * 0.5f;
+        c += shared.frame_timer->frame_delta() * rate;
     }
     glPopMatrix();
     return finished;

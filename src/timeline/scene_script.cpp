@@ -32,6 +32,9 @@ const SceneRow& row() { return *scene_row(shared.scene_index); }
 // The end rule of the scenes that end on scene_clock at rate 1.
 bool run_scene_end(float delta) { return run_scene_clock(delta, row().end_at, row().reset); }
 
+// The clear colour of the scenes from the honeycomb on: black, alpha 0.
+void clear_to_black() { glClearColor(0.0f, 0.0f, 0.0f, 0.0f); }
+
 // A text line's alpha: a parabola over its clock, 0 at 0 and again at
 // zero_at, negative (drawn as nothing) beyond.
 float line_alpha(float fade, float zero_at) { return fade * (zero_at - fade); }
@@ -77,7 +80,7 @@ void show_intro_word()
         glDisable(GL_TEXTURE_2D);
         glClearColor(1.0f, 1.0f, 1.0f, 0.5f);
     }
-    if (draw_intro_word(w.x, w.y, row().end_at, w.word, shared.text_fade[0]))
+    if (draw_intro_word(w.x, w.y, row().end_at, row().rate, w.word, shared.text_fade[0]))
         end_scene(row().reset);
     draw_window_frame(w.x1, w.y1, w.x2, w.y2);
 
@@ -102,7 +105,7 @@ void bring_title_blocks_forward()
 // anim_clock; scene_clock goes on from scene 5's 5 to 9.
 void show_triangle_field()
 {
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    clear_to_black();
     glDepthFunc(GL_ALWAYS);
     draw_triangle_field();
     // The honeycomb's fade climbs by the frame before's delta, to 1 and
@@ -119,7 +122,7 @@ void show_triangle_field()
 // seconds and the tunnel itself fading out at the end.
 void show_tunnel()
 {
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    clear_to_black();
     glDepthFunc(GL_ALWAYS);
     glColor4f(1.0f, 1.0f, 1.0f, 3.3f - shared.anim_clock);
     draw_tunnel();
@@ -139,7 +142,7 @@ void show_tunnel()
 // Scene 8: the star field. Depth testing goes off here for the rest of the run.
 void show_star_field()
 {
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    clear_to_black();
     glDisable(GL_DEPTH_TEST);
     draw_star_field();
 
@@ -152,7 +155,7 @@ void show_star_field()
 // scene's end puts the normal one back for every later scene.
 void wash_stars_out_to_white()
 {
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    clear_to_black();
     draw_star_field();
 
     glEnable(GL_BLEND);

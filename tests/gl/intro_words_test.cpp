@@ -50,10 +50,10 @@ TEST_F(IntroWords, ClockExactlyAtTheLimitGoesOn)
 {
     frame_time(0.1);
     float clock = 3.0f;
-    EXPECT_FALSE(draw_intro_word(0.0f, 2.5f, 3.0f, "pigs..", clock));
+    EXPECT_FALSE(draw_intro_word(0.0f, 2.5f, 3.0f, 0.5f, "pigs..", clock));
     EXPECT_FLOAT_EQ(clock, 3.05f);
     // Found past the limit: back to 0 and finished, no advance.
-    EXPECT_TRUE(draw_intro_word(0.0f, 2.5f, 3.0f, "pigs..", clock));
+    EXPECT_TRUE(draw_intro_word(0.0f, 2.5f, 3.0f, 0.5f, "pigs..", clock));
     EXPECT_EQ(clock, 0.0f);
     // The effect leaves the scene to the timeline.
     EXPECT_EQ(shared.scene_index, 0);
@@ -64,13 +64,13 @@ TEST_F(IntroWords, WordFadesAlongAParabolaOfItsClock)
 {
     frame_time(0.0);
     float clock = 0.0f;
-    draw_intro_word(0.0f, 2.5f, 3.0f, "pigs..", clock);
+    draw_intro_word(0.0f, 2.5f, 3.0f, 0.5f, "pigs..", clock);
     EXPECT_EQ(current_alpha(), 0.0f); // the first frame draws it invisibly
     clock = 1.5f;
-    draw_intro_word(0.0f, 2.5f, 3.0f, "pigs..", clock);
+    draw_intro_word(0.0f, 2.5f, 3.0f, 0.5f, "pigs..", clock);
     EXPECT_FLOAT_EQ(current_alpha(), 1.125f); // handed to GL unclamped
     clock = 3.2f;
-    draw_intro_word(0.0f, 2.5f, 3.0f, "pigs..", clock);
+    draw_intro_word(0.0f, 2.5f, 3.0f, 0.5f, "pigs..", clock);
     EXPECT_LT(current_alpha(), 0.0f);
 }
 
@@ -96,7 +96,7 @@ TEST_F(IntroWords, NullTextDrawsNothingButKeepsTime)
 {
     frame_time(0.2);
     float clock = 1.0f;
-    const auto all = capture_feedback([&clock] { draw_intro_word(0.0f, 0.0f, 3.0f, nullptr, clock); });
+    const auto all = capture_feedback([&clock] { draw_intro_word(0.0f, 0.0f, 3.0f, 0.5f, nullptr, clock); });
     EXPECT_TRUE(all.empty());
     EXPECT_FLOAT_EQ(clock, 1.1f);
 }
@@ -112,7 +112,7 @@ TEST_F(IntroWords, WordLeavesMatrixAndSwitchesAsFound)
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glDisable(GL_TEXTURE_2D);
     glLineWidth(1.0f);
-    draw_intro_word(0.0f, 2.5f, 3.0f, "pigs..", shared.text_fade[0]);
+    draw_intro_word(0.0f, 2.5f, 3.0f, 0.5f, "pigs..", shared.text_fade[0]);
     draw_window_frame(1.5f, 1.5f, 3.5f, 2.5f);
     EXPECT_EQ(mat_distance(modelview_matrix(), caller), 0.0);
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
@@ -221,18 +221,18 @@ TEST_F(IntroWords, WordIsInvisibleAtFirstAndDriftsRight)
         return count;
     };
     glClear(GL_COLOR_BUFFER_BIT);
-    draw_intro_word(-1.0f, 0.0f, 3.0f, "pigs..", shared.text_fade[0]);
+    draw_intro_word(-1.0f, 0.0f, 3.0f, 0.5f, "pigs..", shared.text_fade[0]);
     EXPECT_EQ(dark_pixels(nullptr), 0);
 
     // One unit of word time moves the word one unit right, 13.01 units in.
     double at_one = 0, at_two = 0;
     shared.text_fade[0] = 1.0f;
     glClear(GL_COLOR_BUFFER_BIT);
-    draw_intro_word(-1.0f, 0.0f, 3.0f, "pigs..", shared.text_fade[0]);
+    draw_intro_word(-1.0f, 0.0f, 3.0f, 0.5f, "pigs..", shared.text_fade[0]);
     EXPECT_GT(dark_pixels(&at_one), 200);
     shared.text_fade[0] = 2.0f;
     glClear(GL_COLOR_BUFFER_BIT);
-    draw_intro_word(-1.0f, 0.0f, 3.0f, "pigs..", shared.text_fade[0]);
+    draw_intro_word(-1.0f, 0.0f, 3.0f, 0.5f, "pigs..", shared.text_fade[0]);
     EXPECT_GT(dark_pixels(&at_two), 200);
     const double unit = window_of(mat_identity(), 1.0, 0.0, -13.01)[0] - window_of(mat_identity(), 0.0, 0.0, -13.01)[0];
     EXPECT_NEAR(at_two - at_one, unit, 2.0);
