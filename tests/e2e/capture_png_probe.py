@@ -19,18 +19,38 @@ tests.
   capture_png_probe.py differ FILE X Y OTHER    -> how many pixels of the
          picture OTHER differ from FILE's pixels under it, OTHER's top-left
          corner at (X, Y) of FILE
+  capture_png_probe.py serve
+      -> the commands above, one a line on standard input, their
+         arguments separated by tabs; each answered with its lines and then
+         "\x04 STATUS" (0, or 1 with the reason on standard error), so that
+         a test pays for Python's start-up once
   capture_png_probe.py frames SEQUENCE STILLS W H N0 N1 ...
       -> for each picture i of the numbered sequence STILLS (an ffmpeg
          pattern such as dir/still-%02d.png, from 0), one line: how many of
          its pixels differ from picture N_i of the sequence SEQUENCE (from
          0), all W x H; each sequence decoded by one ffmpeg
 """
+import contextlib
+import io
+import os
 import struct
 import subprocess
 import sys
 
 
+_decoded = {}
+
+
 def read_png(path):
+    """Decoded once for each version of the file (its size and time)."""
+    info = os.stat(path)
+    key = (path, info.st_size, info.st_mtime_ns)
+    if key not in _decoded:
+        _decoded[key] = _read_png(path)
+    return _decoded[key]
+
+
+def _read_png(path):
     """Size from the PNG header (checked to be 8-bit RGB), pixels decoded by
     ffmpeg's own PNG decoder into raw RGB rows, top row first."""
     with open(path, "rb") as f:
@@ -137,5 +157,26 @@ def main(argv):
         raise SystemExit(f"unknown command {command}")
 
 
+def serve():
+    for line in sys.stdin:
+        out = io.StringIO()
+        status = 0
+        try:
+            with contextlib.redirect_stdout(out):
+                main(["probe"] + line.rstrip("\n").split("\t"))
+        except SystemExit as e:
+            status = 0 if e.code in (None, 0) else 1
+            if isinstance(e.code, str):
+                print(e.code, file=sys.stderr, flush=True)
+        except Exception as e:  # a bad argument: this command fails, the server goes on
+            status = 1
+            print(f"{type(e).__name__}: {e}", file=sys.stderr, flush=True)
+        sys.stdout.write(out.getvalue() + f"\x04 {status}\n")
+        sys.stdout.flush()
+
+
 if __name__ == "__main__":
-    main(sys.argv)
+    if sys.argv[1:] == ["serve"]:
+        serve()
+    else:
+        main(sys.argv)

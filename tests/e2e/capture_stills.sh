@@ -6,7 +6,7 @@
 set -euo pipefail
 source "$(dirname "$0")/lib/capture_common.bash" "$@"
 fps=20
-at_least() { python3 -c "import sys; sys.exit(0 if $1 >= $2 else 1)" || fail "$3: $1 < $2"; }
+at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a + 0 >= b + 0) }' || fail "$3: $1 < $2"; }
 
 # Where a scene begins is only known from the run itself, so every frame
 # around the two boundaries that matter is taken, and the chapter table of

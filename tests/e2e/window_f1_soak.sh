@@ -17,7 +17,8 @@
 # elka-capture draws it; then the clock goes, and the screen is compared
 # with elka-capture's pictures of the same moment at an intro word in its
 # frame (the font's lists) and the tunnel is seen drawn with its wall
-# picture (the textures). Escape ends the run with status 0.
+# picture (the textures), the clock then running twice as fast. Escape ends
+# the run with status 0.
 #
 # ELKA_SOAK_TOGGLES=N (default 50, at least 20) soaks longer.
 # usage: bash window_f1_soak.sh PATH-TO-ELKA BUILD-DIR
@@ -31,9 +32,12 @@ toggles="${ELKA_SOAK_TOGGLES:-50}"
 [[ -x "$capture" ]] || fail "no elka-capture next to elka"
 
 now() { date +%s.%N; }
+# Once going, the demo's clock runs twice as fast (the clock holder's
+# ELKA_CLOCK_RATE), so the scenes looked at come in half the time.
+rate=2
 # Seconds of sequence time, reckoned from the moment the demo read its
 # clock going.
-seq_time() { awk -v a="$(now)" -v b="$sequence_start" 'BEGIN { printf "%.2f", a - b }'; }
+seq_time() { awk -v a="$(now)" -v b="$sequence_start" -v r="$rate" 'BEGIN { printf "%.2f", (a - b) * r }'; }
 wait_until() { # wait_until SECONDS of sequence time
     while awk -v t="$(seq_time)" -v w="$1" 'BEGIN { exit !(t < w) }'; do sleep 0.05; done
 }
@@ -68,18 +72,19 @@ screenshot() {
     shot_time=$(awk -v a="$before" -v b="$(seq_time)" 'BEGIN { printf "%.2f", (a + b) / 2 }')
 }
 # references PREFIX SECONDS: elka-capture's stills from SECONDS - 2.5 to
-# SECONDS + 0.5 every 0.1 s, as PREFIX-N.png; their names in $refs. The
+# SECONDS + 1 every 0.1 s, as PREFIX-N.png; their names in $refs. The
 # sequence starts a little after the first window shows and may fall a
-# little further behind at scene changes, never ahead.
+# little further behind at scene changes; it is seen going up to a poll
+# (0.1 s, 0.2 s of sequence time) after it went, so it may seem ahead by that.
 references() {
     local args=() t
     refs=()
-    for i in $(seq 0 30); do
+    for i in $(seq 0 35); do
         t=$(awk -v s="$2" -v i="$i" 'BEGIN { printf "%.2f", s - 2.5 + i / 10 }')
         args+=(--still "$t=$1-$i.png")
         refs+=("$1-$i.png")
     done
-    (cd "$workdir" && "$capture" -q --size 640x480 --fps 30 --end "$(awk -v s="$2" 'BEGIN { print s + 1 }')" "${args[@]}") \
+    (cd "$workdir" && "$capture" -q --size 640x480 --fps 30 --end "$(awk -v s="$2" 'BEGIN { print s + 1.5 }')" "${args[@]}") \
         || fail "elka-capture could not draw the references"
 }
 share_at_least() { awk -v v="$1" -v m="$2" 'BEGIN { exit !(v >= m) }'; }
@@ -90,6 +95,7 @@ share_at_least() { awk -v v="$1" -v m="$2" 'BEGIN { exit !(v >= m) }'; }
 start_xvfb 640x480x16 -ardelay 1500 -arinterval 40
 prepare_workdir
 hold_clock "$clock_holder"
+elka_env+=(ELKA_CLOCK_RATE="$rate")
 start_elka "$elka" $(( 90 + 2 * toggles ))
 win=$(top_window eLka)
 xwininfo -root -children | grep -qF '"Dova GL":' && fail "the question came though a fullscreen window can be had"
