@@ -33,6 +33,7 @@ PFNGLUNMAPBUFFERPROC unmap_buffer = nullptr;
 
 GlDrawable target; // the one kind of drawable the window's presenter shows too
 GlDrawable sink;   // the frames whose pixels are not kept
+bool sinking = false; // the sink is bound
 int target_width = 0;
 int target_height = 0;
 int output_width = 0; // the frames read back: the target centred on black
@@ -89,6 +90,7 @@ bool offscreen_target_create(int width, int height, const char** error)
     // The window's pixel format asks for a 16-bit depth buffer; so does this.
     if (!drawable_create(&target, width, height, 16, error))
         return false;
+    sinking = false; // drawable_create bound the target
     target_width = output_width = width;
     target_height = output_height = height;
     scratch.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 0);
@@ -102,6 +104,7 @@ void offscreen_target_destroy()
     delete_pack_buffers();
     if (sink.framebuffer)
         drawable_destroy(&sink);
+    sinking = false;
     drawable_destroy(&target);
     target_width = target_height = output_width = output_height = 0;
 }
@@ -114,8 +117,11 @@ void offscreen_target_place_in(int width, int height)
 
 void offscreen_target_keep_pixels(bool keep)
 {
+    if (keep != sinking)
+        return; // bound as asked: most frames change nothing
     const char* error = nullptr;
-    if (keep || !presenter_sink_bind(&sink, &error))
+    sinking = !keep && presenter_sink_bind(&sink, &error);
+    if (!sinking)
         drawable_bind(&target);
 }
 
