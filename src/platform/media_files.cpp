@@ -1,6 +1,8 @@
 // Opening the media files without ever blocking: each file is opened
 // non-blocking (a pipe with no writer opens at once instead of waiting for
-// one) and taken only when it is a regular file.
+// one) and taken only when it is a regular file. POSIX (the desktop, the
+// page); Windows opens its files in win32/media_files_win32.cpp.
+#ifndef _WIN32
 #include "platform/media_files.h"
 #include "platform/media_files_internal.h"
 
@@ -107,3 +109,5 @@ unsigned char* platform_read_media_file(const char* path, std::size_t* size)
 }
 
 void platform_free_media_file(unsigned char* bytes) { delete[] bytes; }
+
+#endif

@@ -15,8 +15,10 @@ namespace {
 // keep the heap").
 void keep_replay_memory()
 {
+#ifdef __GLIBC__
     mallopt(M_MMAP_THRESHOLD, 4 << 20);
     mallopt(M_TRIM_THRESHOLD, 32 << 20);
+#endif
 }
 
 } // namespace
