@@ -2,9 +2,10 @@
 // non-blocking (a pipe with no writer opens at once instead of waiting for
 // one) and taken only when it is a regular file. POSIX (the desktop, the
 // page); Windows opens its files in win32/media_files_win32.cpp.
-#ifndef _WIN32
 #include "platform/media_files.h"
 #include "platform/media_files_internal.h"
+
+#ifndef _WIN32
 
 #include <cerrno>
 #include <cstdint>
@@ -101,6 +102,9 @@ MediaRead platform_load_media_file(const char* path, unsigned char** bytes, std:
     return result;
 }
 
+#endif
+
+// The same on every system.
 unsigned char* platform_read_media_file(const char* path, std::size_t* size)
 {
     unsigned char* bytes = nullptr;
@@ -109,5 +113,3 @@ unsigned char* platform_read_media_file(const char* path, std::size_t* size)
 }
 
 void platform_free_media_file(unsigned char* bytes) { delete[] bytes; }
-
-#endif

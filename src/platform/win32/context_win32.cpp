@@ -1,0 +1,130 @@
+// The window's pixel format and its WGL context, the keeper of the GL
+// objects over the F1 toggle, and the buffer swap.
+#include "platform/win32/win32_window.h"
+
+#include "platform/gl_profile.h"
+#include "platform/window_backend.h"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+
+struct BackendContext {
+    HGLRC wgl = nullptr;
+};
+
+namespace {
+
+// The context that keeps the GL objects over the F1 toggle: made beside the
+// window's context just before that one is deleted, sharing its lists and
+// textures, never current, and deleted when video ends. A WGL context
+// belongs to no window, so it outlives the one it was made on.
+HGLRC keeper_context = nullptr;
+bool single_buffered = false; // the current context draws without a back buffer
+bool buffers_complete = true; // the window's pixel format has what was asked
+
+} // namespace
+
+bool backend_window_buffers_complete() { return buffers_complete; }
+
+bool backend_pixel_format_set(PlatformWindow& window, const PixelFormatRequest& request)
+{
+    PIXELFORMATDESCRIPTOR wanted{};
+    wanted.nSize = sizeof wanted;
+    wanted.nVersion = 1;
+    wanted.dwFlags = request.flags;
+    wanted.iPixelType = request.pixel_type;
+    wanted.cColorBits = request.color_bits;
+    wanted.cAlphaBits = request.alpha_bits;
+    wanted.cAccumBits = request.accum_bits;
+    wanted.cDepthBits = request.depth_bits;
+    wanted.cStencilBits = request.stencil_bits;
+    wanted.cAuxBuffers = request.aux_buffers;
+    wanted.iLayerType = request.layer_type;
+    HDC dc = window.backend->dc;
+    const int format = ChoosePixelFormat(dc, &wanted);
+    if (format == 0 || !SetPixelFormat(dc, format, &wanted))
+        return false;
+    PIXELFORMATDESCRIPTOR got{};
+    DescribePixelFormat(dc, format, sizeof got, &got);
+    buffers_complete = got.cDepthBits >= request.depth_bits && got.cColorBits >= request.color_bits
+                       && (got.dwFlags & PFD_DOUBLEBUFFER) == (request.flags & PFD_DOUBLEBUFFER);
+    return true;
+}
+
+BackendContext* backend_context_create(PlatformWindow& window, bool* shares_kept)
+{
+    HGLRC wgl = wglCreateContext(window.backend->dc);
+    if (!wgl)
+        return nullptr;
+    // Beside the kept objects where there are any; a new context shares
+    // only while it has no objects of its own, which it has not yet.
+    if (keeper_context)
+        *shares_kept = wglShareLists(keeper_context, wgl) != FALSE;
+    return new BackendContext{wgl};
+}
+
+bool backend_make_current(PlatformWindow& window, BackendContext* context)
+{
+    if (!wglMakeCurrent(window.backend->dc, context->wgl))
+        return false;
+    single_buffered = gl_profile_single_buffered(false);
+    return true;
+}
+
+void backend_release_current() { wglMakeCurrent(nullptr, nullptr); }
+
+bool backend_context_live() { return wglGetCurrentContext() != nullptr; }
+
+void backend_context_delete(BackendContext* context)
+{
+    if (wglGetCurrentContext() == context->wgl)
+        wglMakeCurrent(nullptr, nullptr);
+    wglDeleteContext(context->wgl);
+    delete context;
+}
+
+bool backend_keep_objects(PlatformWindow& window, BackendContext* context)
+{
+    HGLRC keeper = wglCreateContext(window.backend->dc);
+    if (!keeper)
+        return false;
+    if (!wglShareLists(context->wgl, keeper)) {
+        wglDeleteContext(keeper);
+        return false;
+    }
+    keeper_context = keeper;
+    return true;
+}
+
+bool backend_has_keeper() { return keeper_context != nullptr; }
+
+void backend_frame_finished(int, int) { }
+
+void backend_swap(PlatformWindow& window)
+{
+    SwapBuffers(window.backend->dc);
+    // A context without a back buffer swaps nothing: the wait a real swap
+    // has keeps the loop from queuing frames ahead of the driver.
+    if (single_buffered)
+        glFinish();
+}
+
+// A window shows every frame.
+bool backend_next_frame_kept() { return true; }
+
+void backend_warn(const char* text)
+{
+    std::fprintf(stderr, "%s\n", text);
+    std::fflush(stderr);
+    OutputDebugStringA(text);
+}
+
+void win32_delete_keeper()
+{
+    if (!keeper_context)
+        return;
+    gl_profile_context_deleted(false);
+    wglDeleteContext(keeper_context);
+    keeper_context = nullptr;
+}

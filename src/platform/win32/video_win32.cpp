@@ -1,0 +1,67 @@
+// Win32's video: the demo's window class, registered when the first window
+// class is asked for and kept until video ends; the monitors; the cursor.
+#include "platform/win32/win32_window.h"
+
+#include "platform/window_backend.h"
+
+#include <cstdlib>
+
+namespace {
+
+bool class_registered = false;
+bool cursor_shown = true;
+
+void shutdown_video() { platform_shutdown_video(); }
+
+} // namespace
+
+bool backend_video_start()
+{
+    if (!class_registered) {
+        WNDCLASSEXA window_class{};
+        window_class.cbSize = sizeof window_class;
+        // Its own device context, which keeps the pixel format for the
+        // window's life; redrawn whole on every size change.
+        window_class.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
+        window_class.lpfnWndProc = win32_window_proc;
+        window_class.hInstance = GetModuleHandleA(nullptr);
+        window_class.hIcon = LoadIconA(window_class.hInstance, MAKEINTRESOURCEA(2));
+        window_class.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+        window_class.lpszClassName = win32_class_name;
+        if (!RegisterClassExA(&window_class))
+            return false;
+        class_registered = true;
+        static bool exit_hook = false;
+        if (!exit_hook) {
+            std::atexit(shutdown_video);
+            exit_hook = true;
+        }
+    }
+    return true;
+}
+
+bool backend_monitor_available() { return GetSystemMetrics(SM_CMONITORS) >= 1; }
+
+// The window procedure sets the arrow or no cursor over the window as this says.
+void backend_cursor_shown(bool shown)
+{
+    cursor_shown = shown;
+    SetCursor(shown ? LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)) : nullptr);
+}
+
+bool win32_cursor_shown() { return cursor_shown; }
+
+const char* platform_video_driver() { return window_state.video_started ? "win32" : ""; }
+
+// Windows always has its desktop to show a box on.
+bool platform_headless() { return false; }
+
+void platform_shutdown_video()
+{
+    if (!window_state.video_started)
+        return;
+    win32_delete_keeper();
+    if (class_registered && UnregisterClassA(win32_class_name, GetModuleHandleA(nullptr)))
+        class_registered = false;
+    window_state.video_started = false;
+}
