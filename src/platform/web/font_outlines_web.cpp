@@ -1,14 +1,14 @@
 // Font registration, face matching and glyph outlines on the page: the
 // added font files are the only faces; opentype.js reads them
 // (font_library.js) and the outlines are decomposed, emboldened and
-// flattened here (emboldened in fine_contours.cpp) as the desktop's
+// flattened (in fine_contours.cpp, which Windows shares) as the desktop's
 // FreeType reader has them, so the two give the same contours.
 #include "platform/font_outlines.h"
 
-#include "platform/media_files_internal.h"
+#include "platform/fine_contours.h"
 #include "platform/media_files.h"
+#include "platform/media_files_internal.h"
 #include "platform/outline_flattening.h"
-#include "platform/web/fine_contours.h"
 #include "platform/web/outline_face_web.h"
 
 #include <algorithm>
@@ -48,77 +48,6 @@ bool same_name(const std::string& a, const char* b)
         unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
         if (std::tolower(x) != std::tolower(y))
             return false;
-    }
-    return true;
-}
-
-FinePoint middle(FinePoint a, FinePoint b) { return {(a.x + b.x) / 2, (a.y + b.y) / 2}; }
-
-// Walks the contours as TrueType defines them (two controls in a row imply
-// the on-curve point halfway, truncated to the grid as FreeType does),
-// into the flattener. False on a malformed contour.
-bool decompose(const Contours& c, Flattener* flat)
-{
-    int first = 0;
-    for (int last : c.last) {
-        if (last < first || last >= static_cast<int>(c.points.size()))
-            return false;
-        FinePoint start = c.points[first];
-        int limit = last;
-        int i = first;
-        if (c.tags[first] == tag_cubic)
-            return false;
-        if (c.tags[first] == tag_conic) {
-            // A contour that starts on a control starts at its last point
-            // when that is on the curve, else halfway between the two.
-            if (c.tags[last] == tag_on) {
-                start = c.points[last];
-                --limit;
-            } else {
-                start = middle(start, c.points[last]);
-            }
-            --i;
-        }
-        flat->move_to(static_cast<double>(start.x), static_cast<double>(start.y));
-        bool closed = false;
-        while (i < limit && !closed) {
-            ++i;
-            FinePoint p = c.points[i];
-            if (c.tags[i] == tag_on) {
-                flat->line_to(p.x, p.y);
-            } else if (c.tags[i] == tag_conic) {
-                FinePoint control = p;
-                for (;;) {
-                    if (i >= limit) {
-                        flat->conic_to(control.x, control.y, start.x, start.y);
-                        closed = true;
-                        break;
-                    }
-                    ++i;
-                    FinePoint next = c.points[i];
-                    if (c.tags[i] == tag_on) {
-                        flat->conic_to(control.x, control.y, next.x, next.y);
-                        break;
-                    }
-                    if (c.tags[i] != tag_conic)
-                        return false;
-                    FinePoint mid = middle(control, next);
-                    flat->conic_to(control.x, control.y, mid.x, mid.y);
-                    control = next;
-                }
-            } else {
-                if (i + 1 > limit || c.tags[i + 1] != tag_cubic)
-                    return false;
-                FinePoint c1 = p, c2 = c.points[i + 1];
-                i += 2;
-                FinePoint to = i <= limit ? c.points[i] : start;
-                flat->cubic_to(c1.x, c1.y, c2.x, c2.y, to.x, to.y);
-                closed = i > limit;
-            }
-        }
-        if (!closed)
-            flat->line_to(start.x, start.y);
-        first = last + 1;
     }
     return true;
 }
@@ -189,7 +118,6 @@ OutlineFace* platform_match_outline_face(const char* family, int weight)
 
 void platform_close_outline_face(OutlineFace* face) { delete face; }
 
-
 bool platform_glyph_outline(OutlineFace* face, unsigned char code, GlyphOutline* out)
 {
     if (!face || !out)
@@ -228,7 +156,7 @@ bool platform_glyph_outline(OutlineFace* face, unsigned char code, GlyphOutline*
         embolden_contours(&contours, std::llround(units * fine / 24.0));
 
     Flattener flat{out, fine}; // chords within one design unit
-    if (!decompose(contours, &flat)) {
+    if (!decompose_contours(contours, &flat)) {
         out->points.clear();
         out->contour_ends.clear();
         return false;

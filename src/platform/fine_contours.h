@@ -1,10 +1,12 @@
 // A glyph's contours in 1/64 of a font unit, as FreeType works them, and
-// FreeType's synthetic bold on them: what the page's font reader needs to
-// give the desktop's outlines.
+// FreeType's synthetic bold on them: what the page's and Windows' font
+// readers need to give the desktop's outlines.
 #pragma once
 
 #include <cstdint>
 #include <vector>
+
+struct Flattener;
 
 // Points in 1/64 of a font unit, as FreeType works them.
 struct FinePoint {
@@ -22,3 +24,8 @@ struct Contours {
 // Synthetic bold as FreeType makes it (FT_Outline_EmboldenXY), by
 // `strength` 1/64 units.
 void embolden_contours(Contours* c, std::int64_t strength);
+
+// Walks the contours as TrueType defines them (two controls in a row imply
+// the on-curve point halfway, truncated to the grid as FreeType does),
+// into the flattener. False on a malformed contour.
+bool decompose_contours(const Contours& c, Flattener* flat);

@@ -1,7 +1,11 @@
-// FreeType's synthetic bold in its own fixed-point arithmetic, so that the
-// page's emboldened glyphs land where the desktop's do.
-#include "platform/web/fine_contours.h"
+// FreeType's synthetic bold in its own fixed-point arithmetic, and the walk
+// of TrueType contours into polylines, so that the page's and Windows'
+// glyphs land where the desktop's do.
+#include "platform/fine_contours.h"
 
+#include "platform/outline_flattening.h"
+
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -24,6 +28,8 @@ std::int64_t mul_div(std::int64_t a, std::int64_t b, std::int64_t c) { return ro
 struct Direction {
     std::int64_t x = 0, y = 0, length = 0;
 };
+
+FinePoint middle(FinePoint a, FinePoint b) { return {(a.x + b.x) / 2, (a.y + b.y) / 2}; }
 
 Direction direction(FinePoint from, FinePoint to)
 {
@@ -125,4 +131,70 @@ void embolden_contours(Contours* c, std::int64_t strength)
         }
         first = last + 1;
     }
+}
+
+bool decompose_contours(const Contours& c, Flattener* flat)
+{
+    int first = 0;
+    for (int last : c.last) {
+        if (last < first || last >= static_cast<int>(c.points.size()))
+            return false;
+        FinePoint start = c.points[first];
+        int limit = last;
+        int i = first;
+        if (c.tags[first] == tag_cubic)
+            return false;
+        if (c.tags[first] == tag_conic) {
+            // A contour that starts on a control starts at its last point
+            // when that is on the curve, else halfway between the two.
+            if (c.tags[last] == tag_on) {
+                start = c.points[last];
+                --limit;
+            } else {
+                start = middle(start, c.points[last]);
+            }
+            --i;
+        }
+        flat->move_to(static_cast<double>(start.x), static_cast<double>(start.y));
+        bool closed = false;
+        while (i < limit && !closed) {
+            ++i;
+            FinePoint p = c.points[i];
+            if (c.tags[i] == tag_on) {
+                flat->line_to(p.x, p.y);
+            } else if (c.tags[i] == tag_conic) {
+                FinePoint control = p;
+                for (;;) {
+                    if (i >= limit) {
+                        flat->conic_to(control.x, control.y, start.x, start.y);
+                        closed = true;
+                        break;
+                    }
+                    ++i;
+                    FinePoint next = c.points[i];
+                    if (c.tags[i] == tag_on) {
+                        flat->conic_to(control.x, control.y, next.x, next.y);
+                        break;
+                    }
+                    if (c.tags[i] != tag_conic)
+                        return false;
+                    FinePoint mid = middle(control, next);
+                    flat->conic_to(control.x, control.y, mid.x, mid.y);
+                    control = next;
+                }
+            } else {
+                if (i + 1 > limit || c.tags[i + 1] != tag_cubic)
+                    return false;
+                FinePoint c1 = p, c2 = c.points[i + 1];
+                i += 2;
+                FinePoint to = i <= limit ? c.points[i] : start;
+                flat->cubic_to(c1.x, c1.y, c2.x, c2.y, to.x, to.y);
+                closed = i > limit;
+            }
+        }
+        if (!closed)
+            flat->line_to(start.x, start.y);
+        first = last + 1;
+    }
+    return true;
 }

@@ -1,0 +1,22 @@
+// Windows' matched face, and the font files added so far, for the
+// backend's font files only.
+#pragma once
+
+#include "platform/win32/win32.h"
+
+#include <string>
+#include <vector>
+
+struct OutlineFace {
+    HDC dc = nullptr;     // a memory DC holding `font`
+    HFONT font = nullptr; // one em tall: GDI's pixels are design units
+    HGDIOBJ previous = nullptr;
+    int units = 0; // design units to the em
+    std::string family;
+    std::string file; // empty unless the face is one of the added files
+    bool embolden = false;
+    bool symbol = false; // a symbol font: ANSI codes live at U+F000 + code
+};
+
+// By absolute name, in the order they were added.
+std::vector<std::string>& win32_added_font_files();
