@@ -3,15 +3,18 @@
 # then configure and build with one of the presets of CMakePresets.json.
 #   scripts/setup.sh install demo     the demo's own packages (packages-demo.txt)
 #   scripts/setup.sh install package  those and what making the package needs (packages-package.txt)
+#   scripts/setup.sh install windows  the Windows build's cross compiler and Wine (packages-windows.txt)
 #   scripts/setup.sh install test     all of those and the tests' (packages.txt), and the npm packages
 #   scripts/setup.sh npm              the npm packages alone (package-lock.json)
-#   scripts/setup.sh build PRESET     quick (demo and capture tool), default, sanitize, web
+#   scripts/setup.sh build PRESET     quick (demo and capture tool), default, sanitize, web, windows
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 install_packages() {
-    local wanted missing=() lists=("$root/scripts/packages-demo.txt")
+    local wanted missing=() lists=()
+    [[ "$1" != windows ]] && lists+=("$root/scripts/packages-demo.txt")
     [[ "$1" == package || "$1" == test ]] && lists+=("$root/scripts/packages-package.txt")
+    [[ "$1" == windows || "$1" == test ]] && lists+=("$root/scripts/packages-windows.txt")
     [[ "$1" == test ]] && lists+=("$root/scripts/packages.txt")
     while read -r wanted; do
         [[ -z "$wanted" || "$wanted" == \#* ]] && continue
@@ -75,12 +78,12 @@ build() {
 }
 
 case "${1:-}" in
-    install) [[ "${2:-}" =~ ^(demo|package|test)$ ]] || { echo "usage: scripts/setup.sh install demo|package|test" >&2; exit 2; }
+    install) [[ "${2:-}" =~ ^(demo|package|windows|test)$ ]] || { echo "usage: scripts/setup.sh install demo|package|windows|test" >&2; exit 2; }
              install_packages "$2"
              [[ "$2" == test ]] && install_npm_packages
              true ;;
     npm) install_npm_packages ;;
     build) [[ -n "${2:-}" ]] || { echo "usage: scripts/setup.sh build PRESET" >&2; exit 2; }
            build "$2" ;;
-    *) echo "usage: scripts/setup.sh install demo|package|test | npm | build PRESET" >&2; exit 2 ;;
+    *) echo "usage: scripts/setup.sh install demo|package|windows|test | npm | build PRESET" >&2; exit 2 ;;
 esac

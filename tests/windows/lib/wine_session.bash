@@ -1,0 +1,29 @@
+# Shared by the Wine tests: everything of tests/e2e/lib/window_session.bash
+# (a private Xvfb, a folder to run in, waits for windows and frames), plus a
+# Wine prefix of the test's own and the Windows build's programs run
+# through it. Source it; usage of a test: bash TEST.sh WINDOWS-BUILD LINUX-BUILD
+source "$(dirname "${BASH_SOURCE[0]}")/../../e2e/lib/window_session.bash"
+windows_build="$(realpath "$1")"
+linux_build="$(realpath "$2")"
+command -v wine >/dev/null || fail "wine is not installed (scripts/setup.sh install test installs it)"
+[[ -f "$windows_build/elka.exe" ]] || fail "no $windows_build/elka.exe: build the windows preset first"
+
+# A new prefix each run: nothing of an earlier run or of the user's own
+# Wine is seen. No Mono or Gecko: their installers would ask.
+export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+trap 'wineserver -k >/dev/null 2>&1 || true; cleanup' EXIT
+
+# start_wine: the prefix made, on the screen start_xvfb made.
+start_wine() {
+    wineboot -i >"$scratch/wineboot.log" 2>&1 || fail "wineboot could not make the prefix: $(cat "$scratch/wineboot.log")"
+    wineserver -w
+}
+
+# windows_program NAME: a command that runs NAME.exe of the Windows build
+# under Wine, for start_elka.
+windows_program() {
+    local wrapper="$scratch/$1"
+    printf '#!/bin/sh\nexec wine "%s" "$@"\n' "$windows_build/$1.exe" >"$wrapper"
+    chmod +x "$wrapper"
+    echo "$wrapper"
+}
