@@ -45,6 +45,8 @@ HEADER = {
 # the sources are read instead.
 FOREIGN = ["SDL.h", "SDL_mixer.h", "ft2build.h"]
 FOREIGN_PREFIXES = ("SDL", "ft2build.h", "freetype", "fontconfig/")
+# Windows' own headers, for the Win32 backend alone.
+WINDOWS_HEADERS = ("windows.h", "mmsystem.h", "mmreg.h", "msacm.h", "wingdi.h", "winuser.h", "platform/win32/")
 
 
 def compiles(command, directory, text):
@@ -111,12 +113,13 @@ def main():
             with open(os.path.join(folder, name), errors="replace") as f:
                 for number, line in enumerate(f, 1):
                     words = line.split()
-                    if len(words) >= 2 and words[0] == "#include" and words[1].strip('<>"').startswith(FOREIGN_PREFIXES):
+                    if len(words) >= 2 and words[0] == "#include" and words[1].strip('<>"').startswith(FOREIGN_PREFIXES + WINDOWS_HEADERS):
                         failures.append(f"src/{layer}/{name}:{number} includes {words[1]}")
             checked += 1
     # Inside the platform layer, each backend's libraries stay in its folder:
     # SDL, FreeType and fontconfig in sdl/ (and the host library, which
-    # drives SDL), emscripten in web/; the face and the shared rules see none.
+    # drives SDL), emscripten in web/, Windows' headers in win32/; the face
+    # and the shared rules see none.
     platform = os.path.join(source_root, "platform")
     for folder, _, names in os.walk(platform):
         part = os.path.relpath(folder, platform).split(os.sep)[0]
@@ -131,7 +134,8 @@ def main():
                     target = words[1].strip('<>"')
                     desktop = target.startswith(FOREIGN_PREFIXES)
                     browser = target.startswith("emscripten")
-                    if (desktop and part not in ("sdl", "host")) or (browser and part != "web"):
+                    windows = target.lower().startswith(WINDOWS_HEADERS)
+                    if (desktop and part not in ("sdl", "host")) or (browser and part != "web") or (windows and part != "win32"):
                         where = os.path.relpath(os.path.join(folder, name), source_root)
                         failures.append(f"src/{where}:{number} includes {words[1]} outside its backend's folder")
             checked += 1
