@@ -1,0 +1,220 @@
+// The sound layer's device and channels on waveOut: the default output in
+// 16-bit stereo, fed by a thread of its own that mixes the playing
+// channels into a few buffers and queues each again as waveOut hands it
+// back. waveOut says so through an event rather than a callback, as its
+// functions may not be called from inside its callback.
+//
+// Plain data only, as in the rules: the music player's destructor calls in
+// here during the exit processing.
+#include "platform/win32/win32.h"
+
+#include <mmsystem.h>
+
+#include "platform/win32/win32_sound.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Four buffers of about 23 ms at 44100 Hz: short enough that a sound
+// starts soon after it is played, long enough that a busy frame does not
+// starve the device.
+constexpr int buffer_count = 4;
+constexpr int buffer_frames = 1024;
+// How long the mixer waits for a buffer before it looks whether it should end.
+constexpr DWORD wake_ms = 100;
+// How long closing waits for the mixer to end before it ends it.
+constexpr DWORD join_ms = 3000;
+
+struct Channel {
+    BackendSample* sample; // null when the channel is free
+    std::size_t position;  // the next frame to mix
+};
+
+struct Device {
+    HWAVEOUT out;
+    HANDLE returned; // set by waveOut as each buffer comes back, and by closing
+    HANDLE mixer;
+    volatile LONG closing;
+    CRITICAL_SECTION lock; // the channels, between the layer's callers and the mixer
+    Channel* channels;
+    int channel_count;
+    int rate;
+    WAVEHDR headers[buffer_count];
+    std::int16_t pcm[buffer_count][buffer_frames * 2];
+    int sum[buffer_frames * 2];
+};
+
+Device device;
+
+// The next buffer's worth of every playing channel, added and clipped.
+void mix(std::int16_t* out)
+{
+    std::memset(device.sum, 0, sizeof device.sum);
+    EnterCriticalSection(&device.lock);
+    for (int c = 0; c < device.channel_count; ++c) {
+        Channel& channel = device.channels[c];
+        if (!channel.sample)
+            continue;
+        const std::size_t left = channel.sample->frames - channel.position;
+        const std::size_t n = left < static_cast<std::size_t>(buffer_frames) ? left : buffer_frames;
+        const std::int16_t* from = channel.sample->data + channel.position * 2;
+        for (std::size_t i = 0; i < n * 2; ++i)
+            device.sum[i] += from[i];
+        channel.position += n;
+        if (channel.position >= channel.sample->frames)
+            channel.sample = nullptr; // played to its end: free for the next sound
+    }
+    LeaveCriticalSection(&device.lock);
+    for (int i = 0; i < buffer_frames * 2; ++i) {
+        const int v = device.sum[i];
+        out[i] = static_cast<std::int16_t>(v > 32767 ? 32767 : v < -32768 ? -32768 : v);
+    }
+}
+
+DWORD WINAPI feed_device(void*)
+{
+    for (int b = 0; b < buffer_count; ++b) {
+        mix(device.pcm[b]);
+        waveOutWrite(device.out, &device.headers[b], sizeof(WAVEHDR));
+    }
+    while (!InterlockedCompareExchange(&device.closing, 0, 0)) {
+        WaitForSingleObject(device.returned, wake_ms);
+        for (int b = 0; b < buffer_count && !InterlockedCompareExchange(&device.closing, 0, 0); ++b) {
+            if (!(device.headers[b].dwFlags & WHDR_DONE))
+                continue;
+            mix(device.pcm[b]);
+            waveOutWrite(device.out, &device.headers[b], sizeof(WAVEHDR));
+        }
+    }
+    return 0;
+}
+
+// Back to nothing open, from whatever part of opening got done.
+void release_device()
+{
+    if (device.out) {
+        waveOutReset(device.out); // every queued buffer comes back
+        for (WAVEHDR& header : device.headers)
+            if (header.dwFlags & WHDR_PREPARED)
+                waveOutUnprepareHeader(device.out, &header, sizeof(WAVEHDR));
+        waveOutClose(device.out);
+    }
+    if (device.returned)
+        CloseHandle(device.returned);
+    if (device.channels)
+        DeleteCriticalSection(&device.lock);
+    std::free(device.channels);
+    std::memset(&device, 0, sizeof device);
+}
+
+} // namespace
+
+int win32_sound_device_rate() { return device.rate; }
+
+int backend_sound_open(int rate, int channels)
+{
+    std::memset(&device, 0, sizeof device);
+    device.returned = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (!device.returned)
+        return 0;
+    WAVEFORMATEX format{};
+    format.wFormatTag = WAVE_FORMAT_PCM;
+    format.nChannels = 2;
+    format.nSamplesPerSec = static_cast<DWORD>(rate);
+    format.wBitsPerSample = 16;
+    format.nBlockAlign = 4;
+    format.nAvgBytesPerSec = format.nSamplesPerSec * format.nBlockAlign;
+    if (waveOutOpen(&device.out, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(device.returned), 0,
+                    CALLBACK_EVENT)
+        != MMSYSERR_NOERROR) {
+        device.out = nullptr;
+        release_device();
+        return 0;
+    }
+    for (int b = 0; b < buffer_count; ++b) {
+        WAVEHDR& header = device.headers[b];
+        header.lpData = reinterpret_cast<LPSTR>(device.pcm[b]);
+        header.dwBufferLength = sizeof device.pcm[b];
+        if (waveOutPrepareHeader(device.out, &header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
+            release_device();
+            return 0;
+        }
+    }
+    device.channels = static_cast<Channel*>(std::calloc(static_cast<std::size_t>(channels), sizeof(Channel)));
+    if (!device.channels) {
+        release_device();
+        return 0;
+    }
+    InitializeCriticalSection(&device.lock);
+    device.channel_count = channels;
+    device.rate = rate;
+    device.mixer = CreateThread(nullptr, 0, feed_device, nullptr, 0, nullptr);
+    if (!device.mixer) {
+        release_device();
+        return 0;
+    }
+    SetThreadPriority(device.mixer, THREAD_PRIORITY_ABOVE_NORMAL);
+    return channels;
+}
+
+int backend_sound_play(int channel, BackendSample* sample, int)
+{
+    EnterCriticalSection(&device.lock);
+    if (channel < 0) {
+        for (int c = 0; c < device.channel_count && channel < 0; ++c)
+            if (!device.channels[c].sample)
+                channel = c;
+    }
+    // A channel named outright gives up what it played.
+    if (channel >= 0)
+        device.channels[channel] = Channel{sample, 0};
+    LeaveCriticalSection(&device.lock);
+    return channel;
+}
+
+void backend_sound_stop(int channel)
+{
+    EnterCriticalSection(&device.lock);
+    device.channels[channel].sample = nullptr;
+    LeaveCriticalSection(&device.lock);
+}
+
+void backend_sound_halt()
+{
+    EnterCriticalSection(&device.lock);
+    for (int c = 0; c < device.channel_count; ++c)
+        device.channels[c].sample = nullptr;
+    LeaveCriticalSection(&device.lock);
+}
+
+void backend_sample_free(BackendSample* sample)
+{
+    if (device.channels) {
+        // Not mixed again once freed, whatever channel still had it.
+        EnterCriticalSection(&device.lock);
+        for (int c = 0; c < device.channel_count; ++c)
+            if (device.channels[c].sample == sample)
+                device.channels[c].sample = nullptr;
+        LeaveCriticalSection(&device.lock);
+    }
+    std::free(sample->data);
+    std::free(sample);
+}
+
+void backend_sound_close()
+{
+    if (device.mixer) {
+        InterlockedExchange(&device.closing, 1);
+        SetEvent(device.returned);
+        // The mixer ends within one wake; should it not (a driver that
+        // blocks in waveOutWrite), closing does not wait on it for ever.
+        if (WaitForSingleObject(device.mixer, join_ms) != WAIT_OBJECT_0)
+            TerminateThread(device.mixer, 1);
+        CloseHandle(device.mixer);
+    }
+    release_device();
+}
+
+void backend_sound_error(int) { }
