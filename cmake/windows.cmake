@@ -19,12 +19,16 @@ elka_layer(effects PUBLIC opengl32)
 elka_schedule_library()
 elka_layer(timeline PUBLIC elka_schedule PRIVATE opengl32)
 elka_layer(app PRIVATE opengl32 glu32)
+target_compile_definitions(elka_app PRIVATE ELKA_VERSION="${PROJECT_VERSION}")
 
 # A window program (no console of its own); the manifest asks for
 # per-monitor DPI awareness, so Windows does not stretch the window's
 # bitmap on a 150 % display (the presenter scales the picture itself).
 add_executable(elka WIN32 ${CMAKE_SOURCE_DIR}/src/app/main.cpp ${CMAKE_SOURCE_DIR}/packaging/windows/elka.rc)
 target_link_libraries(elka PRIVATE elka_app)
+# Stripped, and without the link's time in its header: the same sources
+# make the same elka.exe, the one the zip holds.
+target_link_options(elka PRIVATE -s -Wl,--no-insert-timestamp)
 set_target_properties(elka PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 # Test programs run under Wine by the tests (tests/windows).

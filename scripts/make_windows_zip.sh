@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows demo (the windows preset, cross-compiled with Debian's
 # MinGW-w64) and writes out/elka-windows-x64.zip (or the file given):
-#   elka/elka.exe      the demo; needs only Windows' own DLLs
+#   elka/elka.exe      the demo (stripped); needs only Windows' own DLLs
 #   elka/files/        the pictures, the font with its licence, the song
 #   elka/README.txt    keys, what it needs, where it came from
 set -euo pipefail
@@ -15,7 +15,6 @@ stage="$(mktemp -d)"
 trap 'rm -rf "$stage"' EXIT
 mkdir -p "$stage/elka/files" "$(dirname "$zip")"
 cp "$root/build-windows/elka.exe" "$stage/elka/"
-x86_64-w64-mingw32-strip "$stage/elka/elka.exe"
 for f in load.bmp tunnel.bmp star.bmp font.ttf song.mp3 font-LICENSE.txt font-ORIGIN.txt; do
     cp "$root/files/$f" "$stage/elka/files/"
 done

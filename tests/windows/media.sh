@@ -61,6 +61,10 @@ add song-header-only song.mp3 head:417 ends 1 "${loading}Error loading file"$'\n
 add song-text song.mp3 note.txt ends 1 "${loading}Unknown file format"$'\n' ""
 add song-bmp song.mp3 "$root/files/star.bmp" ends 1 "${loading}Unknown file format"$'\n' ""
 add song-folder song.mp3 folder ends 1 "${loading}Error loading file"$'\n' ""
+# No sound device at all: the sound library does not start. ALSA, under
+# Wine's sound driver, says twice on standard error that it has no device.
+alsa_none=$'ALSA lib pcm.c:2666:(snd_pcm_open_noupdate) Unknown PCM default\n'
+add no-audio - none ends 1 $'Error initializing output device.\n' "$alsa_none$alsa_none"
 
 snapshot() {
     (cd "$1" && find . -printf '%y %p %s %m\n' | LC_ALL=C sort && find . -type f -exec sha256sum {} + | LC_ALL=C sort)
@@ -103,6 +107,8 @@ for i in "${!names[@]}"; do
         *) cp "$scratch/inputs/$change" "$target" ;;
     esac
     before="$(snapshot "$workdir")" case_start=$SECONDS
+    elka_env=()
+    [[ "$name" == no-audio ]] && elka_env=(ALSA_CONFIG_PATH="$scratch/alsa-none.conf")
     start_elka "$elka" 60
     answer_boxes "${courses[$i]}"
     kill -0 "$elka_pid" 2>/dev/null && problems+=("still running after 40 s")

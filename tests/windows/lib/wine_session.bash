@@ -12,6 +12,12 @@ command -v wine >/dev/null || fail "wine is not installed (scripts/setup.sh inst
 # Wine is seen. No Mono or Gecko: their installers would ask.
 export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k >/dev/null 2>&1 || true; cleanup' EXIT
+# A sound device without a server: ALSA's null plug-in as the default
+# device, which takes the song and drops it; no user's sound server is
+# reached. (tests/windows/sound.sh hears the song through a null sink.)
+printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' >"$scratch/alsa-null.conf"
+: >"$scratch/alsa-none.conf"
+export ALSA_CONFIG_PATH="$scratch/alsa-null.conf" PULSE_SERVER="unix:$scratch/no-sound-server"
 
 # start_wine: the prefix made, on the screen start_xvfb made.
 start_wine() {
