@@ -37,6 +37,7 @@ elka_layer(effects PUBLIC elka_gl_subset)
 elka_schedule_library()
 elka_layer(timeline PUBLIC elka_schedule PRIVATE elka_gl_subset)
 elka_layer(app PRIVATE elka_gl_subset)
+target_compile_definitions(elka_app PRIVATE ELKA_VERSION="${PROJECT_VERSION}")
 
 # The demo: elka.js and elka.wasm. The frame loop stays the system's own
 # loop: ASYNCIFY lets a swap wait for the browser's next animation frame

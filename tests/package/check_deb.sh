@@ -219,6 +219,11 @@ mv "$work/load.bmp" "$r/usr/share/elka/files/load.bmp"
 [[ "$status" == 1 && ! -e none.png ]] || { cat "$work/missing.out"; fail "the capture without its load.bmp: status $status"; }
 grep -q "Initialization Failed!" "$work/missing.out" || { cat "$work/missing.out"; fail "no start-up message without load.bmp"; }
 
+# The launcher passes the demo's options through: --version answers from
+# the unpacked demo, with the package's version.
+[[ "$("$r/usr/bin/elka" --version)" == "elka $(dpkg-deb -f "$deb" Version | sed 's/-.*//')" ]] ||
+    fail "the launcher's elka --version says '$("$r/usr/bin/elka" --version 2>&1)'"
+
 # The launcher: plays the unpacked demo in the unpacked data folder (SDL's
 # offscreen driver, no sound), until SIGTERM, with status 0.
 # Line-buffered (stdbuf, through the launcher's exec), so "Loading the
