@@ -4,12 +4,18 @@
 #   elka/elka.exe      the demo (stripped); needs only Windows' own DLLs
 #   elka/files/        the pictures, the font with its licence, the song
 #   elka/README.txt    keys, what it needs, where it came from
+# --built packs build-windows/ as it is, without installing or building
+# (the tests, which run the build's programs beside it).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+built=0
+[[ "${1:-}" == --built ]] && { built=1; shift; }
 zip="$(realpath -m "${1:-$root/out/elka-windows-x64.zip}")"
 
-"$root/scripts/setup.sh" install windows
-"$root/scripts/setup.sh" build windows
+if [[ $built == 0 ]]; then
+    "$root/scripts/setup.sh" install windows
+    "$root/scripts/setup.sh" build windows
+fi
 
 stage="$(mktemp -d)"
 trap 'rm -rf "$stage"' EXIT

@@ -4,6 +4,7 @@
 #include "app/gl_window.h"
 
 #include "platform/message_box.h"
+#include "resources/resources_state.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -185,6 +186,8 @@ void resize_viewport(int width, int height)
     if (height == 0)
         height = 1;
     glViewport(0, 0, width, height);
+    // The lines' weights follow the picture's height.
+    resources.line_scale = static_cast<float>(height) / 600.0f;
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height), static_cast<double>(0.1f), 100.0);

@@ -63,7 +63,7 @@ void draw_window_frame(float x1, float y1, float x2, float y2)
     glEnd();
 
     glColor4f(0.0f, 0.0f, 0.0f, 1.0f);
-    glLineWidth(2.0f);
+    glLineWidth(2.0f * resources.line_scale);
     glBegin(GL_LINES);
     glVertex3f(x1, y2, 0.0f);
     glVertex3f(x2, y2, 0.0f);

@@ -10,6 +10,7 @@
 
 void draw_spinning_swarm()
 {
+    follow_arc_line_scale();
     glTranslatef(0.0f, 0.0f, -5.0f);
     glRotatef(shared.swarm_angle, 0.0f, 1.0f, 0.0f);
     for (int i = 0; i < 81; ++i) {

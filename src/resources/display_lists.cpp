@@ -46,9 +46,16 @@ void build_display_lists()
     glEndList();
 
     resources.arc_list = glGenLists(1);
+    record_arc_list();
+}
+
+void record_arc_list()
+{
+    resources.arc_line_scale = resources.line_scale;
     glNewList(resources.arc_list, GL_COMPILE);
-    // Recorded in the list: every call of the arc sets the width again.
-    glLineWidth(1.6f);
+    // Recorded in the list: every call of the arc sets the width again, at
+    // the design's 1.6 pixels of 600 lines scaled to the drawn picture's.
+    glLineWidth(1.6f * resources.line_scale);
     glBegin(GL_LINE_STRIP);
     float last_alpha = 0.0f;
     for (int i = 0; i < resources.arc_segments; ++i) {

@@ -4,3 +4,14 @@
 #include "resources/resources_state.h"
 
 void build_display_lists();
+// Records the arc's list (made by build_display_lists) again at the
+// current line scale.
+void record_arc_list();
+// The arc's list at the current line scale: recorded again where the
+// viewport's height changed since (the capture's sizes, a toggle that kept
+// the lists).
+inline void follow_arc_line_scale()
+{
+    if (resources.arc_line_scale != resources.line_scale)
+        record_arc_list();
+}

@@ -26,6 +26,12 @@ struct ResourcesState {
     GLuint texture_ids[texture_slots] = {};
     GLuint hexagon_list = 0;
     GLuint arc_list = 0;
+    // The drawn picture's height against the design's 600 lines: what GL
+    // sizes in pixels (line widths) is scaled by it, so that a frame drawn
+    // larger and averaged down shows the design's weights. Set with the
+    // viewport; exactly 1 at 600 lines.
+    float line_scale = 1.0f;
+    float arc_line_scale = 1.0f; // the line scale the arc's list was recorded at
     float hex_half_width = 0.0f;
     int arc_segments = 100;
     GLuint font_list_base = 0;

@@ -169,6 +169,12 @@ bool backend_make_current(PlatformWindow& window, BackendContext* context)
 {
     if (SDL_GL_MakeCurrent(window.backend->sdl, context->sdl) != 0)
         return false;
+    // A swap waits for the display: adaptively where the driver can (a late
+    // frame is shown at once rather than a whole refresh later), else for
+    // every refresh. A driver that refuses both swaps at once; the scenes
+    // are timed by the frame deltas, so they keep their pace either way.
+    if (SDL_GL_SetSwapInterval(-1) != 0)
+        SDL_GL_SetSwapInterval(1);
     single_buffered = gl_profile_single_buffered(gl_attributes_set && gl_attributes[10] == 0);
     return true;
 }

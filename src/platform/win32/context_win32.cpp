@@ -68,6 +68,14 @@ bool backend_make_current(PlatformWindow& window, BackendContext* context)
 {
     if (!wglMakeCurrent(window.backend->dc, context->wgl))
         return false;
+    // A swap waits for the display: adaptively where the driver can
+    // (WGL_EXT_swap_control_tear takes -1), else for every refresh. A driver
+    // without WGL_EXT_swap_control swaps at once; the scenes are timed by
+    // the frame deltas, so they keep their pace either way.
+    using SwapInterval = BOOL(WINAPI*)(int);
+    if (auto swap_interval = reinterpret_cast<SwapInterval>(gl_profile_entry_point("wglSwapIntervalEXT")))
+        if (!swap_interval(-1))
+            swap_interval(1);
     single_buffered = gl_profile_single_buffered(false);
     return true;
 }
