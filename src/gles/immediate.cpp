@@ -7,6 +7,7 @@
 #include "gles/gles_internal.h"
 #include "gles/subset_api.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -104,7 +105,10 @@ void add_segment(const PrimitiveVertex& a, const PrimitiveVertex& b, const doubl
         return;
     const double ux = dx / length, uy = dy / length; // along
     const double nx = -uy, ny = ux;                    // across
-    const float half = layer.line_width * 0.5f;
+    // Widths are clamped to the range the layer offers, as GL does when it
+    // rasterises (GL_SMOOTH_LINE_WIDTH_RANGE; Mesa's starts at 1 as well):
+    // a line drawn small stays a pixel wide.
+    const float half = std::clamp(layer.line_width, 1.0f, 255.0f) * 0.5f;
     const double reach = half + 0.5;
     const float kind = layer.line_smooth ? 1.0f : 2.0f;
 
