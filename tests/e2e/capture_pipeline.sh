@@ -2,9 +2,9 @@
 # elka-capture's pipelined read-back (pixel buffers, a writer thread) makes
 # the same bytes as reading every frame back and writing it on the drawing
 # thread (--sync-readback): every frame, the stills, the contact sheet and
-# the chapters, the whole sequence. A write that fails on the writer thread
-# ends the run with status 1 and its message, and leaves nothing
-# half-written under a final name.
+# the chapters, the whole sequence; so does the sheet made alone, in two
+# passes. A write that fails on the writer thread ends the run with status
+# 1 and its message, and leaves nothing half-written under a final name.
 set -euo pipefail
 source "$(dirname "$0")/lib/capture_common.bash" "$@"
 
@@ -27,6 +27,10 @@ for f in sheet.png chapters.tsv honeycomb.png stars.png; do
     cmp -s "$work/sync/$f" "$work/piped/$f" || fail "$f differs between pipelined and synchronous read-back"
 done
 echo "pipelined = synchronous: $count frames, sheet, chapters, two stills"
+# The sheet alone takes a first pass to find the scenes, then keeps only
+# the frames it shows: the same bytes.
+"$capture" --fps 10 --size 96x72 --quiet --contact-sheet "$work/alone.png"
+cmp -s "$work/piped/sheet.png" "$work/alone.png" || fail "the sheet alone differs from the sheet of every frame"
 
 # A file size limit makes the writer thread's PNG writes fail (EFBIG).
 status=0

@@ -3,7 +3,8 @@
 // are kept: a frame before the middle of what has been seen can no longer
 // be the middle. If a scene is long enough to make that too many, only
 // every second (fourth, ...) frame is kept, and the middle is then the kept
-// frame nearest to it.
+// frame nearest to it. When a first pass has told where the scenes lie,
+// only the frame that this would choose is kept.
 #include "contact_sheet.h"
 
 #include "png_writer.h"
@@ -117,10 +118,12 @@ void ContactSheet::shrink(const std::uint8_t* rgb, std::vector<std::uint8_t>* ou
     }
 }
 
-bool ContactSheet::wants_frame(int scene) const
+bool ContactSheet::wants_frame(int scene, int frame_index) const
 {
     if (scene < first_scene || scene > last_scene)
         return false;
+    if (planned)
+        return frame_index == shots[scene - first_scene].shown;
     if (scene != current)
         return true;
     return shots[scene - first_scene].frames % stride == 0;
@@ -136,9 +139,40 @@ void ContactSheet::close_scene()
     for (const Candidate& c : candidates)
         if (!best || std::abs(c.index - middle) < std::abs(best->index - middle))
             best = &c;
-    if (best)
+    if (best) {
+        shot.shown = shot.first_frame + best->index;
         shot.thumbnail = best->pixels;
+    }
     candidates.clear();
+}
+
+int ContactSheet::shown_frame(int frames) const
+{
+    // The choice depends on nothing but the scene's length: a sheet fed
+    // that many frames without pixels makes it.
+    ContactSheet one(frame_w, frame_h, fps);
+    for (int i = 0; i < frames; ++i)
+        one.note_frame(first_scene, i, true);
+    one.close_scene();
+    return one.shots[0].shown;
+}
+
+void ContactSheet::follow(const ScenePlan& scenes)
+{
+    planned = true;
+    plan = scenes;
+    for (int i = 0; i < scene_count; ++i)
+        shots[i].shown = plan.frames[i] > 0 ? plan.first_frame[i] + shown_frame(plan.frames[i]) : -1;
+}
+
+bool ContactSheet::matches_plan(int total_frames, std::string* error) const
+{
+    bool same = total_frames == plan.total_frames;
+    for (int i = 0; i < scene_count && same; ++i)
+        same = shots[i].first_frame == plan.first_frame[i] && shots[i].frames == plan.frames[i];
+    if (!same)
+        *error = "the contact sheet's second pass drew the scenes at other frames than its first";
+    return same;
 }
 
 void ContactSheet::add_frame(int scene, int frame_index, const std::uint8_t* rgb)
@@ -161,6 +195,11 @@ void ContactSheet::record(int scene, int frame_index, bool read, const std::uint
         return;
     SceneShot& shot = shots[scene - first_scene];
     int index = shot.frames++;
+    if (planned) {
+        if (rgb && frame_index == shot.shown)
+            shrink(rgb, &shot.thumbnail);
+        return;
+    }
     // Frames before the middle of what has been seen can no longer be it.
     int earliest = shot.frames / 2;
     while (!candidates.empty() && candidates.front().index < earliest)
@@ -186,6 +225,8 @@ bool ContactSheet::write(const std::string& path, int total_frames, std::string*
 {
     close_scene();
     current = last_scene + 1;
+    if (planned && !matches_plan(total_frames, error))
+        return false;
     CaptionFonts fonts;
     if (!fonts.open(caption_pixels, header_scale * caption_pixels, error)) {
         *error = "cannot caption the contact sheet " + path + ": " + *error;

@@ -3,9 +3,11 @@
 // frame on a virtual clock, so every run draws exactly the same frames.
 // Each frame can go to a video, PNG pictures and a contact sheet; the
 // scenes' first frames go to a chapter table; or the frames are timed.
+#include "benchmark_report.h"
 #include "contact_sheet.h"
 #include "cpu_sampler.h"
 #include "data_folder.h"
+#include "first_pass.h"
 #include "frame_pipeline.h"
 #include "frame_plot.h"
 #include "options.h"
@@ -60,14 +62,6 @@ const CounterSource virtual_source{virtual_query_frequency, virtual_query_counte
 volatile std::sig_atomic_t interrupted = 0;
 void on_interrupt(int) { interrupted = 1; }
 
-struct SceneStats {
-    long first_frame = -1;
-    long frames = 0;
-    double total_ms = 0;
-    double worst_ms = 0;
-    double cpu_ms = 0; // CPU time of all the process's threads
-};
-
 // CPU time of the whole process (all threads, the driver's too): on a
 // machine shared with other work it counts what a frame costs, where the
 // wall clock also counts the waits for a core.
@@ -83,12 +77,6 @@ double now_seconds()
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
-// The start-up's own split, for the timedemo: when each step of init_gl
-// ended. The steps are timed where init_gl calls them (the link wraps
-// them, see CMakeLists.txt), so the order stays init_gl's own.
-struct StartupSplit {
-    double begin = 0, window = 0, textures = 0, lists = 0, font = 0, state = 0;
-};
 StartupSplit startup;
 
 void complain(const std::string& message) { std::fprintf(stderr, "elka-capture: %s\n", message.c_str()); }
@@ -181,70 +169,6 @@ bool write_chapters(const std::string& path, const SceneStats* stats, long total
 PresentRect scene_rect(const Options& o)
 {
     return o.fill ? PresentRect{0, 0, o.width, o.height} : letterbox(800, 600, o.width, o.height);
-}
-
-void print_benchmark(const Options& o, const SceneStats* stats, long frames, double wall, const CpuShares& cpu,
-                     bool sampled)
-{
-    std::printf("eLka timedemo: %dx%d, %d frames per second of sequence time\n", o.width, o.height, o.fps);
-    const PresentRect drawn = scene_rect(o);
-    if (drawn.width != o.width || drawn.height != o.height)
-        std::printf("(the scenes drawn at %dx%d, centred)\n", drawn.width, drawn.height);
-    std::printf("renderer: %s\n\n", offscreen_target_renderer());
-    std::printf("scene  frames  mean ms  worst ms       fps   cpu ms  shows\n");
-    double total_ms = 0, worst = 0, total_cpu = 0;
-    int slowest_scene = first_scene;
-    double slowest_mean = -1;
-    for (int i = 0; i < scene_count; ++i) {
-        const SceneStats& s = stats[i];
-        if (s.frames == 0)
-            continue;
-        double mean = s.total_ms / static_cast<double>(s.frames);
-        std::printf("%5d  %6ld  %7.3f  %8.3f  %8.1f  %7.3f  %s\n", first_scene + i, s.frames, mean, s.worst_ms,
-                    mean > 0 ? 1000.0 / mean : 0.0, s.cpu_ms / static_cast<double>(s.frames),
-                    scene_title(first_scene + i));
-        total_ms += s.total_ms;
-        total_cpu += s.cpu_ms;
-        worst = std::max(worst, s.worst_ms);
-        if (mean > slowest_mean) {
-            slowest_mean = mean;
-            slowest_scene = first_scene + i;
-        }
-    }
-    double mean = frames > 0 ? total_ms / static_cast<double>(frames) : 0;
-    std::printf("total  %6ld  %7.3f  %8.3f  %8.1f  %7.3f\n", frames, mean, worst, mean > 0 ? 1000.0 / mean : 0.0,
-                frames > 0 ? total_cpu / static_cast<double>(frames) : 0.0);
-    std::printf("(mean and worst: wall-clock time of a frame until it is drawn; cpu: the process's CPU time\n"
-                "per frame, all threads)\n\n");
-    double sequence = static_cast<double>(frames) / o.fps;
-    std::printf("sequence time %.3f s drawn in %.3f s: %.2fx real time\n", sequence, wall,
-                wall > 0 ? sequence / wall : 0.0);
-    std::printf("slowest scene: %d, mean frame time %.3f ms (%.1f frames per second)\n", slowest_scene, slowest_mean,
-                slowest_mean > 0 ? 1000.0 / slowest_mean : 0.0);
-    if (sampled && cpu.total_seconds() > 0) {
-        double total = cpu.total_seconds();
-        std::printf("\nCPU time %.2f s (main thread %.2f s, %ld samples; driver threads %.2f s):\n", total,
-                    cpu.main_thread_seconds, cpu.samples, cpu.other_threads_seconds);
-        std::printf("  the system's own code    %6.2f s  %5.1f %%\n", cpu.own_seconds, 100.0 * cpu.own_seconds / total);
-        std::printf("  GL library and driver    %6.2f s  %5.1f %%\n", cpu.gl_seconds, 100.0 * cpu.gl_seconds / total);
-        std::printf("  other libraries (libc)   %6.2f s  %5.1f %%\n", cpu.other_seconds,
-                    100.0 * cpu.other_seconds / total);
-    } else {
-        std::printf("\nCPU time shares: not measured (no CPU-time timer on this system)\n");
-    }
-}
-
-void print_startup()
-{
-    const StartupSplit& s = startup;
-    auto ms = [](double from, double to) { return (to - from) * 1000.0; };
-    std::printf("\nstart-up %.1f ms to the first frame's state (no song, no audio device in a capture):\n",
-                ms(s.begin, s.state));
-    std::printf("  window and GL context        %7.1f ms\n", ms(s.begin, s.window));
-    std::printf("  textures with mipmaps        %7.1f ms\n", ms(s.window, s.textures));
-    std::printf("  display lists                %7.1f ms\n", ms(s.textures, s.lists));
-    std::printf("  font: 255 tessellated glyphs %7.1f ms\n", ms(s.lists, s.font));
-    std::printf("  GL state and stars           %7.1f ms\n", ms(s.font, s.state));
 }
 
 // Every output is checked before the first frame, so that a wrong path
@@ -354,7 +278,8 @@ void draw_sequence(const Options& o, FramePipeline& pipeline, bool video, Contac
         for (const Still& still : o.stills)
             if (still.frame == n)
                 stills.push_back(still.path);
-        bool read = video || !o.frames_dir.empty() || !stills.empty() || (sheet_plan && sheet_plan->wants_frame(scene));
+        bool read = video || !o.frames_dir.empty() || !stills.empty() ||
+                    (sheet_plan && sheet_plan->wants_frame(scene, static_cast<int>(n)));
 
         // A timedemo times every frame in full.
         offscreen_target_keep_pixels(read || o.benchmark);
@@ -407,6 +332,70 @@ void draw_sequence(const Options& o, FramePipeline& pipeline, bool video, Contac
     run->frames = n;
     if (!run->failed && !interrupted)
         progress.finish(n);
+}
+
+// A sheet alone keeps one frame a scene, but which is known only once the
+// scene has ended: a first pass with every frame sunk tells where the
+// scenes lie, so the second keeps only those frames. Where every frame is
+// read anyway, the sheet picks from them as they come.
+bool sheet_takes_a_first_pass(const Options& o)
+{
+    return !o.contact_sheet.empty() && o.video.empty() && o.frames_dir.empty() && !o.benchmark;
+}
+
+// The first pass, in its own process: the frames drawn, then each
+// scene's first frame and length.
+bool find_scenes(const Options& o, std::vector<long>* numbers)
+{
+    Options bare = o;
+    bare.stills.clear();
+    bare.contact_sheet.clear();
+    bare.chapters.clear();
+    if (!start_drawing(bare))
+        return false;
+    FramePipeline nothing_kept(FrameOutputs{}, 0);
+    DrawnSequence run;
+    draw_sequence(bare, nothing_kept, false, nullptr, &run);
+    shut_down_demo();
+    if (run.failed || interrupted)
+        return false;
+    numbers->push_back(run.frames);
+    for (const SceneStats& s : run.stats) {
+        numbers->push_back(s.first_frame);
+        numbers->push_back(s.frames);
+    }
+    return true;
+}
+
+// The scenes as the first pass found them; 1 or 130 (interrupted) when it
+// did not end well, else 0.
+int plan_scenes(const Options& o, ScenePlan* plan)
+{
+    if (!o.quiet)
+        std::fprintf(stderr, "elka-capture: a first pass finds the scenes' middle frames\n");
+    std::vector<long> numbers;
+    std::string error;
+    PassResult result =
+        run_first_pass([&](std::vector<long>* out) { return find_scenes(o, out); }, interrupted, &numbers, &error);
+    if (result == PassResult::interrupted) {
+        complain("interrupted; nothing more was written");
+        return 130;
+    }
+    if (result == PassResult::done && numbers.size() != 1 + 2 * static_cast<std::size_t>(scene_count)) {
+        result = PassResult::failed;
+        error = "the first pass gave " + std::to_string(numbers.size()) + " numbers";
+    }
+    if (result == PassResult::failed) {
+        if (!error.empty())
+            complain(error);
+        return 1;
+    }
+    plan->total_frames = static_cast<int>(numbers[0]);
+    for (int i = 0; i < scene_count; ++i) {
+        plan->first_frame[i] = static_cast<int>(numbers[1 + 2 * i]);
+        plan->frames[i] = static_cast<int>(numbers[2 + 2 * i]);
+    }
+    return 0;
 }
 
 // Everything written after the last frame; the exit status.
@@ -462,8 +451,8 @@ int write_after_the_sequence(const Options& o, const DrawnSequence& run, VideoEn
         }
     }
     if (o.benchmark) {
-        print_benchmark(o, run.stats, n, run.wall, run.cpu, run.sampled);
-        print_startup();
+        print_benchmark(o, scene_rect(o), run.stats, n, run.wall, run.cpu, run.sampled);
+        print_startup(startup);
         if (plotted)
             std::printf("\nframe plot %s: %dx%d, 0 to %g ms; 60 Hz budget at row %d, 120 Hz at row %d, plot area "
                         "columns %d-%d, rows %d-%d, scene strip rows %d-%d\n",
@@ -500,7 +489,15 @@ int main(int argc, char** argv)
     std::signal(SIGTERM, on_interrupt);
 
     std::string ffmpeg;
-    if (!outputs_ready(o, &ffmpeg) || !start_drawing(o))
+    if (!outputs_ready(o, &ffmpeg))
+        return 1;
+    ScenePlan scenes;
+    const bool planned = sheet_takes_a_first_pass(o);
+    if (planned) {
+        if (int status = plan_scenes(o, &scenes))
+            return status;
+    }
+    if (!start_drawing(o))
         return 1;
 
     std::unique_ptr<VideoEncoder> video;
@@ -516,6 +513,10 @@ int main(int argc, char** argv)
     if (!o.contact_sheet.empty()) {
         sheet = std::make_unique<ContactSheet>(o.width, o.height, o.fps);
         sheet_plan = std::make_unique<ContactSheet>(o.width, o.height, o.fps);
+        if (planned) {
+            sheet->follow(scenes);
+            sheet_plan->follow(scenes);
+        }
     }
 
     // Frames are read back through three pixel buffers and written by a
