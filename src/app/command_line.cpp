@@ -1,6 +1,7 @@
 // The demo's command line, as a Linux user expects it: --help and
-// --version answer and end, anything else is a usage error (status 2), so
-// a mistyped option never starts a fullscreen demo.
+// --version answer and end, --sharp plays in the sharp mode, anything else
+// is a usage error (status 2), so a mistyped option never starts a
+// fullscreen demo.
 #include "app/command_line.h"
 
 #ifndef ELKA_VERSION
@@ -9,10 +10,13 @@
 
 namespace {
 
-const char* const usage_text = "Usage: elka [OPTION]\n"
+const char* const usage_text = "Usage: elka [OPTION]...\n"
                                "Plays the eLka demo: a self-running real-time OpenGL demo of about 151 seconds\n"
                                "with its song, fullscreen over the monitor at the desktop's own mode.\n"
                                "\n"
+                               "      --sharp    draw the scenes at the screen's own pixels (the largest 4:3\n"
+                               "                 area of the window) instead of 800 x 600 scaled up; needs\n"
+                               "                 a GPU to keep up on large screens\n"
                                "      --help     show this help and exit\n"
                                "      --version  show the version and exit\n"
                                "\n"
@@ -21,26 +25,34 @@ const char* const usage_text = "Usage: elka [OPTION]\n"
 
 } // namespace
 
-CommandLineAction parse_command_line(int argc, const char* const* argv, std::string* text)
+CommandLine parse_command_line(int argc, const char* const* argv)
 {
-    text->clear();
-    if (argc < 2)
-        return CommandLineAction::play;
-    const std::string first = argv[1] ? argv[1] : "";
-    if (first == "--help" || first == "-h") {
-        *text = usage_text;
-        return CommandLineAction::help;
+    CommandLine line;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i] ? argv[i] : "";
+        if (arg == "--help" || arg == "-h") {
+            line.action = CommandLineAction::help;
+            line.text = usage_text;
+            return line;
+        }
+        if (arg == "--version") {
+            line.action = CommandLineAction::version;
+            line.text = std::string("elka ") + ELKA_VERSION + "\n";
+            return line;
+        }
+        if (arg == "--sharp") {
+            line.sharp = true;
+            continue;
+        }
+        line.action = CommandLineAction::usage_error;
+        if (arg.size() > 1 && arg[0] == '-')
+            line.text = "elka: unrecognized option '" + arg + "'\n";
+        else
+            line.text = "elka: unexpected argument '" + arg + "'\n";
+        line.text += "Try 'elka --help' for more information.\n";
+        return line;
     }
-    if (first == "--version") {
-        *text = std::string("elka ") + ELKA_VERSION + "\n";
-        return CommandLineAction::version;
-    }
-    if (first.size() > 1 && first[0] == '-')
-        *text = "elka: unrecognized option '" + first + "'\n";
-    else
-        *text = "elka: unexpected argument '" + first + "'\n";
-    *text += "Try 'elka --help' for more information.\n";
-    return CommandLineAction::usage_error;
+    return line;
 }
 
 int command_line_status(CommandLineAction action) { return action == CommandLineAction::usage_error ? 2 : 0; }

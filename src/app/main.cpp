@@ -1,17 +1,19 @@
-// eLka: a self-running real-time OpenGL demo. It plays without arguments;
-// --help and --version answer and end.
+// eLka: a self-running real-time OpenGL demo. It plays without arguments
+// (--sharp: at the screen's own pixels); --help and --version answer and end.
 #include "app/command_line.h"
 #include "app/entry.h"
+#include "platform/window_system.h"
 
 #include <cstdio>
 #include <string>
 
 int main(int argc, char** argv)
 {
-    std::string text;
-    const CommandLineAction action = parse_command_line(argc, argv, &text);
-    if (action == CommandLineAction::play)
+    const CommandLine line = parse_command_line(argc, argv);
+    if (line.action == CommandLineAction::play) {
+        platform_set_sharp(line.sharp);
         return win_main();
-    std::fputs(text.c_str(), action == CommandLineAction::usage_error ? stderr : stdout);
-    return command_line_status(action);
+    }
+    std::fputs(line.text.c_str(), line.action == CommandLineAction::usage_error ? stderr : stdout);
+    return command_line_status(line.action);
 }

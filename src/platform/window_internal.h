@@ -26,6 +26,7 @@ struct WindowState {
     bool video_started = false;
     int cursor_count = 0;
     WindowHandle live_window = nullptr; // the one window, null while none exists
+    bool sharp = false;                 // platform_set_sharp
 };
 extern WindowState window_state;
 
@@ -34,7 +35,8 @@ extern WindowState window_state;
 void presenter_follow_window();
 // The client size the window's messages report: what the demo asked for in
 // fullscreen (the monitor's own size is the presenter's business), the
-// window's size in the desktop's logical units otherwise.
+// window's size in the desktop's logical units otherwise; in the sharp
+// mode, the largest size of the window's pixels with the asked aspect.
 void reported_client_size(int* width, int* height);
 
 // Ends the backend's video (at process exit, and for tests that start it

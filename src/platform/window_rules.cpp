@@ -166,8 +166,18 @@ bool platform_destroy_window(WindowHandle window)
 void platform_show_window(WindowHandle window)
 {
     log_call("show_window");
-    if (window)
-        backend_window_show(window->backend);
+    if (!window)
+        return;
+    backend_window_show(window->backend);
+    // In the sharp mode the demo learns the size it draws at from the
+    // window's first size message, before its first frame.
+    if (window_state.sharp && window == window_state.live_window) {
+        int width = 0, height = 0;
+        presenter_follow_window();
+        reported_client_size(&width, &height);
+        if (width > 0 && height > 0)
+            queue_message(Message{WM_SIZE, 0, make_size_lparam(width, height)});
+    }
 }
 
 void platform_set_foreground_window(WindowHandle window)
@@ -321,12 +331,30 @@ void platform_swap_buffers(DeviceContext dc)
         platform_seam->after_swap();
 }
 
+void platform_set_sharp(bool sharp) { window_state.sharp = sharp; }
+
 void reported_client_size(int* width, int* height)
 {
     *width = *height = 0;
     const WindowHandle window = window_state.live_window;
     if (!window)
         return;
+    if (window_state.sharp) {
+        // The asked aspect, as large as the pixels hold.
+        int pixels_w = 0, pixels_h = 0;
+        backend_window_pixels(*window, &pixels_w, &pixels_h);
+        if (pixels_w < 1 || pixels_h < 1)
+            return; // minimised: no size
+        const long long w = window->width, h = window->height;
+        if (pixels_w * h <= pixels_h * w) {
+            *width = pixels_w;
+            *height = static_cast<int>(pixels_w * h / w);
+        } else {
+            *height = pixels_h;
+            *width = static_cast<int>(pixels_h * w / h);
+        }
+        return;
+    }
     if (window->fullscreen) {
         *width = window->width;
         *height = window->height;

@@ -36,6 +36,13 @@ constexpr unsigned PFD_SUPPORT_OPENGL = 0x20;
 constexpr unsigned char PFD_TYPE_RGBA = 0;
 constexpr unsigned char PFD_MAIN_PLANE = 0;
 
+// The sharp mode: the scenes are drawn at the largest size of the window's
+// own pixels with the aspect of the size asked for (the 4:3 area of a
+// 4K monitor at 2880 x 2160), instead of at the asked size and scaled up.
+// The window's size messages report that size, so the demo's viewport is
+// it. Off unless asked for; set before the first window.
+void platform_set_sharp(bool sharp);
+
 // Window class: a flag with the rules of a class registry. Registering while
 // registered fails, unregistering while not registered fails. The first
 // registration starts SDL's video subsystem; if that fails, so does it.

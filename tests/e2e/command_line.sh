@@ -20,8 +20,8 @@ run --version
 [[ $status == 0 && "$out" == "elka $version" && -z "$err" ]] || fail "--version: status $status, '$out', '$err'"
 run --help
 [[ $status == 0 && -z "$err" ]] || fail "--help: status $status, '$err'"
-[[ "$(head -n1 <<<"$out")" == "Usage: elka [OPTION]" ]] || fail "--help does not begin with the usage: '$out'"
-for option in --help --version; do grep -qF -- "$option" <<<"$out" || fail "--help does not list $option"; done
+[[ "$(head -n1 <<<"$out")" == "Usage: elka [OPTION]..." ]] || fail "--help does not begin with the usage: '$out'"
+for option in --sharp --help --version; do grep -qF -- "$option" <<<"$out" || fail "--help does not list $option"; done
 run --fullscreen
 [[ $status == 2 && -z "$out" && "$err" == $'elka: unrecognized option \'--fullscreen\'\nTry \'elka --help\' for more information.' ]] ||
     fail "--fullscreen: status $status, '$out', '$err'"

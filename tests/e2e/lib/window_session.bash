@@ -88,11 +88,12 @@ if want_song and not os.path.exists(song):
 PY
 }
 
-# start_elka PATH [SECONDS]: runs it in the background in $workdir, with a
-# hard limit (90 s unless given), and the settings in $elka_env.
+# start_elka PATH [SECONDS [ARG...]]: runs it in the background in $workdir,
+# with a hard limit (90 s unless given), the settings in $elka_env and the
+# arguments given.
 elka_env=()
 start_elka() {
-    (cd "$workdir" && exec env "${elka_env[@]}" timeout -k 5 "${2:-90}" "$1" >"$scratch/elka.out" 2>"$scratch/elka.err") &
+    (cd "$workdir" && exec env "${elka_env[@]}" timeout -k 5 "${2:-90}" "$1" "${@:3}" >"$scratch/elka.out" 2>"$scratch/elka.err") &
     elka_pid=$!
 }
 
