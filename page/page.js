@@ -4,6 +4,8 @@
 // again", and the fixed-rate mode (index.html?fixed=FPS), drawn on a
 // virtual clock without sound, frame by frame as a test asks for them
 // (index.html?fixed=FPS&every draws the frames in between in full too).
+// index.html?sharp, or the "sharp" toggle, draws the scenes at the
+// canvas's device pixels instead of 800 x 600 scaled up.
 // What the demo shows and hears is its own; this only hosts it.
 'use strict';
 
@@ -15,6 +17,7 @@
   // pixel is kept, unless every frame is to be drawn in full (&every, for
   // timing them).
   const everyFrameDrawn = new URLSearchParams(location.search).has('every');
+  const sharpAsked = new URLSearchParams(location.search).has('sharp');
 
   // What the page tells about itself (tests read it too).
   const elka = (globalThis.elka = globalThis.elka || {});
@@ -26,6 +29,7 @@
     frames: 0, // frames shown so far
     frameTimes: [], // fixed-rate mode: ms each frame took to draw
     firstFrameMs: null,
+    sharp: sharpAsked,
   });
   elka.dialogs = elka.dialogs || [];
   elka.sound = elka.sound || { context: 'none', playing: false, error: 0 };
@@ -64,7 +68,7 @@
   }
 
   // --- Events, as the window system queues them ----------------------
-  const kinds = { keyDown: 1, keyUp: 2, activate: 3, resized: 4 };
+  const kinds = { keyDown: 1, keyUp: 2, activate: 3, resized: 4, sharp: 5 };
   const events = [];
   let wakeIdle = null;
 
@@ -74,6 +78,18 @@
     if (wakeDrawing) wakeDrawing(); // the fixed-rate mode draws on to take it
   }
 
+  // The sharp mode, as the toggle shows it; the demo takes it as an event.
+  const sharpToggle = document.getElementById('sharp');
+  function setSharp(on) {
+    elka.sharp = on;
+    sharpToggle.setAttribute('aria-pressed', on ? 'true' : 'false');
+    queue(kinds.sharp, on ? 1 : 0, 0);
+  }
+  sharpToggle.addEventListener('click', (event) => {
+    event.stopPropagation(); // not the start cover's click
+    setSharp(!elka.sharp);
+    if (canvas) canvas.focus(); // the keys stay the demo's
+  });
   const keys = {
     Escape: 0x1b, Enter: 0x0d, NumpadEnter: 0x0d, Space: 0x20, Backspace: 0x08, Tab: 0x09, Pause: 0x13,
     ArrowLeft: 0x25, ArrowUp: 0x26, ArrowRight: 0x27, ArrowDown: 0x28, PageUp: 0x21, PageDown: 0x22,
@@ -303,6 +319,7 @@
       .then((bytes) => [name, bytes]);
   }
   const fetched = Promise.all(media.map(fetchMedia));
+  if (sharpAsked) setSharp(true); // taken by the frame loop's first look
 
   globalThis.Module = {
     elkaPage: page,

@@ -37,8 +37,9 @@ FixedStepCounter& fixed_counter()
 }
 
 // Event kinds of elka_page_take_event.
-// activate: a active, b minimised; resized: a minimised (a hidden tab).
-enum PageEvent { key_down = 1, key_up = 2, activate = 3, resized = 4 };
+// activate: a active, b minimised; resized: a minimised (a hidden tab);
+// sharp: a on (the page's ?sharp and its toggle).
+enum PageEvent { key_down = 1, key_up = 2, activate = 3, resized = 4, sharp = 5 };
 
 void push(unsigned message, std::uintptr_t wparam, std::intptr_t lparam)
 {
@@ -75,6 +76,13 @@ void translate(int kind, int a, int b)
     case resized:
         presenter_follow_window();
         push_size(a != 0);
+        break;
+    case sharp:
+        // The scenes at the canvas's device pixels from the next frame on:
+        // the window is told its new size as after a resize.
+        platform_set_sharp(a != 0);
+        presenter_follow_window();
+        push_size(false);
         break;
     default: break;
     }
