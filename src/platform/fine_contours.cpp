@@ -198,3 +198,19 @@ bool decompose_contours(const Contours& c, Flattener* flat)
     }
     return true;
 }
+
+bool outline_from_contours(Contours* c, bool embolden, double units, GlyphOutline* out)
+{
+    const double fine = 64.0;
+    if (embolden)
+        embolden_contours(c, std::llround(units * fine / 24.0));
+    Flattener flat{out, fine};
+    if (!decompose_contours(*c, &flat)) {
+        out->points.clear();
+        out->contour_ends.clear();
+        return false;
+    }
+    flat.finish(units * fine);
+    return true;
+}
+

@@ -7,6 +7,7 @@
 #include <vector>
 
 struct Flattener;
+struct GlyphOutline;
 
 // Points in 1/64 of a font unit, as FreeType works them.
 struct FinePoint {
@@ -29,3 +30,11 @@ void embolden_contours(Contours* c, std::int64_t strength);
 // the on-curve point halfway, truncated to the grid as FreeType does),
 // into the flattener. False on a malformed contour.
 bool decompose_contours(const Contours& c, Flattener* flat);
+
+// A glyph's contours (at 64 to the font unit, `units` to the em) into its
+// outline in em units: emboldened first where asked, by FreeType's 1/24 em
+// (the advance stays the face's own, so the typewriter keeps its pitch),
+// then walked and flattened with chords within one design unit. False on
+// a malformed contour, with no points left in the outline.
+bool outline_from_contours(Contours* c, bool embolden, double units, GlyphOutline* out);
+

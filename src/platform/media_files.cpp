@@ -71,33 +71,18 @@ MediaRead platform_load_media_file(const char* path, unsigned char** bytes, std:
         return errno == EISDIR || errno == ENODEV ? MediaRead::not_a_file : MediaRead::unreadable;
     }
     struct stat st { };
-    MediaRead result = MediaRead::unreadable;
-    const bool known = fstat(fd, &st) == 0;
-    if (known && st.st_size == 0) {
-        result = MediaRead::empty;
-    } else if (known && st.st_size > 0
-               && static_cast<std::uint64_t>(st.st_size) <= static_cast<std::uint64_t>(SIZE_MAX / 2)) {
-        std::size_t length = static_cast<std::size_t>(st.st_size);
-        unsigned char* buffer = new (std::nothrow) unsigned char[length];
-        std::size_t got = 0;
-        while (buffer && got < length) {
-            ssize_t n = read(fd, buffer + got, length - got);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            got += static_cast<std::size_t>(n);
-        }
-        if (!buffer) {
-            result = MediaRead::no_memory;
-        } else if (got == 0) {
-            delete[] buffer;
-        } else {
-            *bytes = buffer;
-            *size = got;
-            result = MediaRead::read;
-        }
-    }
+    const std::int64_t length = fstat(fd, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
+    const MediaRead result = read_whole_media_file(
+        length,
+        [fd](unsigned char* to, std::size_t n) -> std::size_t {
+            for (;;) {
+                const ssize_t got = read(fd, to, n);
+                if (got < 0 && errno == EINTR)
+                    continue;
+                return got > 0 ? static_cast<std::size_t>(got) : 0;
+            }
+        },
+        bytes, size);
     close(fd);
     return result;
 }

@@ -8,6 +8,10 @@
 // Puts a message in the queue, as the window system sends it; drops every
 // queued message (the window they were for is gone).
 void queue_message(const Message& message);
+inline void queue_message(unsigned message, std::uintptr_t wparam, std::intptr_t lparam)
+{
+    queue_message(Message{message, wparam, lparam});
+}
 void clear_queued_messages();
 bool message_waiting();
 // The first queued message, or WM_QUIT once the queue is empty after a

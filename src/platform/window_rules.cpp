@@ -176,7 +176,7 @@ void platform_show_window(WindowHandle window)
         presenter_follow_window();
         reported_client_size(&width, &height);
         if (width > 0 && height > 0)
-            queue_message(Message{WM_SIZE, 0, make_size_lparam(width, height)});
+            queue_message(WM_SIZE, 0, make_size_lparam(width, height));
     }
 }
 

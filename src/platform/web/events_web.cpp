@@ -41,21 +41,12 @@ FixedStepCounter& fixed_counter()
 // sharp: a on (the page's ?sharp and its toggle).
 enum PageEvent { key_down = 1, key_up = 2, activate = 3, resized = 4, sharp = 5 };
 
-void push(unsigned message, std::uintptr_t wparam, std::intptr_t lparam)
-{
-    Message m;
-    m.message = message;
-    m.wparam = wparam;
-    m.lparam = lparam;
-    queue_message(m);
-}
-
 void push_size(bool minimised)
 {
     int width = 0, height = 0;
     reported_client_size(&width, &height);
     if (window_state.live_window)
-        push(WM_SIZE, 0, minimised ? 0 : make_size_lparam(width, height));
+        queue_message(WM_SIZE, 0, minimised ? 0 : make_size_lparam(width, height));
 }
 
 void translate(int kind, int a, int b)
@@ -65,13 +56,13 @@ void translate(int kind, int a, int b)
     case key_up: {
         const bool system = b != 0;
         if (kind == key_down)
-            push(system ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<std::uintptr_t>(a), 0);
+            queue_message(system ? WM_SYSKEYDOWN : WM_KEYDOWN, static_cast<std::uintptr_t>(a), 0);
         else
-            push(system ? WM_SYSKEYUP : WM_KEYUP, static_cast<std::uintptr_t>(a), 0);
+            queue_message(system ? WM_SYSKEYUP : WM_KEYUP, static_cast<std::uintptr_t>(a), 0);
         break;
     }
     case activate:
-        push(WM_ACTIVATE, (a ? WA_ACTIVE : WA_INACTIVE) | (static_cast<std::uintptr_t>(b ? 1 : 0) << 16), 0);
+        queue_message(WM_ACTIVATE, (a ? WA_ACTIVE : WA_INACTIVE) | (static_cast<std::uintptr_t>(b ? 1 : 0) << 16), 0);
         break;
     case resized:
         presenter_follow_window();

@@ -152,15 +152,5 @@ bool platform_glyph_outline(OutlineFace* face, unsigned char code, GlyphOutline*
         contours.points[i] = {std::llround((raw[i * 3] + counts[3]) * fine), std::llround(raw[i * 3 + 1] * fine)};
         contours.tags[i] = static_cast<int>(raw[i * 3 + 2]);
     }
-    if (face->embolden)
-        embolden_contours(&contours, std::llround(units * fine / 24.0));
-
-    Flattener flat{out, fine}; // chords within one design unit
-    if (!decompose_contours(contours, &flat)) {
-        out->points.clear();
-        out->contour_ends.clear();
-        return false;
-    }
-    flat.finish(units * fine);
-    return true;
+    return outline_from_contours(&contours, face->embolden, units, out);
 }

@@ -12,28 +12,19 @@ namespace {
 
 bool is_live(HWND hwnd) { return win32_window(window_state.live_window) == hwnd; }
 
-void queue(unsigned message, std::uintptr_t wparam, std::intptr_t lparam)
-{
-    Message m;
-    m.message = message;
-    m.wparam = wparam;
-    m.lparam = lparam;
-    queue_message(m);
-}
-
 // The window has a size (again): the presenter follows it, and the window
 // is told it in the desktop's logical units; a fullscreen window reports
 // the size the demo draws at, whatever its monitor's.
 void resized(WPARAM kind)
 {
     if (kind == SIZE_MINIMIZED) {
-        queue(WM_SIZE, kind, make_size_lparam(0, 0));
+        queue_message(WM_SIZE, kind, make_size_lparam(0, 0));
         return;
     }
     int width = 0, height = 0;
     reported_client_size(&width, &height);
     presenter_follow_window();
-    queue(WM_SIZE, kind, make_size_lparam(width, height));
+    queue_message(WM_SIZE, kind, make_size_lparam(width, height));
 }
 
 } // namespace
@@ -50,7 +41,7 @@ LRESULT CALLBACK win32_window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARA
     case WM_KEYUP:
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
-        queue(message, wparam, lparam);
+        queue_message(message, wparam, lparam);
         return 0;
     case WM_SIZE:
         resized(wparam);

@@ -109,19 +109,5 @@ bool platform_glyph_outline(OutlineFace* face, unsigned char code, GlyphOutline*
     if (!read_polygons(data, &contours))
         return false;
 
-    // 1/64 of a design unit, as the desktop gives FreeType to work in.
-    const double fine_units = 64.0;
-    if (face->embolden) {
-        // FreeType's synthetic bold, 1/24 em; the advance stays the face's
-        // own, so the typewriter keeps its pitch.
-        embolden_contours(&contours, std::llround(units * fine_units / 24.0));
-    }
-    Flattener flat{out, fine_units}; // chords within one design unit
-    if (!decompose_contours(contours, &flat)) {
-        out->points.clear();
-        out->contour_ends.clear();
-        return false;
-    }
-    flat.finish(units * fine_units);
-    return true;
+    return outline_from_contours(&contours, face->embolden, units, out);
 }

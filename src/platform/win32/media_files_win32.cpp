@@ -89,32 +89,14 @@ MediaRead platform_load_media_file(const char* path, unsigned char** bytes, std:
                : errno == EISDIR || errno == ENODEV ? MediaRead::not_a_file
                                                     : MediaRead::unreadable;
     LARGE_INTEGER length{};
-    MediaRead result = MediaRead::unreadable;
-    const bool known = GetFileSizeEx(file, &length) != 0;
-    if (known && length.QuadPart == 0) {
-        result = MediaRead::empty;
-    } else if (known && length.QuadPart > 0
-               && static_cast<std::uint64_t>(length.QuadPart) <= static_cast<std::uint64_t>(SIZE_MAX / 2)) {
-        const std::size_t wanted = static_cast<std::size_t>(length.QuadPart);
-        unsigned char* buffer = new (std::nothrow) unsigned char[wanted];
-        std::size_t got = 0;
-        while (buffer && got < wanted) {
-            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(wanted - got, 1u << 30));
-            DWORD n = 0;
-            if (!ReadFile(file, buffer + got, chunk, &n, nullptr) || n == 0)
-                break; // a file that shrank is read as far as it goes
-            got += n;
-        }
-        if (!buffer) {
-            result = MediaRead::no_memory;
-        } else if (got == 0) {
-            delete[] buffer;
-        } else {
-            *bytes = buffer;
-            *size = got;
-            result = MediaRead::read;
-        }
-    }
+    const MediaRead result = read_whole_media_file(
+        GetFileSizeEx(file, &length) ? static_cast<std::int64_t>(length.QuadPart) : -1,
+        [file](unsigned char* to, std::size_t n) -> std::size_t {
+            DWORD got = 0;
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(n, 1u << 30));
+            return ReadFile(file, to, chunk, &got, nullptr) ? got : 0;
+        },
+        bytes, size);
     CloseHandle(file);
     return result;
 }
