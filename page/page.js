@@ -30,6 +30,7 @@
     frameTimes: [], // fixed-rate mode: ms each frame took to draw
     firstFrameMs: null,
     sharp: sharpAsked,
+    soundSilent: false, // the song was asked for and cannot be heard
   });
   elka.dialogs = elka.dialogs || [];
   elka.sound = elka.sound || { context: 'none', playing: false, error: 0 };
@@ -43,6 +44,8 @@
     elka.status = text;
     statusLine.textContent = text;
   }
+
+  const silenceText = 'No sound: the browser did not start the audio output. Tap or click the picture to try again.';
 
   // --- The window: one canvas at a time -------------------------------
   let canvas = null;
@@ -270,6 +273,14 @@
       });
     },
 
+    // The sound library: whether the song, asked for, cannot be heard. The
+    // picture goes on either way.
+    soundSilent(silent) {
+      if (silent) say(silenceText);
+      else if (elka.status === silenceText) say('');
+      elka.soundSilent = silent;
+    },
+
     frameWanted(frame) {
       return asked.length > 0 && asked[0].frame === frame;
     },
@@ -299,6 +310,10 @@
     if (canvas) canvas.focus();
   }
   startCover.addEventListener('click', start);
+  // A tap or click while the song cannot be heard tries the sound again.
+  stage.addEventListener('click', () => {
+    if (elka.soundSilent && Module.elkaSoundRetry) Module.elkaSoundRetry();
+  });
   document.getElementById('again').addEventListener('click', () => location.reload());
 
   function ended(status) {

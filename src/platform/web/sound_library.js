@@ -61,6 +61,25 @@ mergeInto(LibraryManager.library, {
       source.start(0, 0);
     },
 
+    // Silence is never silent: once the viewer has asked for sound, a
+    // context that is not running (no output device, a browser that keeps
+    // it suspended) is said on the page's status line, and the page's next
+    // tap or click tries again (Module.elkaSoundRetry).
+    watchRunning: function() {
+      var s = elkaSound;
+      var ctx = s.ctx;
+      var look = function() {
+        var silent = s.ctx === ctx && ctx.state !== 'running' && ctx.state !== 'closed';
+        if (Module.elkaPage && Module.elkaPage.soundSilent)
+          Module.elkaPage.soundSilent(silent);
+        s.report();
+      };
+      var settled = function() { setTimeout(look, 500); };
+      if (ctx.state === 'running')
+        return look();
+      ctx.resume().then(settled, settled);
+    },
+
     // The page calls this inside the click handler of its start overlay.
     onGesture: function() {
       var s = elkaSound;
@@ -68,8 +87,8 @@ mergeInto(LibraryManager.library, {
       if (!s.started || s.fixed)
         return;
       var ctx = s.ensureContext();
-      if (ctx.state !== 'running')
-        ctx.resume().catch(function() {});
+      Module.elkaSoundRetry = s.watchRunning;
+      s.watchRunning();
       s.channels.forEach(function(entry, channel) {
         if (!entry.source)
           s.start(channel, entry);
