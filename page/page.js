@@ -327,6 +327,12 @@
   }
 
   function fetchMedia(name) {
+    // The page that is one file carries its media (base64) in itself.
+    const embedded = globalThis.elkaEmbeddedMedia && globalThis.elkaEmbeddedMedia[name];
+    if (embedded !== undefined) {
+      const bytes = Uint8Array.from(atob(embedded), (c) => c.charCodeAt(0));
+      return Promise.resolve([name, bytes.buffer]);
+    }
     // A file that cannot be fetched is a file that is not there.
     return fetch('files/' + name)
       .then((response) => (response.ok ? response.arrayBuffer() : null))

@@ -1,0 +1,45 @@
+#!/usr/bin/python3
+"""The page as one file: out/web/index.html with its scripts written in
+place of their <script src> tags (elka.js with its WebAssembly inside, built
+with SINGLE_FILE) and the media as base64 in a script before them, so that
+the page plays from file:// with a double-click, no server and no fetch.
+
+  make_single_file.py WEB-DIR SINGLE-ELKA-JS OUT-HTML
+"""
+import base64
+import os
+import re
+import sys
+
+web, single_js, out = sys.argv[1:4]
+media = ["load.bmp", "tunnel.bmp", "star.bmp", "font.ttf", "song.mp3"]
+
+
+def inline(text):
+    # A script's text ends at the first "</script": none may stand in it.
+    return text.replace("</script", "<\\/script")
+
+
+page = open(os.path.join(web, "index.html"), encoding="utf-8").read()
+embedded = ",\n".join(
+    f'  "{name}": "{base64.b64encode(open(os.path.join(web, "files", name), "rb").read()).decode()}"' for name in media)
+licence = open(os.path.join(web, "files", "font-LICENSE.txt"), encoding="utf-8").read()
+
+
+def script(match):
+    src = match.group(1)
+    path = single_js if src == "elka.js" else os.path.join(web, src)
+    text = open(path, encoding="utf-8").read()
+    if src == "page.js":
+        text = "globalThis.elkaEmbeddedMedia = {\n" + embedded + "\n};\n" + text
+    return "<script>\n" + inline(text) + "\n</script>"
+
+
+page, count = re.subn(r'<script src="([^"]+)"></script>', script, page)
+if count != 4:
+    sys.exit(f"index.html has {count} scripts, not the 4 this expects")
+# The font's licence travels with the font it is embedded with.
+page = page.replace("<head>", "<head>\n<!--\nfiles/font.ttf (embedded below): " + inline(licence).replace("--", "- -") + "\n-->", 1)
+with open(out, "w", encoding="utf-8") as f:
+    f.write(page)
+print(f"{out}: {os.path.getsize(out) / 1e6:.2f} MB, one file")
