@@ -10,12 +10,11 @@
 # usage: bash window_presenter_x11.sh PATH-TO-ELKA BUILD-DIR
 elka="$(realpath "$1")"
 source "$(dirname "$0")/lib/window_session.bash"
-probe="$(dirname "$0")/lib/desk_probe.py"
+source "$(dirname "$0")/lib/pillarbox_probe.bash"
 artefacts="${2:-.}/artefacts"
 mkdir -p "$artefacts"
 
 mode() { xrandr --current | awk '/\*/ {print $1; exit}'; }
-near() { (( $1 >= $2 - 1 && $1 <= $2 + 1 )); } # linear filtering may soften the edge by a pixel
 
 start_xvfb 1280x720x24
 prepare_workdir
@@ -29,18 +28,7 @@ xwininfo -root -tree | grep -qF '"Dova GL":' && fail "the fallback question came
 running "$win"
 [[ "$(mode)" == "$before" ]] || fail "the screen's mode is $(mode) during the run"
 
-# The start picture: centred, inside the 4:3 rectangle.
-found=$(/usr/bin/python3 "$probe" lit 20) || fail "$found"
-read -r _ left right top bottom <<<"$found"
-/usr/bin/python3 "$probe" save "$artefacts/presenter_x11_start.ppm"
-(( left >= 159 && right <= 1120 )) || fail "the start picture reaches into the bars: columns $left to $right"
-# The white intro scene fills the 4:3 rectangle and nothing else.
-found=$(/usr/bin/python3 "$probe" white 30) || { /usr/bin/python3 "$probe" save "$artefacts/presenter_x11_intro.ppm"; fail "$found"; }
-read -r _ left right top bottom <<<"$found"
-/usr/bin/python3 "$probe" save "$artefacts/presenter_x11_intro.ppm"
-near "$left" 160 && near "$right" 1119 || fail "the white scene spans columns $left to $right, not 160 to 1119"
-(( top <= 1 && bottom >= 718 )) || fail "the white scene spans rows $top to $bottom, not the whole height"
-echo "probes: start picture and white scene centred, white columns $left..$right rows $top..$bottom"
+pillarboxed presenter_x11
 
 toggle 640x480
 [[ "$(mode)" == "$before" ]] || fail "the screen's mode is $(mode) after F1"
@@ -49,15 +37,8 @@ wait_elka
 [[ "$status" == 0 ]] || fail "exit status $status after Escape"
 [[ "$(mode)" == "$before" ]] || fail "the screen's mode is $(mode) after the run"
 
-# The start picture seen, against the capture tool's still of the same
-# moment at the screen's size: drawn there at 960 x 720 and placed on the
-# bars by the capture's own code.
-(cd "$workdir" && "$(dirname "$elka")/elka-capture" --size 1280x720 --end 2 --still 1="$scratch/still.png") >"$scratch/capture.log" 2>&1 ||
-    fail "elka-capture could not draw the still"
-differ=$(/usr/bin/python3 "$(dirname "$0")/lib/screen_probe.py" match "$artefacts/presenter_x11_start.ppm" "$scratch/still.png" |
-    awk '/^best/ {print $3}')
-awk -v d="$differ" 'BEGIN {exit !(d < 0.02)}' || fail "the start picture differs from the capture's still in a share $differ of pixels"
-echo "probe: the start picture differs from the capture's still in a share $differ of pixels"
+# The start picture seen, against the capture tool's still of the same moment.
+start_like_capture presenter_x11 "$(dirname "$elka")/elka-capture"
 
 
 # Killed where nothing can clean up: the mode was never changed.

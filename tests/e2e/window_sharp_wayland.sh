@@ -11,24 +11,12 @@ elka="$(realpath "$1")"
 source "$(dirname "$0")/lib/window_session.bash"
 source "$(dirname "$0")/lib/sharp_probe.bash"
 build="$(realpath "$2")"
-weston_pid=""
 trap '[[ -n "$weston_pid" ]] && kill "$weston_pid" 2>/dev/null; cleanup' EXIT
 start_xvfb 1920x1080x24
 prepare_workdir
 (cd "$workdir" && "$build/elka-capture" -q --size 1920x1080 --end 1 --still 0="$scratch/still.png") ||
     fail "elka-capture could not draw the still"
-export XDG_RUNTIME_DIR="$scratch/xdg"
-mkdir -m 700 -p "$XDG_RUNTIME_DIR"
-weston --backend=x11-backend.so --use-pixman --width=960 --height=540 --scale=2 \
-    --socket=elka-sharp --idle-time=0 >"$scratch/weston.log" 2>&1 &
-weston_pid=$!
-for _ in $(seq 100); do
-    [[ -S "$XDG_RUNTIME_DIR/elka-sharp" ]] && break
-    kill -0 "$weston_pid" 2>/dev/null || { cat "$scratch/weston.log" >&2; fail "weston ended"; }
-    sleep 0.1
-done
-[[ -S "$XDG_RUNTIME_DIR/elka-sharp" ]] || fail "weston did not start"
-top_window "Weston Compositor - screen0" >/dev/null
+start_weston 2 1920 1080 elka-sharp
 sharp_env=(WAYLAND_DISPLAY=elka-sharp SDL_VIDEODRIVER=wayland)
 sharp=$(screen_against_still "$scratch/still.png" 240 1679 "Weston Compositor - screen0" --sharp)
 scaled=$(screen_against_still "$scratch/still.png" 240 1679 "Weston Compositor - screen0")

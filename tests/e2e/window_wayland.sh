@@ -14,7 +14,6 @@ source "$(dirname "$0")/lib/window_session.bash"
 probe="$(dirname "$0")/lib/desk_probe.py"
 artefacts="${2:-.}/artefacts"
 mkdir -p "$artefacts"
-weston_pid=""
 trap '[[ -n "$weston_pid" ]] && kill "$weston_pid" 2>/dev/null; cleanup' EXIT
 near() { (( $1 >= $2 - 1 && $1 <= $2 + 1 )); } # linear filtering may soften an edge by a pixel
 
@@ -39,18 +38,7 @@ hold_key() {
 run_case() {
     local scale=$1 sw=$2 sh=$3 bar=$4 ww=$5 wh=$6
     start_xvfb "${sw}x${sh}x24"
-    export XDG_RUNTIME_DIR="$scratch/xdg-$scale"
-    mkdir -m 700 -p "$XDG_RUNTIME_DIR"
-    # Its size is given in logical units.
-    weston --backend=x11-backend.so --use-pixman --width=$((sw / scale)) --height=$((sh / scale)) --scale="$scale" \
-        --socket=elka-test --idle-time=0 >"$scratch/weston.log" 2>&1 &
-    weston_pid=$!
-    for _ in $(seq 100); do
-        [[ -S "$XDG_RUNTIME_DIR/elka-test" ]] && break
-        kill -0 "$weston_pid" 2>/dev/null || { cat "$scratch/weston.log" >&2; fail "weston ended"; }
-        sleep 0.1
-    done
-    [[ -S "$XDG_RUNTIME_DIR/elka-test" ]] || fail "weston did not start"
+    start_weston "$scale" "$sw" "$sh" elka-test
     local output
     output=$(top_window "Weston Compositor - screen0")
 

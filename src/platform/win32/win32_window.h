@@ -21,7 +21,9 @@ LRESULT CALLBACK win32_window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARA
 // Dots per inch of the window's monitor (96 where Windows cannot say).
 unsigned win32_window_dpi(HWND hwnd);
 
+// Whether the cursor shows over the window (the rules' count, video_win32.cpp).
+bool win32_cursor_shown();
+
 // Deletes the context that keeps the GL objects over the F1 toggle, where
 // there is one (video ends).
 void win32_delete_keeper();
-bool win32_cursor_shown();

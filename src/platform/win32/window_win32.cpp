@@ -21,11 +21,10 @@ template <typename T> T user32_call(const char* name)
     return reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
 }
 
-unsigned dpi_at(POINT point)
+// The DPI of a window not made yet: that of the primary monitor's desktop,
+// which a new window gets until it moves.
+unsigned desktop_dpi()
 {
-    // The DPI of a window not made yet: that of the primary monitor's
-    // desktop, which a new window gets until it moves.
-    (void)point;
     HDC screen = GetDC(nullptr);
     const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
     if (screen)
@@ -49,7 +48,7 @@ unsigned win32_window_dpi(HWND hwnd)
 {
     static const DpiForWindow dpi_for_window = user32_call<DpiForWindow>("GetDpiForWindow");
     const UINT dpi = hwnd && dpi_for_window ? dpi_for_window(hwnd) : 0;
-    return dpi ? dpi : dpi_at(POINT{0, 0});
+    return dpi ? dpi : desktop_dpi();
 }
 
 BackendWindow* backend_window_open(const char* title, int x, int y, int width, int height, bool fullscreen)
@@ -66,7 +65,7 @@ BackendWindow* backend_window_open(const char* title, int x, int y, int width, i
         at = monitor.rcMonitor;
         style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     } else {
-        const unsigned dpi = dpi_at(POINT{x, y});
+        const unsigned dpi = desktop_dpi();
         at = RECT{x, y, x + scaled(width, dpi), y + scaled(height, dpi)};
         static const AdjustForDpi adjust_for_dpi = user32_call<AdjustForDpi>("AdjustWindowRectExForDpi");
         if (!(adjust_for_dpi && adjust_for_dpi(&at, style, FALSE, ex_style, dpi)))

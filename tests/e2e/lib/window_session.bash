@@ -245,3 +245,25 @@ x.XFlush(display)
 x.XCloseDisplay(display)
 PY
 }
+
+# start_weston SCALE WIDTH HEIGHT NAME: weston (X11 backend, pixman
+# renderer) nested in the Xvfb of start_xvfb, WIDTH x HEIGHT pixels at that
+# scale (weston takes its size in logical units), listening on the socket
+# NAME in a runtime folder of its own; waits until it listens and shows.
+# Sets $weston_pid; the caller's trap ends it.
+weston_pid=""
+start_weston() {
+    export XDG_RUNTIME_DIR="$scratch/xdg-$4-$1"
+    mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+    weston --backend=x11-backend.so --use-pixman --width=$(($2 / $1)) --height=$(($3 / $1)) --scale="$1" \
+        --socket="$4" --idle-time=0 >"$scratch/weston.log" 2>&1 &
+    weston_pid=$!
+    for _ in $(seq 100); do
+        [[ -S "$XDG_RUNTIME_DIR/$4" ]] && break
+        kill -0 "$weston_pid" 2>/dev/null || { cat "$scratch/weston.log" >&2; fail "weston ended"; }
+        sleep 0.1
+    done
+    [[ -S "$XDG_RUNTIME_DIR/$4" ]] || fail "weston did not start"
+    top_window "Weston Compositor - screen0" >/dev/null
+}
+
