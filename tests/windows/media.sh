@@ -76,7 +76,11 @@ answer_boxes() {
     local course="$1" id deadline=$((SECONDS + 40)) closed=0
     while kill -0 "$elka_pid" 2>/dev/null && ((SECONDS < deadline)); do
         for id in $(xwininfo -root -tree 2>/dev/null | grep -E ' "(Error|ERROR)": ' | awk '{print $1}' || true); do
-            xwininfo -id "$id" 2>/dev/null | grep -q "Map State: IsViewable" && press "$id" Return 2>/dev/null
+            # A box may go between the look and the key (answered, or its
+            # case ended): the next look tells.
+            if xwininfo -id "$id" 2>/dev/null | grep -q "Map State: IsViewable"; then
+                press "$id" Return 2>/dev/null || true
+            fi
         done
         if [[ "$course" == runs && $closed == 0 ]]; then
             id=$(xwininfo -root -tree 2>/dev/null | grep -F ' "eLka": ' | awk '{print $1}' | head -n1 || true)
