@@ -1,7 +1,9 @@
-// The page around the demo: the media files fetched before it starts, the
-// canvas its window is drawn on, the page's events as the window's, the
-// "click to start" that sound and clock wait for, the end with "play
-// again", and the fixed-rate mode (index.html?fixed=FPS), drawn on a
+// The page around the demo: the media files fetched before it starts (with
+// their progress on the status line), the canvas its window is drawn on,
+// the page's events as the window's, the "click to start" ("tap to start"
+// on a touch screen) that sound and clock wait for, the on-screen controls
+// that do what F1 and Escape do, the end with "play again", the service
+// worker that keeps it all for playing offline, and the fixed-rate mode (index.html?fixed=FPS), drawn on a
 // virtual clock without sound, frame by frame as a test asks for them
 // (index.html?fixed=FPS&every draws the frames in between in full too).
 // index.html?sharp, or the "sharp" toggle, draws the scenes at the
@@ -31,6 +33,8 @@
     firstFrameMs: null,
     sharp: sharpAsked,
     soundSilent: false, // the song was asked for and cannot be heard
+    offline: 'none', // the service worker: 'none', 'registering', 'controlled', 'unavailable'
+    loaded: { bytes: 0, total: 0 }, // the media's download so far
   });
   elka.dialogs = elka.dialogs || [];
   elka.sound = elka.sound || { context: 'none', playing: false, error: 0 };
@@ -39,6 +43,13 @@
   const startCover = document.getElementById('start');
   const endCover = document.getElementById('end');
   const statusLine = document.getElementById('status');
+  const controls = document.getElementById('controls');
+  const fullscreenButton = document.getElementById('fullscreen');
+  const stopButton = document.getElementById('stop');
+  // A screen touched rather than pointed at: its words say "tap".
+  const touchFirst = matchMedia('(pointer: coarse)').matches ||
+    (navigator.maxTouchPoints > 0 && !matchMedia('(any-pointer: fine)').matches);
+  startCover.querySelector('button').textContent = touchFirst ? 'tap to start' : 'click to start';
 
   function say(text) {
     elka.status = text;
@@ -90,6 +101,7 @@
   }
   sharpToggle.addEventListener('click', (event) => {
     event.stopPropagation(); // not the start cover's click
+    if (!shownAtPress && event.detail > 0) return; // a faded control only shows the controls
     setSharp(!elka.sharp);
     if (canvas) canvas.focus(); // the keys stay the demo's
   });
@@ -117,17 +129,20 @@
     if (event.ctrlKey || event.metaKey) return; // the browser's own shortcuts
     event.preventDefault();
     const down = event.type === 'keydown';
-    // The browser grants fullscreen only while it handles a gesture: the
-    // F1 toggle's next window is fullscreen when this one is not.
-    if (down && vk === VK_F1 && !event.repeat && !fixedRate) {
-      if (windowed.fullscreen) {
-        if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
-      } else {
-        enterFullscreen();
-      }
-    }
+    if (down && vk === VK_F1 && !event.repeat) followToggle();
     const system = event.altKey || vk === VK_F10 || vk === VK_MENU;
     queue(down ? kinds.keyDown : kinds.keyUp, vk, system ? 1 : 0);
+  }
+
+  // The browser grants fullscreen only while it handles a gesture: the F1
+  // toggle's next window is fullscreen when this one is not.
+  function followToggle() {
+    if (fixedRate) return;
+    if (windowed.fullscreen) {
+      if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+    } else {
+      enterFullscreen();
+    }
   }
 
   function enterFullscreen() {
@@ -149,6 +164,58 @@
       queue(kinds.activate, document.hidden ? 0 : 1, document.hidden ? 1 : 0);
       queue(kinds.resized, document.hidden ? 1 : 0, 0);
     });
+  }
+
+  // --- The on-screen controls: F1 and Escape for a screen without keys --
+  // They show on a tap or a mouse move and fade while the demo is watched.
+  // A tap on them while they are faded only brings them back.
+  let fadeTimer = null;
+  let shownAtPress = true;
+  const VK_ESCAPE = 0x1b;
+  const pendingUps = []; // [virtual key, frames still to show before its release]
+
+  function showControls() {
+    controls.classList.add('shown');
+    clearTimeout(fadeTimer);
+    fadeTimer = setTimeout(() => {
+      if (controls.matches(':hover')) showControls();
+      else controls.classList.remove('shown');
+    }, 3000);
+  }
+  showControls();
+  window.addEventListener('pointermove', showControls);
+  window.addEventListener('pointerdown', () => {
+    shownAtPress = controls.classList.contains('shown');
+    showControls();
+  }, true);
+
+  // A key pressed by a control: the frame loop looks at the keys only when
+  // no message waits, so the release follows once two frames have been
+  // shown, as a held key's would.
+  function pressKey(vk) {
+    if (elka.state !== 'running') return;
+    queue(kinds.keyDown, vk, 0);
+    pendingUps.push([vk, 2]);
+  }
+
+  function control(button, vk) {
+    button.addEventListener('click', (event) => {
+      event.stopPropagation(); // not the stage's click
+      if (!shownAtPress && event.detail > 0) return; // a faded control only shows the controls
+      if (vk === VK_F1) followToggle();
+      pressKey(vk);
+      if (canvas) canvas.focus(); // the keys stay the demo's
+    });
+  }
+  control(fullscreenButton, VK_F1);
+  control(stopButton, VK_ESCAPE);
+
+  function releaseKeys() {
+    for (let i = pendingUps.length - 1; i >= 0; --i) {
+      if (--pendingUps[i][1] > 0) continue;
+      queue(kinds.keyUp, pendingUps[i][0], 0);
+      pendingUps.splice(i, 1);
+    }
   }
 
   // --- The clock ------------------------------------------------------
@@ -208,6 +275,7 @@
       stage.appendChild(canvas);
       fitPixels();
       windowed = { fullscreen, width, height };
+      fullscreenButton.textContent = fullscreen ? 'window' : 'fullscreen'; // what F1 turns it into
       document.title = title;
       return true;
     },
@@ -246,10 +314,12 @@
         if (!fixedRate) {
           elka.state = 'waiting';
           startCover.hidden = false; // over the start picture, now drawn
+          say('Ready.');
         }
       }
       framesShown += 1;
       elka.frames = framesShown;
+      releaseKeys();
       if (!fixedRate) return new Promise((resolve) => requestAnimationFrame(() => resolve()));
       elka.frameTimes.push(performance.now() - frameStart);
       // Drawn ahead only as far as a test has asked (frameAt never asks
@@ -307,6 +377,7 @@
     if (windowed.fullscreen) enterFullscreen();
     clockStart = performance.now();
     elka.state = 'running';
+    fullscreenButton.hidden = stopButton.hidden = false;
     if (canvas) canvas.focus();
   }
   startCover.addEventListener('click', start);
@@ -322,24 +393,94 @@
     elka.exitStatus = status;
     startCover.hidden = true;
     endCover.hidden = false;
+    fullscreenButton.hidden = stopButton.hidden = true;
     if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
     for (const request of asked.splice(0)) request.reject(new Error('the demo ended at frame ' + framesShown));
   }
 
+  // The download's progress on the status line: the bytes so far, of the
+  // sizes the server has told.
+  const progress = {};
+  function showProgress() {
+    let bytes = 0, total = 0, told = 0;
+    for (const name of media) {
+      if (!progress[name]) continue;
+      bytes += progress[name].bytes;
+      if (progress[name].total) { total += progress[name].total; told += 1; }
+    }
+    elka.loaded = { bytes, total: told === media.length ? total : 0 };
+    const mb = (n) => (n / 1e6).toFixed(1);
+    say(elka.loaded.total ? `Loading: ${mb(bytes)} of ${mb(total)} MB` : `Loading: ${mb(bytes)} MB`);
+  }
+
+  async function readBody(name, response) {
+    const total = Number(response.headers.get('Content-Length')) || 0;
+    progress[name] = { bytes: 0, total };
+    if (!response.body || !response.body.getReader) {
+      const whole = await response.arrayBuffer();
+      progress[name].bytes = whole.byteLength;
+      showProgress();
+      return whole;
+    }
+    const reader = response.body.getReader();
+    const parts = [];
+    for (;;) {
+      const { done, value } = await reader.read();
+      if (done) break;
+      parts.push(value);
+      progress[name].bytes += value.length;
+      showProgress();
+    }
+    const whole = new Uint8Array(progress[name].bytes);
+    let at = 0;
+    for (const part of parts) { whole.set(part, at); at += part.length; }
+    return whole.buffer;
+  }
+
+  // The page that is one file carries its media (base64) in itself.
+  const embeddedMedia = globalThis.elkaEmbeddedMedia;
+
   function fetchMedia(name) {
-    // The page that is one file carries its media (base64) in itself.
-    const embedded = globalThis.elkaEmbeddedMedia && globalThis.elkaEmbeddedMedia[name];
+    const embedded = embeddedMedia && embeddedMedia[name];
     if (embedded !== undefined) {
       const bytes = Uint8Array.from(atob(embedded), (c) => c.charCodeAt(0));
       return Promise.resolve([name, bytes.buffer]);
     }
     // A file that cannot be fetched is a file that is not there.
     return fetch('files/' + name)
-      .then((response) => (response.ok ? response.arrayBuffer() : null))
+      .then((response) => (response.ok ? readBody(name, response) : null))
       .catch(() => null)
       .then((bytes) => [name, bytes]);
   }
-  const fetched = Promise.all(media.map(fetchMedia));
+
+  // A served page keeps its files for playing offline: the service worker
+  // keeps the page's own at its install and the media as they pass, so the
+  // media wait until it controls the page (or it cannot: a few seconds at
+  // most, then they come straight from the server and are not kept).
+  function keepForOffline() {
+    if (embeddedMedia || !/^https?:$/.test(location.protocol) || !navigator.serviceWorker)
+      return Promise.resolve();
+    elka.offline = 'registering';
+    const controlled = () => (elka.offline = 'controlled');
+    return navigator.serviceWorker.register('sw.js').then(() => {
+      if (navigator.serviceWorker.controller) return controlled();
+      return new Promise((resolve) => {
+        const timer = setTimeout(resolve, 5000);
+        navigator.serviceWorker.addEventListener('controllerchange', () => {
+          clearTimeout(timer);
+          controlled();
+          resolve();
+        }, { once: true });
+      });
+    }).catch((error) => {
+      console.warn('The page cannot be kept for playing offline: ' + error);
+    }).then(() => {
+      if (elka.offline !== 'controlled') elka.offline = 'unavailable';
+    });
+  }
+
+  if (!embeddedMedia) say('Loading...');
+  const fetched = keepForOffline().then(() => Promise.all(media.map(fetchMedia)));
   if (sharpAsked) setSharp(true); // taken by the frame loop's first look
 
   globalThis.Module = {

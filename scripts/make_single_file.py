@@ -3,6 +3,7 @@
 place of their <script src> tags (elka.js with its WebAssembly inside, built
 with SINGLE_FILE) and the media as base64 in a script before them, so that
 the page plays from file:// with a double-click, no server and no fetch.
+The icon goes in as data; the manifest and the service worker stay out.
 
   make_single_file.py WEB-DIR SINGLE-ELKA-JS OUT-HTML
 """
@@ -35,6 +36,13 @@ def script(match):
     return "<script>\n" + inline(text) + "\n</script>"
 
 
+# The icon goes in as data; the manifest and the service worker are for a
+# served page (a file cannot be installed or kept).
+icon = base64.b64encode(open(os.path.join(web, "icons", "elka-32.png"), "rb").read()).decode()
+page, icons = re.subn(r'<link rel="icon" href="[^"]+">', f'<link rel="icon" href="data:image/png;base64,{icon}">', page)
+page, manifests = re.subn(r'<link rel="manifest" href="[^"]+">\n', "", page)
+if icons != 1 or manifests != 1:
+    sys.exit(f"index.html has {icons} icons and {manifests} manifests, not the one of each this expects")
 page, count = re.subn(r'<script src="([^"]+)"></script>', script, page)
 if count != 4:
     sys.exit(f"index.html has {count} scripts, not the 4 this expects")

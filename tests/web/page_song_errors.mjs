@@ -32,7 +32,9 @@ await runTest('page_song_errors', async () => {
   const browser = await launchBrowser();
   try {
     for (const c of cases) {
-      const { context, page, messages, errors, consoleText } = await openPage(browser);
+      // The song is answered here, not by a service worker's cache.
+      const { context, page, messages, errors, consoleText } = await openPage(browser, undefined, 1,
+                                                                              { serviceWorkers: 'block' });
       onFailure(() => `${c.name}: ${consoleText()}`);
       await page.route('**/files/song.mp3', (route) => route.fulfill(c.answer));
       await page.goto(`${server.url}index.html`);

@@ -17,7 +17,7 @@ import { repoRoot } from './lib/root.mjs';
 import { startServer } from './lib/server.mjs';
 
 const web = resolve(process.argv[2] || join(repoRoot, 'out/web'));
-const overlays = '#start, #end, #status, #sharp { visibility: hidden !important; }';
+const overlays = '#start, #end, #status, #controls { visibility: hidden !important; }';
 
 const windowOf = (page) =>
   page.evaluate(() => {

@@ -15,20 +15,35 @@ const renderers = {
 export function rendererName() { return process.env.ELKA_WEB_GL || 'swiftshader'; }
 
 export async function launchBrowser(extraFlags = []) {
+  return chromium.launch(launchOptions(extraFlags));
+}
+
+function launchOptions(extraFlags) {
   const flags = renderers[rendererName()];
   if (!flags)
     throw new Error(`ELKA_WEB_GL: one of ${Object.keys(renderers).join(', ')}, not ${rendererName()}`);
-  return chromium.launch({
+  return {
     executablePath: '/usr/bin/chromium',
     headless: true,
     args: ['--no-sandbox', ...flags, '--ignore-gpu-blocklist', ...extraFlags],
-  });
+  };
 }
 
-// A new page that records every console message and every uncaught error.
-export async function openPage(browser, viewport = { width: 1024, height: 768 }, deviceScaleFactor = 1) {
-  const context = await browser.newContext({ viewport, deviceScaleFactor });
-  const page = await context.newPage();
+// A new page that records every console message and every uncaught error;
+// more is the context's other options (a phone's touch, say).
+export async function openPage(browser, viewport = { width: 1024, height: 768 }, deviceScaleFactor = 1, more = {}) {
+  const context = await browser.newContext({ viewport, deviceScaleFactor, ...more });
+  return watchPage(context, await context.newPage());
+}
+
+// The page of a browser with a profile of its own in the folder (not an
+// incognito context, as openPage's are), watched as openPage's.
+export async function openPersistentPage(folder, viewport = { width: 1024, height: 768 }) {
+  const context = await chromium.launchPersistentContext(folder, { ...launchOptions([]), viewport });
+  return watchPage(context, context.pages()[0] || await context.newPage());
+}
+
+function watchPage(context, page) {
   const messages = [];
   const errors = [];
   page.on('console', (m) => {
