@@ -1,0 +1,38 @@
+// What a browser that needs a screen gets from the test: its own Xvfb, its
+// own PulseAudio null sink, and a home of its own (caches, settings), so
+// that nothing of the user's desktop, sound server or home is used or
+// changed; all of it ended with the browser.
+import { mkdtempSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+
+import { ownFolder } from '../processes.mjs';
+import { startPulse } from '../pulse.mjs';
+import { startXvfb } from '../xvfb.mjs';
+
+// screen: [width, height] in device pixels.
+export async function startDesktop(screen) {
+  const home = ownFolder(mkdtempSync(join(tmpdir(), 'elka-browser-home-')));
+  const xvfb = await startXvfb(...screen);
+  let pulse;
+  try {
+    pulse = await startPulse();
+  } catch (e) {
+    await xvfb.close();
+    throw e;
+  }
+  const env = { ...process.env, DISPLAY: xvfb.display, PULSE_SERVER: pulse.server, HOME: home,
+                XDG_CONFIG_HOME: join(home, '.config'), XDG_CACHE_HOME: join(home, '.cache'),
+                XDG_DATA_HOME: join(home, '.local/share'), XDG_RUNTIME_DIR: home,
+                // No session bus and no accessibility bus: nothing to start or find outside.
+                DBUS_SESSION_BUS_ADDRESS: 'disabled:', NO_AT_BRIDGE: '1' };
+  delete env.WAYLAND_DISPLAY;
+  return {
+    env,
+    sound: pulse,
+    async close() {
+      await pulse.close();
+      await xvfb.close();
+    },
+  };
+}
