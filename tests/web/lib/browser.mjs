@@ -31,7 +31,17 @@ export const pageScripts = () => (engine().pageScript ? [engine().pageScript] : 
 // have: the display's for WebKitGTK), screen ([width, height] in CSS pixels:
 // what the browser's fullscreen covers, where the browser has a screen).
 export async function launchBrowser(options = {}) {
-  return engine().launch(options);
+  const browser = await engine().launch(options);
+  const close = browser.close;
+  browser.openPages = new Set();
+  // The console of each page still open is read before it goes, for the
+  // report of a failure.
+  browser.close = async () => {
+    for (const page of browser.openPages)
+      await page.messages().catch(() => {});
+    await close();
+  };
+  return browser;
 }
 
 // A new page of the browser: its console's lines and errors kept (read
@@ -43,7 +53,14 @@ export async function openPage(browser, viewport = { width: 1024, height: 768 },
     `the page's console (last ${last} lines):\n` + seen.slice(-last).map((m) => `  [${m.type}] ${m.text}`).join('\n');
   // Read while the page is still there, for the report after it.
   const messages = async () => (seen = await page.messages());
-  return { page, messages, errors: () => page.errors(), consoleText, close: () => page.close() };
+  const opened = { messages };
+  browser.openPages.add(opened);
+  const close = async () => {
+    await messages().catch(() => {});
+    browser.openPages.delete(opened);
+    await page.close();
+  };
+  return { page, messages, errors: () => page.errors(), consoleText, close };
 }
 
 // The WebGL 2 context the browser gives a fresh canvas: version and renderer.
@@ -71,10 +88,16 @@ export async function screenshot(page, { selector, hide = [] } = {}) {
     style.id = 'elka-test-hide';
     style.textContent = text;
     document.head.appendChild(style);
+    // Shown once the browser has drawn the page again (WebKitGTK's shot is
+    // of the last picture it drew).
+    return new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve)));
   }, css);
   try {
     return await page.screenshot(selector);
   } finally {
-    await page.evaluate(() => document.getElementById('elka-test-hide').remove());
+    await page.evaluate(() => {
+      document.getElementById('elka-test-hide').remove();
+      return new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve)));
+    });
   }
 }

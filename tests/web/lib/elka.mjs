@@ -61,3 +61,32 @@ export async function press(page, key, done, timeout = 20000) {
     await page.keyUp(key);
   }
 }
+
+// Escape until the run has ended: in the browser's fullscreen the browser
+// may take the first Escape to leave it (Firefox and WebKitGTK do, headless
+// Chromium gives it to the page); the next one is the page's. Each press
+// is held until it has done one or the other. Gives what each press did.
+export async function escapeToEnd(page) {
+  const presses = [];
+  while (presses.length < 2) {
+    const full = await page.evaluate(() => !!document.fullscreenElement);
+    await page.keyDown('Escape');
+    try {
+      await page.waitForFunction((wasFull) => elka.state === 'ended' || (wasFull && !document.fullscreenElement), full, 10000);
+    } catch {
+      // said by what the press did: nothing
+    } finally {
+      await page.keyUp('Escape');
+    }
+    const now = await page.evaluate(() => ({ ended: elka.state === 'ended', full: !!document.fullscreenElement }));
+    presses.push(now.ended ? 'ended the run' : full && !now.full ? 'left the fullscreen' : 'did nothing');
+    if (presses[presses.length - 1] !== 'left the fullscreen')
+      break;
+  }
+  return presses;
+}
+
+// Whether the presses ended the run as a viewer sees it: at once, or after
+// one that left the browser's fullscreen.
+export const escapeEnded = (presses) =>
+  presses.join(', ') === 'ended the run' || presses.join(', ') === 'left the fullscreen, ended the run';

@@ -27,3 +27,21 @@ export async function startXvfb(width, height) {
   await waitFor(`Xvfb on ${display} answering`, answers, 10000);
   return { display, close: () => endOwned(child) };
 }
+
+// openbox on the display: a window manager, which a fullscreen window needs
+// to be made as large as the screen.
+export async function startWindowManager(display, env) {
+  const child = spawnOwned('openbox', ['--sm-disable'], { env: { ...env, DISPLAY: display }, stdio: ['ignore', 'ignore', 'pipe'] });
+  let log = '';
+  child.stderr.on('data', (d) => (log += d));
+  // Ready once it has announced itself on the root window.
+  const announced = () => new Promise((resolve) =>
+    execFile('xprop', ['-display', display, '-root', '_NET_SUPPORTING_WM_CHECK'], (error, out) =>
+      resolve(!error && out.includes('window id') ? true : undefined)));
+  await waitFor('openbox', async () => {
+    if (child.exitCode !== null)
+      throw new Error(`openbox ended:\n${log}`);
+    return announced();
+  }, 10000);
+  return { close: () => endOwned(child) };
+}

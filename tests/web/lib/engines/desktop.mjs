@@ -8,16 +8,20 @@ import { join } from 'node:path';
 
 import { ownFolder } from '../processes.mjs';
 import { startPulse } from '../pulse.mjs';
-import { startXvfb } from '../xvfb.mjs';
+import { startWindowManager, startXvfb } from '../xvfb.mjs';
 
-// screen: [width, height] in device pixels.
-export async function startDesktop(screen) {
+// screen: [width, height] in device pixels; windowManager: openbox on it.
+export async function startDesktop(screen, { windowManager = false } = {}) {
   const home = ownFolder(mkdtempSync(join(tmpdir(), 'elka-browser-home-')));
   const xvfb = await startXvfb(...screen);
-  let pulse;
+  let pulse, wm;
   try {
     pulse = await startPulse();
+    if (windowManager)
+      wm = await startWindowManager(xvfb.display, { ...process.env, HOME: home, XDG_CONFIG_HOME: join(home, '.config') });
   } catch (e) {
+    if (pulse)
+      await pulse.close();
     await xvfb.close();
     throw e;
   }
@@ -31,6 +35,8 @@ export async function startDesktop(screen) {
     env,
     sound: pulse,
     async close() {
+      if (wm)
+        await wm.close();
       await pulse.close();
       await xvfb.close();
     },

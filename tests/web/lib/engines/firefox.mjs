@@ -9,13 +9,14 @@ import { startDesktop } from './desktop.mjs';
 
 const puppeteer = requirePackage('puppeteer-core');
 
-// Under WebDriver BiDi the document never has the focus here (Xvfb, with or
-// without a window manager), and Firefox refuses the Fullscreen API to a
-// document without it ("Fullscreen request denied").
-export const can = { fullscreen: false, consoleEvents: true, requestEvents: true };
+export const can = { fullscreen: true, consoleEvents: true, requestEvents: true };
 
+// The page's device scale is emulated (WebDriver BiDi's viewport); the
+// screen is of CSS pixels at scale 1.
 export async function launch({ webgl = true, screen = [1280, 1024] } = {}) {
-  const desktop = await startDesktop(screen);
+  // Without a window manager the browser's fullscreen is its window without
+  // the toolbars, not the screen.
+  const desktop = await startDesktop(screen, { windowManager: true });
   let browser;
   try {
     browser = await puppeteer.launch({
@@ -45,6 +46,7 @@ export async function launch({ webgl = true, screen = [1280, 1024] } = {}) {
     async newPage({ width, height }, scale) {
       const page = await browser.newPage();
       await page.setViewport({ width, height, deviceScaleFactor: scale });
+      // The page in front has the focus, which the Fullscreen API asks for.
       await page.bringToFront();
       return wrapPage(page);
     },

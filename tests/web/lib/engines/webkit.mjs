@@ -31,7 +31,9 @@ export const pageScript = `(() => {
 })();`;
 
 export async function launch({ webgl = true, scale = 1, screen = [1280, 1024] } = {}) {
-  const desktop = await startDesktop([screen[0] * scale, screen[1] * scale]);
+  // Without a window manager WebKitGTK's fullscreen is its window without
+  // MiniBrowser's toolbar, not the screen.
+  const desktop = await startDesktop([screen[0] * scale, screen[1] * scale], { windowManager: true });
   let driver, session;
   try {
     driver = await startDriver('WebKitWebDriver', { ...desktop.env, GDK_SCALE: String(scale) });
