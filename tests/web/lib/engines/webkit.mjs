@@ -130,7 +130,10 @@ function wrapPage(session, closed) {
     getAttribute: (selector, name) => run(session, ([s, n]) => document.querySelector(s).getAttribute(n), [selector, name]),
     // An element's shot is the view's, cut to the element: WebKitGTK's own
     // element shot leaves a WebGL canvas black.
+    // The shot is of the last picture the browser drew: taken once it has
+    // drawn the page as it is now.
     async screenshot(selector) {
+      await run(session, () => new Promise((resolve) => requestAnimationFrame(() => requestAnimationFrame(resolve))));
       const view = Buffer.from(await session('GET', '/screenshot'), 'base64');
       if (!selector)
         return view;
