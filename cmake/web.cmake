@@ -47,7 +47,12 @@ set(web_link_options
   -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=67108864
   -sENVIRONMENT=web -sEXIT_RUNTIME=1 -sINVOKE_RUN=0   # page.js starts main once the files are in
-  -sEXPORTED_RUNTIME_METHODS=ccall,FS -sFORCE_FILESYSTEM=1)
+  -sEXPORTED_RUNTIME_METHODS=ccall,FS -sFORCE_FILESYSTEM=1
+  # Each canvas is asked for WebGL 2 alone, once, so emscripten's wrapper
+  # of getContext for old Safaris is not needed; it names
+  # WebGLRenderingContext, which a WebKit without WebGL does not define,
+  # and the page would stop there instead of showing the designed boxes.
+  -sGL_WORKAROUND_SAFARI_GETCONTEXT_BUG=0)
 add_executable(elka ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
 target_link_libraries(elka PRIVATE elka_app elka_platform)
 target_link_options(elka PRIVATE ${web_link_options})

@@ -13,7 +13,7 @@ import { cpus, tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
 import { parseArgs } from 'node:util';
 
-import { launchBrowser, openPage, rendererName, webgl2Info } from './lib/browser.mjs';
+import { launchBrowser, openPage, pageScripts, webgl2Info } from './lib/browser.mjs';
 import { captureChapters, runCapture } from './lib/capture.mjs';
 import { sceneOfFrame, secondsOfFrame } from './lib/chapters.mjs';
 import { waitForState } from './lib/elka.mjs';
@@ -52,13 +52,13 @@ async function nativeTimes() {
 
 const chapters = await captureChapters(build, fps, join(work, 'chapters.tsv'));
 const native = await nativeTimes();
-const server = await startServer(web);
+const server = await startServer(web, { inject: pageScripts() });
 const browser = await launchBrowser();
 let times, wall, fixedFirst, info, readBack;
 const walls = new Map(); // scene -> { frames, ms } drawn and read back
 const firstFrames = [];
 try {
-  const { page, errors } = await openPage(browser, { width: 800, height: 600 });
+  const { page, errors, close } = await openPage(browser, { width: 800, height: 600 });
   info = await webgl2Info(page);
   const started = Date.now();
   await page.goto(`${server.url}index.html?fixed=${fps}&every`);
@@ -91,15 +91,16 @@ try {
   wall = (Date.now() - started) / 1000;
   times = await page.evaluate(() => window.elka.frameTimes.slice());
   fixedFirst = await page.evaluate(() => window.elka.firstFrameMs);
-  if (errors.length)
-    console.error(`the page's console errors:\n  ${errors.join('\n  ')}`);
-  await page.context().close();
+  const errs = await errors();
+  if (errs.length)
+    console.error(`the page's console errors:\n  ${errs.join('\n  ')}`);
+  await close();
   for (let i = 0; i < loads; ++i) {
-    const { context, page: p } = await openPage(browser, { width: 800, height: 600 });
+    const { page: p, close: closeLoad } = await openPage(browser, { width: 800, height: 600 });
     await p.goto(`${server.url}index.html`);
     await waitForState(p, ['waiting'], 60000);
     firstFrames.push(await p.evaluate(() => window.elka.firstFrameMs));
-    await context.close();
+    await closeLoad();
   }
 } finally {
   await browser.close();
@@ -132,7 +133,7 @@ rows.push(`| all | the whole sequence | ${times.length} | ${ms(overall)} | ${ms(
 const slowest = chapters.scenes.map((s) => ({ s, m: perFrame.get(s.scene) })).sort((a, b) => b.m - a.m)[0];
 const sorted = [...firstFrames].sort((a, b) => a - b);
 
-console.log(`Headless Chromium ${browser.version()}, WebGL 2 on ${info ? info.renderer : '?'} (${rendererName()}), ` +
+console.log(`${browser.description}, WebGL 2 on ${info ? info.renderer : '?'}, ` +
             `${cpus().length} cores; 800 x 600, fixed rate ${fps} frames a second; ` +
             `native: \`elka-capture --benchmark --fps ${fps} --size 800x600\`.\n`);
 console.log(rows.join('\n'));

@@ -1,12 +1,14 @@
-// The tests' own machinery against real parts: the static server, Chromium
-// with WebGL 2, PNG reading and writing, the picture probes (against the
-// capture tests' Python probe), and elka-capture's chapters and stills.
+// The tests' own machinery against real parts: the static server, the
+// browser engine (ELKA_ENGINE) with WebGL 2, its screenshots, console and
+// keys, its own screen and sound server where it has them, PNG reading and
+// writing, the picture probes (against the capture tests' Python probe),
+// and elka-capture's chapters and stills.
 import { execFileSync } from 'node:child_process';
 import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 
-import { launchBrowser, openPage, rendererName, webgl2Info } from './lib/browser.mjs';
+import { can, engineName, launchBrowser, openPage, pageScripts, screenshot, webgl2Info } from './lib/browser.mjs';
 import { captureChapters, runCapture } from './lib/capture.mjs';
 import { sceneOfFrame, secondsOfFrame } from './lib/chapters.mjs';
 import { check, runTest } from './lib/check.mjs';
@@ -43,26 +45,109 @@ await runTest('infrastructure', async () => {
     const outside = await fetch(server.url + '..%2f..%2fCMakeLists.txt');
     check('the server serves nothing outside its folder', outside.status === 403 || outside.status === 404,
           String(outside.status));
+    server.answer('/song.mp3', { status: 200, contentType: 'audio/mpeg', body: 'not a song' });
+    const answered = await fetch(server.url + 'song.mp3');
+    check('a path the test answers gets its answer', answered.status === 200 &&
+          answered.headers.get('content-type') === 'audio/mpeg' && (await answered.text()) === 'not a song');
+    server.answer('/song.mp3', null);
+    check('and the file again once the answer is taken back', (await fetch(server.url + 'song.mp3')).status === 404);
+    const injecting = await startServer(join(repoRoot, 'tests/web/lib'), { inject: ['window.first = 1;'] });
+    const page = await (await fetch(injecting.url + 'webgl_probe.html')).text();
+    await injecting.close();
+    check('an injected script comes before the page\'s first script', page.indexOf('<script>window.first = 1;</script>') >= 0 &&
+          page.indexOf('<script>window.first = 1;</script>') === page.indexOf('<script'), page.slice(0, 300));
 
+    const pages = await startServer(join(repoRoot, 'tests/web/lib'), { inject: pageScripts() });
     const browser = await launchBrowser();
     try {
-      const { page, errors } = await openPage(browser);
-      await page.goto(server.url + 'webgl_probe.html');
+      const { page, errors, messages } = await openPage(browser, { width: 640, height: 480 });
+      await page.goto(pages.url + 'webgl_probe.html');
       const info = await webgl2Info(page);
-      check(`WebGL 2 in headless Chromium ${browser.version()} (${rendererName()})`, info !== null &&
-            info.version.startsWith('WebGL 2.0'), info ? `${info.version}, ${info.renderer}` : 'no context');
+      check(`WebGL 2 in ${browser.description}`, info !== null && info.version.startsWith('WebGL 2.0'),
+            info ? `${info.version}, ${info.renderer}` : 'no context');
+      const view = await page.evaluate(() => [innerWidth, innerHeight, devicePixelRatio]);
+      check('the page has the asked view of 640 x 480 CSS pixels at scale 1', view.join(' ') === '640 480 1', view.join(' '));
       const drawn = await page.evaluate(() => window.probe);
       check('the probe page drew with WebGL 2', drawn.webgl2 === true);
       const picture = pictureFromFrame({ frame: 0, width: 160, height: 120, rgba: drawn.rgba });
       const d = difference(picture, expectedProbePicture());
       check('what WebGL drew reads back as expected, top row first', d.mean === 0, `mean ${d.mean}`);
-      const shot = decodePng(await page.locator('#c').screenshot());
+      const shot = decodePng(await page.screenshot('#c'));
       const ds = difference(shot, expectedProbePicture());
       check('a screenshot of the canvas shows the same', shot.width === 160 && ds.mean < 0.5,
             `${shot.width} x ${shot.height}, mean ${ds.mean.toFixed(3)}`);
-      check('the probe page made no console error', errors.length === 0, errors.join('; '));
+      const whole = decodePng(await page.screenshot());
+      check('a screenshot of the view has its 640 x 480 pixels', whole.width === 640 && whole.height === 480,
+            `${whole.width} x ${whole.height}`);
+      const hidden = decodePng(await screenshot(page, { hide: ['#c'] }));
+      check('an element hidden for a shot is not in it, and shown again after it',
+            String(bbox(whole, 'blue')) === '8,8,168,128' && bbox(hidden, 'blue') === null &&
+            (await page.evaluate(() => getComputedStyle(document.querySelector('#c')).visibility)) === 'visible');
+      check('the probe page made no console error', (await errors()).length === 0, (await errors()).join('; '));
+
+      // What the tests read of a page: its console, its errors, the keys
+      // it is sent, its elements.
+      await page.evaluate(() => {
+        window.keysSeen = [];
+        for (const type of ['keydown', 'keyup'])
+          addEventListener(type, (e) => window.keysSeen.push(`${e.type} ${e.code}`));
+        console.log('a line', 42);
+        console.error('an error line');
+        setTimeout(() => { throw new Error('thrown later'); }, 0);
+      });
+      const lines = await page.waitForFunction(() => window.keysSeen && 'ready', null, 5000);
+      check('waitForFunction gives the value that held', lines === 'ready', JSON.stringify(lines));
+      for (const key of ['F1', 'Escape']) {
+        await page.keyDown(key);
+        await page.keyUp(key);
+      }
+      const keys = await page.waitForFunction(() => window.keysSeen.length >= 4 && window.keysSeen, null, 5000);
+      check('F1 and Escape reach the page, down then up', keys.join(', ') === 'keydown F1, keyup F1, keydown Escape, keyup Escape',
+            JSON.stringify(keys));
+      const seen = await page.waitForFunction(() => document.readyState === 'complete' && 'loaded', null, 5000)
+        .then(() => messages());
+      check('the console\'s lines are read with their kinds', seen.some((m) => m.type === 'log' && m.text === 'a line 42') &&
+            seen.some((m) => m.type === 'error' && m.text === 'an error line'), JSON.stringify(seen));
+      let errs = [];
+      const until = Date.now() + 5000;
+      while (Date.now() < until && !(errs = await errors()).some((e) => e.includes('thrown later')));
+      check('console errors and uncaught errors are caught', errs.some((e) => e.includes('an error line')) &&
+            errs.some((e) => e.includes('thrown later')), JSON.stringify(errs));
+      check('a missing element is an error, not a pass', await page.click('#no-such-element').then(() => false, () => true));
+      const timedOut = await page.waitForFunction(() => false, null, 300).then(() => false, () => true);
+      check('waitForFunction gives up at its timeout', timedOut);
+      if (!can().consoleEvents)
+        check('without the driver\'s console the test\'s server put the record in front of the page\'s scripts',
+              (await page.evaluate(() => document.scripts[0].textContent)).includes('elkaTestConsole'));
+      await page.close();
+
+      // The browser's own sound server, where it has one: what plays is
+      // heard in its null sink, and nothing before.
+      if (browser.sound) {
+        const quiet = await browser.sound.loudest(300);
+        check('the browser\'s sink is silent while nothing plays', quiet === 0, `peak ${quiet}`);
+        const tone = await openPage(browser, { width: 640, height: 480 });
+        await tone.page.goto(pages.url + 'webgl_probe.html');
+        await tone.page.evaluate(() => {
+          document.body.addEventListener('click', () => {
+            const audio = new AudioContext();
+            const oscillator = audio.createOscillator();
+            oscillator.connect(audio.destination);
+            oscillator.start();
+            window.tone = audio;
+          });
+        });
+        await tone.page.click('#c');
+        const state = await tone.page.waitForFunction(() => window.tone && window.tone.state === 'running' && 'running', null, 10000)
+          .catch((e) => e.message);
+        check(`a click starts an AudioContext in ${engineName()}`, state === 'running', String(state));
+        const peak = await browser.sound.loudest(500);
+        check('its tone is heard in the test\'s own null sink', peak > 1000, `peak ${peak}`);
+        await tone.close();
+      }
     } finally {
       await browser.close();
+      await pages.close();
     }
 
     // PNG writing and reading give the same pixels back.

@@ -4,11 +4,11 @@
 // capture stills tests' probes; the page runs to its end by itself, with
 // no console error on the way.
 // usage: node page_fixed.mjs OUT-WEB-DIR BUILD-DIR
-import { copyFileSync, mkdirSync, mkdtempSync, rmSync } from 'node:fs';
+import { copyFileSync, mkdirSync, mkdtempSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
 
-import { launchBrowser, openPage } from './lib/browser.mjs';
+import { engineName, launchBrowser, openPage, pageScripts } from './lib/browser.mjs';
 import { captureChapters, runCapture } from './lib/capture.mjs';
 import { secondsOfFrame } from './lib/chapters.mjs';
 import { check, onFailure, runTest } from './lib/check.mjs';
@@ -23,7 +23,7 @@ const web = resolve(process.argv[2] || join(repoRoot, 'out/web'));
 const build = resolve(process.argv[3] || join(repoRoot, 'build'));
 const fps = 10;
 const meanLimit = 2; // in 1/255 units, over the red, green and blue channels
-const artefacts = join(build, 'artefacts/web');
+const artefacts = join(build, 'artefacts/web', engineName());
 const work = mkdtempSync(join(tmpdir(), 'elka-web-fixed-'));
 process.on('exit', () => rmSync(work, { recursive: true, force: true })); // failed runs too
 
@@ -57,7 +57,7 @@ await runTest('page_fixed', async () => {
                                     ...takes.flatMap((t) => ['--still', `${t.seconds}=${join(work, `still-${t.frame}.png`)}`])])
     .then(() => null, (error) => error); // awaited after the page's run
 
-  const server = await startServer(web);
+  const server = await startServer(web, { inject: pageScripts() });
   const browser = await launchBrowser();
   const frames = new Map();
   try {
@@ -67,7 +67,7 @@ await runTest('page_fixed', async () => {
     await page.goto(`${server.url}index.html?fixed=${fps}`);
     await waitForState(page, ['running'], 60000);
     const first = await elkaState(page);
-    check('the fixed-rate mode runs without a click', first.fixedRate === fps && await page.locator('#start').isHidden(),
+    check('the fixed-rate mode runs without a click', first.fixedRate === fps && !(await page.isVisible('#start')),
           JSON.stringify({ fixedRate: first.fixedRate }));
     check('the fixed-rate mode has no sound', first.sound && first.sound.context === 'none' && first.sound.playing === false,
           JSON.stringify(first.sound));
@@ -81,7 +81,7 @@ await runTest('page_fixed', async () => {
       frames.set(t.frame, pictureFromFrame(got));
       if (t.keep) {
         writePng(join(artefacts, `${t.keep}-page-frame.png`), frames.get(t.frame));
-        await page.screenshot({ path: join(artefacts, `${t.keep}-page-screen.png`) });
+        writeFileSync(join(artefacts, `${t.keep}-page-screen.png`), await page.screenshot());
       }
     }
 
@@ -99,7 +99,8 @@ await runTest('page_fixed', async () => {
     check('every frame time is a time', times.every((ms) => Number.isFinite(ms) && ms >= 0));
     const late = await page.evaluate(() => window.elka.frameAt(0).then(() => 'resolved', (e) => `rejected: ${e.message}`));
     check('frameAt after the end is refused', late.startsWith('rejected'), late);
-    check('no console error from loading to the end', errors.length === 0, errors.join('\n  '));
+    const errs = await errors();
+    check('no console error from loading to the end', errs.length === 0, errs.join('\n  '));
     console.log(`page: ${chapters.frames} frames in ${((Date.now() - loaded) / 1000).toFixed(1)} s, ` +
                 `${(times.reduce((a, b) => a + b, 0) / times.length).toFixed(2)} ms a frame on average`);
   } finally {
@@ -130,6 +131,7 @@ await runTest('page_fixed', async () => {
       for (const [name, pass, detail] of probes[t.probe](frame))
         check(`page, scene ${t.scene.scene}: ${name}`, pass, detail);
   }
-  console.log(`\nThe page's frames against elka-capture's, 800 x 600 at ${fps} frames a second (limit ${meanLimit}/255):\n`);
+  console.log(`\nThe page's frames in ${browser.description} against elka-capture's, 800 x 600 at ${fps} frames a second ` +
+              `(limit ${meanLimit}/255):\n`);
   console.log(rows.join('\n') + '\n');
 });

@@ -9,7 +9,7 @@ import { cpSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:f
 import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
 
-import { openPersistentPage } from './lib/browser.mjs';
+import { launchPlaywrightProfile, watch, wrapPage } from './lib/engines/chromium.mjs';
 import { runCapture } from './lib/capture.mjs';
 import { check, onFailure, runTest } from './lib/check.mjs';
 import { waitForState } from './lib/elka.mjs';
@@ -51,13 +51,14 @@ await runTest('page_offline', async () => {
   const stills = Object.fromEntries(times.map((t) => [t, readPng(join(work, `still-${t}.png`))]));
   const server = await startServer(served);
   const url = `${server.url}index.html?fixed=${fps}`;
-  // A profile of its own, not an incognito context: a page is installable
-  // only where the browser can keep it.
-  const { context, page, errors, consoleText } = await openPersistentPage(join(work, 'profile'));
+  const context = await launchPlaywrightProfile(join(work, 'profile'), { viewport: { width: 1024, height: 768 } });
+  const page = context.pages()[0] || await context.newPage();
+  const { errors, consoleText } = watch(page);
+  const driven = wrapPage(context, page); // as the engine layer drives it, for waitForState
   try {
     onFailure(consoleText);
     await page.goto(url);
-    await waitForState(page, ['running'], 60000);
+    await waitForState(driven, ['running'], 60000);
     check('the service worker controls the page before the media come',
           (await page.evaluate(() => window.elka.offline)) === 'controlled');
     await framesMatch(page, stills, 'first visit');
@@ -95,7 +96,7 @@ await runTest('page_offline', async () => {
     const mediaName = names[0];
     const before = server.requests.length;
     await page.goto(url);
-    await waitForState(page, ['running'], 60000);
+    await waitForState(driven, ['running'], 60000);
     const taken = JSON.stringify([mediaName, `elka-page-${newStamp}`]);
     let now = null;
     for (const until = Date.now() + 20000; Date.now() < until && now !== taken;)
@@ -108,7 +109,7 @@ await runTest('page_offline', async () => {
     await server.close();
     await context.setOffline(true);
     await page.goto(url);
-    await waitForState(page, ['running'], 60000);
+    await waitForState(driven, ['running'], 60000);
     await framesMatch(page, stills, 'offline');
     check('no console error', errors.length === 0, errors.join('\n  '));
   } finally {

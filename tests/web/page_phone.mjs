@@ -9,7 +9,7 @@
 import { statSync } from 'node:fs';
 import { join, resolve } from 'node:path';
 
-import { launchBrowser, openPage } from './lib/browser.mjs';
+import { launchPlaywright, watch, wrapPage } from './lib/engines/chromium.mjs';
 import { check, onFailure, runTest } from './lib/check.mjs';
 import { elkaState, waitForState } from './lib/elka.mjs';
 import { bbox, share } from './lib/pictures.mjs';
@@ -39,10 +39,13 @@ async function whiteScene(page) {
 
 await runTest('page_phone', async () => {
   const server = await startServer(web);
-  const browser = await launchBrowser();
+  const browser = await launchPlaywright();
   try {
-    const { page, errors, consoleText } = await openPage(browser, phone.viewport, phone.scale,
-                                                         { isMobile: true, hasTouch: true });
+    const context = await browser.newContext({ viewport: phone.viewport, deviceScaleFactor: phone.scale,
+                                               isMobile: true, hasTouch: true });
+    const page = await context.newPage();
+    const { errors, consoleText } = watch(page);
+    const driven = wrapPage(context, page); // as the engine layer drives it, for waitForState
     onFailure(consoleText);
     // Every text the status line shows, from the first.
     await page.addInitScript(() => {
@@ -54,7 +57,7 @@ await runTest('page_phone', async () => {
       }).observe(document, { subtree: true, childList: true, characterData: true });
     });
     await page.goto(`${server.url}index.html`);
-    await waitForState(page, ['waiting'], 60000);
+    await waitForState(driven, ['waiting'], 60000);
 
     const texts = await page.evaluate(() => window.statusTexts);
     const loading = texts.map((t) => /^Loading: ([0-9.]+) of ([0-9.]+) MB$/.exec(t)).filter((m) => m);
@@ -75,7 +78,7 @@ await runTest('page_phone', async () => {
     await page.setViewportSize(phone.viewport);
 
     await page.tap('#start button');
-    await waitForState(page, ['running'], 10000);
+    await waitForState(driven, ['running'], 10000);
     // The controls: shown by the tap, faded a while after it.
     check('the tap shows the controls, with "window" and "stop"', await controlsShown(page) &&
           await visible(page, '#fullscreen') && (await page.locator('#fullscreen').innerText()) === 'window' &&
@@ -118,7 +121,7 @@ await runTest('page_phone', async () => {
 
     await page.tap('#elka-canvas'); // the controls again, for a while
     await page.tap('#stop');
-    await waitForState(page, ['ended'], 20000);
+    await waitForState(driven, ['ended'], 20000);
     check('"stop" ends the run as Escape does, with status 0', (await elkaState(page)).exitStatus === 0);
     check('"play again" is offered and the controls for the run are gone',
           await visible(page, '#again') && !(await visible(page, '#stop')) && !(await visible(page, '#fullscreen')));

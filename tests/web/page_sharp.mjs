@@ -10,7 +10,7 @@ import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
 
-import { launchBrowser, openPage } from './lib/browser.mjs';
+import { launchBrowser, openPage, pageScripts, screenshot } from './lib/browser.mjs';
 import { runCapture } from './lib/capture.mjs';
 import { check, onFailure, runTest } from './lib/check.mjs';
 import { waitForState } from './lib/elka.mjs';
@@ -23,7 +23,7 @@ const web = resolve(process.argv[2] || join(repoRoot, 'out/web'));
 const build = resolve(process.argv[3] || join(repoRoot, 'build'));
 const work = mkdtempSync(join(tmpdir(), 'elka-web-sharp-'));
 process.on('exit', () => rmSync(work, { recursive: true, force: true }));
-const overlays = '#start, #end, #status, #controls { visibility: hidden !important; }';
+const overlays = ['#start', '#end', '#status', '#controls'];
 const times = [9.1, 9.5]; // "pigs.." behind its window frame: sharp, then scaled up
 
 // The 4:3 area (device columns 240 to 1679) of a 1920 x 1080 picture.
@@ -37,8 +37,8 @@ function area(picture) {
 await runTest('page_sharp', async () => {
   await runCapture(build, ['--fps', '10', '--size', '1920x1080',
                            ...times.flatMap((t) => ['--still', `${t}=${join(work, `still-${t}.png`)}`])]);
-  const server = await startServer(web);
-  const browser = await launchBrowser();
+  const server = await startServer(web, { inject: pageScripts() });
+  const browser = await launchBrowser({ scale: 2, screen: [960, 540] });
   try {
     const { page, errors, consoleText } = await openPage(browser, { width: 960, height: 540 }, 2);
     onFailure(consoleText);
@@ -54,7 +54,7 @@ await runTest('page_sharp', async () => {
       const got = await page.evaluate((s) => window.elka.frameAt(s), t);
       const size = i === 0 ? '1440x1080' : '800x600';
       check(`the frame at ${t} s is drawn at ${size}`, `${got.width}x${got.height}` === size, `${got.width} x ${got.height}`);
-      const shot = decodePng(await page.screenshot({ style: overlays }));
+      const shot = decodePng(await screenshot(page, { hide: overlays }));
       check('the screenshot has the canvas\'s 1920 x 1080 device pixels', shot.width === 1920 && shot.height === 1080,
             `${shot.width} x ${shot.height}`);
       differences.push(difference(area(shot), area(readPng(join(work, `still-${t}.png`)))));
@@ -68,7 +68,8 @@ await runTest('page_sharp', async () => {
     check('the scaled-up screen strays from it by far more',
           scaled.mean >= 5 * sharp.mean + 0.05 && scaled.share >= 10 * sharp.share,
           `${JSON.stringify(scaled)} against ${JSON.stringify(sharp)}`);
-    check('no console error', errors.length === 0, errors.join('; '));
+    const errs = await errors();
+    check('no console error', errs.length === 0, errs.join('; '));
   } finally {
     await browser.close();
     await server.close();

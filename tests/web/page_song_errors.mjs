@@ -9,7 +9,7 @@
 import { readFileSync } from 'node:fs';
 import { join, resolve } from 'node:path';
 
-import { launchBrowser, openPage } from './lib/browser.mjs';
+import { launchBrowser, openPage, pageScripts } from './lib/browser.mjs';
 import { check, onFailure, runTest } from './lib/check.mjs';
 import { elkaState, waitForState } from './lib/elka.mjs';
 import { repoRoot } from './lib/root.mjs';
@@ -28,39 +28,43 @@ const cases = [
 ];
 
 await runTest('page_song_errors', async () => {
-  const server = await startServer(web);
   const browser = await launchBrowser();
+  let server = null;
   try {
     for (const c of cases) {
-      // The song is answered here, not by a service worker's cache.
-      const { context, page, messages, errors, consoleText } = await openPage(browser, undefined, 1,
-                                                                              { serviceWorkers: 'block' });
+      // Each case on a server of its own, another origin: what a service
+      // worker kept of the last case's song is not this one's.
+      if (server)
+        await server.close();
+      server = await startServer(web, { inject: pageScripts() });
+      const { page, messages, errors, consoleText, close } = await openPage(browser);
       onFailure(() => `${c.name}: ${consoleText()}`);
-      await page.route('**/files/song.mp3', (route) => route.fulfill(c.answer));
+      server.answer('/files/song.mp3', c.answer);
       await page.goto(`${server.url}index.html`);
       // The song loads at start-up, before the start picture is offered;
       // should the page load it at the click instead, the click is given.
       await waitForState(page, ['waiting', 'ended'], 60000).catch(() => {});
       if ((await elkaState(page)).state === 'waiting') {
-        await page.locator('#start').click();
+        await page.click('#start');
         await waitForState(page, ['ended'], 20000).catch(() => {});
       }
       const end = await elkaState(page);
-      const lines = messages.filter((m) => m.type === 'log').map((m) => m.text.trim()).filter((t) => t);
+      const lines = (await messages()).filter((m) => m.type === 'log').map((m) => m.text.trim()).filter((t) => t);
       const loading = lines.indexOf('Loading the song...');
       check(`song ${c.name}: "Loading the song..." then "${c.expect}" in the console`,
             loading >= 0 && lines[loading + 1] === c.expect, JSON.stringify(lines.slice(-4)));
       check(`song ${c.name}: "${c.expect}" on the status line`, end.status === c.expect &&
-            (await page.locator('#status').innerText()).trim() === c.expect, JSON.stringify(end.status));
+            (await page.innerText('#status')).trim() === c.expect, JSON.stringify(end.status));
       check(`song ${c.name}: the run ends with status 1`, end.state === 'ended' && end.exitStatus === 1,
             `${end.state}, ${end.exitStatus}`);
       // The browser itself reports the failed fetch of a missing file.
-      const unexpected = errors.filter((e) => !(c.answer.status === 404 && e.includes('404') && e.includes('song.mp3')));
+      const unexpected = (await errors()).filter((e) => !(c.answer.status === 404 && e.includes('404') && e.includes('song.mp3')));
       check(`song ${c.name}: no other console error`, unexpected.length === 0, unexpected.join('\n  '));
-      await context.close();
+      await close();
     }
   } finally {
     await browser.close();
-    await server.close();
+    if (server)
+      await server.close();
   }
 });

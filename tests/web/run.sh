@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs every test of the web page in headless Chromium: the tests' own
+# Runs every test of the web page in one engine (ELKA_ENGINE: chromium,
+# the default, firefox or webkit): the tests' own
 # machinery first, then the page in its fixed-rate mode against the native
 # capture, in real time, its window (fullscreen, F1, no WebGL), and with a
 # song it cannot play.

@@ -1,4 +1,5 @@
 // The page's side: loading it, waiting on window.elka, reading its canvas.
+import { screenshot } from './browser.mjs';
 import { decodePng } from './png.mjs';
 
 // Waits until window.elka.state is one of the states, or the demo ended
@@ -9,7 +10,7 @@ export async function waitForState(page, states, timeout) {
     reached = await page.waitForFunction((wanted) => {
       const e = window.elka;
       return e && (wanted.includes(e.state) || e.state === 'ended') && e.state;
-    }, states, { timeout }).then((handle) => handle.jsonValue());
+    }, states, timeout);
   } catch (e) {
     reached = null;
   }
@@ -31,10 +32,8 @@ export async function elkaState(page) {
 // The demo's canvas (the last one the page made: after the end it keeps the
 // last frame) as a picture, taken from the screen as a viewer sees it;
 // elements named in hide are hidden for the shot.
-export async function canvasShot(page, { hide = [], path } = {}) {
-  const style = hide.map((selector) => `${selector} { visibility: hidden !important; }`).join('\n');
-  const buffer = await page.locator('#stage canvas').last().screenshot({ style, path, animations: 'allow' });
-  return decodePng(buffer);
+export async function canvasShot(page, { hide = [] } = {}) {
+  return decodePng(await screenshot(page, { selector: '#stage canvas', hide }));
 }
 
 // Takes canvas shots until test(picture) holds; returns that picture.
@@ -50,3 +49,44 @@ export async function waitForPicture(page, test, timeout, options = {}) {
   error.picture = last;
   throw error;
 }
+
+// Holds a key down until the page has seen it take effect (done, a function
+// of the page, holds): the frame loop reads keys between frames, as on the
+// desktop, so a press and release sent together could come and go unseen.
+export async function press(page, key, done, timeout = 20000) {
+  await page.keyDown(key);
+  try {
+    await page.waitForFunction(done, null, timeout);
+  } finally {
+    await page.keyUp(key);
+  }
+}
+
+// Escape until the run has ended: in the browser's fullscreen the browser
+// may take the first Escape to leave it (Firefox and WebKitGTK do, headless
+// Chromium gives it to the page); the next one is the page's. Each press
+// is held until it has done one or the other. Gives what each press did.
+export async function escapeToEnd(page) {
+  const presses = [];
+  while (presses.length < 2) {
+    const full = await page.evaluate(() => !!document.fullscreenElement);
+    await page.keyDown('Escape');
+    try {
+      await page.waitForFunction((wasFull) => elka.state === 'ended' || (wasFull && !document.fullscreenElement), full, 10000);
+    } catch {
+      // said by what the press did: nothing
+    } finally {
+      await page.keyUp('Escape');
+    }
+    const now = await page.evaluate(() => ({ ended: elka.state === 'ended', full: !!document.fullscreenElement }));
+    presses.push(now.ended ? 'ended the run' : full && !now.full ? 'left the fullscreen' : 'did nothing');
+    if (presses[presses.length - 1] !== 'left the fullscreen')
+      break;
+  }
+  return presses;
+}
+
+// Whether the presses ended the run as a viewer sees it: at once, or after
+// one that left the browser's fullscreen.
+export const escapeEnded = (presses) =>
+  presses.join(', ') === 'ended the run' || presses.join(', ') === 'left the fullscreen, ended the run';

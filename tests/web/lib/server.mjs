@@ -1,8 +1,12 @@
 // A static file server on a free port of the loopback interface, for the
 // page and its files. Every request is logged, so a test can see what the
-// page fetched.
+// page fetched. options.inject: scripts (sources) put in front of the first
+// script of every HTML page served, to run before the page's own;
+// server.answer(path, answer) answers that path with { status,
+// contentType, body } instead of a file, answer(path, null) with the file
+// again.
 import { createReadStream } from 'node:fs';
-import { stat } from 'node:fs/promises';
+import { readFile, stat } from 'node:fs/promises';
 import { createServer } from 'node:http';
 import { extname, join, normalize, sep } from 'node:path';
 
@@ -19,12 +23,21 @@ const types = {
   '.mp3': 'audio/mpeg',
 };
 
-export async function startServer(folder) {
+export async function startServer(folder, { inject = [] } = {}) {
   const root = normalize(folder);
   const requests = [];
+  const answers = new Map();
   const server = createServer(async (request, response) => {
     const path = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
     requests.push(path);
+    const answer = answers.get(path);
+    if (answer) {
+      const body = typeof answer.body === 'string' ? Buffer.from(answer.body) : answer.body;
+      response.writeHead(answer.status, { 'Content-Type': answer.contentType || 'text/plain',
+                                          'Content-Length': body.length, 'Cache-Control': 'no-store' });
+      response.end(body);
+      return;
+    }
     const file = normalize(join(root, path.endsWith('/') ? path + 'index.html' : path));
     if (file !== root && !file.startsWith(root + sep)) {
       response.writeHead(403).end();
@@ -34,11 +47,17 @@ export async function startServer(folder) {
       const info = await stat(file);
       if (!info.isFile())
         throw new Error('not a file');
-      response.writeHead(200, {
-        'Content-Type': types[extname(file)] || 'application/octet-stream',
-        'Content-Length': info.size,
-        'Cache-Control': 'no-store',
-      });
+      const type = types[extname(file)] || 'application/octet-stream';
+      if (inject.length && extname(file) === '.html') {
+        const page = await readFile(file, 'utf8');
+        const at = page.indexOf('<script');
+        const scripts = inject.map((source) => `<script>${source}</script>\n`).join('');
+        const body = Buffer.from(at < 0 ? scripts + page : page.slice(0, at) + scripts + page.slice(at));
+        response.writeHead(200, { 'Content-Type': type, 'Content-Length': body.length, 'Cache-Control': 'no-store' });
+        response.end(body);
+        return;
+      }
+      response.writeHead(200, { 'Content-Type': type, 'Content-Length': info.size, 'Cache-Control': 'no-store' });
       createReadStream(file).pipe(response);
     } catch {
       response.writeHead(404, { 'Content-Type': 'text/plain' }).end('not found');
@@ -53,5 +72,6 @@ export async function startServer(folder) {
     server.closeAllConnections();
     server.close(resolve);
   });
-  return { url, requests, close };
+  const answer = (path, how) => (how ? answers.set(path, how) : answers.delete(path));
+  return { url, requests, answer, close };
 }

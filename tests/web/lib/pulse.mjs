@@ -1,0 +1,63 @@
+// A private PulseAudio server with one null sink, for a browser's sound:
+// its own runtime folder and socket (nothing of the desktop's sound server
+// is used or changed), ended with the test. What plays into the sink can
+// be recorded from its monitor.
+import { execFile, spawn } from 'node:child_process';
+import { chmodSync, mkdtempSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+
+import { endOwned, ownFolder, spawnOwned, waitFor } from './processes.mjs';
+
+export async function startPulse() {
+  const folder = ownFolder(mkdtempSync(join(tmpdir(), 'elka-pulse-')));
+  chmodSync(folder, 0o700);
+  const socket = join(folder, 'native');
+  const server = `unix:${socket}`;
+  const env = { ...process.env, HOME: folder, XDG_RUNTIME_DIR: folder, XDG_CONFIG_HOME: folder,
+                PULSE_RUNTIME_PATH: join(folder, 'pulse'), PULSE_SERVER: server };
+  const child = spawnOwned('pulseaudio', ['--daemonize=no', '--exit-idle-time=-1', '-n', '--disallow-exit',
+                                          '--use-pid-file=no', '--disable-shm',
+                                          '--load=module-null-sink sink_name=elka rate=48000 channels=2',
+                                          `--load=module-native-protocol-unix socket=${socket}`],
+                           { env, stdio: ['ignore', 'ignore', 'pipe'] });
+  let log = '';
+  child.stderr.on('data', (d) => (log += d));
+  const answers = () => new Promise((resolve) =>
+    execFile('pactl', ['--server', server, 'info'], { env }, (error) => resolve(error ? undefined : true)));
+  await waitFor('the PulseAudio server answering', async () => {
+    if (child.exitCode !== null)
+      throw new Error(`pulseaudio ended:\n${log}`);
+    return answers();
+  }, 10000);
+
+  // The loudest sample (of 32767) the sink's monitor gets in the next ms
+  // milliseconds: a count of bytes, not a clock, says when that is.
+  function loudest(ms) {
+    return new Promise((resolve, reject) => {
+      const wanted = Math.round((48000 * ms) / 1000) * 4;
+      const rec = spawn('parec', ['--server', server, '-d', 'elka.monitor', '--format=s16le', '--rate=48000',
+                                  '--channels=2', '--raw', '--latency-msec=20'], { env, stdio: ['ignore', 'pipe', 'pipe'] });
+      const chunks = [];
+      let got = 0;
+      rec.stdout.on('data', (d) => {
+        chunks.push(d);
+        got += d.length;
+        if (got >= wanted)
+          rec.kill();
+      });
+      rec.on('error', reject);
+      rec.on('close', () => {
+        const all = Buffer.concat(chunks);
+        let peak = 0;
+        for (let i = 0; i + 1 < Math.min(all.length, wanted); i += 2)
+          peak = Math.max(peak, Math.abs(all.readInt16LE(i)));
+        if (got < wanted)
+          reject(new Error(`parec ended after ${got} bytes`));
+        else
+          resolve(peak);
+      });
+    });
+  }
+  return { server, env: { PULSE_SERVER: server }, loudest, close: () => endOwned(child) };
+}
