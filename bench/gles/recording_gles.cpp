@@ -76,6 +76,12 @@ void GL_APIENTRY glDrawArraysInstanced(GLenum, GLint, GLsizei count, GLsizei ins
     ++recorded.draws;
     recorded.vertices += static_cast<long>(count) * instances;
 }
+void GL_APIENTRY glDrawElements(GLenum, GLsizei count, GLenum, const void*)
+{
+    ++recorded.calls;
+    ++recorded.draws;
+    recorded.vertices += count;
+}
 void GL_APIENTRY glEnable(GLenum) { ++recorded.calls; }
 void GL_APIENTRY glEnableVertexAttribArray(GLuint) { ++recorded.calls; }
 void GL_APIENTRY glGenBuffers(GLsizei n, GLuint* names) { fill_names(n, names, &recorded.buffers_made); }

@@ -7,8 +7,8 @@
 
 struct RecordedGles {
     long calls = 0;          // every entry point
-    long draws = 0;          // glDrawArrays and glDrawArraysInstanced
-    long vertices = 0;       // vertices drawn (times instances)
+    long draws = 0;          // glDrawArrays, glDrawElements, glDrawArraysInstanced
+    long vertices = 0;       // vertices (or indices) drawn, times instances
     long bytes_uploaded = 0; // glBufferData and glBufferSubData
     long uniform_sets = 0;
     long buffers_made = 0, vertex_arrays_made = 0, programs_made = 0, textures_made = 0;

@@ -65,25 +65,15 @@ void elka_gl_load_matrixf(const GLfloat* m)
         top().m[i] = m[i];
 }
 
-void elka_gl_translatef(GLfloat x, GLfloat y, GLfloat z)
+void translate_matrix(Matrix& matrix, float x, float y, float z)
 {
-    if (compiling_list()) {
-        record_call(op_translate, x, y, z);
-        return;
-    }
-    before_change();
-    float* m = top().m;
+    float* m = matrix.m;
     for (int r = 0; r < 4; ++r)
         m[12 + r] = m[r] * x + m[4 + r] * y + m[8 + r] * z + m[12 + r];
 }
 
-void elka_gl_rotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
+void rotate_matrix(Matrix& matrix, float angle, float x, float y, float z)
 {
-    if (compiling_list()) {
-        record_call(op_rotate, angle, x, y, z);
-        return;
-    }
-    before_change();
     float s = static_cast<float>(std::sin(angle * M_PI / 180.0));
     const float c = static_cast<float>(std::cos(angle * M_PI / 180.0));
     Matrix r = identity_matrix();
@@ -122,7 +112,27 @@ void elka_gl_rotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
         at(2, 1) = one_c * y * z + x * s;
         at(2, 2) = one_c * z * z + c;
     }
-    top() = multiply(top(), r);
+    matrix = multiply(matrix, r);
+}
+
+void elka_gl_translatef(GLfloat x, GLfloat y, GLfloat z)
+{
+    if (compiling_list()) {
+        record_call(op_translate, x, y, z);
+        return;
+    }
+    before_change();
+    translate_matrix(top(), x, y, z);
+}
+
+void elka_gl_rotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
+{
+    if (compiling_list()) {
+        record_call(op_rotate, angle, x, y, z);
+        return;
+    }
+    before_change();
+    rotate_matrix(top(), angle, x, y, z);
 }
 
 void elka_gl_push_matrix()
