@@ -322,8 +322,8 @@ void apply(const DrawState& s, bool list)
 
 void clear_batch()
 {
-    fill_batch.vertices.clear();
-    fill_batch.indices.clear();
+    layer.fill_batch.vertices.clear();
+    layer.fill_batch.indices.clear();
     line_batch.clear();
     instances.clear();
     pending = Pending::nothing;
@@ -341,8 +341,6 @@ void start(Pending kind, const DrawState& s)
 }
 
 } // namespace
-
-FillBatch fill_batch;
 
 void begin_fill_primitive() { start(Pending::fill, current_draw_state()); }
 
@@ -379,16 +377,16 @@ void gles_flush_batch()
     switch (pending) {
     case Pending::nothing: break;
     case Pending::fill:
-        if (fill_batch.indices.empty())
+        if (layer.fill_batch.indices.empty())
             break;
         apply(batch_state, false);
         glBindVertexArray(fill_array);
         glBindBuffer(GL_ARRAY_BUFFER, stream_buffer);
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(fill_batch.vertices.size() * sizeof(FillVertex)),
-                     fill_batch.vertices.data(), GL_STREAM_DRAW);
-        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(fill_batch.indices.size() * sizeof(GLuint)),
-                     fill_batch.indices.data(), GL_STREAM_DRAW);
-        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(fill_batch.indices.size()), GL_UNSIGNED_INT, nullptr);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(layer.fill_batch.vertices.size() * sizeof(FillVertex)),
+                     layer.fill_batch.vertices.data(), GL_STREAM_DRAW);
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(layer.fill_batch.indices.size() * sizeof(GLuint)),
+                     layer.fill_batch.indices.data(), GL_STREAM_DRAW);
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(layer.fill_batch.indices.size()), GL_UNSIGNED_INT, nullptr);
         break;
     case Pending::lines:
         apply(batch_state, false);
@@ -403,11 +401,11 @@ void gles_flush_batch()
             break;
         apply(batch_state, true);
         glBindVertexArray(list_array);
-        if (uploaded_generation != list_store.generation) {
+        if (uploaded_generation != layer.list_store.generation) {
             glBindBuffer(GL_ARRAY_BUFFER, list_buffer);
-            glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(list_store.vertices.size() * sizeof(ListVertex)),
-                         list_store.vertices.data(), GL_STATIC_DRAW);
-            uploaded_generation = list_store.generation;
+            glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(layer.list_store.vertices.size() * sizeof(ListVertex)),
+                         layer.list_store.vertices.data(), GL_STATIC_DRAW);
+            uploaded_generation = layer.list_store.generation;
         }
         glBindBuffer(GL_ARRAY_BUFFER, instance_buffer);
         glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(instances.size() * sizeof(ListInstance)),

@@ -64,7 +64,13 @@ struct ListStore {
     std::vector<ListVertex> vertices;
     unsigned generation = 1;
 };
-extern ListStore list_store;
+
+// The batch of filled primitives: a primitive adds its vertices, then the
+// indices of its triangles.
+struct FillBatch {
+    std::vector<FillVertex> vertices;
+    std::vector<GLuint> indices;
+};
 
 // What a batch is drawn with; a change of any of it starts another batch.
 struct DrawState {
@@ -104,6 +110,11 @@ struct LayerState {
     std::vector<Matrix> modelview{identity_matrix()};
     std::vector<Matrix> projection{identity_matrix()};
     GLint viewport[4] = {0, 0, 0, 0};
+    FillBatch fill_batch;
+    // What outlives a context whose share group lives on, as the lists do:
+    // their vertices, and the list being recorded (0: none).
+    ListStore list_store;
+    GLuint compiling = 0;
 };
 
 extern LayerState layer;
@@ -118,13 +129,6 @@ void gles_flush_batch();
 // Makes the batch of filled primitives ready for one more drawn with the
 // current state, drawing what was batched first if that differs.
 void begin_fill_primitive();
-// The batch of filled primitives: a primitive adds its vertices, then the
-// indices of its triangles.
-struct FillBatch {
-    std::vector<FillVertex> vertices;
-    std::vector<GLuint> indices;
-};
-extern FillBatch fill_batch;
 // Appends the indices of the triangles of a filled primitive (GL_TRIANGLES,
 // _STRIP, _FAN or GL_QUADS) of n vertices numbered from `first`.
 void triangle_indices(GLenum mode, GLuint first, std::size_t n, std::vector<GLuint>* out);
@@ -146,8 +150,7 @@ void translate_matrix(Matrix& m, float x, float y, float z);
 void rotate_matrix(Matrix& m, float angle, float x, float y, float z);
 
 // Display lists: whether calls are being recorded, and the recording.
-extern bool recording_list;
-inline bool compiling_list() { return recording_list; }
+inline bool compiling_list() { return layer.compiling != 0; }
 void record_call(int op, float a = 0, float b = 0, float c = 0, float d = 0);
 
 enum ListOp {

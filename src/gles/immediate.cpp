@@ -188,13 +188,13 @@ void assemble_lines()
 
 void end_fill_primitive()
 {
-    std::vector<FillVertex>& vertices = fill_batch.vertices;
+    std::vector<FillVertex>& vertices = layer.fill_batch.vertices;
     if (vertices.size() < primitive_first)
         return; // the batch was drawn in between
-    const std::size_t indices_before = fill_batch.indices.size();
+    const std::size_t indices_before = layer.fill_batch.indices.size();
     triangle_indices(primitive_mode, static_cast<GLuint>(primitive_first), vertices.size() - primitive_first,
-                     &fill_batch.indices);
-    if (fill_batch.indices.size() == indices_before)
+                     &layer.fill_batch.indices);
+    if (layer.fill_batch.indices.size() == indices_before)
         vertices.resize(primitive_first); // too few vertices for a triangle
 }
 
@@ -227,7 +227,7 @@ void elka_gl_begin(GLenum mode)
         primitive.clear();
     } else {
         begin_fill_primitive();
-        primitive_first = fill_batch.vertices.size();
+        primitive_first = layer.fill_batch.vertices.size();
     }
 }
 
@@ -270,7 +270,7 @@ void elka_gl_vertex3f(GLfloat x, GLfloat y, GLfloat z)
         primitive.push_back(v);
         return;
     }
-    FillVertex& v = fill_batch.vertices.emplace_back();
+    FillVertex& v = layer.fill_batch.vertices.emplace_back();
     for (int r = 0; r < 4; ++r)
         v.eye[r] = m[r] * x + m[4 + r] * y + m[8 + r] * z + m[12 + r];
     for (int i = 0; i < 4; ++i)

@@ -1,6 +1,6 @@
 // Display lists: the calls made between glNewList and glEndList are
 // recorded with their arguments and compiled once, at glEndList, into
-// vertices in the list's object space (list_store), which a call draws
+// vertices in the list's object space (layer.list_store), which a call draws
 // with its model-view matrix and current attributes (batch.cpp): no call
 // is replayed and no vertex is moved on the CPU. What a list leaves
 // behind it is kept with it and set after each call: its last colour,
@@ -14,9 +14,6 @@
 #include "gles/subset_api.h"
 
 #include <unordered_map>
-
-ListStore list_store;
-bool recording_list = false;
 
 namespace {
 
@@ -42,7 +39,6 @@ struct List {
 
 std::unordered_map<GLuint, List> lists;
 GLuint next_list = 1;
-GLuint compiling = 0;
 std::vector<Call> recording;
 int replay_depth = 0;
 std::size_t dead_vertices = 0; // of lists compiled again or deleted, still in the store
@@ -119,7 +115,7 @@ void add_line_quad(const Recorded& a, const Recorded& b, float width, std::vecto
 
 void add_piece(List* list, std::size_t first, bool lines)
 {
-    const std::size_t end = list_store.vertices.size();
+    const std::size_t end = layer.list_store.vertices.size();
     if (end == first)
         return;
     if (!list->pieces.empty() && list->pieces.back().lines == lines &&
@@ -134,7 +130,7 @@ void add_piece(List* list, std::size_t first, bool lines)
 // where it is not one the compiler takes; the store is then as before.
 bool compile(List* list)
 {
-    std::vector<ListVertex>& store = list_store.vertices;
+    std::vector<ListVertex>& store = layer.list_store.vertices;
     const std::size_t start = store.size();
     Matrix local = identity_matrix();
     bool moved = false;
@@ -286,20 +282,20 @@ std::size_t vertex_count(const List& list)
 // batched from the old places is drawn first.
 void compact_store()
 {
-    if (dead_vertices < 4096 || dead_vertices * 2 < list_store.vertices.size())
+    if (dead_vertices < 4096 || dead_vertices * 2 < layer.list_store.vertices.size())
         return;
     gles_flush_batch();
     std::vector<ListVertex> kept;
-    kept.reserve(list_store.vertices.size() - dead_vertices);
+    kept.reserve(layer.list_store.vertices.size() - dead_vertices);
     for (auto& entry : lists)
         for (Piece& p : entry.second.pieces) {
             const std::size_t first = kept.size();
-            kept.insert(kept.end(), list_store.vertices.begin() + static_cast<std::ptrdiff_t>(p.first),
-                        list_store.vertices.begin() + static_cast<std::ptrdiff_t>(p.first + p.count));
+            kept.insert(kept.end(), layer.list_store.vertices.begin() + static_cast<std::ptrdiff_t>(p.first),
+                        layer.list_store.vertices.begin() + static_cast<std::ptrdiff_t>(p.first + p.count));
             p.first = first;
         }
-    list_store.vertices.swap(kept);
-    ++list_store.generation;
+    layer.list_store.vertices.swap(kept);
+    ++layer.list_store.generation;
     dead_vertices = 0;
 }
 
@@ -315,11 +311,10 @@ void forget_lists()
 {
     lists.clear();
     next_list = 1;
-    compiling = 0;
-    recording_list = false;
+    layer.compiling = 0;
     recording.clear();
-    list_store.vertices.clear();
-    ++list_store.generation;
+    layer.list_store.vertices.clear();
+    ++layer.list_store.generation;
     dead_vertices = 0;
 }
 
@@ -350,31 +345,29 @@ void elka_gl_delete_lists(GLuint list, GLsizei range)
 
 void elka_gl_new_list(GLuint list, GLenum mode)
 {
-    if (mode != GL_COMPILE || list == 0 || compiling != 0) {
+    if (mode != GL_COMPILE || list == 0 || layer.compiling != 0) {
         outside_subset("glNewList", mode);
         return;
     }
-    compiling = list;
-    recording_list = true;
+    layer.compiling = list;
     recording.clear();
 }
 
 void elka_gl_end_list()
 {
-    if (compiling == 0) {
+    if (layer.compiling == 0) {
         outside_subset("glEndList", 0);
         return;
     }
-    List& list = lists[compiling];
+    List& list = lists[layer.compiling];
     forget(list);
     list.calls = recording;
-    const std::size_t before = list_store.vertices.size();
+    const std::size_t before = layer.list_store.vertices.size();
     list.compiled = compile(&list);
-    if (list_store.vertices.size() != before)
-        ++list_store.generation;
+    if (layer.list_store.vertices.size() != before)
+        ++layer.list_store.generation;
     recording.clear();
-    compiling = 0;
-    recording_list = false;
+    layer.compiling = 0;
     compact_store();
 }
 
