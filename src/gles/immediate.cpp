@@ -10,8 +10,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
+
+// Four floats worked on together, lane by lane.
+typedef float Lanes __attribute__((vector_size(16)));
+Lanes lanes(const float* p)
+{
+    Lanes v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
 
 struct PrimitiveVertex {
     float eye[4];
@@ -137,33 +147,44 @@ void add_segment(const PrimitiveVertex& a, const PrimitiveVertex& b, const doubl
 // splits a quad.
 void triangle_indices(GLenum mode, GLuint first, std::size_t n, std::vector<GLuint>* out)
 {
-    std::vector<GLuint>& to = *out;
+    std::size_t triangles = 0;
+    switch (mode) {
+    case GL_TRIANGLES: triangles = n / 3; break;
+    case GL_TRIANGLE_STRIP:
+    case GL_TRIANGLE_FAN: triangles = n > 2 ? n - 2 : 0; break;
+    case GL_QUADS: triangles = n / 4 * 2; break;
+    }
+    const std::size_t at = out->size();
+    out->resize(at + triangles * 3);
+    GLuint* to = out->data() + at;
     switch (mode) {
     case GL_TRIANGLES:
-        for (std::size_t i = 0; i + 2 < n; i += 3) {
-            const GLuint v = first + static_cast<GLuint>(i);
-            to.insert(to.end(), {v, v + 1, v + 2});
-        }
+        for (GLuint v = first; v < first + triangles * 3; ++v)
+            *to++ = v;
         break;
     case GL_TRIANGLE_STRIP:
-        for (std::size_t i = 0; i + 2 < n; ++i) {
+        for (std::size_t i = 0; i < triangles; ++i) {
             const GLuint v = first + static_cast<GLuint>(i);
-            if (i % 2 == 0)
-                to.insert(to.end(), {v, v + 1, v + 2});
-            else
-                to.insert(to.end(), {v + 1, v, v + 2});
+            const bool even = i % 2 == 0;
+            *to++ = even ? v : v + 1;
+            *to++ = even ? v + 1 : v;
+            *to++ = v + 2;
         }
         break;
     case GL_TRIANGLE_FAN:
-        for (std::size_t i = 1; i + 1 < n; ++i) {
+        for (std::size_t i = 1; i <= triangles; ++i) {
             const GLuint v = first + static_cast<GLuint>(i);
-            to.insert(to.end(), {first, v, v + 1});
+            *to++ = first;
+            *to++ = v;
+            *to++ = v + 1;
         }
         break;
     case GL_QUADS:
-        for (std::size_t i = 0; i + 3 < n; i += 4) {
-            const GLuint v = first + static_cast<GLuint>(i);
-            to.insert(to.end(), {v, v + 1, v + 3, v + 1, v + 2, v + 3});
+        for (std::size_t i = 0; i < triangles / 2; ++i) {
+            const GLuint v = first + static_cast<GLuint>(i * 4);
+            const GLuint quad[6] = {v, v + 1, v + 3, v + 1, v + 2, v + 3};
+            for (GLuint q : quad)
+                *to++ = q;
         }
         break;
     }
@@ -270,11 +291,11 @@ void elka_gl_vertex3f(GLfloat x, GLfloat y, GLfloat z)
         primitive.push_back(v);
         return;
     }
+    // The four rows at once, each summed in the order of the line above.
+    const Lanes eye = lanes(m) * x + lanes(m + 4) * y + lanes(m + 8) * z + lanes(m + 12);
     FillVertex& v = layer.fill_batch.vertices.emplace_back();
-    for (int r = 0; r < 4; ++r)
-        v.eye[r] = m[r] * x + m[4 + r] * y + m[8 + r] * z + m[12 + r];
-    for (int i = 0; i < 4; ++i)
-        v.colour[i] = layer.clamped_colour[i];
+    std::memcpy(v.eye, &eye, sizeof v.eye);
+    std::memcpy(v.colour, layer.clamped_colour, sizeof v.colour);
     v.tex[0] = layer.tex[0];
     v.tex[1] = layer.tex[1];
 }

@@ -72,29 +72,39 @@ void translate_matrix(Matrix& matrix, float x, float y, float z)
         m[12 + r] = m[r] * x + m[4 + r] * y + m[8 + r] * z + m[12 + r];
 }
 
+namespace {
+
+// The product with a turn in the plane of axes i and j (from i towards j
+// by `sine`): only columns i and j change, each the sum of the two terms
+// the full product would add to its zeros, so the values are the same.
+void turn_columns(Matrix& matrix, int i, int j, float sine, float c)
+{
+    float* m = matrix.m;
+    for (int row = 0; row < 4; ++row) {
+        const float a = m[i * 4 + row], b = m[j * 4 + row];
+        m[i * 4 + row] = a * c + b * sine;
+        m[j * 4 + row] = a * -sine + b * c;
+    }
+}
+
+} // namespace
+
 void rotate_matrix(Matrix& matrix, float angle, float x, float y, float z)
 {
     float s = static_cast<float>(std::sin(angle * M_PI / 180.0));
     const float c = static_cast<float>(std::cos(angle * M_PI / 180.0));
-    Matrix r = identity_matrix();
-    float* m = r.m;
-    auto at = [m](int row, int col) -> float& { return m[col * 4 + row]; };
     // A turn about one axis is built exactly, as the general formula would
     // round it differently.
-    // The turn in the plane of axes i and j, from i towards j by `sine`.
-    auto plane_turn = [&](int i, int j, float sine) {
-        at(i, i) = c;
-        at(j, j) = c;
-        at(i, j) = -sine;
-        at(j, i) = sine;
-    };
     if (x == 0.0f && y == 0.0f && z != 0.0f) {
-        plane_turn(0, 1, z < 0.0f ? -s : s);
+        turn_columns(matrix, 0, 1, z < 0.0f ? -s : s, c);
     } else if (x == 0.0f && z == 0.0f && y != 0.0f) {
-        plane_turn(2, 0, y < 0.0f ? -s : s);
+        turn_columns(matrix, 2, 0, y < 0.0f ? -s : s, c);
     } else if (y == 0.0f && z == 0.0f && x != 0.0f) {
-        plane_turn(1, 2, x < 0.0f ? -s : s);
+        turn_columns(matrix, 1, 2, x < 0.0f ? -s : s, c);
     } else {
+        Matrix r = identity_matrix();
+        float* m = r.m;
+        auto at = [m](int row, int col) -> float& { return m[col * 4 + row]; };
         const float length = std::sqrt(x * x + y * y + z * z);
         if (length <= 1.0e-4f)
             return;
@@ -111,8 +121,8 @@ void rotate_matrix(Matrix& matrix, float angle, float x, float y, float z)
         at(2, 0) = one_c * z * x - y * s;
         at(2, 1) = one_c * y * z + x * s;
         at(2, 2) = one_c * z * z + c;
+        matrix = multiply(matrix, r);
     }
-    matrix = multiply(matrix, r);
 }
 
 void elka_gl_translatef(GLfloat x, GLfloat y, GLfloat z)
