@@ -1,9 +1,13 @@
-// The batch: triangles queued in eye space with the state they are drawn
-// with, drawn in one glDrawArrays when that state changes or the frame is
-// read or shown, by GLSL ES 3.00 programs that do what GL 1.1's fixed
-// function does for the system: clamped colours, GL_MODULATE with the bound
-// texture, linear fog per fragment on the eye-space distance |z|, and the
-// coverage of smooth lines.
+// The batch: what was drawn since the last draw, queued with the state it
+// is drawn with and drawn in one draw when that state changes or the frame
+// is read or shown. Filled primitives are queued in eye space as vertices
+// and the indices of their triangles; lines as the quads that stand in for
+// them; a display list's call as an instance of its vertices, which stay
+// in a buffer of their own from the list's compiling on, with the call's
+// model-view matrix and current attributes. GLSL ES 3.00 programs do what
+// GL 1.1's fixed function does for the system: clamped colours,
+// GL_MODULATE with the bound texture, linear fog per fragment on the
+// eye-space distance |z|, and the coverage of smooth lines.
 #include "gles/gles_internal.h"
 #include "gles/gles_layer.h"
 
@@ -13,13 +17,33 @@
 
 namespace {
 
+// A list's vertices are taken to eye space here, by the call's matrix;
+// the quads of its lines are made here too, in window space, as the
+// layer makes those of other lines on the CPU (immediate.cpp): half a pixel
+// past the line's ends and half width all round, nothing where an end is
+// behind the eye.
 const char* const vertex_source = R"(
 uniform mat4 projection;
+#ifdef LIST
+uniform vec4 viewport;
+layout(location = 0) in vec3 position;
+layout(location = 1) in vec4 vertex_colour;
+layout(location = 2) in vec2 vertex_tex;
+layout(location = 3) in vec3 other;
+layout(location = 4) in vec4 corner;
+layout(location = 5) in vec4 modelview0;
+layout(location = 6) in vec4 modelview1;
+layout(location = 7) in vec4 modelview2;
+layout(location = 8) in vec4 modelview3;
+layout(location = 9) in vec4 call_colour;
+layout(location = 10) in vec4 call_tex_line;
+#else
 layout(location = 0) in vec4 eye;
 layout(location = 1) in vec4 colour;
 layout(location = 2) in vec2 tex;
 layout(location = 3) in vec4 ends;
 layout(location = 4) in vec2 line;
+#endif
 out vec4 v_colour;
 out vec2 v_tex;
 out float v_fog;
@@ -27,8 +51,44 @@ out float v_fog;
 flat out vec4 v_ends;
 flat out vec2 v_line;
 #endif
+#ifdef LIST
+vec2 to_window(vec4 clip)
+{
+    return viewport.xy + (clip.xy / clip.w + 1.0) * 0.5 * viewport.zw;
+}
+#endif
 void main()
 {
+#ifdef LIST
+    mat4 modelview = mat4(modelview0, modelview1, modelview2, modelview3);
+    vec4 eye = modelview * vec4(position, 1.0);
+    v_colour = vertex_colour.r < 0.0 ? call_colour : vertex_colour;
+    v_tex = corner.w > 0.5 ? call_tex_line.xy : vertex_tex;
+#ifdef LINES
+    vec4 clip = projection * eye;
+    vec4 other_clip = projection * (modelview * vec4(other, 1.0));
+    bool first = corner.x > 0.0;
+    vec4 clip_a = first ? clip : other_clip;
+    vec4 clip_b = first ? other_clip : clip;
+    vec2 a = to_window(clip_a);
+    vec2 d = to_window(clip_b) - a;
+    float len = length(d);
+    if (clip_a.w <= 1.0e-6 || clip_b.w <= 1.0e-6 || len < 1.0e-6 || viewport.z <= 0.0 || viewport.w <= 0.0) {
+        gl_Position = vec4(2.0, 2.0, 2.0, 1.0); // the whole quad outside the view: nothing drawn
+    } else {
+        vec2 u = d / len;
+        float width = corner.z < 0.0 ? call_tex_line.z : corner.z;
+        float half_width = clamp(width, 1.0, 255.0) * 0.5;
+        vec2 offset = u * (first ? -0.5 : 0.5) + vec2(-u.y, u.x) * (corner.y * (half_width + 0.5));
+        gl_Position = clip + vec4(offset * 2.0 / viewport.zw * clip.w, 0.0, 0.0);
+        v_ends = vec4(a, a + d);
+        v_line = vec2(half_width, call_tex_line.w);
+    }
+#else
+    gl_Position = projection * eye;
+#endif
+    v_fog = abs(eye.z);
+#else
     gl_Position = projection * eye;
     v_colour = colour;
     v_tex = tex;
@@ -36,6 +96,7 @@ void main()
 #ifdef LINES
     v_ends = ends;
     v_line = line;
+#endif
 #endif
 }
 )";
@@ -91,20 +152,29 @@ void main()
 }
 )";
 
-std::vector<BatchVertex> batch;
-DrawState batch_state;
-
 // One linked program of each variant, made the first time a batch needs it.
 struct Program {
     GLuint name = 0;
-    GLint projection = -1, fog_range = -1, fog_colour = -1, picture = -1;
+    GLint projection = -1, fog_range = -1, fog_colour = -1, picture = -1, viewport = -1;
 };
 
-enum { variant_textured = 1, variant_fogged = 2, variant_lines = 4, variant_count = 8 };
+enum { variant_textured = 1, variant_fogged = 2, variant_lines = 4, variant_list = 8, variant_count = 16 };
 
 Program programs[variant_count];
-GLuint vertex_array = 0;
-GLuint vertex_buffer = 0;
+
+// What the batch holds now: filled primitives, line quads or calls of a list.
+enum class Pending { nothing, fill, lines, list };
+Pending pending = Pending::nothing;
+DrawState batch_state;
+std::vector<BatchVertex> line_batch;
+std::vector<ListInstance> instances;
+std::size_t list_first = 0, list_count = 0;
+
+// Per context: the vertex arrays of the three kinds of batch. Per share
+// group: the buffers and programs.
+GLuint fill_array = 0, line_array = 0, list_array = 0;
+GLuint stream_buffer = 0, index_buffer = 0, instance_buffer = 0, list_buffer = 0;
+unsigned uploaded_generation = 0; // the list store's generation the list buffer holds
 
 GLuint compile(GLenum type, const char* defines, const char* source)
 {
@@ -134,6 +204,8 @@ const Program& program_for(int variant)
         defines += "#define FOGGED\n";
     if (variant & variant_lines)
         defines += "#define LINES\n";
+    if (variant & variant_list)
+        defines += "#define LIST\n";
     GLuint vs = compile(GL_VERTEX_SHADER, defines.c_str(), vertex_source);
     GLuint fs = compile(GL_FRAGMENT_SHADER, defines.c_str(), fragment_source);
     p.name = glCreateProgram();
@@ -146,44 +218,85 @@ const Program& program_for(int variant)
     p.fog_range = glGetUniformLocation(p.name, "fog_range");
     p.fog_colour = glGetUniformLocation(p.name, "fog_colour");
     p.picture = glGetUniformLocation(p.name, "picture");
+    p.viewport = glGetUniformLocation(p.name, "viewport");
     return p;
 }
 
-// The programs and the buffer belong to the context's share group, the
-// vertex array to the context alone: the platform says when a context is
+void attribute(GLuint index, GLint size, GLsizei stride, std::size_t offset, GLuint divisor = 0)
+{
+    glVertexAttribPointer(index, size, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offset));
+    glVertexAttribDivisor(index, divisor);
+    glEnableVertexAttribArray(index);
+}
+
+// The programs and the buffers belong to the context's share group, the
+// vertex arrays to the context alone: the platform says when a context is
 // deleted (gles_context_deleted), and what went with it is made again in
 // the next. Which window system made the context (EGL, or GLX for ES on
 // X11) is the platform's business, not the layer's.
 bool make_objects()
 {
-    if (vertex_array != 0)
+    if (fill_array != 0)
         return true;
-    if (vertex_buffer == 0)
-        glGenBuffers(1, &vertex_buffer);
-    glGenVertexArrays(1, &vertex_array);
-    if (vertex_array == 0 || vertex_buffer == 0)
+    if (stream_buffer == 0) {
+        GLuint names[4] = {0, 0, 0, 0};
+        glGenBuffers(4, names);
+        stream_buffer = names[0];
+        index_buffer = names[1];
+        instance_buffer = names[2];
+        list_buffer = names[3];
+        uploaded_generation = 0;
+    }
+    GLuint arrays[3] = {0, 0, 0};
+    glGenVertexArrays(3, arrays);
+    if (arrays[0] == 0 || stream_buffer == 0)
         return false; // nothing is made without a current context
-    glBindVertexArray(vertex_array);
-    glBindBuffer(GL_ARRAY_BUFFER, vertex_buffer);
-    const GLsizei stride = sizeof(BatchVertex);
-    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(BatchVertex, eye)));
-    glVertexAttribPointer(1, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(BatchVertex, colour)));
-    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(BatchVertex, tex)));
-    glVertexAttribPointer(3, 4, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(BatchVertex, ends)));
-    glVertexAttribPointer(4, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(BatchVertex, line)));
-    for (GLuint i = 0; i < 5; ++i)
-        glEnableVertexAttribArray(i);
+    fill_array = arrays[0];
+    line_array = arrays[1];
+    list_array = arrays[2];
+
+    glBindVertexArray(fill_array);
+    glBindBuffer(GL_ARRAY_BUFFER, stream_buffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, index_buffer);
+    attribute(0, 4, sizeof(FillVertex), offsetof(FillVertex, eye));
+    attribute(1, 4, sizeof(FillVertex), offsetof(FillVertex, colour));
+    attribute(2, 2, sizeof(FillVertex), offsetof(FillVertex, tex));
+
+    glBindVertexArray(line_array);
+    glBindBuffer(GL_ARRAY_BUFFER, stream_buffer);
+    attribute(0, 4, sizeof(BatchVertex), offsetof(BatchVertex, eye));
+    attribute(1, 4, sizeof(BatchVertex), offsetof(BatchVertex, colour));
+    attribute(2, 2, sizeof(BatchVertex), offsetof(BatchVertex, tex));
+    attribute(3, 4, sizeof(BatchVertex), offsetof(BatchVertex, ends));
+    attribute(4, 2, sizeof(BatchVertex), offsetof(BatchVertex, line));
+
+    glBindVertexArray(list_array);
+    glBindBuffer(GL_ARRAY_BUFFER, list_buffer);
+    attribute(0, 3, sizeof(ListVertex), offsetof(ListVertex, position));
+    attribute(1, 4, sizeof(ListVertex), offsetof(ListVertex, colour));
+    attribute(2, 2, sizeof(ListVertex), offsetof(ListVertex, tex));
+    attribute(3, 3, sizeof(ListVertex), offsetof(ListVertex, other));
+    attribute(4, 4, sizeof(ListVertex), offsetof(ListVertex, corner));
+    glBindBuffer(GL_ARRAY_BUFFER, instance_buffer);
+    for (GLuint column = 0; column < 4; ++column)
+        attribute(5 + column, 4, sizeof(ListInstance), offsetof(ListInstance, modelview) + column * 4 * sizeof(float),
+                  1);
+    attribute(9, 4, sizeof(ListInstance), offsetof(ListInstance, colour), 1);
+    attribute(10, 4, sizeof(ListInstance), offsetof(ListInstance, tex_line), 1);
     glBindVertexArray(0);
     return true;
 }
 
-void apply(const DrawState& s)
+void apply(const DrawState& s, bool list)
 {
     const int variant = (s.textured ? variant_textured : 0) | (s.fog ? variant_fogged : 0) |
-                        (s.lines ? variant_lines : 0);
+                        (s.lines ? variant_lines : 0) | (list ? variant_list : 0);
     const Program& p = program_for(variant);
     glUseProgram(p.name);
     glUniformMatrix4fv(p.projection, 1, GL_FALSE, layer.projection.back().m);
+    if (list && s.lines)
+        glUniform4f(p.viewport, static_cast<float>(layer.viewport[0]), static_cast<float>(layer.viewport[1]),
+                    static_cast<float>(layer.viewport[2]), static_cast<float>(layer.viewport[3]));
     if (s.fog) {
         glUniform2f(p.fog_range, s.fog_start, s.fog_end);
         glUniform3f(p.fog_colour, s.fog_colour[0], s.fog_colour[1], s.fog_colour[2]);
@@ -207,46 +320,115 @@ void apply(const DrawState& s)
     }
 }
 
+void clear_batch()
+{
+    layer.fill_batch.vertices.clear();
+    layer.fill_batch.indices.clear();
+    line_batch.clear();
+    instances.clear();
+    pending = Pending::nothing;
+}
+
+// Starts a batch of `kind` drawn with `s`, drawing the one pending first
+// where it is of another kind or state.
+void start(Pending kind, const DrawState& s)
+{
+    if (pending != kind || !(s == batch_state)) {
+        gles_flush_batch();
+        pending = kind;
+        batch_state = s;
+    }
+}
+
 } // namespace
 
-void batch_triangles(const BatchVertex* vertices, std::size_t count, bool lines)
+void begin_fill_primitive() { start(Pending::fill, current_draw_state()); }
+
+void batch_line_quads(const BatchVertex* vertices, std::size_t count)
+{
+    DrawState s = current_draw_state();
+    s.lines = true;
+    start(Pending::lines, s);
+    line_batch.insert(line_batch.end(), vertices, vertices + count);
+}
+
+void batch_list_piece(std::size_t first, std::size_t count, bool lines, const ListInstance& instance)
 {
     DrawState s = current_draw_state();
     s.lines = lines;
-    if (!batch.empty() && !(s == batch_state))
+    if (pending != Pending::list || first != list_first || count != list_count || !(s == batch_state)) {
         gles_flush_batch();
-    batch_state = s;
-    batch.insert(batch.end(), vertices, vertices + count);
+        pending = Pending::list;
+        batch_state = s;
+        list_first = first;
+        list_count = count;
+    }
+    instances.push_back(instance);
 }
 
 void gles_flush_batch()
 {
-    if (batch.empty())
+    if (pending == Pending::nothing)
         return;
     if (!make_objects()) {
-        batch.clear();
+        clear_batch();
         return;
     }
-    apply(batch_state);
-    glBindVertexArray(vertex_array);
-    glBindBuffer(GL_ARRAY_BUFFER, vertex_buffer);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(batch.size() * sizeof(BatchVertex)), batch.data(),
-                 GL_STREAM_DRAW);
-    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(batch.size()));
+    switch (pending) {
+    case Pending::nothing: break;
+    case Pending::fill:
+        if (layer.fill_batch.indices.empty())
+            break;
+        apply(batch_state, false);
+        glBindVertexArray(fill_array);
+        glBindBuffer(GL_ARRAY_BUFFER, stream_buffer);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(layer.fill_batch.vertices.size() * sizeof(FillVertex)),
+                     layer.fill_batch.vertices.data(), GL_STREAM_DRAW);
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(layer.fill_batch.indices.size() * sizeof(GLuint)),
+                     layer.fill_batch.indices.data(), GL_STREAM_DRAW);
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(layer.fill_batch.indices.size()), GL_UNSIGNED_INT, nullptr);
+        break;
+    case Pending::lines:
+        apply(batch_state, false);
+        glBindVertexArray(line_array);
+        glBindBuffer(GL_ARRAY_BUFFER, stream_buffer);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(line_batch.size() * sizeof(BatchVertex)),
+                     line_batch.data(), GL_STREAM_DRAW);
+        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(line_batch.size()));
+        break;
+    case Pending::list:
+        if (list_count == 0)
+            break;
+        apply(batch_state, true);
+        glBindVertexArray(list_array);
+        if (uploaded_generation != layer.list_store.generation) {
+            glBindBuffer(GL_ARRAY_BUFFER, list_buffer);
+            glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(layer.list_store.vertices.size() * sizeof(ListVertex)),
+                         layer.list_store.vertices.data(), GL_STATIC_DRAW);
+            uploaded_generation = layer.list_store.generation;
+        }
+        glBindBuffer(GL_ARRAY_BUFFER, instance_buffer);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(instances.size() * sizeof(ListInstance)),
+                     instances.data(), GL_STREAM_DRAW);
+        glDrawArraysInstanced(GL_TRIANGLES, static_cast<GLint>(list_first), static_cast<GLsizei>(list_count),
+                              static_cast<GLsizei>(instances.size()));
+        break;
+    }
     glBindVertexArray(0);
     bind_tracked_texture();
-    batch.clear();
+    clear_batch();
 }
 
 void gles_flush() { gles_flush_batch(); }
 
 void forget_batch_objects(bool share_group_lives)
 {
-    batch.clear();
-    vertex_array = 0;
+    clear_batch();
+    fill_array = line_array = list_array = 0;
     if (share_group_lives)
         return;
-    vertex_buffer = 0;
+    stream_buffer = index_buffer = instance_buffer = list_buffer = 0;
+    uploaded_generation = 0;
     for (Program& p : programs)
         p = Program{};
 }

@@ -17,8 +17,16 @@ struct Matrix {
 Matrix identity_matrix();
 Matrix multiply(const Matrix& a, const Matrix& b);
 
-// One vertex as the program reads it: eye-space position, clamped colour,
-// texture coordinate, and for the quads that stand in for smooth lines the
+// A vertex of a filled primitive as the program reads it: eye-space
+// position, clamped colour, texture coordinate. Filled primitives are
+// batched as these and the indices of their triangles.
+struct FillVertex {
+    float eye[4];
+    float colour[4];
+    float tex[2];
+};
+
+// A vertex of the quads that stand in for lines: as a fill vertex, and the
 // line's two ends in window coordinates, its half width and kind.
 struct BatchVertex {
     float eye[4];
@@ -26,6 +34,42 @@ struct BatchVertex {
     float tex[2];
     float ends[4];
     float line[2]; // half width in pixels; kind: 0 fill, 1 smooth line, 2 line
+};
+
+// A vertex of a compiled display list, in the list's object space (the
+// matrix calls recorded before it already applied), kept in one buffer for
+// all lists. For a line's quad it also holds the line's other end and
+// which corner it is; the program takes the ends to window space itself.
+struct ListVertex {
+    float position[3]; // a filled primitive's vertex, or this corner's end of the line
+    float colour[4];   // clamped; red below 0: the current colour at the call
+    float tex[2];
+    float other[3];    // a line's other end
+    float corner[4];   // a line's: 1 at its first end, -1 at its second; across: -1 or 1;
+                       // its width (below 0: the width at the call); tex: 1 from the call
+};
+
+// What a list call takes from the state at the call: the model-view
+// matrix, the current colour (clamped) and texture coordinate, the line
+// width and whether lines are smooth.
+struct ListInstance {
+    float modelview[16];
+    float colour[4];
+    float tex_line[4]; // s, t, line width, kind (1 smooth, 2 not)
+};
+
+// Every compiled list's vertices; `generation` changes with them, so the
+// buffer that holds them is filled again before the next list is drawn.
+struct ListStore {
+    std::vector<ListVertex> vertices;
+    unsigned generation = 1;
+};
+
+// The batch of filled primitives: a primitive adds its vertices, then the
+// indices of its triangles.
+struct FillBatch {
+    std::vector<FillVertex> vertices;
+    std::vector<GLuint> indices;
 };
 
 // What a batch is drawn with; a change of any of it starts another batch.
@@ -48,6 +92,7 @@ struct DrawState {
 
 struct LayerState {
     float colour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    float clamped_colour[4] = {1.0f, 1.0f, 1.0f, 1.0f}; // as a vertex takes it
     float normal[3] = {0.0f, 0.0f, 1.0f};
     float tex[2] = {0.0f, 0.0f};
     bool blend = false, depth_test = false, texture_2d = false, fog = false, line_smooth = false;
@@ -65,6 +110,11 @@ struct LayerState {
     std::vector<Matrix> modelview{identity_matrix()};
     std::vector<Matrix> projection{identity_matrix()};
     GLint viewport[4] = {0, 0, 0, 0};
+    FillBatch fill_batch;
+    // What outlives a context whose share group lives on, as the lists do:
+    // their vertices, and the list being recorded (0: none).
+    ListStore list_store;
+    GLuint compiling = 0;
 };
 
 extern LayerState layer;
@@ -76,8 +126,18 @@ void outside_subset(const char* call, unsigned value);
 DrawState current_draw_state();
 // Draws the batch now (the platform's gles_flush does the same).
 void gles_flush_batch();
-// Queues triangles (three vertices each) drawn with the current state.
-void batch_triangles(const BatchVertex* vertices, std::size_t count, bool lines);
+// Makes the batch of filled primitives ready for one more drawn with the
+// current state, drawing what was batched first if that differs.
+void begin_fill_primitive();
+// Appends the indices of the triangles of a filled primitive (GL_TRIANGLES,
+// _STRIP, _FAN or GL_QUADS) of n vertices numbered from `first`.
+void triangle_indices(GLenum mode, GLuint first, std::size_t n, std::vector<GLuint>* out);
+// Queues the quads of lines (six vertices each) drawn with the current state.
+void batch_line_quads(const BatchVertex* vertices, std::size_t count);
+// Queues one call of a compiled list's vertices list_store.vertices[first,
+// first + count), lines or filled, drawn with the current state; calls of
+// the same vertices one after the other are drawn as instances of one draw.
+void batch_list_piece(std::size_t first, std::size_t count, bool lines, const ListInstance& instance);
 // Binds the texture the system last bound, after a batch may have bound another.
 void bind_tracked_texture();
 
@@ -85,10 +145,16 @@ void bind_tracked_texture();
 void forget_batch_objects(bool share_group_lives);
 void forget_lists();
 
+// The model-view or projection matrix turned or moved, with GL 1.1's arithmetic.
+void translate_matrix(Matrix& m, float x, float y, float z);
+void rotate_matrix(Matrix& m, float angle, float x, float y, float z);
+
 // Display lists: whether calls are being recorded, and the recording.
-bool compiling_list();
+inline bool compiling_list() { return layer.compiling != 0; }
 void record_call(int op, float a = 0, float b = 0, float c = 0, float d = 0);
 
 enum ListOp {
     op_begin, op_end, op_vertex, op_colour, op_normal, op_tex, op_line_width, op_translate, op_rotate,
 };
+
+inline float clamped(float v) { return v < 0.0f ? 0.0f : v > 1.0f ? 1.0f : v; }

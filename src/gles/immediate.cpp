@@ -1,16 +1,27 @@
 // Immediate mode: the current colour, normal and texture coordinate, and
-// the vertices between glBegin and glEnd, taken to eye space as they come
-// and assembled at glEnd into triangles for the batch. Lines are drawn as
-// geometry, since ES has neither wide nor smooth lines: each segment is a
-// quad in window space half a pixel wider than the line all round, whose
-// fragments take the part of the pixel the line covers as alpha.
+// the vertices between glBegin and glEnd, taken to eye space as they come.
+// A filled primitive's vertices go straight into the batch, and at glEnd
+// the indices of its triangles. Lines are drawn as geometry, since ES has
+// neither wide nor smooth lines: each segment is a quad in window space
+// half a pixel wider than the line all round, whose fragments take the
+// part of the pixel the line covers as alpha.
 #include "gles/gles_internal.h"
 #include "gles/subset_api.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
+
+// Four floats worked on together, lane by lane.
+typedef float Lanes __attribute__((vector_size(16)));
+Lanes lanes(const float* p)
+{
+    Lanes v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
 
 struct PrimitiveVertex {
     float eye[4];
@@ -19,13 +30,13 @@ struct PrimitiveVertex {
 };
 
 bool inside_begin = false;
+bool line_mode = false;
 GLenum primitive_mode = 0;
-std::vector<PrimitiveVertex> primitive;
-std::vector<BatchVertex> triangles;
+std::size_t primitive_first = 0; // where the filled primitive's vertices start in the batch
+std::vector<PrimitiveVertex> primitive; // a line primitive's vertices
+std::vector<BatchVertex> quads;
 
-float clamped(float v) { return v < 0.0f ? 0.0f : v > 1.0f ? 1.0f : v; }
-
-BatchVertex fill_vertex(const PrimitiveVertex& p)
+BatchVertex line_vertex(const PrimitiveVertex& p)
 {
     BatchVertex v = {};
     for (int i = 0; i < 4; ++i) {
@@ -35,13 +46,6 @@ BatchVertex fill_vertex(const PrimitiveVertex& p)
     v.tex[0] = p.tex[0];
     v.tex[1] = p.tex[1];
     return v;
-}
-
-void add_triangle(const PrimitiveVertex& a, const PrimitiveVertex& b, const PrimitiveVertex& c)
-{
-    triangles.push_back(fill_vertex(a));
-    triangles.push_back(fill_vertex(b));
-    triangles.push_back(fill_vertex(c));
 }
 
 // The inverse of a 4 x 4 matrix (cofactors, in double), for moving a point
@@ -114,7 +118,7 @@ void add_segment(const PrimitiveVertex& a, const PrimitiveVertex& b, const doubl
 
     // Corner = end moved by (along, across) pixels, taken back to eye space.
     auto corner = [&](const PrimitiveVertex& end, const WindowPoint& w, double along, double across) {
-        BatchVertex v = fill_vertex(end);
+        BatchVertex v = line_vertex(end);
         const double ox = ux * along + nx * across, oy = uy * along + ny * across;
         const double clip_dx = ox * 2.0 / layer.viewport[2] * w.w;
         const double clip_dy = oy * 2.0 / layer.viewport[3] * w.w;
@@ -132,53 +136,87 @@ void add_segment(const PrimitiveVertex& a, const PrimitiveVertex& b, const doubl
                               corner(a, wa, -0.5, reach)};
     const int order[6] = {0, 1, 2, 0, 2, 3};
     for (int i : order)
-        triangles.push_back(q[i]);
+        quads.push_back(q[i]);
 }
 
-void assemble()
+} // namespace
+
+// The triangles of a filled primitive of n vertices, as indices from
+// `first`: strips alternate their winding back, quads split along the
+// diagonal from the second corner to the fourth, as Mesa's draw module
+// splits a quad.
+void triangle_indices(GLenum mode, GLuint first, std::size_t n, std::vector<GLuint>* out)
 {
-    const std::vector<PrimitiveVertex>& v = primitive;
-    const std::size_t n = v.size();
-    triangles.clear();
-    switch (primitive_mode) {
+    std::size_t triangles = 0;
+    switch (mode) {
+    case GL_TRIANGLES: triangles = n / 3; break;
+    case GL_TRIANGLE_STRIP:
+    case GL_TRIANGLE_FAN: triangles = n > 2 ? n - 2 : 0; break;
+    case GL_QUADS: triangles = n / 4 * 2; break;
+    }
+    const std::size_t at = out->size();
+    out->resize(at + triangles * 3);
+    GLuint* to = out->data() + at;
+    switch (mode) {
     case GL_TRIANGLES:
-        for (std::size_t i = 0; i + 2 < n; i += 3)
-            add_triangle(v[i], v[i + 1], v[i + 2]);
+        for (GLuint v = first; v < first + triangles * 3; ++v)
+            *to++ = v;
         break;
     case GL_TRIANGLE_STRIP:
-        for (std::size_t i = 0; i + 2 < n; ++i) {
-            if (i % 2 == 0)
-                add_triangle(v[i], v[i + 1], v[i + 2]);
-            else
-                add_triangle(v[i + 1], v[i], v[i + 2]);
+        for (std::size_t i = 0; i < triangles; ++i) {
+            const GLuint v = first + static_cast<GLuint>(i);
+            const bool even = i % 2 == 0;
+            *to++ = even ? v : v + 1;
+            *to++ = even ? v + 1 : v;
+            *to++ = v + 2;
         }
         break;
     case GL_TRIANGLE_FAN:
-        for (std::size_t i = 1; i + 1 < n; ++i)
-            add_triangle(v[0], v[i], v[i + 1]);
-        break;
-    case GL_QUADS:
-        // Split along the diagonal from the second corner to the fourth, as
-        // Mesa's draw module splits a quad.
-        for (std::size_t i = 0; i + 3 < n; i += 4) {
-            add_triangle(v[i], v[i + 1], v[i + 3]);
-            add_triangle(v[i + 1], v[i + 2], v[i + 3]);
+        for (std::size_t i = 1; i <= triangles; ++i) {
+            const GLuint v = first + static_cast<GLuint>(i);
+            *to++ = first;
+            *to++ = v;
+            *to++ = v + 1;
         }
         break;
-    case GL_LINES:
-    case GL_LINE_STRIP: {
-        double inverse[16];
-        if (!invert(layer.projection.back().m, inverse))
-            break;
-        const std::size_t step = primitive_mode == GL_LINES ? 2 : 1;
-        for (std::size_t i = 0; i + 1 < n; i += step)
-            add_segment(v[i], v[i + 1], inverse);
+    case GL_QUADS:
+        for (std::size_t i = 0; i < triangles / 2; ++i) {
+            const GLuint v = first + static_cast<GLuint>(i * 4);
+            const GLuint quad[6] = {v, v + 1, v + 3, v + 1, v + 2, v + 3};
+            for (GLuint q : quad)
+                *to++ = q;
+        }
         break;
     }
-    }
-    if (!triangles.empty())
-        batch_triangles(triangles.data(), triangles.size(),
-                        primitive_mode == GL_LINES || primitive_mode == GL_LINE_STRIP);
+}
+
+namespace {
+
+void assemble_lines()
+{
+    const std::vector<PrimitiveVertex>& v = primitive;
+    const std::size_t n = v.size();
+    quads.clear();
+    double inverse[16];
+    if (!invert(layer.projection.back().m, inverse))
+        return;
+    const std::size_t step = primitive_mode == GL_LINES ? 2 : 1;
+    for (std::size_t i = 0; i + 1 < n; i += step)
+        add_segment(v[i], v[i + 1], inverse);
+    if (!quads.empty())
+        batch_line_quads(quads.data(), quads.size());
+}
+
+void end_fill_primitive()
+{
+    std::vector<FillVertex>& vertices = layer.fill_batch.vertices;
+    if (vertices.size() < primitive_first)
+        return; // the batch was drawn in between
+    const std::size_t indices_before = layer.fill_batch.indices.size();
+    triangle_indices(primitive_mode, static_cast<GLuint>(primitive_first), vertices.size() - primitive_first,
+                     &layer.fill_batch.indices);
+    if (layer.fill_batch.indices.size() == indices_before)
+        vertices.resize(primitive_first); // too few vertices for a triangle
 }
 
 } // namespace
@@ -205,7 +243,13 @@ void elka_gl_begin(GLenum mode)
         outside_subset("glBegin", mode);
     inside_begin = true;
     primitive_mode = mode;
-    primitive.clear();
+    line_mode = mode == GL_LINES || mode == GL_LINE_STRIP;
+    if (line_mode) {
+        primitive.clear();
+    } else {
+        begin_fill_primitive();
+        primitive_first = layer.fill_batch.vertices.size();
+    }
 }
 
 void elka_gl_end()
@@ -219,7 +263,10 @@ void elka_gl_end()
         return;
     }
     inside_begin = false;
-    assemble();
+    if (line_mode)
+        assemble_lines();
+    else
+        end_fill_primitive();
 }
 
 void elka_gl_vertex3f(GLfloat x, GLfloat y, GLfloat z)
@@ -233,14 +280,24 @@ void elka_gl_vertex3f(GLfloat x, GLfloat y, GLfloat z)
         return;
     }
     const float* m = layer.modelview.back().m;
-    PrimitiveVertex v;
-    for (int r = 0; r < 4; ++r)
-        v.eye[r] = m[r] * x + m[4 + r] * y + m[8 + r] * z + m[12 + r];
-    for (int i = 0; i < 4; ++i)
-        v.colour[i] = clamped(layer.colour[i]);
+    if (line_mode) {
+        PrimitiveVertex v;
+        for (int r = 0; r < 4; ++r)
+            v.eye[r] = m[r] * x + m[4 + r] * y + m[8 + r] * z + m[12 + r];
+        for (int i = 0; i < 4; ++i)
+            v.colour[i] = layer.clamped_colour[i];
+        v.tex[0] = layer.tex[0];
+        v.tex[1] = layer.tex[1];
+        primitive.push_back(v);
+        return;
+    }
+    // The four rows at once, each summed in the order of the line above.
+    const Lanes eye = lanes(m) * x + lanes(m + 4) * y + lanes(m + 8) * z + lanes(m + 12);
+    FillVertex& v = layer.fill_batch.vertices.emplace_back();
+    std::memcpy(v.eye, &eye, sizeof v.eye);
+    std::memcpy(v.colour, layer.clamped_colour, sizeof v.colour);
     v.tex[0] = layer.tex[0];
     v.tex[1] = layer.tex[1];
-    primitive.push_back(v);
 }
 
 void elka_gl_vertex2f(GLfloat x, GLfloat y) { elka_gl_vertex3f(x, y, 0.0f); }
@@ -260,6 +317,8 @@ void elka_gl_color4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a)
     layer.colour[1] = g;
     layer.colour[2] = b;
     layer.colour[3] = a;
+    for (int i = 0; i < 4; ++i)
+        layer.clamped_colour[i] = clamped(layer.colour[i]);
 }
 
 void elka_gl_color4ub(GLubyte r, GLubyte g, GLubyte b, GLubyte a)

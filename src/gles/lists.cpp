@@ -1,7 +1,15 @@
 // Display lists: the calls made between glNewList and glEndList are
-// recorded with their arguments and replayed through the same entry points,
-// so a list draws exactly what the calls would draw and leaves the current
-// colour, normal and matrix where the calls would leave them.
+// recorded with their arguments and compiled once, at glEndList, into
+// vertices in the list's object space (layer.list_store), which a call draws
+// with its model-view matrix and current attributes (batch.cpp): no call
+// is replayed and no vertex is moved on the CPU. What a list leaves
+// behind it is kept with it and set after each call: its last colour,
+// normal, texture coordinate and line width, and its matrix calls, made
+// again on the current matrix, so that the matrix is exactly the one the
+// calls would leave. A recording the compiler does not take (a vertex
+// outside glBegin, glBegin twice, a list with matrix calls called while
+// the projection is the current matrix) is replayed call by call through
+// the same entry points instead, as the calls would draw.
 #include "gles/gles_internal.h"
 #include "gles/subset_api.h"
 
@@ -14,23 +22,35 @@ struct Call {
     float a, b, c, d;
 };
 
-std::unordered_map<GLuint, std::vector<Call>> lists;
+// A run of a list's vertices drawn with one program: filled or lines.
+struct Piece {
+    std::size_t first, count;
+    bool lines;
+};
+
+struct List {
+    std::vector<Call> calls;
+    bool compiled = false;
+    std::vector<Piece> pieces;
+    std::vector<Call> matrix_calls;
+    bool sets_colour = false, sets_normal = false, sets_tex = false, sets_width = false;
+    float colour[4] = {}, normal[3] = {}, tex[2] = {}, width = 1.0f;
+};
+
+std::unordered_map<GLuint, List> lists;
 GLuint next_list = 1;
-GLuint compiling = 0;
 std::vector<Call> recording;
 int replay_depth = 0;
+std::size_t dead_vertices = 0; // of lists compiled again or deleted, still in the store
 
-void replay(GLuint list)
+void replay(const List& list)
 {
-    auto found = lists.find(list);
-    if (found == lists.end())
-        return; // calling a list that was never made does nothing
     if (replay_depth > 0) {
-        outside_subset("glCallList in a list", list);
+        outside_subset("glCallList in a list", 0);
         return;
     }
     ++replay_depth;
-    for (const Call& c : found->second) {
+    for (const Call& c : list.calls) {
         switch (c.op) {
         case op_begin: elka_gl_begin(static_cast<GLenum>(c.a)); break;
         case op_end: elka_gl_end(); break;
@@ -46,16 +66,256 @@ void replay(GLuint list)
     --replay_depth;
 }
 
-} // namespace
+bool known_mode(GLenum mode)
+{
+    return mode == GL_TRIANGLES || mode == GL_TRIANGLE_STRIP || mode == GL_TRIANGLE_FAN || mode == GL_QUADS ||
+           mode == GL_LINES || mode == GL_LINE_STRIP;
+}
 
-bool compiling_list() { return compiling != 0; }
+// One vertex as recorded: in the list's space, with its colour and texture
+// coordinate where the list set them (below 0 / 1: the call's).
+struct Recorded {
+    float position[3];
+    float colour[4];
+    float tex[2];
+    bool tex_from_call;
+};
+
+ListVertex fill_vertex(const Recorded& r)
+{
+    ListVertex v = {};
+    for (int i = 0; i < 3; ++i)
+        v.position[i] = r.position[i];
+    for (int i = 0; i < 4; ++i)
+        v.colour[i] = r.colour[i];
+    v.tex[0] = r.tex[0];
+    v.tex[1] = r.tex[1];
+    v.corner[3] = r.tex_from_call ? 1.0f : 0.0f;
+    return v;
+}
+
+// The quad of the segment from a to b, as two triangles: each corner holds
+// its own end and the other, and the program places it.
+void add_line_quad(const Recorded& a, const Recorded& b, float width, std::vector<ListVertex>* out)
+{
+    auto corner = [&](const Recorded& end, const Recorded& other, bool first, float across) {
+        ListVertex v = fill_vertex(end);
+        for (int i = 0; i < 3; ++i)
+            v.other[i] = other.position[i];
+        v.corner[0] = first ? 1.0f : -1.0f;
+        v.corner[1] = across;
+        v.corner[2] = width;
+        return v;
+    };
+    const ListVertex q[4] = {corner(a, b, true, -1.0f), corner(b, a, false, -1.0f), corner(b, a, false, 1.0f),
+                             corner(a, b, true, 1.0f)};
+    for (int i : {0, 1, 2, 0, 2, 3})
+        out->push_back(q[i]);
+}
+
+void add_piece(List* list, std::size_t first, bool lines)
+{
+    const std::size_t end = layer.list_store.vertices.size();
+    if (end == first)
+        return;
+    if (!list->pieces.empty() && list->pieces.back().lines == lines &&
+        list->pieces.back().first + list->pieces.back().count == first) {
+        list->pieces.back().count += end - first;
+        return;
+    }
+    list->pieces.push_back(Piece{first, end - first, lines});
+}
+
+// Compiles the recording into vertices at the end of the store. False
+// where it is not one the compiler takes; the store is then as before.
+bool compile(List* list)
+{
+    std::vector<ListVertex>& store = layer.list_store.vertices;
+    const std::size_t start = store.size();
+    Matrix local = identity_matrix();
+    bool moved = false;
+    Recorded current = {{0, 0, 0}, {-1.0f, 0, 0, 0}, {0, 0}, true};
+    float width = -1.0f; // the call's
+    bool inside = false;
+    GLenum mode = 0;
+    std::vector<Recorded> primitive;
+    std::vector<GLuint> indices;
+    auto fail = [&] {
+        store.resize(start);
+        list->pieces.clear();
+        return false;
+    };
+    for (const Call& c : list->calls) {
+        switch (c.op) {
+        case op_begin:
+            if (inside || !known_mode(static_cast<GLenum>(c.a)))
+                return fail();
+            inside = true;
+            mode = static_cast<GLenum>(c.a);
+            primitive.clear();
+            break;
+        case op_end: {
+            if (!inside)
+                return fail();
+            inside = false;
+            const std::size_t first = store.size();
+            if (mode == GL_LINES || mode == GL_LINE_STRIP) {
+                const std::size_t step = mode == GL_LINES ? 2 : 1;
+                for (std::size_t i = 0; i + 1 < primitive.size(); i += step)
+                    add_line_quad(primitive[i], primitive[i + 1], width, &store);
+                add_piece(list, first, true);
+            } else {
+                indices.clear();
+                triangle_indices(mode, 0, primitive.size(), &indices);
+                for (GLuint i : indices)
+                    store.push_back(fill_vertex(primitive[i]));
+                add_piece(list, first, false);
+            }
+            break;
+        }
+        case op_vertex: {
+            if (!inside)
+                return fail();
+            Recorded v = current;
+            const float* m = local.m;
+            for (int r = 0; r < 3; ++r)
+                v.position[r] = moved ? m[r] * c.a + m[4 + r] * c.b + m[8 + r] * c.c + m[12 + r]
+                                      : (r == 0 ? c.a : r == 1 ? c.b : c.c);
+            primitive.push_back(v);
+            break;
+        }
+        case op_colour:
+            list->sets_colour = true;
+            list->colour[0] = c.a;
+            list->colour[1] = c.b;
+            list->colour[2] = c.c;
+            list->colour[3] = c.d;
+            for (int i = 0; i < 4; ++i)
+                current.colour[i] = clamped(list->colour[i]);
+            break;
+        case op_normal:
+            list->sets_normal = true;
+            list->normal[0] = c.a;
+            list->normal[1] = c.b;
+            list->normal[2] = c.c;
+            break;
+        case op_tex:
+            list->sets_tex = true;
+            list->tex[0] = current.tex[0] = c.a;
+            list->tex[1] = current.tex[1] = c.b;
+            current.tex_from_call = false;
+            break;
+        case op_line_width:
+            if (c.a > 0.0f) {
+                list->sets_width = true;
+                list->width = width = c.a;
+            }
+            break;
+        case op_translate:
+            if (inside)
+                return fail();
+            translate_matrix(local, c.a, c.b, c.c);
+            list->matrix_calls.push_back(c);
+            moved = true;
+            break;
+        case op_rotate:
+            if (inside)
+                return fail();
+            rotate_matrix(local, c.a, c.b, c.c, c.d);
+            list->matrix_calls.push_back(c);
+            moved = true;
+            break;
+        }
+    }
+    if (inside)
+        return fail();
+    return true;
+}
+
+void draw(const List& list)
+{
+    if (!list.compiled || (!list.matrix_calls.empty() && layer.matrix_mode != GL_MODELVIEW)) {
+        replay(list);
+        return;
+    }
+    if (!list.pieces.empty()) {
+        ListInstance call;
+        const Matrix& m = layer.modelview.back();
+        for (int i = 0; i < 16; ++i)
+            call.modelview[i] = m.m[i];
+        for (int i = 0; i < 4; ++i)
+            call.colour[i] = layer.clamped_colour[i];
+        call.tex_line[0] = layer.tex[0];
+        call.tex_line[1] = layer.tex[1];
+        call.tex_line[2] = layer.line_width;
+        call.tex_line[3] = layer.line_smooth ? 1.0f : 2.0f;
+        for (const Piece& p : list.pieces)
+            batch_list_piece(p.first, p.count, p.lines, call);
+    }
+    // What the calls leave behind them.
+    if (list.sets_colour)
+        elka_gl_color4f(list.colour[0], list.colour[1], list.colour[2], list.colour[3]);
+    if (list.sets_normal)
+        elka_gl_normal3f(list.normal[0], list.normal[1], list.normal[2]);
+    if (list.sets_tex)
+        elka_gl_tex_coord2f(list.tex[0], list.tex[1]);
+    if (list.sets_width)
+        elka_gl_line_width(list.width);
+    for (const Call& c : list.matrix_calls) {
+        if (c.op == op_translate)
+            elka_gl_translatef(c.a, c.b, c.c);
+        else
+            elka_gl_rotatef(c.a, c.b, c.c, c.d);
+    }
+}
+
+std::size_t vertex_count(const List& list)
+{
+    std::size_t n = 0;
+    for (const Piece& p : list.pieces)
+        n += p.count;
+    return n;
+}
+
+// Drops the vertices of lists compiled again or deleted once they are
+// most of the store: every live list's are moved down, and what was
+// batched from the old places is drawn first.
+void compact_store()
+{
+    if (dead_vertices < 4096 || dead_vertices * 2 < layer.list_store.vertices.size())
+        return;
+    gles_flush_batch();
+    std::vector<ListVertex> kept;
+    kept.reserve(layer.list_store.vertices.size() - dead_vertices);
+    for (auto& entry : lists)
+        for (Piece& p : entry.second.pieces) {
+            const std::size_t first = kept.size();
+            kept.insert(kept.end(), layer.list_store.vertices.begin() + static_cast<std::ptrdiff_t>(p.first),
+                        layer.list_store.vertices.begin() + static_cast<std::ptrdiff_t>(p.first + p.count));
+            p.first = first;
+        }
+    layer.list_store.vertices.swap(kept);
+    ++layer.list_store.generation;
+    dead_vertices = 0;
+}
+
+void forget(List& list)
+{
+    dead_vertices += vertex_count(list);
+    list = List{};
+}
+
+} // namespace
 
 void forget_lists()
 {
     lists.clear();
     next_list = 1;
-    compiling = 0;
+    layer.compiling = 0;
     recording.clear();
+    layer.list_store.vertices.clear();
+    ++layer.list_store.generation;
+    dead_vertices = 0;
 }
 
 void record_call(int op, float a, float b, float c, float d) { recording.push_back(Call{op, a, b, c, d}); }
@@ -67,35 +327,48 @@ GLuint elka_gl_gen_lists(GLsizei range)
     const GLuint first = next_list;
     next_list += static_cast<GLuint>(range);
     for (GLuint i = first; i < next_list; ++i)
-        lists[i]; // reserved: a list of no calls until compiled
+        lists[i].compiled = true; // reserved: a list of no calls until compiled
     return first;
 }
 
 void elka_gl_delete_lists(GLuint list, GLsizei range)
 {
-    for (GLsizei i = 0; i < range; ++i)
-        lists.erase(list + static_cast<GLuint>(i));
+    for (GLsizei i = 0; i < range; ++i) {
+        auto found = lists.find(list + static_cast<GLuint>(i));
+        if (found == lists.end())
+            continue;
+        dead_vertices += vertex_count(found->second);
+        lists.erase(found);
+    }
+    compact_store();
 }
 
 void elka_gl_new_list(GLuint list, GLenum mode)
 {
-    if (mode != GL_COMPILE || list == 0 || compiling != 0) {
+    if (mode != GL_COMPILE || list == 0 || layer.compiling != 0) {
         outside_subset("glNewList", mode);
         return;
     }
-    compiling = list;
+    layer.compiling = list;
     recording.clear();
 }
 
 void elka_gl_end_list()
 {
-    if (compiling == 0) {
+    if (layer.compiling == 0) {
         outside_subset("glEndList", 0);
         return;
     }
-    lists[compiling] = recording;
+    List& list = lists[layer.compiling];
+    forget(list);
+    list.calls = recording;
+    const std::size_t before = layer.list_store.vertices.size();
+    list.compiled = compile(&list);
+    if (layer.list_store.vertices.size() != before)
+        ++layer.list_store.generation;
     recording.clear();
-    compiling = 0;
+    layer.compiling = 0;
+    compact_store();
 }
 
 void elka_gl_call_list(GLuint list)
@@ -104,7 +377,10 @@ void elka_gl_call_list(GLuint list)
         outside_subset("glCallList in a list", list);
         return;
     }
-    replay(list);
+    auto found = lists.find(list);
+    if (found == lists.end())
+        return; // calling a list that was never made does nothing
+    draw(found->second);
 }
 
 void elka_gl_call_lists(GLsizei n, GLenum type, const GLvoid* names)

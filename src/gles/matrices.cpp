@@ -65,46 +65,46 @@ void elka_gl_load_matrixf(const GLfloat* m)
         top().m[i] = m[i];
 }
 
-void elka_gl_translatef(GLfloat x, GLfloat y, GLfloat z)
+void translate_matrix(Matrix& matrix, float x, float y, float z)
 {
-    if (compiling_list()) {
-        record_call(op_translate, x, y, z);
-        return;
-    }
-    before_change();
-    float* m = top().m;
+    float* m = matrix.m;
     for (int r = 0; r < 4; ++r)
         m[12 + r] = m[r] * x + m[4 + r] * y + m[8 + r] * z + m[12 + r];
 }
 
-void elka_gl_rotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
+namespace {
+
+// The product with a turn in the plane of axes i and j (from i towards j
+// by `sine`): only columns i and j change, each the sum of the two terms
+// the full product would add to its zeros, so the values are the same.
+void turn_columns(Matrix& matrix, int i, int j, float sine, float c)
 {
-    if (compiling_list()) {
-        record_call(op_rotate, angle, x, y, z);
-        return;
+    float* m = matrix.m;
+    for (int row = 0; row < 4; ++row) {
+        const float a = m[i * 4 + row], b = m[j * 4 + row];
+        m[i * 4 + row] = a * c + b * sine;
+        m[j * 4 + row] = a * -sine + b * c;
     }
-    before_change();
+}
+
+} // namespace
+
+void rotate_matrix(Matrix& matrix, float angle, float x, float y, float z)
+{
     float s = static_cast<float>(std::sin(angle * M_PI / 180.0));
     const float c = static_cast<float>(std::cos(angle * M_PI / 180.0));
-    Matrix r = identity_matrix();
-    float* m = r.m;
-    auto at = [m](int row, int col) -> float& { return m[col * 4 + row]; };
     // A turn about one axis is built exactly, as the general formula would
     // round it differently.
-    // The turn in the plane of axes i and j, from i towards j by `sine`.
-    auto plane_turn = [&](int i, int j, float sine) {
-        at(i, i) = c;
-        at(j, j) = c;
-        at(i, j) = -sine;
-        at(j, i) = sine;
-    };
     if (x == 0.0f && y == 0.0f && z != 0.0f) {
-        plane_turn(0, 1, z < 0.0f ? -s : s);
+        turn_columns(matrix, 0, 1, z < 0.0f ? -s : s, c);
     } else if (x == 0.0f && z == 0.0f && y != 0.0f) {
-        plane_turn(2, 0, y < 0.0f ? -s : s);
+        turn_columns(matrix, 2, 0, y < 0.0f ? -s : s, c);
     } else if (y == 0.0f && z == 0.0f && x != 0.0f) {
-        plane_turn(1, 2, x < 0.0f ? -s : s);
+        turn_columns(matrix, 1, 2, x < 0.0f ? -s : s, c);
     } else {
+        Matrix r = identity_matrix();
+        float* m = r.m;
+        auto at = [m](int row, int col) -> float& { return m[col * 4 + row]; };
         const float length = std::sqrt(x * x + y * y + z * z);
         if (length <= 1.0e-4f)
             return;
@@ -121,8 +121,28 @@ void elka_gl_rotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
         at(2, 0) = one_c * z * x - y * s;
         at(2, 1) = one_c * y * z + x * s;
         at(2, 2) = one_c * z * z + c;
+        matrix = multiply(matrix, r);
     }
-    top() = multiply(top(), r);
+}
+
+void elka_gl_translatef(GLfloat x, GLfloat y, GLfloat z)
+{
+    if (compiling_list()) {
+        record_call(op_translate, x, y, z);
+        return;
+    }
+    before_change();
+    translate_matrix(top(), x, y, z);
+}
+
+void elka_gl_rotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
+{
+    if (compiling_list()) {
+        record_call(op_rotate, angle, x, y, z);
+        return;
+    }
+    before_change();
+    rotate_matrix(top(), angle, x, y, z);
 }
 
 void elka_gl_push_matrix()

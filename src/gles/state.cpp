@@ -226,7 +226,11 @@ void gles_context_deleted(bool share_group_lives)
     forget_batch_objects(share_group_lives);
     if (!share_group_lives)
         forget_lists();
+    ListStore lists_vertices = std::move(layer.list_store);
+    const GLuint compiling = layer.compiling;
     layer = LayerState{};
+    layer.list_store = std::move(lists_vertices);
+    layer.compiling = compiling;
 }
 
 DrawState current_draw_state()

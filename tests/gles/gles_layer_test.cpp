@@ -675,6 +675,344 @@ TEST_F(GlesLayer, ListsStayWhereTheShareGroupLivesOn)
     eglDestroyContext(display, next.context);
 }
 
+// A list of a quad in the current colour, a matrix call between two
+// primitives, a triangle fan in a colour of its own, and a colour and a
+// line width left behind.
+GLuint compile_moving_list(const Gl& gl)
+{
+    const GLuint list = gl.gen_lists(1);
+    gl.new_list(list, GL_COMPILE);
+    gl.begin(GL_QUADS);
+    gl.vertex3f(-0.2f, -0.2f, 0.0f);
+    gl.vertex3f(0.2f, -0.2f, 0.0f);
+    gl.vertex3f(0.2f, 0.2f, 0.0f);
+    gl.vertex3f(-0.2f, 0.2f, 0.0f);
+    gl.end();
+    gl.translatef(0.3f, 0.1f, 0.0f);
+    gl.rotatef(30.0f, 0.0f, 0.0f, 1.0f);
+    gl.color4f(1.0f, 0.5f, 0.0f, 1.0f);
+    gl.begin(GL_TRIANGLE_FAN);
+    gl.vertex3f(0.0f, 0.0f, 0.0f);
+    gl.vertex3f(0.25f, 0.0f, 0.0f);
+    gl.vertex3f(0.0f, 0.25f, 0.0f);
+    gl.vertex3f(-0.2f, 0.1f, 0.0f);
+    gl.end();
+    gl.color4f(0.0f, 0.0f, 1.0f, 0.75f);
+    gl.line_width(3.0f);
+    gl.end_list();
+    return list;
+}
+
+TEST_F(GlesLayer, AListDrawnTwiceUnderOtherMatricesIsMesasAndLeavesItsState)
+{
+    std::vector<float> after[2];
+    int side = 0;
+    const Picture expected = draw(reference_side, mesa, [&](const Gl& gl) {
+        const GLuint list = compile_moving_list(gl);
+        gl.color4f(0.0f, 1.0f, 0.0f, 1.0f);
+        gl.translatef(-0.5f, -0.5f, 0.0f);
+        gl.call_list(list);
+        gl.load_identity();
+        gl.translatef(0.4f, 0.3f, 0.0f);
+        gl.rotatef(-50.0f, 0.0f, 0.0f, 1.0f);
+        gl.call_list(list); // in the blue the first call left
+        float values[16];
+        gl.get_floatv(GL_MODELVIEW_MATRIX, values);
+        after[side].assign(values, values + 16);
+        gl.get_floatv(GL_CURRENT_COLOR, values);
+        after[side].insert(after[side].end(), values, values + 4);
+        gl.get_floatv(GL_LINE_WIDTH, values);
+        after[side].push_back(values[0]);
+        ++side;
+    });
+    // The same drawing through the layer.
+    const Picture got = draw(layer_side, layer, [&](const Gl& gl) {
+        const GLuint list = compile_moving_list(gl);
+        gl.color4f(0.0f, 1.0f, 0.0f, 1.0f);
+        gl.translatef(-0.5f, -0.5f, 0.0f);
+        gl.call_list(list);
+        gl.load_identity();
+        gl.translatef(0.4f, 0.3f, 0.0f);
+        gl.rotatef(-50.0f, 0.0f, 0.0f, 1.0f);
+        gl.call_list(list);
+        float values[16];
+        gl.get_floatv(GL_MODELVIEW_MATRIX, values);
+        after[side].assign(values, values + 16);
+        gl.get_floatv(GL_CURRENT_COLOR, values);
+        after[side].insert(after[side].end(), values, values + 4);
+        gl.get_floatv(GL_LINE_WIDTH, values);
+        after[side].push_back(values[0]);
+        ++side;
+    });
+    const Difference d = compare(expected, got);
+    EXPECT_LE(d.worst, 1) << "worst pixel " << d.where;
+    EXPECT_EQ(d.over_24, 0);
+    ASSERT_EQ(after[0].size(), 21u);
+    ASSERT_EQ(after[1].size(), 21u);
+    for (std::size_t i = 0; i < 16; ++i)
+        EXPECT_EQ(after[1][i], after[0][i]) << "model-view element " << i << ": the list's matrix calls, exactly";
+    for (std::size_t i = 16; i < 21; ++i)
+        EXPECT_EQ(after[1][i], after[0][i]) << "colour and line width the list left, value " << i - 16;
+    // The probes, from where the quads must be: the first call's quad in
+    // the green current at the call, centred at (-0.5, -0.5), i.e. pixel
+    // (16, 16); the second's in the blue the first left, at (0.4, 0.3).
+    const std::uint8_t* first = pixel(got, 16, 16);
+    EXPECT_EQ(first[0], 0);
+    EXPECT_EQ(first[1], 255);
+    EXPECT_EQ(first[2], 0);
+    const std::uint8_t* second = pixel(got, 44, 41);
+    EXPECT_EQ(second[0], 0);
+    EXPECT_EQ(second[1], 0);
+    EXPECT_EQ(second[2], 255);
+    // The fan, moved by the matrix calls recorded before it, in its orange.
+    const std::uint8_t* fan = pixel(got, 16 + 11, 16 + 5);
+    EXPECT_EQ(fan[0], 255);
+    EXPECT_EQ(fan[1], 128);
+}
+
+TEST_F(GlesLayer, CallsOfOneListInManyColoursAndPlacesAreEachDrawn)
+{
+    // As the honeycomb calls its hexagon: one list, each call in the colour
+    // and under the matrix current at it, blended over the one before. The
+    // layer draws such calls as instances of one draw; each must land
+    // where and as Mesa draws it, in the order of the calls.
+    const auto field = [](const Gl& gl) {
+        const GLuint list = gl.gen_lists(1);
+        gl.new_list(list, GL_COMPILE);
+        gl.begin(GL_TRIANGLES);
+        gl.vertex3f(-0.12f, -0.12f, 0.0f);
+        gl.vertex3f(0.12f, -0.12f, 0.0f);
+        gl.vertex3f(0.0f, 0.14f, 0.0f);
+        gl.end();
+        gl.end_list();
+        gl.enable(GL_BLEND);
+        gl.blend_func(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        for (int row = 0; row < 5; ++row)
+            for (int col = 0; col < 5; ++col) {
+                gl.load_identity();
+                gl.translatef(-0.8f + 0.36f * col + 0.05f * row, -0.8f + 0.38f * row, 0.0f);
+                gl.rotatef(12.0f * (row * 5 + col), 0.0f, 0.0f, 1.0f);
+                gl.color4f(0.2f * col, 1.0f - 0.2f * row, 0.5f, 0.4f + 0.12f * col);
+                gl.call_list(list);
+            }
+    };
+    expect_same_picture(field, 1);
+    const Picture got = draw(layer_side, layer, field);
+    // Every copy's centre, in its own colour over black.
+    for (int row = 0; row < 5; ++row)
+        for (int col = 0; col < 5; ++col) {
+            const float x = -0.8f + 0.36f * col + 0.05f * row, y = -0.8f + 0.38f * row;
+            const std::uint8_t* p = pixel(got, static_cast<int>((x + 1.0f) * 32.0f), static_cast<int>((y + 1.0f) * 32.0f));
+            const float alpha = 0.4f + 0.12f * col;
+            SCOPED_TRACE("copy " + std::to_string(row) + "," + std::to_string(col));
+            EXPECT_NEAR(p[0], 255.0f * 0.2f * col * alpha, 2.0f);
+            EXPECT_NEAR(p[1], 255.0f * (1.0f - 0.2f * row) * alpha, 2.0f);
+        }
+}
+
+// A list of the swarm's kind: a width, then a line strip whose colour is
+// set at every vertex, and a last colour after it.
+GLuint compile_arc_list(const Gl& gl, float width)
+{
+    const GLuint list = gl.gen_lists(1);
+    gl.new_list(list, GL_COMPILE);
+    gl.line_width(width);
+    gl.begin(GL_LINE_STRIP);
+    for (int i = 0; i <= 12; ++i) {
+        const float a = 0.25f * i;
+        gl.color4f(1.0f, 1.0f - i / 12.0f, i / 12.0f, 0.3f + 0.05f * i);
+        gl.vertex3f(0.7f * std::cos(a), 0.7f * std::sin(a), 0.0f);
+    }
+    gl.end();
+    gl.color4f(0.0f, 0.0f, 0.0f, 0.5f);
+    gl.end_list();
+    return list;
+}
+
+void draw_arcs(const Gl& gl, GLuint list)
+{
+    gl.enable(GL_BLEND);
+    gl.blend_func(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    gl.enable(GL_LINE_SMOOTH);
+    gl.hint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+    gl.matrix_mode(GL_PROJECTION);
+    gl.perspective(50.0, 1.0, 0.5, 20.0);
+    gl.matrix_mode(GL_MODELVIEW);
+    gl.translatef(0.0f, 0.0f, -3.0f);
+    for (int i = 0; i < 6; ++i) {
+        gl.rotatef(40.0f, 1.0f, 0.0f, 0.0f);
+        gl.rotatef(25.0f, 0.0f, 1.0f, 0.0f);
+        gl.call_list(list);
+    }
+}
+
+TEST_F(GlesLayer, ListsOfLinesCoverWhatMesasAndTheLayersOwnLinesCover)
+{
+    // Lines in a list are made into quads by the layer's program, where
+    // other lines are made on the CPU: both must put down the light Mesa's
+    // lines put down, and the same pixels as each other.
+    const Picture expected = draw(reference_side, mesa, [](const Gl& gl) { draw_arcs(gl, compile_arc_list(gl, 2.0f)); });
+    const Picture from_list = draw(layer_side, layer, [](const Gl& gl) { draw_arcs(gl, compile_arc_list(gl, 2.0f)); });
+    // The same strips drawn as they come, through the layer's CPU lines.
+    const Picture immediate = draw(layer_side, layer, [](const Gl& gl) {
+        gl.enable(GL_BLEND);
+        gl.blend_func(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        gl.enable(GL_LINE_SMOOTH);
+        gl.hint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+        gl.matrix_mode(GL_PROJECTION);
+        gl.perspective(50.0, 1.0, 0.5, 20.0);
+        gl.matrix_mode(GL_MODELVIEW);
+        gl.translatef(0.0f, 0.0f, -3.0f);
+        for (int n = 0; n < 6; ++n) {
+            gl.rotatef(40.0f, 1.0f, 0.0f, 0.0f);
+            gl.rotatef(25.0f, 0.0f, 1.0f, 0.0f);
+            gl.line_width(2.0f);
+            gl.begin(GL_LINE_STRIP);
+            for (int i = 0; i <= 12; ++i) {
+                const float a = 0.25f * i;
+                gl.color4f(1.0f, 1.0f - i / 12.0f, i / 12.0f, 0.3f + 0.05f * i);
+                gl.vertex3f(0.7f * std::cos(a), 0.7f * std::sin(a), 0.0f);
+            }
+            gl.end();
+        }
+    });
+    const auto light = [](const Picture& p) {
+        double sum = 0;
+        for (int i = 0; i < size * size; ++i)
+            sum += p[i * 4] + p[i * 4 + 1] + p[i * 4 + 2];
+        return sum / 255.0;
+    };
+    EXPECT_GT(light(expected), 60.0) << "the lines were drawn";
+    EXPECT_NEAR(light(from_list), light(expected), 0.06 * light(expected));
+    const Difference to_mesa = compare(expected, from_list);
+    EXPECT_LT(to_mesa.mean, 2.0);
+    const Difference to_own = compare(immediate, from_list);
+    EXPECT_LE(to_own.worst, 2) << "worst pixel " << to_own.where;
+    EXPECT_LT(to_own.mean, 0.05);
+}
+
+TEST_F(GlesLayer, AListCompiledAgainDrawsItsNewCalls)
+{
+    // The swarm's arc is recorded again when the picture's height changes:
+    // the list's name then draws the new recording, the old one nowhere.
+    const Picture got = draw(layer_side, layer, [](const Gl& gl) {
+        const GLuint list = compile_square_list(0.25f, true);
+        gl.call_list(list);
+        gl.new_list(list, GL_COMPILE);
+        gl.color4f(1.0f, 0.0f, 0.0f, 1.0f);
+        gl.begin(GL_QUADS);
+        gl.vertex3f(0.5f, 0.5f, 0.0f);
+        gl.vertex3f(0.9f, 0.5f, 0.0f);
+        gl.vertex3f(0.9f, 0.9f, 0.0f);
+        gl.vertex3f(0.5f, 0.9f, 0.0f);
+        gl.end();
+        gl.end_list();
+        gl.translatef(-0.6f, 0.0f, 0.0f);
+        gl.call_list(list);
+    });
+    EXPECT_EQ(pixel(got, 32, 32)[1], 255) << "the first recording, drawn before the second was made";
+    EXPECT_EQ(pixel(got, 34, 54)[0], 255) << "the second, moved";
+    EXPECT_EQ(pixel(got, 54, 54)[0], 0) << "the second not drawn unmoved";
+    EXPECT_EQ(pixel(got, 54, 54)[1], 0);
+}
+
+TEST_F(GlesLayer, AListWithMatrixCallsOnTheProjectionIsMesas)
+{
+    // Called while the projection is the current matrix, a list's matrix
+    // calls move the projection and not its own vertices.
+    expect_same_picture(
+        [](const Gl& gl) {
+            const GLuint list = gl.gen_lists(1);
+            gl.new_list(list, GL_COMPILE);
+            gl.begin(GL_TRIANGLES);
+            gl.vertex3f(-0.5f, -0.5f, 0.0f);
+            gl.vertex3f(0.0f, -0.5f, 0.0f);
+            gl.vertex3f(-0.25f, 0.0f, 0.0f);
+            gl.end();
+            gl.translatef(0.5f, 0.5f, 0.0f);
+            gl.begin(GL_TRIANGLES);
+            gl.vertex3f(-0.5f, -0.5f, 0.0f);
+            gl.vertex3f(0.0f, -0.5f, 0.0f);
+            gl.vertex3f(-0.25f, 0.0f, 0.0f);
+            gl.end();
+            gl.end_list();
+            gl.matrix_mode(GL_PROJECTION);
+            gl.call_list(list);
+            gl.matrix_mode(GL_MODELVIEW);
+            gl.color4f(0.0f, 0.5f, 1.0f, 1.0f);
+            gl.rectf(0.6f, 0.6f, 0.9f, 0.9f); // under the projection the list moved
+        },
+        1);
+}
+
+TEST_F(GlesLayer, FogOnAListsVerticesFollowsTheCallsMatrix)
+{
+    // The list's vertices reach eye space in the program: the fog must
+    // take the distance the call's matrix gives them.
+    expect_same_picture(
+        [](const Gl& gl) {
+            const GLuint list = gl.gen_lists(1);
+            gl.new_list(list, GL_COMPILE);
+            gl.color4f(0.0f, 1.0f, 0.0f, 1.0f);
+            gl.begin(GL_QUADS);
+            gl.vertex3f(-0.8f, -0.8f, 0.0f);
+            gl.vertex3f(0.8f, -0.8f, 0.0f);
+            gl.vertex3f(0.8f, 0.8f, 0.0f);
+            gl.vertex3f(-0.8f, 0.8f, 0.0f);
+            gl.end();
+            gl.end_list();
+            gl.matrix_mode(GL_PROJECTION);
+            gl.perspective(60.0, 1.0, 0.5, 50.0);
+            gl.matrix_mode(GL_MODELVIEW);
+            const float fog_colour[4] = {0.6f, 0.2f, 0.9f, 1.0f};
+            gl.enable(GL_FOG);
+            gl.fogi(GL_FOG_MODE, GL_LINEAR);
+            gl.fogfv(GL_FOG_COLOR, fog_colour);
+            gl.fogf(GL_FOG_START, 1.0f);
+            gl.fogf(GL_FOG_END, 12.0f);
+            gl.hint(GL_FOG_HINT, GL_NICEST);
+            gl.translatef(-0.5f, 0.0f, -2.0f);
+            gl.call_list(list);
+            gl.translatef(1.5f, 0.0f, -6.0f);
+            gl.rotatef(60.0f, 0.0f, 1.0f, 0.0f);
+            gl.call_list(list);
+            gl.disable(GL_FOG);
+        },
+        2);
+}
+
+TEST_F(GlesLayer, ListsAreDrawnAgainAfterTheShareGroupIsGone)
+{
+    // A context that takes its share group with it: the lists are gone,
+    // and lists compiled for the next context are filled into a buffer of
+    // that context's own.
+    use(layer_side);
+    const GLuint old_list = compile_square_list(0.5f, true);
+    elka_gl_call_list(old_list);
+    gles_flush();
+    gles_context_deleted(false);
+    Side next;
+    ASSERT_TRUE(make_side(EGL_OPENGL_ES_API, es3_attributes, &next));
+    const Picture got = draw(next, layer, [](const Gl& gl) {
+        const GLuint list = gl.gen_lists(1);
+        gl.new_list(list, GL_COMPILE);
+        gl.color4f(1.0f, 0.0f, 1.0f, 1.0f);
+        gl.begin(GL_TRIANGLES);
+        gl.vertex3f(-1.0f, -1.0f, 0.0f);
+        gl.vertex3f(0.0f, -1.0f, 0.0f);
+        gl.vertex3f(-1.0f, 0.0f, 0.0f);
+        gl.end();
+        gl.end_list();
+        gl.call_list(list);
+    });
+    EXPECT_EQ(pixel(got, 4, 4)[0], 255) << "the list made for the new context is drawn";
+    EXPECT_EQ(pixel(got, 4, 4)[2], 255);
+    EXPECT_EQ(pixel(got, 32, 32)[1], 0) << "nothing of the old list";
+    gles_context_deleted(false);
+    eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    eglDestroyContext(display, next.context);
+}
+
 #ifdef NDEBUG
 TEST_F(GlesLayer, ACallOutsideTheSubsetIsNamedOnce)
 {

@@ -49,8 +49,8 @@ void print_benchmark(const Options& o, const PresentRect& drawn, const SceneStat
         std::printf("\nCPU time %.2f s (main thread %.2f s, %ld samples; driver threads %.2f s):\n", total,
                     cpu.main_thread_seconds, cpu.samples, cpu.other_threads_seconds);
         std::printf("  the system's own code    %6.2f s  %5.1f %%\n", cpu.own_seconds, 100.0 * cpu.own_seconds / total);
-        std::printf("  GL library and driver    %6.2f s  %5.1f %%\n", cpu.gl_seconds, 100.0 * cpu.gl_seconds / total);
-        std::printf("  other libraries (libc)   %6.2f s  %5.1f %%\n", cpu.other_seconds,
+        std::printf("  GL, driver, window sys.  %6.2f s  %5.1f %%\n", cpu.gl_seconds, 100.0 * cpu.gl_seconds / total);
+        std::printf("  other libs (libc, SDL)   %6.2f s  %5.1f %%\n", cpu.other_seconds,
                     100.0 * cpu.other_seconds / total);
     } else {
         std::printf("\nCPU time shares: not measured (no CPU-time timer on this system)\n");

@@ -2,6 +2,7 @@
 // the address with a table of code ranges made beforehand and bumps a
 // counter, which is safe in a signal handler.
 #include "cpu_sampler.h"
+#include "library_kind.h"
 
 #include <atomic>
 #include <csignal>
@@ -29,24 +30,46 @@ timer_t timer;
 bool running = false;
 double main_cpu_at_start = 0, process_cpu_at_start = 0;
 
-bool contains(const char* name, const char* part) { return std::strstr(name, part) != nullptr; }
-
-Kind kind_of(const char* name, bool first)
+// The names an object needs, from its dynamic section (the loader has
+// mostly moved its string table's address by the object's base already).
+std::size_t needed_names(const struct dl_phdr_info* info, const char** names, std::size_t most)
 {
+    for (int i = 0; i < info->dlpi_phnum; ++i) {
+        const ElfW(Phdr)& header = info->dlpi_phdr[i];
+        if (header.p_type != PT_DYNAMIC)
+            continue;
+        const auto* dynamic = reinterpret_cast<const ElfW(Dyn)*>(info->dlpi_addr + header.p_vaddr);
+        std::uintptr_t strings = 0;
+        for (const ElfW(Dyn)* d = dynamic; d->d_tag != DT_NULL; ++d)
+            if (d->d_tag == DT_STRTAB)
+                strings = static_cast<std::uintptr_t>(d->d_un.d_ptr);
+        if (strings == 0)
+            return 0;
+        if (strings < info->dlpi_addr)
+            strings += info->dlpi_addr;
+        std::size_t n = 0;
+        for (const ElfW(Dyn)* d = dynamic; d->d_tag != DT_NULL && n < most; ++d)
+            if (d->d_tag == DT_NEEDED)
+                names[n++] = reinterpret_cast<const char*>(strings + d->d_un.d_val);
+        return n;
+    }
+    return 0;
+}
+
+Kind kind_of(const struct dl_phdr_info* info, bool first)
+{
+    const char* name = info->dlpi_name;
     if (first || !name || !*name)
         return own_code; // the executable itself
-    const char* gl_parts[] = {"libGL", "libEGL", "libgallium", "_dri", "libglapi", "libLLVM", "libdrm", "libgbm",
-                              "libvulkan", "libxcb", "libX11", "libwayland"};
-    for (const char* part : gl_parts)
-        if (contains(name, part))
-            return gl_code;
-    return other_code;
+    const char* needed[64];
+    const std::size_t n = needed_names(info, needed, 64);
+    return graphics_library(name, needed, n) ? gl_code : other_code;
 }
 
 int collect(struct dl_phdr_info* info, size_t, void* data)
 {
     bool* first = static_cast<bool*>(data);
-    Kind kind = kind_of(info->dlpi_name, *first);
+    Kind kind = kind_of(info, *first);
     *first = false;
     for (int i = 0; i < info->dlpi_phnum && range_count < max_ranges; ++i) {
         const ElfW(Phdr)& header = info->dlpi_phdr[i];

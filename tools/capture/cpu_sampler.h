@@ -1,7 +1,9 @@
 // Where the CPU time goes during the timedemo: the system's own code (the
-// demo's code, linked into this executable), the GL library and driver
-// (Mesa's libraries, their worker threads and the code llvmpipe compiles at
-// run time), and other libraries (C and C++ runtime, maths, SDL).
+// demo's code, linked into this executable; in the ES build the GL subset
+// layer too), GL, its drivers and the window system (any vendor's GL, EGL,
+// GLX and GLES libraries, the drivers behind them, their worker threads
+// and the code they compile at run time: library_kind.h), and other
+// libraries (C and C++ runtime, maths, SDL).
 //
 // The main thread, which runs the system's code and makes the GL calls, is
 // sampled: a timer on that thread's CPU clock interrupts it every
@@ -16,7 +18,7 @@ struct CpuShares {
     double main_thread_seconds = 0;
     double other_threads_seconds = 0;
     double own_seconds = 0;    // the system's own code
-    double gl_seconds = 0;     // GL library, driver, driver threads, compiled shaders
+    double gl_seconds = 0;     // GL, drivers, window system, driver threads, compiled shaders
     double other_seconds = 0;  // other libraries
     double total_seconds() const { return own_seconds + gl_seconds + other_seconds; }
 };
