@@ -829,7 +829,8 @@ GLuint compile_arc_list(const Gl& gl, float width)
     return list;
 }
 
-void draw_arcs(const Gl& gl, GLuint list)
+// Blended smooth lines seen in perspective, three units away.
+void set_up_arc_view(const Gl& gl)
 {
     gl.enable(GL_BLEND);
     gl.blend_func(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -839,6 +840,11 @@ void draw_arcs(const Gl& gl, GLuint list)
     gl.perspective(50.0, 1.0, 0.5, 20.0);
     gl.matrix_mode(GL_MODELVIEW);
     gl.translatef(0.0f, 0.0f, -3.0f);
+}
+
+void draw_arcs(const Gl& gl, GLuint list)
+{
+    set_up_arc_view(gl);
     for (int i = 0; i < 6; ++i) {
         gl.rotatef(40.0f, 1.0f, 0.0f, 0.0f);
         gl.rotatef(25.0f, 0.0f, 1.0f, 0.0f);
@@ -855,14 +861,7 @@ TEST_F(GlesLayer, ListsOfLinesCoverWhatMesasAndTheLayersOwnLinesCover)
     const Picture from_list = draw(layer_side, layer, [](const Gl& gl) { draw_arcs(gl, compile_arc_list(gl, 2.0f)); });
     // The same strips drawn as they come, through the layer's CPU lines.
     const Picture immediate = draw(layer_side, layer, [](const Gl& gl) {
-        gl.enable(GL_BLEND);
-        gl.blend_func(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        gl.enable(GL_LINE_SMOOTH);
-        gl.hint(GL_LINE_SMOOTH_HINT, GL_NICEST);
-        gl.matrix_mode(GL_PROJECTION);
-        gl.perspective(50.0, 1.0, 0.5, 20.0);
-        gl.matrix_mode(GL_MODELVIEW);
-        gl.translatef(0.0f, 0.0f, -3.0f);
+        set_up_arc_view(gl);
         for (int n = 0; n < 6; ++n) {
             gl.rotatef(40.0f, 1.0f, 0.0f, 0.0f);
             gl.rotatef(25.0f, 0.0f, 1.0f, 0.0f);
