@@ -168,7 +168,6 @@
 
   // --- The on-screen controls: F1 and Escape for a screen without keys --
   // They show on a tap or a mouse move and fade while the demo is watched.
-  // A tap on them while they are faded only brings them back.
   let fadeTimer = null;
   let shownAtPress = true;
   const VK_ESCAPE = 0x1b;
@@ -184,8 +183,10 @@
   }
   showControls();
   window.addEventListener('pointermove', showControls);
-  window.addEventListener('pointerdown', () => {
-    shownAtPress = controls.classList.contains('shown');
+  // A finger cannot see what it taps on: its tap on faded controls only
+  // shows them. A mouse's pointer stands where it clicks.
+  window.addEventListener('pointerdown', (event) => {
+    shownAtPress = controls.classList.contains('shown') || event.pointerType !== 'touch';
     showControls();
   }, true);
 
