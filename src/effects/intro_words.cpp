@@ -10,7 +10,6 @@
 
 bool draw_intro_word(float x, float y, float limit, float rate, const char* text, float& c)
 {
-    bool finished = false;
     glPushMatrix();
     glLoadIdentity();
     glTranslatef(x + c, y, -10.01f);
@@ -21,15 +20,12 @@ bool draw_intro_word(float x, float y, float limit, float rate, const char* text
     if (text)
         print_text("%s", text);
     glLoadIdentity();
-    // Tested after drawing, so the frame that finds the clock past the
-    // limit still draws the (by then invisible) word, and the next word
-    // starts from exactly 0.
-    if (c > limit) {
-        c = 0.0f;
-        finished = true;
-    } else {
-        c += shared.frame_timer->frame_delta() * rate;
-    }
+    // Tested after drawing and before the advance, so the frame that finds
+    // the clock past the limit still draws the (by then invisible) word.
+    // The clock goes on in that frame too: the timeline takes the limit off
+    // and carries the rest into the next scene.
+    const bool finished = c > limit;
+    c += shared.frame_timer->frame_delta() * rate;
     glPopMatrix();
     return finished;
 }

@@ -29,6 +29,9 @@ struct SharedState {
     float text_fade[2] = {};
     float tunnel_angle = 0.0f; // never reset
     float swarm_angle = 0.0f;  // never reset
+    // Seconds the intro words' clock was put ahead of the scene time when
+    // the words began (the timeline's carry); taken off when they end.
+    float word_clock_lead = 0.0f;
 };
 
 // The one instance: a new run starts from SharedState{}.

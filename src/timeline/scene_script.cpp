@@ -57,17 +57,15 @@ void show_start_picture()
 
 // Scenes 0 to 4: a word drifting behind a white window frame. The word's own
 // clock (text_fade[0]) ends the scene: draw_intro_word says when it is past
-// the row's threshold.
+// the row's threshold, and the part past it goes on into the next scene.
 struct IntroWord {
     const char* word;
     float x, y;
     float x1, y1, x2, y2; // the frame's opening
 };
 const IntroWord intro_words[5] = {
-    {"pigs..", 0.0f, 2.5f, 1.5f, 1.5f, 3.5f, 2.5f},
-    {"ants..", -4.0f, -0.63f, -2.5f, -1.5f, -1.5f, 0.5f},
-    {"goats..", 1.0f, 0.63f, 0.0f, 0.0f, 1.5f, 1.5f},
-    {"chickens..", -4.5f, 0.63f, -3.0f, 0.0f, -2.5f, 3.0f},
+    {"pigs..", 0.0f, 2.5f, 1.5f, 1.5f, 3.5f, 2.5f},   {"ants..", -4.0f, -0.63f, -2.5f, -1.5f, -1.5f, 0.5f},
+    {"goats..", 1.0f, 0.63f, 0.0f, 0.0f, 1.5f, 1.5f}, {"chickens..", -4.5f, 0.63f, -3.0f, 0.0f, -2.5f, 3.0f},
     {"worms..", 1.0f, 0.63f, 1.0f, 0.0f, 2.5f, 0.5f},
 };
 
@@ -80,11 +78,12 @@ void show_intro_word()
         glDisable(GL_TEXTURE_2D);
         glClearColor(1.0f, 1.0f, 1.0f, 0.5f);
     }
-    if (draw_intro_word(w.x, w.y, row().end_at, row().rate, w.word, shared.text_fade[0]))
-        end_scene(row().reset);
+    const bool finished = draw_intro_word(w.x, w.y, row().end_at, row().rate, w.word, shared.text_fade[0]);
     draw_window_frame(w.x1, w.y1, w.x2, w.y2);
 
     tick_frame_timer();
+    if (finished)
+        end_scene(row().reset, (shared.text_fade[0] - row().end_at) / row().rate);
 }
 
 // Scene 5: the title blocks and the title come forward for 4 seconds, then
@@ -97,7 +96,7 @@ void bring_title_blocks_forward()
 
     const float delta = tick_frame_timer();
     if (shared.scene_clock < 4.0f)
-        advance_clock(shared.anim_clock, delta, 5.0f);
+        advance_clock(shared.anim_clock, delta, row().rates.anim_clock);
     run_scene_end(delta);
 }
 
@@ -111,10 +110,10 @@ void show_triangle_field()
     // The honeycomb's fade climbs by the frame before's delta, to 1 and
     // just past it.
     if (shared.anim_clock < 1.0f)
-        shared.anim_clock += shared.frame_timer->frame_delta() * 0.243f;
+        shared.anim_clock += shared.frame_timer->frame_delta() * row().rates.anim_clock;
 
     const float delta = tick_frame_timer();
-    advance_clock(shared.tunnel_angle, delta, 40.0f);
+    advance_clock(shared.tunnel_angle, delta, row().rates.tunnel_angle);
     run_scene_end(delta);
 }
 
@@ -134,8 +133,8 @@ void show_tunnel()
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 
     const float delta = tick_frame_timer();
-    advance_clock(shared.anim_clock, delta, 0.16666667f);
-    advance_clock(shared.tunnel_angle, delta, 40.0f);
+    advance_clock(shared.anim_clock, delta, row().rates.anim_clock);
+    advance_clock(shared.tunnel_angle, delta, row().rates.tunnel_angle);
     run_scene_end(delta);
 }
 
@@ -165,9 +164,9 @@ void wash_stars_out_to_white()
     draw_unit_quad();
 
     const float delta = tick_frame_timer();
-    advance_clock(shared.anim_clock, delta, row().rate);
+    advance_clock(shared.anim_clock, delta, row().rates.anim_clock);
     if (shared.anim_clock >= row().end_at) {
-        end_scene(row().reset);
+        end_scene(row().reset, (shared.anim_clock - row().end_at) / row().rate);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
 }
@@ -190,8 +189,8 @@ void close_bars_in_on_white()
     draw_spinning_swarm();
 
     const float delta = tick_frame_timer();
-    advance_clock(shared.swarm_angle, delta, 25.0f);
-    advance_clock(shared.anim_clock, delta, 0.5f);
+    advance_clock(shared.swarm_angle, delta, row().rates.swarm_angle);
+    advance_clock(shared.anim_clock, delta, row().rates.anim_clock);
     run_scene_end(delta);
 }
 
@@ -204,16 +203,16 @@ enum class Credit {
     on_name,      // draw_credit_pair: the label rides on the name's matrix
     from_identity // scene 17: both placed from the identity, apart
 };
+// The rates of the credit's anim_clock and of the lines' text_fade slots
+// are in the scene's row.
 struct TextLine {
     const char* text; // null: the scene has no second line
     float y;
-    float fade_rate; // rate of the line's text_fade slot
 };
 struct Greeting {
     Credit credit;
     const char* credit_name;
     const char* credit_label;
-    float credit_rate; // rate of anim_clock; 0 where there is no credit
     TextLine lines[2]; // text_fade[0] and text_fade[1]
     float x;           // both lines
     float zero_at;     // a line's alpha is back at 0 when its clock is here
@@ -221,23 +220,25 @@ struct Greeting {
 };
 const Greeting greetings[9] = {
     // 11: the first words, fading in and out together over 8 seconds
-    {Credit::none, nullptr, nullptr, 0.0f,
-     {{"I have this urge", 1.0f, 0.3f}, {"to give props to..", -1.0f, 0.3f}}, -5.5f, 2.4f, 0.5f},
+    {Credit::none, nullptr, nullptr, {{"I have this urge", 1.0f}, {"to give props to..", -1.0f}}, -5.5f, 2.4f, 0.5f},
     // 12: the greeted group
-    {Credit::none, nullptr, nullptr, 0.0f,
-     {{"Corvale Lumenworks", 1.0f, 0.3f}, {"Collective", -1.0f, 0.3f}}, -5.5f, 1.8f, 1.0f},
+    {Credit::none, nullptr, nullptr, {{"Corvale Lumenworks", 1.0f}, {"Collective", -1.0f}}, -5.5f, 1.8f, 1.0f},
     // 13 to 18: one greeting each
-    {Credit::on_name, "pAxo", "code/gfx:", 1.5f, {{"V a r n", 0.0f, 0.3f}, {}}, -5.5f, 1.8f, 1.0f},
-    {Credit::none, nullptr, nullptr, 0.0f, {{"t h e F o g", 0.0f, 0.3f}, {}}, -5.5f, 1.8f, 1.0f},
-    {Credit::on_name, "fmod", "SoundSys:", 1.5f, {{"z e n o x", 0.0f, 0.3f}, {}}, -5.5f, 1.8f, 1.0f},
-    {Credit::none, nullptr, nullptr, 0.0f, {{"Tidy Moths", 0.0f, 0.3f}, {}}, -5.5f, 1.8f, 1.0f},
-    {Credit::from_identity, "Amber Quarry", "music track:", 1.7f,
-     {{"Silent Lattice", 0.0f, 0.3f}, {}}, -5.5f, 1.8f, 1.0f},
-    {Credit::none, nullptr, nullptr, 0.0f, {{"W u m p s !", 0.0f, 0.3f}, {}}, -5.5f, 1.8f, 1.0f},
+    {Credit::on_name, "pAxo", "code/gfx:", {{"V a r n", 0.0f}, {}}, -5.5f, 1.8f, 1.0f},
+    {Credit::none, nullptr, nullptr, {{"t h e F o g", 0.0f}, {}}, -5.5f, 1.8f, 1.0f},
+    {Credit::on_name, "fmod", "SoundSys:", {{"z e n o x", 0.0f}, {}}, -5.5f, 1.8f, 1.0f},
+    {Credit::none, nullptr, nullptr, {{"Tidy Moths", 0.0f}, {}}, -5.5f, 1.8f, 1.0f},
+    {Credit::from_identity, "Amber Quarry", "music track:", {{"Silent Lattice", 0.0f}, {}}, -5.5f, 1.8f, 1.0f},
+    {Credit::none, nullptr, nullptr, {{"W u m p s !", 0.0f}, {}}, -5.5f, 1.8f, 1.0f},
     // 19: everyone else, a little further left; the first line's clock runs
     // faster, so it is gone after about 5.14 seconds and stays invisible
-    {Credit::none, nullptr, nullptr, 0.0f,
-     {{"the whole greek scene", 1.0f, 0.35f}, {"and everyone I forgot", -1.0f, 0.3f}}, -5.0f, 1.8f, 1.0f},
+    {Credit::none,
+     nullptr,
+     nullptr,
+     {{"the whole greek scene", 1.0f}, {"and everyone I forgot", -1.0f}},
+     -5.0f,
+     1.8f,
+     1.0f},
 };
 
 // Scene 17's credit: unlike draw_credit_pair, the label is placed from the
@@ -269,13 +270,14 @@ void show_greeting()
             draw_text_line(line.text, g.x, line.y, line_alpha(shared.text_fade[i], g.zero_at) * g.alpha_scale);
     }
 
+    const ClockRates& rates = row().rates;
     const float delta = tick_frame_timer();
-    if (g.credit_rate != 0.0f)
-        advance_clock(shared.anim_clock, delta, g.credit_rate);
-    advance_clock(shared.swarm_angle, delta, 25.0f);
+    if (rates.anim_clock != 0.0f)
+        advance_clock(shared.anim_clock, delta, rates.anim_clock);
+    advance_clock(shared.swarm_angle, delta, rates.swarm_angle);
     for (int i = 0; i < 2; ++i) {
-        if (g.lines[i].text)
-            advance_clock(shared.text_fade[i], delta, g.lines[i].fade_rate);
+        if (rates.text_fade[i] != 0.0f)
+            advance_clock(shared.text_fade[i], delta, rates.text_fade[i]);
     }
     run_scene_end(delta);
 }
@@ -300,7 +302,7 @@ void close_bars_to_black()
     draw_spinning_swarm();
 
     const float delta = tick_frame_timer();
-    advance_clock(shared.anim_clock, delta, 0.5f);
+    advance_clock(shared.anim_clock, delta, row().rates.anim_clock);
     run_scene_end(delta);
 }
 
@@ -318,7 +320,7 @@ void show_end_card()
     print_text(last ? "F I N" : "/pAxo.");
 
     const float delta = tick_frame_timer();
-    advance_clock(shared.anim_clock, delta, 1.0f);
+    advance_clock(shared.anim_clock, delta, row().rates.anim_clock);
     if (run_scene_end(delta) && last)
         shared.quit_requested = true;
 }

@@ -39,6 +39,18 @@ enum class EndClock {
     word_clock, // the intro word's own, text_fade[0]
 };
 
+// What each clock gains a second of frame time while the scene runs; 0 for
+// a clock the scene leaves alone. The scene script advances its clocks by
+// these, and the end of a scene carries the part of its last frame past
+// the threshold into the next scene's clocks at the next scene's rates.
+struct ClockRates {
+    float scene_clock;
+    float anim_clock;   // scene 5: only while scene_clock is below 4; scene 6: the honeycomb's fade, below 1
+    float text_fade[2]; // [0]: the intro word's clock, or a text line's
+    float tunnel_angle;
+    float swarm_angle;
+};
+
 struct SceneRow {
     SceneBranch branch;
     const char* title;
@@ -47,6 +59,7 @@ struct SceneRow {
     float end_at;     // the scene ends on the frame that finds its clock here or past (the words: past)
     float rate;       // what the end clock gains a second of frame time
     ResetSet reset;
+    ClockRates rates;
 };
 
 // The row of scene first_scene..last_scene; null for any other number.

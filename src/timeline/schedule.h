@@ -11,8 +11,9 @@ constexpr int scene_count = last_scene - first_scene + 1;
 // What scene -1..22 shows, in a few words; "" for any other number.
 const char* scene_title(int scene);
 
-// Nominal length of scene -1..22, before the part of a frame by which its
-// end overshoots; 0 for any other number.
+// Nominal length of scene -1..22 (the part of a frame by which its end
+// overshoots is carried into the next scene, so the scenes keep these
+// starts at any frame rate); 0 for any other number.
 double scene_length_seconds(int scene);
 
 // Where scene -1..22 starts nominally, from the first frame; a number past

@@ -14,16 +14,16 @@ bool render_frame();
 float tick_frame_timer();
 
 // Adds delta times rate to a clock.
-inline void advance_clock(float& clock, float delta, float rate)
-{
-    clock += delta * rate;
-}
+inline void advance_clock(float& clock, float delta, float rate) { clock += delta * rate; }
 
 // Ends the current scene: scene_index moves on by one and the reset set
-// goes to 0. Whatever the frame carried the end clock past its threshold
-// is dropped with it.
-void end_scene(ResetSet reset);
+// goes to 0. `surplus` is the seconds of the ending frame past the scene's
+// end (its end clock past the threshold, over the clock's rate): it is
+// carried into the next scene's clocks at that scene's rates, so every
+// scene starts at its nominal time whatever the frame rate.
+void end_scene(ResetSet reset, float surplus);
 
 // The end rule of most scenes: scene_clock advances at rate 1 and the scene
-// ends once it has reached `length`. Returns whether the scene ended.
+// ends once it has reached `length`, handing what is past it to the next
+// scene. Returns whether the scene ended.
 bool run_scene_clock(float delta, float length, ResetSet reset);

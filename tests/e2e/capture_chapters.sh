@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # elka-capture --chapters at 30 frames per second: one row per scene in
-# order, the end row, and the structure of the real sequence.
+# order, the end row, each scene starting within a frame of its nominal
+# start, and the structure of the real sequence.
 set -euo pipefail
 build="$2"
 capture="$build/elka-capture"
@@ -28,6 +29,17 @@ for r in scenes + [ends]:
 assert all(r[3] for r in scenes), "every scene has a title"
 assert scenes[0][3] == "the picture of files/load.bmp on black", scenes[0]
 assert scenes[23][3] == '"F I N" white on black', scenes[23]
+
+# Nothing is lost at a scene change: each scene's first frame is the first
+# drawn at or past its nominal start, or the one after (an intro word ends on
+# the frame that finds its clock above the limit), never later, however far
+# into the sequence.
+nominal = [6, 6, 6, 6, 6, 6, 5, 4, 20, 10, 4.02, 4, 8, 6, 6, 6, 6, 6, 6, 6, 6, 4, 4, 4]
+start = 0.0
+for i, f in enumerate(first):
+    assert start - 1e-6 <= f / 30 <= start + 1 / 30 + 1e-6, f"row {i}: frame {f} ({f / 30:.3f} s) for a start at {start:.2f} s"
+    if i < 24:
+        start += nominal[i]
 
 length = {int(scenes[i][0]): (first[i + 1] - first[i]) / 30 for i in range(24)}
 total = first[-1] / 30

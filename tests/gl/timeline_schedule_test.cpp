@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 constexpr double frame = 1.0 / 64.0;
@@ -45,21 +47,17 @@ TEST(TimelineSchedule, EverySceneStartsWhereTheScheduleSays)
     const SequenceRun run = run_whole_sequence();
     ASSERT_TRUE(shared.quit_requested);
 
-    // What the end rules add to the nominal lengths at this rate: an intro
-    // word ends on the frame after the one that carries its clock past the
-    // limit, two frames late; scene 9's anim_clock passes 2.01 within its
-    // last frame. Every other scene ends on the frame that reaches its
-    // threshold exactly.
-    double late = 0.0;
+    // Nothing is lost at a scene change: each scene is first drawn on the
+    // first frame whose time (the tick before it, first * frame) has
+    // reached its start, except that an intro word ends only on the frame
+    // that finds its clock above the limit: at this rate the clock meets
+    // the limit exactly, so scenes 1 to 5 start a frame later.
     for (int scene = first_scene; scene <= last_scene + 1; ++scene) {
         SCOPED_TRACE(testing::Message() << "scene " << scene);
         const int first = run.first_frame[scene - first_scene];
         ASSERT_GE(first, 0) << "never drawn";
-        EXPECT_NEAR(first * frame, scene_start_seconds(scene) + late, 0.5 * frame);
-        if (scene >= 0 && scene <= 4)
-            late += 2 * frame;
-        if (scene == 9)
-            late += 258 * frame - 2.01 / 0.5; // anim_clock gains 1/128 a frame: 2.01 is passed on the 258th
+        const int reached = static_cast<int>(std::ceil(scene_start_seconds(scene) / frame - 1e-9));
+        EXPECT_EQ(first, scene >= 1 && scene <= 5 ? reached + 1 : reached);
     }
-    EXPECT_NEAR(run.first_frame[scene_count] * frame, nominal_length_seconds() + late, 0.5 * frame);
+    EXPECT_EQ(run.first_frame[scene_count], static_cast<int>(std::ceil(nominal_length_seconds() / frame)));
 }

@@ -302,10 +302,12 @@ std::vector<unsigned char> read_frame(const GlTestWindow& w)
 // lie over them in the middle.
 TEST_F(TriangleField, FirstFrameOfSceneSixHidesTheTunnel)
 {
+    // Scene 5's last frame ends exactly on its end (1/64 s is exact), so
+    // scene 6 starts with its fade at 0.
     shared.scene_index = 5;
-    shared.scene_clock = 4.99f;
+    shared.scene_clock = 5.0f - 1.0f / 64.0f;
     shared.anim_clock = 20.0f;
-    draw_frame_after(1.0 / 60.0);
+    draw_frame_after(1.0 / 64.0);
     ASSERT_EQ(shared.scene_index, 6);
     ASSERT_EQ(shared.anim_clock, 0.0f);
     const float clock_at_start = shared.scene_clock;

@@ -16,9 +16,9 @@ struct TimelineWindow {
 };
 
 // Draws frames of `frame_seconds` until scene_index has reached `index`.
-// With the default 25 s every scene ends on its first frame (the intro
-// words on their second), so this walks the real sequence in a few dozen
-// frames; the next frame drawn is then the first frame of `index`.
-// Returns the number of frames drawn.
+// With the default 25 s every scene ends on its first frame, so this walks
+// the real sequence in a few dozen frames. The scene's clocks are then set
+// to their start (what the long frames carried past the scene before is
+// dropped), so the next frame drawn is the first frame of `index` from its
+// start. Returns the number of frames drawn.
 int skip_to_scene(int index, double frame_seconds = 25.0);
-
