@@ -13,6 +13,7 @@
 # usage: bash song_wall_clock.sh PATH-TO-ELKA BUILD-DIR
 set -euo pipefail
 elka="$(realpath "$1")"
+lib="$(dirname "$(realpath "$0")")/lib"
 command -v pulseaudio >/dev/null && command -v parec >/dev/null || {
     echo "FAIL: pulseaudio and parec are needed (pulseaudio, pulseaudio-utils)" >&2
     exit 1
@@ -48,14 +49,7 @@ pactl info >/dev/null 2>&1 || { cat "$work/pulse.log" >&2; fail "pulseaudio did 
 # tenth of a second of it is found in one place only.
 mkdir -p "$work/run/files"
 for f in tunnel.bmp star.bmp load.bmp font.ttf; do cp "files/$f" "$work/run/files/"; done
-"$py" - "$work/run/files/song.mp3" <<'PY'
-import sys, wave
-import numpy as np
-noise = np.random.default_rng(20261209).integers(-8000, 8000, size=(44100 * 20, 2), dtype=np.int16)
-with wave.open(sys.argv[1], "wb") as w:
-    w.setnchannels(2); w.setsampwidth(2); w.setframerate(44100)
-    w.writeframes(noise.astype("<i2").tobytes())
-PY
+"$py" "$lib/song_alignment.py" make "$work/run/files/song.mp3"
 
 rec="$work/recorded.raw"
 parec -d check.monitor --format=s16le --rate=44100 --channels=2 --raw --latency-msec=20 >"$rec" &
@@ -84,7 +78,6 @@ wait_sound() {
 pid=$!
 wait_sound 2.5
 kill -STOP "$pid"
-stopped_at=$(stat -c %s "$rec")
 # The stall itself: two seconds of a stopped process is what is tried.
 sleep 2
 kill -CONT "$pid"
@@ -98,62 +91,5 @@ kill "$parec_pid"
 wait "$parec_pid" 2>/dev/null || true
 parec_pid=""
 
-"$py" - "$work/run/files/song.mp3" "$rec" "$stopped_at" <<'PY'
-import sys, wave
-import numpy as np
-with wave.open(sys.argv[1]) as w:
-    song = np.frombuffer(w.readframes(w.getnframes()), dtype="<i2").reshape(-1, 2).astype(np.float64)
-rec = np.fromfile(sys.argv[2], dtype="<i2")
-rec = rec[:len(rec) // 2 * 2].reshape(-1, 2).astype(np.float64)
-stopped_at = int(sys.argv[3]) // 4
-rate = 44100
-def fail(text):
-    print(f"FAIL: {text}")
-    sys.exit(1)
-# Each piece of the recording, found in the song by cross-correlation and
-# then checked sample for sample: (where recorded, where in the song).
-w = 2048
-x = song.sum(1)
-size = 1 << int(np.ceil(np.log2(len(x) + w)))
-fx = np.fft.rfft(x, size)
-pieces = []
-for i in range(0, len(rec) - w, w):
-    piece = rec[i:i + w]
-    if np.abs(piece).max(1).min() == 0:
-        continue  # silence, or the song's edge
-    c = np.fft.irfft(fx * np.conj(np.fft.rfft(piece.sum(1), size)), size)[:len(x) - w]
-    at = int(np.argmax(c))
-    if np.abs(song[at:at + w] - piece).max() <= 1:
-        pieces.append((i, at))
-if not pieces:
-    fail("nothing of the song was recorded")
-# The stall as the sink heard it: the longest silence after the song began.
-quiet = np.abs(rec).max(1) == 0
-first = pieces[0][0]
-runs, start = [], None
-for k in range(first, len(rec)):
-    if quiet[k] and start is None:
-        start = k
-    elif not quiet[k] and start is not None:
-        runs.append((start, k)); start = None
-gap = max(runs, key=lambda r: r[1] - r[0]) if runs else (0, 0)
-gap_seconds = (gap[1] - gap[0]) / rate
-if gap_seconds < 1.5:
-    fail(f"the sink heard no stall (longest silence {gap_seconds:.3f} s)")
-before = [(i, s) for i, s in pieces if i + w <= gap[0]]
-after = [(i, s) for i, s in pieces if i >= gap[1] + rate]
-if len(before) < 10 or len(after) < 10:
-    fail(f"{len(before)} pieces before the stall and {len(after)} from a second after it: too few")
-# Where the song lies against the sink: recorded frame minus song frame.
-base = np.median([i - s for i, s in before])
-lead = lambda pieces: [((i - s) - base) / rate * 1000 for i, s in pieces]
-b, a = lead(before), lead(after)
-print(f"{len(pieces)} pieces of {w} frames found; stall heard {gap_seconds:.3f} s at {gap[0] / rate:.3f} s; "
-      f"before it the song lies {min(b):+.1f}...{max(b):+.1f} ms from its median, "
-      f"from a second after it {min(a):+.1f}...{max(a):+.1f} ms (positive: late)")
-if min(b) < -40 or max(b) > 60:
-    fail("the song moved against the sink before the stall")
-if min(a) < -40 or max(a) > 60:
-    fail("after the stall the song is not back on the wall clock")
-PY
+"$py" "$lib/song_alignment.py" check "$work/run/files/song.mp3" "$rec"
 echo "ok: after a 2 s stall the song is back on the wall clock"

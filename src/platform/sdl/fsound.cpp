@@ -24,7 +24,7 @@ constexpr int buffer_frames = 1024;
 
 struct Channel {
     BackendSample* sample; // null when the channel is free
-    Uint32 position;       // frames of the sample mixed or skipped
+    SongClock clock;       // its place in the sample
     Uint64 played_at;      // the performance counter when it was played
 };
 
@@ -71,23 +71,24 @@ void SDLCALL mix_channels(void*, Uint8* stream, int len)
         if (!channel.sample)
             continue;
         const Mix_Chunk* chunk = channel.sample->chunk;
-        const Uint32 length = chunk->alen / static_cast<Uint32>(sound.frame_bytes);
+        const std::int64_t length = chunk->alen / static_cast<Uint32>(sound.frame_bytes);
         std::int64_t wait = 0;
         if (sound.real_time) {
             const double elapsed = song_clock_seconds(static_cast<std::int64_t>(channel.played_at),
                                                       static_cast<std::int64_t>(now),
                                                       static_cast<std::int64_t>(sound.frequency));
-            const std::int64_t step = song_clock_step(channel.position, elapsed, lead, sound.rate);
-            if (step > 0)
-                channel.position = step < length - channel.position ? channel.position + static_cast<Uint32>(step) : length;
+            // SDL asks for each buffer as the device needs it: a late one
+            // is a device that ran dry.
+            const std::int64_t step = song_clock_step(&channel.clock, elapsed, lead, sound.rate, 1);
             wait = step < 0 ? (-step < frames ? -step : frames) : 0;
         }
-        const Uint32 room = static_cast<Uint32>(frames - wait);
-        const Uint32 n = length - channel.position < room ? length - channel.position : room;
-        SDL_MixAudioFormat(stream + wait * sound.frame_bytes, chunk->abuf + channel.position * sound.frame_bytes,
-                           sound.format, n * static_cast<Uint32>(sound.frame_bytes), SDL_MIX_MAXVOLUME);
-        channel.position += n;
-        if (channel.position >= length)
+        const std::int64_t at = channel.clock.position < length ? channel.clock.position : length;
+        const std::int64_t n = length - at < frames - wait ? length - at : frames - wait;
+        SDL_MixAudioFormat(stream + wait * sound.frame_bytes, chunk->abuf + at * sound.frame_bytes, sound.format,
+                           static_cast<Uint32>(n * sound.frame_bytes), SDL_MIX_MAXVOLUME);
+        channel.clock.position = at;
+        song_clock_mixed(&channel.clock, n);
+        if (channel.clock.position >= length)
             channel.sample = nullptr; // played to its end: free for the next sound
     }
     SDL_UnlockMutex(sound.lock);
@@ -175,7 +176,7 @@ int backend_sound_play(int channel, BackendSample* sample, int)
     }
     // A channel named outright gives up what it played.
     if (channel >= 0)
-        sound.channels[channel] = Channel{sample, 0, now};
+        sound.channels[channel] = Channel{sample, SongClock{}, now};
     SDL_UnlockMutex(sound.lock);
     return channel;
 }
