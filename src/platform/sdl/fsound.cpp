@@ -61,9 +61,8 @@ void SDLCALL mix_channels(void*, Uint8* stream, int len)
     const Uint64 now = SDL_GetPerformanceCounter();
     const int frames = len / sound.frame_bytes;
     // What is mixed now is heard once the device has played what it holds
-    // ahead of it: one buffer of this size. (SDL says nothing of what the
-    // sound server holds beyond it; on PulseAudio SDL asks for a total of
-    // one buffer.)
+    // ahead of it: one buffer of this size. SDL tells nothing of what a
+    // sound server adds beyond it.
     const double lead = static_cast<double>(frames) / static_cast<double>(sound.rate);
     SDL_LockMutex(sound.lock);
     for (int c = 0; c < sound.channel_count; ++c) {
