@@ -6,6 +6,7 @@ add_executable(sound_check
   ${CMAKE_SOURCE_DIR}/src/platform/fsound_rules.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/audio_signature.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/media_files.cpp
+  ${CMAKE_SOURCE_DIR}/src/platform/song_clock.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/win32/media_files_win32.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/win32/fsound_win32.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/win32/sound_decode_win32.cpp

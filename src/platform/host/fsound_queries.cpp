@@ -25,7 +25,7 @@ int fsound_sample_count()
 
 bool fsound_channel_playing(int channel)
 {
-    return fsound_state.started && channel >= 0 && channel < fsound_state.channel_count && Mix_Playing(channel) != 0;
+    return fsound_state.started && channel >= 0 && channel < fsound_state.channel_count && sdl_sound_channel_playing(channel);
 }
 
 bool fsound_output_format(int* rate, int* channels, unsigned short* format)

@@ -1,10 +1,15 @@
 // The sound layer's device, decoder and channels on SDL2_mixer: it opens
-// the audio device, decodes whole files (Mix_LoadWAV handles MP3 among
-// others) and plays them on mixer channels.
+// the audio device and decodes whole files (Mix_LoadWAV handles MP3 among
+// others); the channels are mixed here, in the mixer's music hook, so that
+// each keeps a place of its own that moves on with the wall clock
+// (song_clock.h). Added at full volume in channel order, as the mixer
+// adds its own channels, an undisturbed song comes out sample for sample
+// as decoded.
 //
 // Plain data only, as in the rules: the music player's destructor calls in
 // here during the exit processing.
 #include "platform/sdl/sdl_sound.h"
+#include "platform/song_clock.h"
 #include "platform/sound_backend.h"
 
 #include <SDL.h>
@@ -17,13 +22,96 @@ namespace {
 // Device buffer in sample frames: about 23 ms at 44100 Hz.
 constexpr int buffer_frames = 1024;
 
+struct Channel {
+    BackendSample* sample; // null when the channel is free
+    SongClock clock;       // its place in the sample
+    Uint64 played_at;      // the performance counter when it was played
+};
+
+struct SdlSound {
+    SDL_mutex* lock; // the channels, between the layer's callers and the mixer's thread
+    Channel* channels;
+    int channel_count;
+    Uint16 format;
+    int rate;
+    int frame_bytes;
+    // An output that plays as the wall clock runs, not a file written at
+    // a pace of its own, nor one that drops what it is given.
+    bool real_time;
+    Uint64 frequency;
+};
+
+SdlSound sound;
+
 bool is_out_of_memory_error()
 {
     const char* error = SDL_GetError();
     return error && std::strstr(error, "Out of memory") != nullptr;
 }
 
+// SDL's disk driver writes what is mixed to a file and its dummy driver
+// drops it: no one hears either as it plays.
+bool plays_in_real_time(const char* driver)
+{
+    return driver && std::strcmp(driver, "disk") != 0 && std::strcmp(driver, "dummy") != 0;
+}
+
+void SDLCALL mix_channels(void*, Uint8* stream, int len)
+{
+    const Uint64 now = SDL_GetPerformanceCounter();
+    const int frames = len / sound.frame_bytes;
+    // What is mixed now is heard once the device has played what it holds
+    // ahead of it: one buffer of this size. SDL tells nothing of what a
+    // sound server adds beyond it.
+    const double lead = static_cast<double>(frames) / static_cast<double>(sound.rate);
+    SDL_LockMutex(sound.lock);
+    for (int c = 0; c < sound.channel_count; ++c) {
+        Channel& channel = sound.channels[c];
+        if (!channel.sample)
+            continue;
+        const Mix_Chunk* chunk = channel.sample->chunk;
+        const std::int64_t length = chunk->alen / static_cast<Uint32>(sound.frame_bytes);
+        std::int64_t wait = 0;
+        if (sound.real_time) {
+            const double elapsed = song_clock_seconds(static_cast<std::int64_t>(channel.played_at),
+                                                      static_cast<std::int64_t>(now),
+                                                      static_cast<std::int64_t>(sound.frequency));
+            // SDL asks for each buffer as the device needs it: a late one
+            // is a device that ran dry.
+            const std::int64_t step = song_clock_step(&channel.clock, elapsed, lead, sound.rate, 1);
+            wait = step < 0 ? (-step < frames ? -step : frames) : 0;
+        }
+        const std::int64_t at = channel.clock.position < length ? channel.clock.position : length;
+        const std::int64_t n = length - at < frames - wait ? length - at : frames - wait;
+        SDL_MixAudioFormat(stream + wait * sound.frame_bytes, chunk->abuf + at * sound.frame_bytes, sound.format,
+                           static_cast<Uint32>(n * sound.frame_bytes), SDL_MIX_MAXVOLUME);
+        channel.clock.position = at;
+        song_clock_mixed(&channel.clock, n);
+        if (channel.clock.position >= length)
+            channel.sample = nullptr; // played to its end: free for the next sound
+    }
+    SDL_UnlockMutex(sound.lock);
+}
+
+void release()
+{
+    if (sound.lock)
+        SDL_DestroyMutex(sound.lock);
+    SDL_free(sound.channels);
+    std::memset(&sound, 0, sizeof sound);
+}
+
 } // namespace
+
+bool sdl_sound_channel_playing(int channel)
+{
+    if (!sound.lock || channel < 0 || channel >= sound.channel_count)
+        return false;
+    SDL_LockMutex(sound.lock);
+    const bool playing = sound.channels[channel].sample != nullptr;
+    SDL_UnlockMutex(sound.lock);
+    return playing;
+}
 
 int backend_sound_open(int rate, int channels)
 {
@@ -32,12 +120,32 @@ int backend_sound_open(int rate, int channels)
     // Decoders that are loaded on demand; a missing one only narrows the
     // formats that load.
     Mix_Init(MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_FLAC);
+    std::memset(&sound, 0, sizeof sound);
+    int obtained_rate = 0, obtained_channels = 0;
+    Uint16 format = 0;
     if (Mix_OpenAudio(rate, AUDIO_S16SYS, 2, buffer_frames) != 0) {
         Mix_Quit();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return 0;
     }
-    return Mix_AllocateChannels(channels);
+    Mix_QuerySpec(&obtained_rate, &format, &obtained_channels);
+    sound.lock = SDL_CreateMutex();
+    sound.channels = static_cast<Channel*>(SDL_calloc(static_cast<std::size_t>(channels), sizeof(Channel)));
+    sound.frame_bytes = static_cast<int>(SDL_AUDIO_BITSIZE(format) / 8) * obtained_channels;
+    if (!sound.lock || !sound.channels || sound.frame_bytes <= 0 || obtained_rate <= 0) {
+        release();
+        Mix_CloseAudio();
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return 0;
+    }
+    sound.channel_count = channels;
+    sound.format = format;
+    sound.rate = obtained_rate;
+    sound.real_time = plays_in_real_time(SDL_GetCurrentAudioDriver());
+    sound.frequency = SDL_GetPerformanceFrequency();
+    Mix_HookMusic(mix_channels, nullptr);
+    return channels;
 }
 
 DecodeResult backend_sound_decode(const unsigned char* bytes, std::size_t size, BackendSample** sample)
@@ -56,21 +164,56 @@ DecodeResult backend_sound_decode(const unsigned char* bytes, std::size_t size, 
     return DecodeResult::decoded;
 }
 
-int backend_sound_play(int channel, BackendSample* sample, int) { return Mix_PlayChannel(channel, sample->chunk, 0); }
+int backend_sound_play(int channel, BackendSample* sample, int)
+{
+    const Uint64 now = SDL_GetPerformanceCounter();
+    SDL_LockMutex(sound.lock);
+    if (channel < 0) {
+        for (int c = 0; c < sound.channel_count && channel < 0; ++c)
+            if (!sound.channels[c].sample)
+                channel = c;
+    }
+    // A channel named outright gives up what it played.
+    if (channel >= 0)
+        sound.channels[channel] = Channel{sample, SongClock{}, now};
+    SDL_UnlockMutex(sound.lock);
+    return channel;
+}
 
-void backend_sound_stop(int channel) { Mix_HaltChannel(channel); }
+void backend_sound_stop(int channel)
+{
+    SDL_LockMutex(sound.lock);
+    sound.channels[channel].sample = nullptr;
+    SDL_UnlockMutex(sound.lock);
+}
 
-void backend_sound_halt() { Mix_HaltChannel(-1); }
+void backend_sound_halt()
+{
+    SDL_LockMutex(sound.lock);
+    for (int c = 0; c < sound.channel_count; ++c)
+        sound.channels[c].sample = nullptr;
+    SDL_UnlockMutex(sound.lock);
+}
 
 void backend_sample_free(BackendSample* sample)
 {
+    if (sound.lock) {
+        // Not mixed again once freed, whatever channel still had it.
+        SDL_LockMutex(sound.lock);
+        for (int c = 0; c < sound.channel_count; ++c)
+            if (sound.channels[c].sample == sample)
+                sound.channels[c].sample = nullptr;
+        SDL_UnlockMutex(sound.lock);
+    }
     Mix_FreeChunk(sample->chunk);
     SDL_free(sample);
 }
 
 void backend_sound_close()
 {
+    Mix_HookMusic(nullptr, nullptr);
     Mix_CloseAudio();
+    release();
     Mix_Quit();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }

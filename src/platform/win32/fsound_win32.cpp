@@ -2,7 +2,9 @@
 // 16-bit stereo, fed by a thread of its own that mixes the playing
 // channels into a few buffers and queues each again as waveOut hands it
 // back. waveOut says so through an event rather than a callback, as its
-// functions may not be called from inside its callback.
+// functions may not be called from inside its callback. Each channel keeps
+// its own place in its sample, which moves on with the wall clock
+// (song_clock.h): what a late mixer missed is skipped.
 //
 // Plain data only, as in the rules: the music player's destructor calls in
 // here during the exit processing.
@@ -10,6 +12,7 @@
 
 #include <mmsystem.h>
 
+#include "platform/song_clock.h"
 #include "platform/win32/win32_sound.h"
 
 #include <cstdlib>
@@ -22,6 +25,8 @@ namespace {
 // starve the device.
 constexpr int buffer_count = 4;
 constexpr int buffer_frames = 1024;
+// Buffers a song's lateness is judged over (song_clock.h).
+constexpr int looks = 2;
 // How long the mixer waits for a buffer before it looks whether it should end.
 constexpr DWORD wake_ms = 100;
 // How long closing waits for the mixer to end before it ends it.
@@ -29,7 +34,8 @@ constexpr DWORD join_ms = 3000;
 
 struct Channel {
     BackendSample* sample; // null when the channel is free
-    std::size_t position;  // the next frame to mix
+    SongClock clock;       // its place in the sample
+    LONGLONG played_at;    // the performance counter when it was played
 };
 
 struct Device {
@@ -41,6 +47,8 @@ struct Device {
     Channel* channels;
     int channel_count;
     int rate;
+    LONGLONG frequency;
+    DWORD written; // frames handed to waveOut, as its position counts them (modulo 2^32)
     WAVEHDR headers[buffer_count];
     std::int16_t pcm[buffer_count][buffer_frames * 2];
     int sum[buffer_frames * 2];
@@ -48,22 +56,58 @@ struct Device {
 
 Device device;
 
+// How long what is mixed now waits before it is heard: what waveOut holds
+// ahead of it, handed to it and not yet played by its own count, or by
+// the buffers it has not handed back, whichever is more. (Wine's waveOut
+// counts a buffer played once its own audio client took it, and hands it
+// back then: beyond that it says nothing of the server's latency.)
+double lead_seconds()
+{
+    LONG ahead = 0;
+    for (const WAVEHDR& header : device.headers)
+        if ((header.dwFlags & WHDR_INQUEUE) && !(header.dwFlags & WHDR_DONE))
+            ahead += buffer_frames;
+    MMTIME time{};
+    time.wType = TIME_SAMPLES;
+    if (waveOutGetPosition(device.out, &time, sizeof time) == MMSYSERR_NOERROR
+        && (time.wType == TIME_SAMPLES || time.wType == TIME_BYTES)) {
+        const DWORD played = time.wType == TIME_SAMPLES ? time.u.sample : time.u.cb / 4;
+        const auto not_played = static_cast<LONG>(device.written - played);
+        ahead = not_played > ahead ? not_played : ahead;
+    }
+    return static_cast<double>(ahead) / device.rate;
+}
+
 // The next buffer's worth of every playing channel, added and clipped.
 void mix(std::int16_t* out)
 {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    const double lead = lead_seconds();
     std::memset(device.sum, 0, sizeof device.sum);
     EnterCriticalSection(&device.lock);
     for (int c = 0; c < device.channel_count; ++c) {
         Channel& channel = device.channels[c];
         if (!channel.sample)
             continue;
-        const std::size_t left = channel.sample->frames - channel.position;
-        const std::size_t n = left < static_cast<std::size_t>(buffer_frames) ? left : buffer_frames;
-        const std::int16_t* from = channel.sample->data + channel.position * 2;
-        for (std::size_t i = 0; i < n * 2; ++i)
-            device.sum[i] += from[i];
-        channel.position += n;
-        if (channel.position >= channel.sample->frames)
+        const auto length = static_cast<std::int64_t>(channel.sample->frames);
+        // waveOut hands buffers back as it likes, in bursts under Wine:
+        // judged over two, so that a burst's late first hand-back alone
+        // moves nothing.
+        const std::int64_t step = song_clock_step(
+            &channel.clock, song_clock_seconds(channel.played_at, now.QuadPart, device.frequency), lead, device.rate,
+            looks);
+        // An early channel waits: silence first, then its next frames.
+        const std::int64_t wait = step < 0 ? (-step < buffer_frames ? -step : buffer_frames) : 0;
+        const std::int64_t at = channel.clock.position < length ? channel.clock.position : length;
+        const std::int64_t n = length - at < buffer_frames - wait ? length - at : buffer_frames - wait;
+        const std::int16_t* from = channel.sample->data + at * 2;
+        int* to = device.sum + wait * 2;
+        for (std::int64_t i = 0; i < n * 2; ++i)
+            to[i] += from[i];
+        channel.clock.position = at;
+        song_clock_mixed(&channel.clock, n);
+        if (channel.clock.position >= length)
             channel.sample = nullptr; // played to its end: free for the next sound
     }
     LeaveCriticalSection(&device.lock);
@@ -73,19 +117,23 @@ void mix(std::int16_t* out)
     }
 }
 
+// Mixes buffer b and hands it to waveOut.
+void feed(int b)
+{
+    mix(device.pcm[b]);
+    waveOutWrite(device.out, &device.headers[b], sizeof(WAVEHDR));
+    device.written += buffer_frames;
+}
+
 DWORD WINAPI feed_device(void*)
 {
-    for (int b = 0; b < buffer_count; ++b) {
-        mix(device.pcm[b]);
-        waveOutWrite(device.out, &device.headers[b], sizeof(WAVEHDR));
-    }
+    for (int b = 0; b < buffer_count; ++b)
+        feed(b);
     while (!InterlockedCompareExchange(&device.closing, 0, 0)) {
         WaitForSingleObject(device.returned, wake_ms);
         for (int b = 0; b < buffer_count && !InterlockedCompareExchange(&device.closing, 0, 0); ++b) {
-            if (!(device.headers[b].dwFlags & WHDR_DONE))
-                continue;
-            mix(device.pcm[b]);
-            waveOutWrite(device.out, &device.headers[b], sizeof(WAVEHDR));
+            if (device.headers[b].dwFlags & WHDR_DONE)
+                feed(b);
         }
     }
     return 0;
@@ -150,6 +198,8 @@ int backend_sound_open(int rate, int channels)
     InitializeCriticalSection(&device.lock);
     device.channel_count = channels;
     device.rate = rate;
+    LARGE_INTEGER frequency;
+    device.frequency = QueryPerformanceFrequency(&frequency) ? frequency.QuadPart : 0;
     device.mixer = CreateThread(nullptr, 0, feed_device, nullptr, 0, nullptr);
     if (!device.mixer) {
         release_device();
@@ -161,6 +211,8 @@ int backend_sound_open(int rate, int channels)
 
 int backend_sound_play(int channel, BackendSample* sample, int)
 {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
     EnterCriticalSection(&device.lock);
     if (channel < 0) {
         for (int c = 0; c < device.channel_count && channel < 0; ++c)
@@ -169,7 +221,7 @@ int backend_sound_play(int channel, BackendSample* sample, int)
     }
     // A channel named outright gives up what it played.
     if (channel >= 0)
-        device.channels[channel] = Channel{sample, 0};
+        device.channels[channel] = Channel{sample, SongClock{}, now.QuadPart};
     LeaveCriticalSection(&device.lock);
     return channel;
 }

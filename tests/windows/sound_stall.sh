@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# The Win32 sound layer keeps the wall clock under Wine: sound_check.exe
+# plays a song of noise made here through Wine's PulseAudio driver into a
+# null sink of the test's own, whose monitor is recorded; the process is
+# stopped for 2 s with SIGSTOP mid-song and then continued. The sink plays
+# on meanwhile (silence); from one second after the stall on, every piece
+# of the recording must lie within EBU R37's window of where the song's
+# pieces lay before it (tests/e2e/lib/song_alignment.py --stall-only: the
+# stall cost nothing). Wine's waveOut counts a buffer played once its own
+# audio client took it, so an underrun below it is not seen and the song
+# may drift late on a busy machine before the stall as well as after.
+# usage: bash sound_stall.sh FOLDER-WITH-sound_check.exe REPO-ROOT
+set -euo pipefail
+command -v wine >/dev/null || { echo "SKIP: wine is not installed"; exit 77; }
+exe="$(realpath "$1")/sound_check.exe"
+root="$(realpath "$2")"
+[[ -f "$exe" ]] || { echo "FAIL: no $exe" >&2; exit 1; }
+command -v pulseaudio >/dev/null && command -v parec >/dev/null || {
+    echo "FAIL: pulseaudio and parec are needed (pulseaudio, pulseaudio-utils)" >&2
+    exit 1
+}
+py=/usr/bin/python3
+"$py" -c 'import numpy' 2>/dev/null || { echo "FAIL: $py has no numpy (python3-numpy)" >&2; exit 1; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+scratch="$(mktemp -d /tmp/elka-sound-stall-XXXXXX)"
+pulse_pid="" parec_pid="" pid=""
+cleanup() {
+    [[ -z "$pid" ]] || { kill -CONT "$pid" 2>/dev/null; kill -KILL "$pid" 2>/dev/null; } || true
+    wineserver -k >/dev/null 2>&1 || true
+    [[ -z "$parec_pid" ]] || kill "$parec_pid" 2>/dev/null || true
+    [[ -z "$pulse_pid" ]] || kill "$pulse_pid" 2>/dev/null || true
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+# Wine of the test's own; ALSA with no device, so that what plays goes
+# through Wine's PulseAudio driver to the test's own server.
+mkdir -p "$scratch/home" "$scratch/runtime" && chmod 700 "$scratch/runtime"
+export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" HOME="$scratch/home" \
+    XDG_RUNTIME_DIR="$scratch/runtime" PULSE_RUNTIME_PATH="$scratch/runtime/pulse" \
+    PULSE_SERVER="unix:$scratch/runtime/pulse/native"
+unset DISPLAY
+printf '' >"$scratch/alsa-none.conf"
+export ALSA_CONFIG_PATH="$scratch/alsa-none.conf"
+wineboot -i >"$scratch/wineboot.log" 2>&1 || { cat "$scratch/wineboot.log" >&2; fail "wineboot"; }
+wineserver -w
+pulseaudio --daemonize=no --exit-idle-time=-1 -n --disallow-exit --use-pid-file=no \
+    --load="module-null-sink sink_name=check rate=44100 channels=2" --load=module-native-protocol-unix \
+    >"$scratch/pulse.log" 2>&1 &
+pulse_pid=$!
+for _ in $(seq 300); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+pactl info >/dev/null 2>&1 || { cat "$scratch/pulse.log" >&2; fail "pulseaudio did not start"; }
+
+lib="$root/tests/e2e/lib"
+song="$scratch/song.wav"
+"$py" "$lib/song_alignment.py" make "$song"
+rec="$scratch/recorded.raw"
+parec -d check.monitor --format=s16le --rate=44100 --channels=2 --raw --latency-msec=20 >"$rec" &
+parec_pid=$!
+sound_frames() {
+    "$py" -c '
+import sys, numpy as np
+r = np.fromfile(sys.argv[1], dtype="<i2")
+print(np.count_nonzero(np.abs(r[:len(r) // 2 * 2].reshape(-1, 2)).max(1)))' "$rec"
+}
+# wait_sound SECONDS: until the recording holds that much sound (90 s at
+# most: a limit on a hang).
+wait_sound() {
+    local want deadline=$((SECONDS + 90))
+    want=$("$py" -c "print(int($1 * 44100))")
+    while (($(sound_frames) < want)); do
+        ((SECONDS < deadline)) || fail "the recording did not reach $1 s of the song"
+        kill -0 "$pid" 2>/dev/null || { cat "$scratch/out" >&2; fail "sound_check ended"; }
+        sleep 0.1
+    done
+}
+
+# `wine` execs the program's own process: $! is what to stop. It plays
+# for 15 s of wall clock, which the stall is part of.
+wine "$exe" play "$(winepath -w "$song" 2>/dev/null)" 15 >"$scratch/out" 2>/dev/null &
+pid=$!
+wait_sound 2.5
+kill -STOP "$pid"
+# The stall itself: two seconds of a stopped process is what is tried.
+sleep 2
+kill -CONT "$pid"
+wait_sound 7.5
+kill -KILL "$pid" 2>/dev/null || true
+wait "$pid" 2>/dev/null || true
+pid=""
+kill "$parec_pid"
+wait "$parec_pid" 2>/dev/null || true
+parec_pid=""
+
+"$py" "$lib/song_alignment.py" check "$song" "$rec" --stall-only
+echo "ok: under Wine, after a 2 s stall the song is back on the wall clock"
