@@ -235,7 +235,10 @@
   const epochStepMs = 50;
   const epochFollowMs = 300;
   const toldAgeMs = 250;
-  elka.clock = { follows: 'page', epochSteps: 0, reads: [] }; // reads: the last [performance.now(), ms] pairs
+  // follows: 'song' or 'page'; waits: the clock stands for the song; reads:
+  // the last [performance.now(), ms, waits, on the song] of the frame
+  // loop's reads.
+  elka.clock = { follows: 'page', waits: false, epochSteps: 0, reads: [] };
   const clockReadsKept = 600;
 
   function readClock() {
@@ -253,11 +256,12 @@
       }
       ms = Math.min(now, song.toldAt + toldAgeMs) - clock.epoch;
     }
+    elka.clock.waits = ms < clock.ms;
     clock.ms = Math.max(clock.ms, ms);
     clock.at = now;
     elka.clock.follows = song === null ? 'page' : 'song';
     const reads = elka.clock.reads;
-    reads.push([now, clock.ms]);
+    reads.push([now, clock.ms, elka.clock.waits, song !== null]);
     if (reads.length > clockReadsKept) reads.splice(0, reads.length - clockReadsKept);
     return clock.ms;
   }

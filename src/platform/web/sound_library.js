@@ -73,32 +73,38 @@ mergeInto(LibraryManager.library, {
     startLead: 0.1,
 
     // When the song's first sample is heard (epoch, as performance.now()),
-    // as the browser tells it now (what is heard at which time: the
-    // output's timestamp, or the context's time less its output latency),
-    // and the time it told that of (toldAt); null while the song is not
-    // heard: no song, a context not running, before its start and after
-    // its end. A told time from before a stall says nothing of it yet.
+    // as the browser tells it now, and the time it told that of (toldAt);
+    // null while the song is not heard: no song, a context not running,
+    // before its start and after its end. What is heard now is the
+    // context's time less the output's latency (to within the audio
+    // thread's last block); the output's timestamp says it more closely,
+    // and is taken where it agrees with that: a stamp from before a stall
+    // (told again only once the sound runs), or one on a clock other than
+    // performance.now() (WebKitGTK's runs ahead), is not.
     songEpoch: function(nowMs) {
       var s = elkaSound;
       var ctx = s.ctx;
       var entry = s.song;
       if (s.fixed || !ctx || ctx.state !== 'running' || !entry || !entry.source || s.channels.get(entry.channel) !== entry)
         return null;
-      var heard = 0, atMs = 0;
+      var heard = ctx.currentTime - (ctx.outputLatency || ctx.baseLatency || 0);
+      var atMs = nowMs;
       if (typeof ctx.getOutputTimestamp === 'function') {
         var stamp = ctx.getOutputTimestamp();
-        heard = stamp.contextTime;
-        atMs = stamp.performanceTime;
-      }
-      if (!(atMs > 0) || !(heard > 0)) {
-        heard = ctx.currentTime - (ctx.outputLatency || ctx.baseLatency || 0);
-        atMs = nowMs;
+        var told = stamp.performanceTime;
+        if (told > 0 && told <= nowMs + 5 &&
+            Math.abs((told - stamp.contextTime * 1000) - (nowMs - heard * 1000)) < s.stampAgreesMs) {
+          heard = stamp.contextTime;
+          atMs = told;
+        }
       }
       var position = heard - entry.startAt;
       if (!(position > 0) || position >= entry.buffer.duration)
         return null;
       return {epoch: atMs - position * 1000, toldAt: atMs};
     },
+
+    stampAgreesMs: 250,
 
     // Silence is never silent: once the viewer has asked for sound, a
     // context that is not running (no output device, a browser that keeps
