@@ -234,7 +234,7 @@
   const clock = { ms: 0, at: 0, epoch: null };
   const epochStepMs = 50;
   const epochFollowMs = 300;
-  const toldAgeMs = 250;
+  const toldAgeMs = 50;
   // follows: 'song' or 'page'; waits: the clock stands for the song; reads:
   // the last [performance.now(), ms, waits, on the song] of the frame
   // loop's reads.
