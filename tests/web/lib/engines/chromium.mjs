@@ -59,8 +59,9 @@ export async function launch({ webgl = true, sound = false, screen = [1280, 1024
   const desktop = sound ? await startDesktop(screen) : null;
   let browser;
   try {
+    // playwright mutes a browser's sound unless told not to.
     browser = await chromium.launch({ ...launchOptions(webgl ? [] : ['--disable-webgl']),
-                                      ...(desktop ? { headless: false, env: desktop.env } : {}) });
+                                      ...(desktop ? { headless: false, env: desktop.env, ignoreDefaultArgs: ['--mute-audio'] } : {}) });
   } catch (e) {
     if (desktop)
       await desktop.close();
