@@ -220,7 +220,51 @@
   }
 
   // --- The clock ------------------------------------------------------
+  // The scenes are timed to the song as it is heard: while the sound
+  // library can tell when the song's start is heard (its epoch), the clock
+  // is the time since then; otherwise (before the song is heard, after it,
+  // no sound) it runs on with performance.now(). It never goes back: where
+  // the song falls behind (its output was late, the browser was stopped)
+  // the clock stands until the song is there, and it runs on from what the
+  // browser last told of the song only for a while (a stopped browser tells
+  // of the stall only once its sound runs again). A small change of the
+  // epoch (the output clock's own pace, the browser's rounding) is followed
+  // gradually, a larger one at once.
   let clockStart = null; // performance.now() of the click
+  const clock = { ms: 0, at: 0, epoch: null };
+  const epochStepMs = 50;
+  const epochFollowMs = 300;
+  const toldAgeMs = 50;
+  // follows: 'song' or 'page'; waits: the clock stands for the song; reads:
+  // the last [performance.now(), ms, waits, on the song] of the frame
+  // loop's reads.
+  elka.clock = { follows: 'page', waits: false, epochSteps: 0, reads: [] };
+  const clockReadsKept = 600;
+
+  function readClock() {
+    const now = performance.now();
+    let ms = clock.ms + (now - clock.at);
+    const song = Module.elkaSongEpoch ? Module.elkaSongEpoch(now) : null;
+    if (song === null) {
+      clock.epoch = null;
+    } else {
+      if (clock.epoch === null || Math.abs(song.epoch - clock.epoch) > epochStepMs) {
+        clock.epoch = song.epoch;
+        elka.clock.epochSteps += 1;
+      } else {
+        clock.epoch += (song.epoch - clock.epoch) * (1 - Math.exp(-Math.max(0, now - clock.at) / epochFollowMs));
+      }
+      ms = Math.min(now, song.toldAt + toldAgeMs) - clock.epoch;
+    }
+    elka.clock.waits = ms < clock.ms;
+    clock.ms = Math.max(clock.ms, ms);
+    clock.at = now;
+    elka.clock.follows = song === null ? 'page' : 'song';
+    const reads = elka.clock.reads;
+    reads.push([now, clock.ms, elka.clock.waits, song !== null]);
+    if (reads.length > clockReadsKept) reads.splice(0, reads.length - clockReadsKept);
+    return clock.ms;
+  }
 
   // --- The fixed-rate mode's frames -----------------------------------
   const asked = []; // {frame, resolve, reject}, in frame order
@@ -300,9 +344,10 @@
       return events.shift() || null;
     },
 
-    // Microseconds since the click, standing at 0 until then.
+    // Microseconds since the click (the song's start as heard), standing
+    // at 0 until then.
     counter() {
-      return clockStart === null ? 0 : (performance.now() - clockStart) * 1000;
+      return clockStart === null ? 0 : readClock() * 1000;
     },
 
     frameBegin() {
@@ -377,6 +422,7 @@
     for (const hook of Module.elkaStartHooks) hook(); // the song, in this same gesture
     if (windowed.fullscreen) enterFullscreen();
     clockStart = performance.now();
+    Object.assign(clock, { ms: 0, at: clockStart, epoch: null });
     elka.state = 'running';
     fullscreenButton.hidden = stopButton.hidden = false;
     if (canvas) canvas.focus();

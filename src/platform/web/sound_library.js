@@ -2,6 +2,10 @@
 // decoders, played through one AudioContext that exists only from the
 // viewer's first gesture on (browsers refuse sound before it). What the
 // layer does is reported in globalThis.elka.sound for the page's tests.
+// The song's clock as heard (Module.elkaSongEpoch) is what the page's
+// clock follows: Web Audio's clock stands still while its output is late
+// (a busy machine, a stopped browser) and runs at the device's rate, so
+// the song falls behind the page's own clock.
 mergeInto(LibraryManager.library, {
   $elkaSound: {
     started: false,
@@ -14,6 +18,7 @@ mergeInto(LibraryManager.library, {
     // {buffer, source}, source null while the song waits for the gesture.
     buffers: null,
     channels: null,
+    song: null, // the entry last started: the one whose clock is heard
     nextId: 1,
     error: 0,
 
@@ -58,8 +63,48 @@ mergeInto(LibraryManager.library, {
         }
       };
       entry.source = source;
-      source.start(0, 0);
+      // At a known time a little ahead, so that the song's first sample is
+      // at that time however late the audio thread takes the start.
+      entry.startAt = s.ctx.currentTime + s.startLead;
+      source.start(entry.startAt, 0);
+      s.song = entry;
     },
+
+    startLead: 0.1,
+
+    // When the song's first sample is heard (epoch, as performance.now()),
+    // as the browser tells it now, and the time it told that of (toldAt);
+    // null while the song is not heard: no song, a context not running,
+    // before its start and after its end. What is heard now is the
+    // context's time less the output's latency (to within the audio
+    // thread's last block); the output's timestamp says it more closely,
+    // and is taken where it agrees with that: a stamp from before a stall
+    // (told again only once the sound runs), or one on a clock other than
+    // performance.now() (WebKitGTK's runs ahead), is not.
+    songEpoch: function(nowMs) {
+      var s = elkaSound;
+      var ctx = s.ctx;
+      var entry = s.song;
+      if (s.fixed || !ctx || ctx.state !== 'running' || !entry || !entry.source || s.channels.get(entry.channel) !== entry)
+        return null;
+      var heard = ctx.currentTime - (ctx.outputLatency || ctx.baseLatency || 0);
+      var atMs = nowMs;
+      if (typeof ctx.getOutputTimestamp === 'function') {
+        var stamp = ctx.getOutputTimestamp();
+        var told = stamp.performanceTime;
+        if (told > 0 && told <= nowMs + 5 &&
+            Math.abs((told - stamp.contextTime * 1000) - (nowMs - heard * 1000)) < s.stampAgreesMs) {
+          heard = stamp.contextTime;
+          atMs = told;
+        }
+      }
+      var position = heard - entry.startAt;
+      if (!(position > 0) || position >= entry.buffer.duration)
+        return null;
+      return {epoch: atMs - position * 1000, toldAt: atMs};
+    },
+
+    stampAgreesMs: 250,
 
     // Silence is never silent: once the viewer has asked for sound, a
     // context that is not running (no output device, a browser that keeps
@@ -136,6 +181,7 @@ mergeInto(LibraryManager.library, {
   $elkaSound__postset: 'elkaSound.buffers = new Map(); elkaSound.channels = new Map();' +
                        'Module["elkaStartHooks"] = Module["elkaStartHooks"] || [];' +
                        'Module["elkaStartHooks"].push(function() { elkaSound.onGesture(); });' +
+                       'Module["elkaSongEpoch"] = elkaSound.songEpoch;' +
                        'elkaSound.report();',
 
   elka_sound_report_error__deps: ['$elkaSound'],
@@ -188,7 +234,7 @@ mergeInto(LibraryManager.library, {
     var old = s.channels.get(channel);
     if (old)
       s.stopEntry(old);
-    var entry = {buffer: buffer, source: null};
+    var entry = {buffer: buffer, source: null, channel: channel, startAt: 0};
     s.channels.set(channel, entry);
     if (s.gesture) {
       var ctx = s.ensureContext();

@@ -59,5 +59,34 @@ export async function startPulse() {
       });
     });
   }
-  return { server, env: { PULSE_SERVER: server }, loudest, close: () => endOwned(child) };
+  // A recording of the sink's monitor (mono, 48000 Hz) until stop(), which
+  // gives its samples and t0, the wall time (ms since the epoch, as
+  // performance.timeOrigin + performance.now()) of its first sample. No part
+  // arrives before it is played, so the part that came soonest after its
+  // last sample was played bounds t0 best.
+  function record() {
+    const rate = 48000;
+    const rec = spawnOwned('parec', ['--server', server, '-d', 'elka.monitor', '--format=s16le', `--rate=${rate}`,
+                                     '--channels=1', '--raw', '--latency-msec=10'], { env, stdio: ['ignore', 'pipe', 'pipe'] });
+    const chunks = [];
+    let bytes = 0;
+    let t0 = Infinity;
+    rec.stdout.on('data', (d) => {
+      const arrived = performance.timeOrigin + performance.now();
+      chunks.push(d);
+      bytes += d.length;
+      t0 = Math.min(t0, arrived - (bytes / 2 / rate) * 1000);
+    });
+    return {
+      async stop() {
+        await endOwned(rec);
+        const all = Buffer.concat(chunks);
+        const samples = new Int16Array(all.length >> 1);
+        for (let i = 0; i < samples.length; i++)
+          samples[i] = all.readInt16LE(i * 2);
+        return { samples, rate, t0 };
+      },
+    };
+  }
+  return { server, env: { PULSE_SERVER: server }, loudest, record, close: () => endOwned(child) };
 }

@@ -1,6 +1,7 @@
 // Debian's Chromium, headless, driven by playwright-core (the DevTools
 // protocol), with WebGL 2 on a software renderer.
 import { requirePackage } from '../root.mjs';
+import { startDesktop } from './desktop.mjs';
 
 const { chromium } = requirePackage('playwright-core');
 
@@ -52,17 +53,34 @@ export function watch(page) {
   return { messages, errors, consoleText };
 }
 
-export async function launch({ webgl = true } = {}) {
-  const browser = await chromium.launch(launchOptions(webgl ? [] : ['--disable-webgl']));
+// sound: on a screen of its own (Xvfb) with its own PulseAudio null sink
+// instead of headless, whose sound goes nowhere.
+export async function launch({ webgl = true, sound = false, screen = [1280, 1024] } = {}) {
+  const desktop = sound ? await startDesktop(screen) : null;
+  let browser;
+  try {
+    // playwright mutes a browser's sound unless told not to.
+    browser = await chromium.launch({ ...launchOptions(webgl ? [] : ['--disable-webgl']),
+                                      ...(desktop ? { headless: false, env: desktop.env, ignoreDefaultArgs: ['--mute-audio'] } : {}) });
+  } catch (e) {
+    if (desktop)
+      await desktop.close();
+    throw e;
+  }
   return {
     name: 'chromium',
-    description: `headless Chromium ${browser.version()} (${rendererName()})`,
+    description: `${desktop ? 'Chromium on Xvfb' : 'headless Chromium'} ${browser.version()} (${rendererName()})`,
     version: browser.version(),
+    sound: desktop ? desktop.sound : undefined,
     async newPage({ width, height }, scale) {
       const context = await browser.newContext({ viewport: { width, height }, deviceScaleFactor: scale });
       return wrapPage(context, await context.newPage());
     },
-    close: () => browser.close(),
+    async close() {
+      await browser.close().catch(() => {});
+      if (desktop)
+        await desktop.close();
+    },
   };
 }
 
