@@ -167,6 +167,8 @@ def run(args, scratch):
             if args.condition == 'stop':
                 while p.poll() is None and r.now() < events['started'] + args.stop_at:
                     time.sleep(0.02)
+                if p.poll() is not None:
+                    raise RuntimeError(f'{args.backend} ended before the stall')
                 pids = rig.wait_for('the process to stop', stopped_pids, 30)
                 events['stopped'] = r.now()
                 for pid in pids:
@@ -275,7 +277,9 @@ def main():
     os.makedirs(args.out, exist_ok=True)
     if args.rig_offset is None and args.backend != 'reference':
         ref = argparse.Namespace(**vars(args))
-        ref.backend, ref.condition = 'reference', args.condition
+        # The reference is not stopped: its offset is the rig's, idle or busy.
+        ref.backend = 'reference'
+        ref.condition = 'busy' if args.condition == 'busy' else 'idle'
         with tempfile.TemporaryDirectory(prefix='elka-sync-') as scratch:
             reference = run(ref, scratch)
         offsets = [c['offset'] * 1000 for c in reference['cuts'] if 'offset' in c]
@@ -283,7 +287,7 @@ def main():
             raise SystemExit(f'the reference player: only {len(offsets)} of its cuts measured')
         args.rig_offset = float(np.median(offsets))
         print(summary(reference))
-        with open(os.path.join(args.out, f'reference-{args.condition}.json'), 'w') as f:
+        with open(os.path.join(args.out, f'reference-{ref.condition}.json'), 'w') as f:
             json.dump(reference, f, indent=1)
     if args.rig_offset is None:
         args.rig_offset = 0.0
