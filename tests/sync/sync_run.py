@@ -278,7 +278,7 @@ def main():
     if args.rig_offset is None and args.backend != 'reference':
         ref = argparse.Namespace(**vars(args))
         # The reference is not stopped: its offset is the rig's, idle or busy.
-        ref.backend = 'reference'
+        ref.backend, ref.rig_offset = 'reference', 0.0
         ref.condition = 'busy' if args.condition == 'busy' else 'idle'
         with tempfile.TemporaryDirectory(prefix='elka-sync-') as scratch:
             reference = run(ref, scratch)
