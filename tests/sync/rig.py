@@ -214,12 +214,13 @@ def longest_frame(times, distinct, at, span=0.2):
     return float(np.max(np.diff(edges))) if len(edges) > 1 else span
 
 
-def analyse(path, rig_offset=0.0, schedule=None, first_cut_limit=60.0):
+def analyse(path, rig_offset=0.0, schedule=None, started=None, first_cut_limit=60.0):
     """Reads the recording: per cut, the cut's time in the picture, its
     click's onset in the sound, their difference less the rig's own
     offset (seconds), and the longest frame after the cut. schedule: the
     reference's starts (every one a cut and a click); the demo's
-    otherwise."""
+    otherwise. started: when the program started (the page: when it was
+    clicked), where the search for the first cut begins."""
     frames, times, sound, sound_time = read_recording(path)
     changes = frame_changes(frames)
     clicks = [sound_time(i) for i in click_song.onsets(sound, 44100)]
@@ -229,7 +230,9 @@ def analyse(path, rig_offset=0.0, schedule=None, first_cut_limit=60.0):
         start_of, cuts, clicked = (lambda k: schedule[k]), list(range(len(schedule))), list(range(len(schedule)))
     # The first cut, from black (the start picture) to white, is the first
     # frame that turns a fifth of the screen bright at once.
-    lit = np.flatnonzero((changes['rise'] > frames[0].size // 5) & (times < times[0] + first_cut_limit))
+    begin = times[0] if started is None else started
+    lit = np.flatnonzero((changes['rise'] > frames[0].size // 5) & (times >= begin) &
+                         (times < begin + first_cut_limit))
     if not len(lit):
         raise RuntimeError('the recording never turns white')
     anchor = times[lit[0]] - start_of(cuts[0])

@@ -202,9 +202,9 @@ def run(args, scratch):
             stress.wait()
         r.close()
     if args.backend == 'reference':
-        result = rig.analyse(r.recording, 0.0, schedule=starts)
+        result = rig.analyse(r.recording, 0.0, schedule=starts, started=events['started'])
     else:
-        result = rig.analyse(r.recording, args.rig_offset / 1000.0)
+        result = rig.analyse(r.recording, args.rig_offset / 1000.0, started=events['started'])
     result.update(backend=args.backend, condition=args.condition, events=events,
                   rig_offset_ms=args.rig_offset)
     return result
