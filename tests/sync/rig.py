@@ -238,15 +238,20 @@ def analyse(path, rig_offset=0.0, schedule=None, started=None, first_cut_limit=6
     anchor = times[lit[0]] - start_of(cuts[0])
     rows = []
     for n, scene in enumerate(cuts):
+        k = clicked.index(scene)
         expected = anchor + start_of(scene)
-        j = find_cut(frames, times, changes, scene if schedule is None else None, expected, 0.5 if n == 0 else 1.5)
+        reach = 0.5 if n == 0 else 1.5
+        if schedule is not None and k < len(clicks):
+            # The reference's picture follows its sound: its cuts, alike
+            # every 2 s, are looked for near their clicks.
+            expected, reach = clicks[k], 0.9
+        j = find_cut(frames, times, changes, scene if schedule is None else None, expected, reach)
         row = {'scene': scene, 'nominal': start_of(scene)}
         if j is not None:
             row['cut'] = float(times[j])
             row['frame'] = longest_frame(times, changes['distinct'], times[j])
             # Each cut found moves the expectation for the next.
             anchor = times[j] - start_of(scene)
-        k = clicked.index(scene)
         if k < len(clicks):
             row['click'] = clicks[k]
         if 'cut' in row and 'click' in row:
