@@ -147,7 +147,9 @@ def run(args, scratch):
         starts = None
     r = rig.Rig(scratch, SCREEN)
     stress = None
-    events = {}
+    # How busy the machine was anyway: the rig measures what a viewer
+    # would see on it, and a shared machine is seldom idle.
+    events = {'load_before': os.getloadavg()[0]}
     try:
         r.start()
         if args.backend == 'wine':
@@ -189,6 +191,7 @@ def run(args, scratch):
                 p.kill()
                 raise RuntimeError(f'{args.backend} did not end within {limit} s')
             events['ended'] = r.now()
+            events['load_after'] = os.getloadavg()[0]
             time.sleep(0.5)  # the last frames and sound into the recording
         finally:
             if p.poll() is None:
@@ -214,7 +217,8 @@ def summary(result):
     offsets = [c['offset'] * 1000 for c in result['cuts'] if 'offset' in c]
     stall = result['events'].get('continued')
     lines = []
-    head = f"{result['backend']:9} {result['condition']:5}"
+    ev = result['events']
+    head = f"{result['backend']:9} {result['condition']:5} (load {ev.get('load_before', 0):.1f}..{ev.get('load_after', 0):.1f})"
     cells = []
     for c in result['cuts']:
         if 'offset' in c:
