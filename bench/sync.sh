@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Picture against song on every backend and condition, measured on the
+# sync rig (tests/sync): prints each cut's offset (positive: the sound is
+# late), min, max and the drift from the first cut to the last, after the
+# rig's own offset (the reference player on the same rig, same condition).
+#   bench/sync.sh [BACKEND...]    desktop chromium firefox wine (default: all)
+#   ELKA_SYNC_CONDITIONS="idle stop busy"  which conditions (default: all three)
+# Needs build/elka, out/web (scripts/build-web.sh) and build-windows/elka.exe
+# for the backends asked; each run takes the whole sequence in real time.
+set -uo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+out="$root/build/artefacts/sync"
+backends=("$@")
+[[ ${#backends[@]} -eq 0 ]] && backends=(desktop chromium firefox wine)
+conditions=(${ELKA_SYNC_CONDITIONS:-idle stop busy})
+mkdir -p "$out"
+status=0
+for condition in "${conditions[@]}"; do
+    for backend in "${backends[@]}"; do
+        /usr/bin/python3 "$root/tests/sync/sync_run.py" --backend "$backend" --condition "$condition" \
+            --out "$out" || status=1
+    done
+done
+exit $status

@@ -1,0 +1,74 @@
+// The page played as a viewer plays it, for the sync rig: a browser on the
+// rig's screen and sound server (DISPLAY and PULSE_SERVER as given), its
+// window over the whole screen, the page served with the click track in
+// place of its song, started with a click; it says "running" when the
+// demo runs and "ended" when it ended, and closes the browser.
+// usage: ELKA_ENGINE=chromium|firefox node page_player.mjs OUT-WEB-DIR SONG.mp3 WIDTH HEIGHT
+import { readFileSync } from 'node:fs';
+
+import { requirePackage } from '../web/lib/root.mjs';
+import { startServer } from '../web/lib/server.mjs';
+
+const [web, song, width, height] = process.argv.slice(2);
+const engine = process.env.ELKA_ENGINE || 'chromium';
+const say = (line) => process.stdout.write(`${line}\n`);
+
+async function launch() {
+  const size = `--window-size=${width},${height}`;
+  if (engine === 'chromium') {
+    const { chromium } = requirePackage('playwright-core');
+    // playwright mutes a browser's sound unless told not to.
+    const browser = await chromium.launch({
+      executablePath: '/usr/bin/chromium', headless: false, env: process.env,
+      ignoreDefaultArgs: ['--mute-audio'],
+      args: ['--no-sandbox', '--use-gl=angle', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+             '--ignore-gpu-blocklist', '--kiosk', '--window-position=0,0', size],
+    });
+    const context = await browser.newContext({ viewport: null });
+    const page = await context.newPage();
+    return { page, click: (s) => page.click(s), close: () => browser.close() };
+  }
+  if (engine === 'firefox') {
+    const puppeteer = requirePackage('puppeteer-core');
+    const browser = await puppeteer.launch({
+      browser: 'firefox', executablePath: '/usr/bin/firefox-esr', headless: false, env: process.env,
+      handleSIGINT: false, defaultViewport: null, args: ['--kiosk', `--width=${width}`, `--height=${height}`],
+      extraPrefsFirefox: { 'media.autoplay.default': 0 },
+    });
+    const page = (await browser.pages())[0] || await browser.newPage();
+    return { page, click: (s) => page.click(s), close: () => browser.close() };
+  }
+  throw new Error(`ELKA_ENGINE: chromium or firefox, not ${engine}`);
+}
+
+const server = await startServer(web);
+server.answer('/files/song.mp3', { status: 200, contentType: 'audio/mpeg', body: readFileSync(song) });
+let browser;
+try {
+  browser = await launch();
+  const { page } = browser;
+  await page.goto(`${server.url}index.html`);
+  const state = () => page.evaluate(() => window.elka && window.elka.state);
+  const until = async (wanted, seconds) => {
+    const end = Date.now() + seconds * 1000;
+    for (;;) {
+      const now = await state();
+      if (wanted.includes(now))
+        return now;
+      if (now === 'ended' || Date.now() > end)
+        throw new Error(`state ${wanted} not reached: ${now}`);
+      await new Promise((r) => setTimeout(r, 50));
+    }
+  };
+  await until(['waiting'], 120);
+  await browser.click('#start');
+  await until(['running'], 60);
+  say(`running ${Date.now() / 1000}`);
+  // A stopped browser answers late; the wait is a limit on a hang.
+  await until(['ended'], 600);
+  say('ended');
+} finally {
+  if (browser)
+    await browser.close().catch(() => {});
+  await server.close();
+}
