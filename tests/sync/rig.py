@@ -161,23 +161,28 @@ def frame_changes(frames, step=80):
     n = len(frames)
     any_ = np.zeros(n, dtype=np.int64)
     rise = np.zeros(n, dtype=np.int64)
+    fall = np.zeros(n, dtype=np.int64)
     distinct = np.zeros(n, dtype=bool)
     for i in range(1, n, 2000):
         j = min(n, i + 2000)
         d = frames[i:j].astype(np.int16) - frames[i - 1:j - 1].astype(np.int16)
         any_[i:j] = (np.abs(d) > step).sum(axis=(1, 2))
         rise[i:j] = (d > step).sum(axis=(1, 2))
+        fall[i:j] = (d < -step).sum(axis=(1, 2))
         distinct[i:j] = (np.abs(d) > 4).any(axis=(1, 2))
-    return {'any': any_, 'rise': rise, 'distinct': distinct}
+    return {'any': any_, 'rise': rise, 'fall': fall, 'distinct': distinct}
 
 
 # A cut changes at least this many pixels of the recorded picture at once.
 CUT_PIXELS = 40
-# What shows each cut unmistakably: the intro's words, the title blocks,
-# the star field and the bars change many pixels in one frame; scene 11
-# brings the title in white over the moving bars, whose own motion is
-# all light to dark.
-CUT_MEASURE = {11: 'rise'}
+# What shows each cut unmistakably: the intro's words and the title blocks
+# change many pixels in one frame; the star field lights stars on black
+# (and twinkles as much afterwards: its cut is the first such frame);
+# scene 10 brings black bars in at the edges of the white wash, which only
+# ever brightens; scene 11 brings the title in white over the moving bars,
+# whose own motion is all light to dark.
+CUT_MEASURE = {8: 'rise', 10: 'fall', 11: 'rise'}
+FIRST_OF_ITS_SIZE = {8}
 
 
 def find_cut(frames, times, changes, scene, around, reach):
@@ -192,6 +197,8 @@ def find_cut(frames, times, changes, scene, around, reach):
     i = int(inside[np.argmax(measure[inside])])
     if measure[i] < CUT_PIXELS:
         return None
+    if scene in FIRST_OF_ITS_SIZE:
+        i = int(inside[np.flatnonzero(measure[inside] >= max(CUT_PIXELS, measure[i] // 2))[0]])
     before = frames[max(0, i - 3)].astype(np.int16)
     after = frames[min(len(frames) - 1, i + 2)].astype(np.int16)
     changed = np.abs(after - before) > 40
@@ -206,12 +213,17 @@ def find_cut(frames, times, changes, scene, around, reach):
 
 def longest_frame(times, distinct, at, span=0.2):
     """The longest time between distinct frames of the demo (recorded frames
-    that differ from the one before) in the span seconds from the cut at
-    on: how often the demo was showing a new picture there. A picture
-    that stands still reads as one long frame."""
+    that differ from the one before) around the cut at: in the span seconds
+    from it on, and the frame it ended. A picture that stands still reads
+    as one long frame."""
     inside = np.flatnonzero((times >= at) & (times <= at + span) & distinct)
     edges = np.concatenate((times[inside], [at + span]))
-    return float(np.max(np.diff(edges))) if len(edges) > 1 else span
+    after = float(np.max(np.diff(edges))) if len(edges) > 1 else span
+    # The frame the cut ended: from the demo's last new picture before it.
+    # A slow scene before the cut holds its last frame up to that long.
+    before = np.flatnonzero((times < at) & (times >= at - span) & distinct)
+    ended = at - float(times[before[-1]]) if len(before) else span
+    return max(after, ended)
 
 
 def analyse(path, rig_offset=0.0, schedule=None, started=None, first_cut_limit=60.0):
