@@ -23,7 +23,7 @@ before=$(mode)
 
 start_elka "$elka"
 win=$(top_window eLka)
-xwininfo -root -tree | grep -qF '"Dova GL":' && fail "the fallback question came though a fullscreen window can be had"
+window_tree | grep -qF '"Dova GL":' && fail "the fallback question came though a fullscreen window can be had"
 [[ "$(size_of "$win")" == 1280x720 ]] || fail "the fullscreen window is $(size_of "$win"), not the screen's 1280x720"
 running "$win"
 [[ "$(mode)" == "$before" ]] || fail "the screen's mode is $(mode) during the run"
