@@ -231,9 +231,9 @@ size_of() {
     awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}' <<<"$info"
 }
 
-# press ID KEY [COMMAND...]: focuses the window, presses the key and keeps
-# it down until COMMAND has seen what the key does (by default: window ID
-# gone, as after F1, Escape, or Return in a message box), then lets it go.
+# press ID KEY [COMMAND...]: focuses the demo's window, presses the key and
+# keeps it down until COMMAND has seen what the key does (by default: window
+# ID gone, as after F1 or Escape), then lets it go.
 # The loop takes one message per iteration and looks at the keys only when
 # none waits, so a press and release sent together could come and go before
 # it looked; held until its effect shows, the key is seen however slow the
@@ -246,6 +246,15 @@ press() {
     xdotool keydown "$key"
     "$@"
     xdotool keyup "$key"
+}
+
+# answer_box ID: Return in a message box, which answers it with its first
+# button, and waits until the box has gone. The box's own loop, not the
+# demo's, takes the key, and acts when it is let go.
+answer_box() {
+    xdotool windowfocus --sync "$1"
+    xdotool key Return
+    window_gone_id "$1"
 }
 
 # close_request ID: what a window manager sends when the user closes the
