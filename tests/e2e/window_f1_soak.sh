@@ -2,10 +2,10 @@
 # F1 under Xvfb with a 640 x 480 screen: held down until the repeat has
 # toggled six times, then pressed fifty times in a row, each press held
 # until its new window shows (the repeat then off). The first window is
-# fullscreen over the whole screen
-# at its own mode (the 800 x 600 drawable presented on it); every toggle
-# after it alternates between a 640 x 480 window and a fullscreen one, which
-# covers the 640 x 480 screen (the pointer hidden over it). After every
+# fullscreen over the whole screen at its own mode (the 800 x 600 drawable
+# presented on it); every toggle after it alternates between a 640 x 480
+# window and a fullscreen one, which covers the 640 x 480 screen (the
+# pointer hidden over it). After every
 # press: a new "elite pAxo" window of 640 x 480, no question, and the pointer
 # flipped between shown and hidden (XFixes cursor image, see
 # lib/cursor_probe.py), which holds only while every hide has its show.
