@@ -49,10 +49,16 @@ cases = [
     ("the song with three gaps", with_gaps(played, [30000, 90000, 140000], [7000, 20000, 3333]), 0),
     ("the song with a gap every half second",
      with_gaps(played, list(range(RATE // 2, RATE * 4, RATE // 2)), [2000] * 7), 0),
+    ("the song with a gap of 200 frames every 50 ms",
+     with_gaps(played, list(range(RATE // 20, RATE * 4, RATE // 20)), [200] * 79), 0),
+    ("the song with its first half second and a second in the middle lost, and gaps",
+     with_gaps(np.concatenate([played[RATE // 2:RATE * 2], played[RATE * 3:]]), [20000, 60000], [3000, 9000]), 0),
     ("another song", other[:RATE * 4], 1),
+    ("another song with gaps", with_gaps(other[:RATE * 4], [30000, 90000], [7000, 20000]), 1),
     ("the song's halves swapped", np.concatenate([played[RATE * 2:], played[:RATE * 2]]), 1),
-    ("the song from its sixth second", song[RATE * 6:RATE * 10], 1),
+    ("the song from its sixth second (more than was played)", song[RATE * 6:RATE * 10], 1),
     ("a third of a second of the song", song[:RATE // 3], 1),
+    ("the song beside noise", (played.astype(np.int32) + rand.integers(-300, 300, played.shape)).clip(-32768, 32767), 1),
     ("silence", np.zeros((RATE * 4, 2), "<i2"), 1),
 ]
 

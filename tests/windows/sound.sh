@@ -42,6 +42,7 @@ export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,msh
 unset DISPLAY
 wineboot -i >"$scratch/wineboot.log" 2>&1 || { cat "$scratch/wineboot.log" >&2; echo "FAIL: wineboot" >&2; exit 1; }
 wineserver -w
+wineserver -p # kept until the end: see tests/windows/lib/wine_session.bash
 # An ALSA with no device at all, and one whose default device takes what
 # it is given and drops it (ALSA's null plug-in): a device without a server.
 printf '' >"$scratch/alsa-none.conf"

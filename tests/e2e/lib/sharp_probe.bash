@@ -24,7 +24,7 @@ screen_against_still() {
     /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/desk_probe.py" save "$scratch/screen.ppm"
     kill -0 "$elka_pid" 2>/dev/null || fail "elka ended by itself"
     win=$(top_window "$title")
-    press "$win" Escape
+    press "$win" Escape elka_ended # the window may be the compositor's, which stays
     wait_elka
     [[ "$status" == 0 ]] || fail "exit status $status after Escape"
     /usr/bin/python3 - "$scratch/screen.ppm" "$still" "$x0" "$x1" <<'PY'
