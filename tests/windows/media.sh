@@ -123,7 +123,13 @@ for i in "${!names[@]}"; do
     kill -0 "$elka_pid" 2>/dev/null && problems+=("still running after $hang_limit s")
     wait_elka
     out=$(tr -d '\r' <"$scratch/elka.out"; echo .)
-    err=$(tr -d '\r' <"$scratch/elka.err"; echo .)
+    # Wine itself may say, on a busy machine, that a thread of the ending
+    # program lost its line to the wineserver: not the demo's output, so that
+    # one line is taken out (and counted) before the comparison.
+    wine_noise='^wine client error:[0-9a-f]+: sendmsg: Socket operation on non-socket$'
+    noise=$(tr -d '\r' <"$scratch/elka.err" | grep -cE "$wine_noise" || true)
+    ((noise == 0)) || echo "$name: $noise line(s) of Wine's own client error taken out of standard error"
+    err=$(tr -d '\r' <"$scratch/elka.err" | grep -vE "$wine_noise"; echo .)
     [[ "$status" == "${statuses[$i]}" ]] || problems+=("exit status $status, not ${statuses[$i]}")
     [[ "$out" == "${outs[$i]}." ]] || problems+=("standard output '${out%.}', not '${outs[$i]}'")
     [[ "$err" == "${errs[$i]}." ]] || problems+=("standard error '${err%.}', not '${errs[$i]}'")
