@@ -16,10 +16,10 @@ export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
 prepare_workdir
 played="$scratch/played.raw"
 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$played" start_elka "$elka"
-deadline=$((SECONDS + 60))
+deadline=$((SECONDS + hang_limit))
 until [[ -s "$played" ]] && (( $(tr -d '\0' <"$played" | head -c 1 | wc -c) > 0 )); do
     kill -0 "$elka_pid" 2>/dev/null || fail "elka ended before SIGTERM"
-    (( SECONDS < deadline )) || fail "no sound played within 60 s"
+    (( SECONDS < deadline )) || fail "no sound played within $hang_limit s"
     sleep 0.1
 done
 kill -0 "$elka_pid" 2>/dev/null || fail "elka ended before SIGTERM"

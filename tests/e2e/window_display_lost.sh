@@ -20,15 +20,14 @@ demo=$(pgrep -P "$elka_pid" || true)
 kill -TERM "$xvfb_pid"
 wait "$xvfb_pid" 2>/dev/null || true
 xvfb_pid=""
-for _ in $(seq 100); do
-    kill -0 "$demo" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$demo" 2>/dev/null && fail "elka still runs 10 s after its display server went away"
+# It ends at once; the limit only tells a hang from a slow machine.
+end=$((SECONDS + hang_limit))
+while kill -0 "$demo" 2>/dev/null && ((SECONDS < end)); do sleep 0.1; done
+kill -0 "$demo" 2>/dev/null && fail "elka still runs $hang_limit s after its display server went away"
 wait_elka
 [[ "$status" == 1 ]] || fail "exit status $status, not 1"
 # Xlib words it by how the dead connection shows: an end of file ("X
 # connection to :0 broken") or a failed read ("XIO: fatal IO error 11").
 grep -Eq "X connection to .* broken|XIO: +fatal IO error" "$scratch/elka.err" ||
     fail "no word of the lost display on standard error"
-echo "ok: display server gone, elka ended within 10 s with status 1"
+echo "ok: display server gone, elka ended with status 1"

@@ -12,7 +12,7 @@ start_elka "$elka"
 
 win=$(top_window eLka)
 [[ "$(size_of "$win")" == 800x600 ]] || fail "eLka is $(size_of "$win"), not 800x600"
-xwininfo -root -tree | grep -qF '"Dova GL":' && fail "the fallback question came though the mode exists"
+window_tree | grep -qF '"Dova GL":' && fail "the fallback question came though the mode exists"
 running "$win"
 
 press "$win" Escape

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# F1 under Xvfb with a 640 x 480 screen: held down for 3 s, then pressed
-# fifty times in a row. The first window is fullscreen over the whole screen
-# at its own mode (the 800 x 600 drawable presented on it); every toggle
-# after it alternates between a 640 x 480 window and a fullscreen one, which
-# covers the 640 x 480 screen (the pointer hidden over it). After every
+# F1 under Xvfb with a 640 x 480 screen: held down until the repeat has
+# toggled six times, then pressed fifty times in a row, each press held
+# until its new window shows (the repeat then off). The first window is
+# fullscreen over the whole screen at its own mode (the 800 x 600 drawable
+# presented on it); every toggle after it alternates between a 640 x 480
+# window and a fullscreen one, which covers the 640 x 480 screen (the
+# pointer hidden over it). After every
 # press: a new "elite pAxo" window of 640 x 480, no question, and the pointer
 # flipped between shown and hidden (XFixes cursor image, see
 # lib/cursor_probe.py), which holds only while every hide has its show.
@@ -42,22 +44,31 @@ wait_until() { # wait_until SECONDS of sequence time
     while awk -v t="$(seq_time)" -v w="$1" 'BEGIN { exit !(t < w) }'; do sleep 0.05; done
 }
 rss_kib() { awk '/^VmRSS:/ {print $2}' "/proc/$elka_proc/status"; }
-# The top-level demo window (either title), other than $1.
+# new_window OLD: the shown top-level demo window (either title) other than
+# OLD, as "ID WxH TITLE" from one look at it. A window listed but gone (or
+# not shown yet) when looked at is passed over: the toggle may make one
+# and make it again for its pixel format before it shows.
 new_window() {
-    local id
-    for _ in $(seq 200); do
-        id=$(xwininfo -root -children 2>/dev/null | grep -E ' "(eLka|elite pAxo)":' | awk '{print $1; exit}' || true)
-        [[ -n "$id" && "$id" != "$1" ]] && { echo "$id"; return; }
+    local id info end=$((SECONDS + hang_limit))
+    while ((SECONDS < end)); do
+        for id in $(window_tree -children | grep -E ' "(eLka|elite pAxo)":' | awk '{print $1}' || true); do
+            [[ "$id" == "$1" ]] && continue
+            info=$(xwininfo -id "$id" 2>/dev/null) || continue
+            grep -q "Map State: IsViewable" <<<"$info" || continue
+            awk -v id="$id" '/^xwininfo: Window id:/ { sub(/^[^"]*"/, ""); sub(/"$/, ""); title = $0 }
+                /Width:/ { w = $2 } /Height:/ { h = $2 } END { print id, w "x" h, title }' <<<"$info"
+            return
+        done
         kill -0 "$elka_pid" 2>/dev/null || fail "elka ended during a toggle"
         sleep 0.05
     done
     fail "no new window after F1"
 }
-# cursor_is shown|hidden: the pointer gets there within 2 s (SDL sets the
-# blank cursor on a new window when it maps it).
+# cursor_is shown|hidden: the pointer gets there (SDL sets the blank cursor
+# on a new window when it maps it).
 cursor_is() {
-    local state=""
-    for _ in $(seq 40); do
+    local state="" end=$((SECONDS + hang_limit))
+    while ((SECONDS < end)); do
         state=$(/usr/bin/python3 "$lib/cursor_probe.py")
         [[ "${state%% *}" == "$1" ]] && return 0
         sleep 0.05
@@ -89,49 +100,55 @@ references() {
 }
 share_at_least() { awk -v v="$1" -v m="$2" 'BEGIN { exit !(v >= m) }'; }
 
-# Auto-repeat after 1.5 s: the one long hold repeats, while the short
-# presses, even on a busy machine, each give one key-down and so one toggle
-# that is checked on its own.
+# Auto-repeat after 1.5 s for the one long hold; then off, so that each of
+# the presses after it, however long it stays down, gives one key-down and
+# so one toggle that is checked on its own.
 start_xvfb 640x480x16 -ardelay 1500 -arinterval 40
+xset r on
+xset r rate 1500 25
 prepare_workdir
 hold_clock "$clock_holder"
 elka_env+=(ELKA_CLOCK_RATE="$rate")
-start_elka "$elka" $(( 90 + 2 * toggles ))
+start_elka "$elka" $(( 300 + 4 * toggles ))
 win=$(top_window eLka)
-xwininfo -root -children | grep -qF '"Dova GL":' && fail "the question came though a fullscreen window can be had"
+window_tree -children | grep -qF '"Dova GL":' && fail "the question came though a fullscreen window can be had"
 running "$win"
 elka_proc=$(pgrep -P "$elka_pid") || fail "no elka process under its time limit"
 xdotool mousemove 320 240 # over the window in every mode
 cursor_is hidden
 
-# F1 held for 3 s: every repeated key-down toggles once more, as fast as
-# the windows come and go. The windows seen are counted (a lower bound).
-# Whichever mode it ends in, each toggle after it must flip the pointer,
-# which holds only if the hides and shows are still in balance.
-# A window may go between xwininfo listing it and asking its size; it says so on standard error.
-demo_window() { xwininfo -root -children 2>/dev/null | grep -E ' "(eLka|elite pAxo)":' | awk '{print $1; exit}' || true; }
+# F1 held until the repeat has toggled five more times: every repeated
+# key-down toggles once more, as fast as the windows come and go. The
+# windows seen are counted (a lower bound). Whichever mode it ends in, each
+# toggle after it must flip the pointer, which holds only if the hides and
+# shows are still in balance.
+demo_window() { window_tree -children | grep -E ' "(eLka|elite pAxo)":' | awk '{print $1; exit}' || true; }
 xdotool windowfocus --sync "$win"
 xdotool keydown F1
-held_until=$(awk -v t="$(now)" 'BEGIN { printf "%.2f", t + 3 }')
 held=0
-while share_at_least "$held_until" "$(now)"; do
+end=$((SECONDS + hang_limit))
+while ((held < 6 && SECONDS < end)); do
     id=$(demo_window)
     [[ -n "$id" && "$id" != "$win" ]] && { held=$((held + 1)); win="$id"; }
     kill -0 "$elka_pid" 2>/dev/null || fail "elka ended while F1 was held"
     sleep 0.05
 done
 xdotool keyup F1
+((held >= 6)) || fail "only $held windows while F1 was held: it did not repeat"
+xset r off
+# The repeats already queued still toggle: the same window for a whole
+# second says they are through.
 settled=0
-for _ in $(seq 100); do # the same window for a whole second
+end=$((SECONDS + hang_limit))
+while ((settled < 10 && SECONDS < end)); do
     sleep 0.1
     id=$(demo_window)
     if [[ -n "$id" && "$id" == "$win" ]]; then settled=$((settled + 1)); else settled=0 win="$id"; [[ -n "$id" ]] && held=$((held + 1)); fi
-    ((settled >= 10)) && break
 done
 ((settled >= 10)) || fail "the windows did not settle after F1 was released"
-((held >= 5)) || fail "only $held windows while F1 was held: it did not repeat"
-[[ "$(size_of "$win")" == 640x480 ]] || fail "after the hold: window of $(size_of "$win")"
-xwininfo -root -children | grep -qF '"Dova GL":' && fail "a question came while F1 was held"
+size=$(size_of "$win") || fail "the window $win went after it had settled"
+[[ "$size" == 640x480 ]] || fail "after the hold: window of $size"
+window_tree -children | grep -qF '"Dova GL":' && fail "a question came while F1 was held"
 cursor=$(/usr/bin/python3 "$lib/cursor_probe.py")
 cursor=${cursor%% *}
 echo "F1 held 3 s: at least $held toggles, pointer $cursor after it"
@@ -143,20 +160,18 @@ median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int(
 declare -a rss
 for ((i = 1; i <= toggles; ++i)); do
     old="$win"
-    # As press does, but the checks below run while the key is held.
+    # As press does, the key held until the new window shows; the checks
+    # below run while it is still down (no repeat: one toggle).
     xdotool windowfocus --sync "$win"
     xdotool keydown F1
-    (sleep 0.3; xdotool keyup F1) &
-    release=$!
-    win=$(new_window "$old")
-    title=$(xwininfo -id "$win" | sed -n 's/^xwininfo: Window id: [^ ]* "\(.*\)"$/\1/p')
+    read -r win size title < <(new_window "$old")
     [[ "$title" == "elite pAxo" ]] || fail "toggle $i: window \"$title\""
-    [[ "$(size_of "$win")" == 640x480 ]] || fail "toggle $i: window of $(size_of "$win")"
-    xwininfo -root -children | grep -qF '"Dova GL":' && fail "toggle $i: the question came though a fullscreen window can be had"
+    [[ "$size" == 640x480 ]] || fail "toggle $i: window of $size"
+    window_tree -children | grep -qF '"Dova GL":' && fail "toggle $i: the question came though a fullscreen window can be had"
     if [[ "$cursor" == shown ]]; then cursor=hidden; else cursor=shown; fi
     cursor_is "$cursor"
     rss[i]=$(rss_kib)
-    wait "$release"
+    xdotool keyup F1
 done
 figures=""
 for ((i = 10; i <= toggles; i += 10)); do figures+=" $i:${rss[i]}"; done

@@ -17,7 +17,7 @@ prepare_workdir
 
 start_elka "$elka"
 win=$(top_window eLka)
-xwininfo -root -tree | grep -qF '"Dova GL":' && fail "the question came though a fullscreen window can be had"
+window_tree | grep -qF '"Dova GL":' && fail "the question came though a fullscreen window can be had"
 [[ "$(size_of "$win")" == 1024x768 ]] || fail "eLka is $(size_of "$win"), not the screen's 1024x768"
 running "$win"
 close_request "$win"
@@ -26,7 +26,8 @@ wait_elka
 grep -q "Dova GL" "$scratch/elka.err" && fail "the question was asked on the X screen"
 
 SDL_VIDEODRIVER=offscreen start_elka "$elka"
-for _ in $(seq 200); do
+end=$((SECONDS + hang_limit))
+while ((SECONDS < end)); do
     grep -q "^Dova GL: " "$scratch/elka.err" && break
     kill -0 "$elka_pid" 2>/dev/null || fail "elka ended before asking"
     sleep 0.1

@@ -23,7 +23,7 @@ before=$(mode)
 
 start_elka "$elka"
 win=$(top_window eLka)
-xwininfo -root -tree | grep -qF '"Dova GL":' && fail "the fallback question came though a fullscreen window can be had"
+window_tree | grep -qF '"Dova GL":' && fail "the fallback question came though a fullscreen window can be had"
 [[ "$(size_of "$win")" == 1280x720 ]] || fail "the fullscreen window is $(size_of "$win"), not the screen's 1280x720"
 running "$win"
 [[ "$(mode)" == "$before" ]] || fail "the screen's mode is $(mode) during the run"
@@ -59,10 +59,10 @@ box=$(top_window Error)
 win=$(top_window eLka)
 owner=$(xprop -id "$box" WM_TRANSIENT_FOR | awk '{print $NF}')
 [[ "$owner" == 0x* ]] && (( owner == win )) || fail "the box is owned by '$owner', not by the demo's window $win"
-press "$box" Return
+answer_box "$box"
 # The start-up then fails as designed: "Initialization Failed!" follows.
 box=$(top_window ERROR)
-press "$box" Return
+answer_box "$box"
 wait_elka
 [[ "$status" == 0 ]] || fail "exit status $status after the boxes"
 echo "ok: fullscreen over the 16:9 screen at its own mode, pillarboxed; F1 640x480; Escape status 0; mode kept after SIGKILL; a box owned by the window"

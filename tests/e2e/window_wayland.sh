@@ -21,17 +21,31 @@ near() { (( $1 >= $2 - 1 && $1 <= $2 + 1 )); } # linear filtering may soften an 
 # left, right, top, bottom to where it is; a screenshot is kept.
 white_rect() {
     local found
-    found=$(/usr/bin/python3 "$probe" white 30) || { /usr/bin/python3 "$probe" save "$artefacts/$1.ppm"; fail "$found"; }
+    found=$(/usr/bin/python3 "$probe" white "$hang_limit") || { /usr/bin/python3 "$probe" save "$artefacts/$1.ppm"; fail "$found"; }
     /usr/bin/python3 "$probe" save "$artefacts/$1.ppm"
     read -r _ left right top bottom <<<"$found"
 }
 
-# hold_key KEY: pressed and held a moment, as press does, wherever the
-# pointer is.
+# hold_key KEY COMMAND...: pressed wherever the pointer is and held, as
+# press does, until COMMAND has seen what it does.
 hold_key() {
     xdotool keydown "$1"
-    sleep 0.3
+    "${@:2}"
     xdotool keyup "$1"
+}
+
+# window_shows W H: waits until the white intro scene shows in a window of
+# W x H pixels; sets $seen to the size last seen.
+window_shows() {
+    local end=$((SECONDS + hang_limit))
+    seen=""
+    while ((SECONDS < end)); do
+        white_rect "wayland_scale${scale}_window"
+        seen="$((right - left + 1))x$((bottom - top + 1))"
+        [[ "$seen" == "$1x$2" ]] && return 0
+        sleep 0.1
+    done
+    fail "scale $scale: after F1 the window shows ${seen} pixels, not $1x$2"
 }
 
 # run_case SCALE SCREEN-W SCREEN-H BAR WINDOW-W WINDOW-H
@@ -53,18 +67,10 @@ run_case() {
     # weston's window, and weston hands keys to its focused client. (Moving
     # the X focus by hand makes weston drop its own keyboard focus.)
     xdotool mousemove --window "$output" $((sw / 2)) $((sh / 2))
-    hold_key F1
-    local seen=""
-    for _ in $(seq 100); do
-        white_rect "wayland_scale${scale}_window"
-        seen="$((right - left + 1))x$((bottom - top + 1))"
-        [[ "$seen" == "${ww}x${wh}" ]] && break
-        sleep 0.1
-    done
-    [[ "$seen" == "${ww}x${wh}" ]] || fail "scale $scale: after F1 the window shows ${seen} pixels, not ${ww}x${wh}"
+    hold_key F1 window_shows "$ww" "$wh"
     echo "probe: scale $scale window, white ${seen} at $left,$top"
 
-    hold_key Escape
+    hold_key Escape elka_ended
     wait_elka
     [[ "$status" == 0 ]] || fail "scale $scale: exit status $status after Escape"
     kill "$weston_pid"

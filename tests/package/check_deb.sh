@@ -230,12 +230,13 @@ grep -q "Initialization Failed!" "$work/missing.out" || { cat "$work/missing.out
 # song..." shows in the file as the demo gets there.
 SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy stdbuf -oL "$r/usr/bin/elka" >"$work/elka.out" 2>"$work/elka.err" &
 elka_pid=$!
-for _ in $(seq 300); do # the song is loaded after the window and the GL resources
+deadline=$((SECONDS + 120)) # a limit on a hang: the song is loaded after the window and the GL resources
+while ((SECONDS < deadline)); do
     grep -q "Loading the song" "$work/elka.out" 2>/dev/null && break
     kill -0 "$elka_pid" 2>/dev/null || break
     sleep 0.1
 done
-grep -q "Loading the song" "$work/elka.out" || { cat "$work/elka.err"; fail "the launcher's demo did not start within 30 s"; }
+grep -q "Loading the song" "$work/elka.out" || { cat "$work/elka.err"; fail "the launcher's demo did not start within 120 s"; }
 [[ "$(readlink "/proc/$elka_pid/exe")" == "$r/usr/libexec/elka/elka" ]] || fail "the launcher did not become the unpacked demo"
 [[ "$(readlink "/proc/$elka_pid/cwd")" == "$r/usr/share/elka" ]] || fail "the demo does not run in the unpacked data folder"
 sleep 2

@@ -102,7 +102,7 @@ await runTest('page_offline', async () => {
     await page.evaluate(() => navigator.serviceWorker.getRegistration().then((r) => r.update()));
     const taken = JSON.stringify([mediaName, `elka-page-${newStamp}`]);
     let now = null;
-    for (const until = Date.now() + 30000; Date.now() < until && now !== taken;)
+    for (const until = Date.now() + 120000; Date.now() < until && now !== taken;)
       now = await page.evaluate(async () => JSON.stringify((await caches.keys()).sort()));
     check('the new build\'s worker keeps its own page files and the same media', now === taken, now);
     const again = server.requests.slice(before).filter((r) => r.startsWith('/files/'));

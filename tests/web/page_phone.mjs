@@ -28,7 +28,7 @@ const controlsShown = (page) => page.evaluate(() => document.getElementById('con
 
 // Screenshots until the intro's white scene fills the middle of the screen.
 async function whiteScene(page) {
-  const until = Date.now() + 30000;
+  const until = Date.now() + 120000;
   for (;;) {
     const shot = decodePng(await page.screenshot({ style: overlays }));
     const middle = [shot.width / 2 - 8, shot.height / 2 - 8, shot.width / 2 + 8, shot.height / 2 + 8];
@@ -78,7 +78,7 @@ await runTest('page_phone', async () => {
     await page.setViewportSize(phone.viewport);
 
     await page.tap('#start button');
-    await waitForState(driven, ['running'], 10000);
+    await waitForState(driven, ['running'], 120000);
     // The controls: shown by the tap, faded a while after it.
     check('the tap shows the controls, with "window" and "stop"', await controlsShown(page) &&
           await visible(page, '#fullscreen') && (await page.locator('#fullscreen').innerText()) === 'window' &&
@@ -98,30 +98,30 @@ await runTest('page_phone', async () => {
           share(shot, [0, 1612, shot.width, shot.height], 'black') === 1);
 
     await page.waitForFunction(() => !document.getElementById('controls').classList.contains('shown'), null,
-                               { timeout: 10000 });
+                               { timeout: 120000 });
     check('the controls fade while the demo is watched', true);
     await page.tap('#stop');
     check('a tap on the faded "stop" only shows the controls again',
           await controlsShown(page) && (await elkaState(page)).state === 'running');
 
     await page.tap('#fullscreen');
-    await page.waitForFunction(() => document.title === 'elite pAxo', null, { timeout: 20000 });
+    await page.waitForFunction(() => document.title === 'elite pAxo', null, { timeout: 120000 });
     let w = await page.evaluate(() => ({ kind: document.querySelector('#elka-canvas').className,
                                          fullscreen: !!document.fullscreenElement }));
     check('"window" does what F1 does: the 640 x 480 window, out of fullscreen',
           w.kind === 'windowed' && !w.fullscreen, JSON.stringify(w));
     check('and the control now offers "fullscreen"', (await page.locator('#fullscreen').innerText()) === 'fullscreen');
     await page.tap('#fullscreen');
-    await page.waitForFunction(() => document.querySelector('#elka-canvas.fullscreen') !== null, null, { timeout: 20000 });
+    await page.waitForFunction(() => document.querySelector('#elka-canvas.fullscreen') !== null, null, { timeout: 120000 });
     w = await page.evaluate(() => ({ fullscreen: !!document.fullscreenElement, title: document.title }));
     check('"fullscreen" does what F1 does again', w.fullscreen, JSON.stringify(w));
     const frames = await page.evaluate(() => elka.frames);
-    await page.waitForFunction((n) => elka.frames > n + 10, frames, { timeout: 20000 });
+    await page.waitForFunction((n) => elka.frames > n + 10, frames, { timeout: 120000 });
     check('the sequence goes on after the toggles', true);
 
     await page.tap('#elka-canvas'); // the controls again, for a while
     await page.tap('#stop');
-    await waitForState(driven, ['ended'], 20000);
+    await waitForState(driven, ['ended'], 120000);
     check('"stop" ends the run as Escape does, with status 0', (await elkaState(page)).exitStatus === 0);
     check('"play again" is offered and the controls for the run are gone',
           await visible(page, '#again') && !(await visible(page, '#stop')) && !(await visible(page, '#fullscreen')));

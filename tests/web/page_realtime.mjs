@@ -52,10 +52,13 @@ await runTest('page_realtime', async () => {
 
     const quiet = browser.sound && await browser.sound.loudest(300);
     await page.click('#start');
-    await waitForState(page, ['running'], 10000);
+    // The limits on these waits only end a hang; what is checked is what
+    // came, however late.
+    const justAfter = await canvasShot(page, { hide: overlays });
+    await waitForState(page, ['running'], 120000);
     try {
       await page.waitForFunction(() => window.elka.sound.context === 'running' && window.elka.sound.playing === true,
-                                 null, 10000);
+                                 null, 120000);
     } catch {
       // the check below says what the sound layer reported instead
     }
@@ -63,21 +66,21 @@ await runTest('page_realtime', async () => {
     check('the click starts the song', after.sound.context === 'running' && after.sound.playing === true,
           JSON.stringify(after.sound));
     if (browser.sound) {
-      const peak = await browser.sound.loudest(2000);
-      check('the song is heard in the browser\'s null sink, which was silent before the click', quiet === 0 && peak > 300,
-            `peak ${quiet} before, ${peak} of 32767 in the 2 s after`);
+      const { peak, ms } = await browser.sound.heard(300, 60000);
+      check('the song is heard in the browser\'s null sink, which was silent before the click', quiet === 0 && ms !== null,
+            `peak ${quiet} before; after it ${ms === null ? 'nothing over 300 in 60 s' : `over 300 after ${ms} ms`}, peak ${peak} of 32767`);
     }
     check('the start overlay goes with the click', !(await page.isVisible('#start')));
-    // The clock started at the click: the intro follows the start picture.
-    const justAfter = await canvasShot(page, { hide: overlays });
+    // The clock started at the click: the intro follows the start picture
+    // (the shot taken at once after the click).
     check('the start picture is still shown just after the click', passes('startPicture')(justAfter));
     let intro = null;
     try {
-      intro = await waitForPicture(page, passes('introWord'), 30000, { hide: overlays });
+      intro = await waitForPicture(page, passes('introWord'), 120000, { hide: overlays });
     } catch (e) {
       if (e.picture)
         writePng(join(artefacts, 'realtime-no-intro.png'), e.picture);
-      report('the intro word within 30 s of the click', 'introWord', e.picture);
+      report('the intro word within 120 s of the click', 'introWord', e.picture);
     }
     if (intro) {
       writePng(join(artefacts, 'realtime-intro.png'), intro);
@@ -93,14 +96,17 @@ await runTest('page_realtime', async () => {
           `${presses.join(', ')}; status ${end.exitStatus}`);
     check('"play again" is offered', await page.isVisible('#again'));
     check('the song stops at the end', end.sound.playing === false, JSON.stringify(end.sound));
+    const framesAtEnd = await page.evaluate(() => elka.frames);
     const last = await canvasShot(page, { hide: overlays });
     writePng(join(artefacts, 'realtime-ended.png'), last);
-    // Before the intro's first scene ends the window frame is where the
-    // probe looks; later words of the intro have it elsewhere.
+    // Whichever scene the Escape came in (later on a busy machine), its
+    // frame stays: a picture, not a canvas cleared to one colour, and no
+    // frame drawn after it.
     const lastLit = share(last, [0, 0, last.width, last.height], 'white');
     const lastDark = share(last, [0, 0, last.width, last.height], 'black');
-    check('the last frame stays: the intro scene, not a blank canvas', lastLit > 0.5 && lastDark > 0.001,
-          `white ${lastLit.toFixed(4)}, black ${lastDark.toFixed(4)}`);
+    check('the last frame stays: a picture, not a blank canvas', lastLit < 0.999 && lastDark < 0.999 &&
+          lastLit + lastDark > 0.001 && await page.evaluate(() => elka.frames) === framesAtEnd,
+          `white ${lastLit.toFixed(4)}, black ${lastDark.toFixed(4)}, frames ${framesAtEnd} at the end`);
     writeFileSync(join(artefacts, 'realtime-ended-screen.png'), await page.screenshot());
     const errs = await errors();
     check('no console error from loading to the end', errs.length === 0, errs.join('\n  '));

@@ -38,18 +38,18 @@ await runTest('page_silence', async () => {
     await waitForState(page, ['waiting'], 60000);
     await page.click('#start');
     const said = await page.waitForFunction(() => elka.soundSilent && document.querySelector('#status').textContent,
-                                            null, 10000).catch(() => '');
+                                            null, 120000).catch(() => '');
     check('the status line says the song cannot be heard',
           said === 'No sound: the browser did not start the audio output. Tap or click the picture to try again.',
           JSON.stringify(said));
     const frames = await page.evaluate(() => elka.frames);
-    await page.waitForFunction((n) => elka.frames > n + 10, frames, 20000);
+    await page.waitForFunction((n) => elka.frames > n + 10, frames, 120000);
     check('the picture goes on in silence', (await page.evaluate(() => elka.state)) === 'running');
 
     await page.evaluate(() => globalThis.elkaTestAllowSound());
     await page.click('#stage canvas');
     const cleared = await page.waitForFunction(() => !elka.soundSilent && document.querySelector('#status').textContent === '',
-                                               null, 10000).then(() => true, () => false);
+                                               null, 120000).then(() => true, () => false);
     check('a click once the audio can run clears the line', cleared, await page.evaluate(() => elka.status));
     const sound = await page.evaluate(() => elka.sound);
     check('and the song plays', sound.context === 'running' && sound.playing, JSON.stringify(sound));

@@ -46,7 +46,7 @@ await runTest('page_song_errors', async () => {
       await waitForState(page, ['waiting', 'ended'], 60000).catch(() => {});
       if ((await elkaState(page)).state === 'waiting') {
         await page.click('#start');
-        await waitForState(page, ['ended'], 20000).catch(() => {});
+        await waitForState(page, ['ended'], 120000).catch(() => {});
       }
       const end = await elkaState(page);
       const lines = (await messages()).filter((m) => m.type === 'log').map((m) => m.text.trim()).filter((t) => t);

@@ -43,7 +43,7 @@ const windowOf = (page) =>
 
 // Screenshots until the intro's white scene fills the middle of the screen.
 async function whiteScene(page) {
-  const until = Date.now() + 30000;
+  const until = Date.now() + 120000;
   for (;;) {
     const shot = decodePng(await screenshot(page, { hide: overlays }));
     const middle = [shot.width / 2 - 8, shot.height / 2 - 8, shot.width / 2 + 8, shot.height / 2 + 8];
@@ -67,15 +67,15 @@ await runTest('page_window', async () => {
     await page.goto(`${server.url}index.html`);
     await waitForState(page, ['waiting'], 60000);
     await page.click('#start');
-    await waitForState(page, ['running'], 10000);
+    await waitForState(page, ['running'], 120000);
     // Granted or refused, the answer comes.
     const asks = await page.waitForFunction(() => elkaTestFullscreen.granted + elkaTestFullscreen.refused === 1 &&
-                                              elkaTestFullscreen, null, 10000).catch(() => null);
+                                              elkaTestFullscreen, null, 120000).catch(() => null);
     check('the click asks the browser for fullscreen, once', asks && asks.asked === 1, JSON.stringify(asks || await fullscreen()));
     // A window manager makes a window fullscreen in steps (WebKitGTK's
     // first loses its toolbar, then covers the screen): the canvas follows
     // each, and is looked at once it has settled.
-    const settled = () => page.waitForFunction(() => document.querySelector('#elka-canvas').height === 1440, null, 5000)
+    const settled = () => page.waitForFunction(() => document.querySelector('#elka-canvas').height === 1440, null, 120000)
       .catch(() => {});
     await settled();
 
@@ -102,9 +102,9 @@ await runTest('page_window', async () => {
     // A window in the browser's fullscreen is not resized: it is left first,
     // as a viewer leaves it.
     await page.evaluate(() => document.fullscreenElement && document.exitFullscreen());
-    await page.waitForFunction(() => !document.fullscreenElement, null, 5000);
+    await page.waitForFunction(() => !document.fullscreenElement, null, 120000);
     await page.setViewport(800, 800);
-    await page.waitForFunction(() => document.querySelector('#elka-canvas').height === 1600, null, 10000);
+    await page.waitForFunction(() => document.querySelector('#elka-canvas').height === 1600, null, 120000);
     const tall = await whiteScene(page);
     const tallLit = bbox(tall, 'white');
     // 800 x 600 of the page's 800 x 800: device rows 200..1399.
@@ -113,7 +113,7 @@ await runTest('page_window', async () => {
             tallLit[2] >= tall.width - 1,
           `white box ${tallLit && tallLit.join(' ')} of ${tall.width} x ${tall.height}`);
     await page.setViewport(1280, 720);
-    await page.waitForFunction(() => document.querySelector('#elka-canvas').height === 1440, null, 10000);
+    await page.waitForFunction(() => document.querySelector('#elka-canvas').height === 1440, null, 120000);
     const before = await fullscreen();
 
     await press(page, 'F1', () => document.title === 'elite pAxo');
@@ -125,19 +125,19 @@ await runTest('page_window', async () => {
     await settled();
     w = await windowOf(page);
     const after = await page.waitForFunction((n) => elkaTestFullscreen.granted + elkaTestFullscreen.refused > n &&
-                                               elkaTestFullscreen, before.granted + before.refused, 10000).catch(() => null);
+                                               elkaTestFullscreen, before.granted + before.refused, 120000).catch(() => null);
     check('F1 back to fullscreen asks the browser for it again', after && after.asked === before.asked + 1,
           `${JSON.stringify(before)} then ${JSON.stringify(after || await fullscreen())}`);
     if (can().fullscreen)
       check('F1 again gives the fullscreen canvas and the browser\'s fullscreen',
             w.css.join('x') === '1280x720' && w.pixels.join('x') === '2560x1440' &&
-              await page.waitForFunction(() => !!document.fullscreenElement, null, 5000).then(() => true, () => false),
+              await page.waitForFunction(() => !!document.fullscreenElement, null, 120000).then(() => true, () => false),
             JSON.stringify(w));
     else
       check('F1 again gives the fullscreen canvas', w.css.join('x') === '1280x720' && w.pixels.join('x') === '2560x1440',
             JSON.stringify(w));
     const frames = await page.evaluate(() => elka.frames);
-    await page.waitForFunction((n) => elka.frames > n + 10, frames, 20000);
+    await page.waitForFunction((n) => elka.frames > n + 10, frames, 120000);
     check('the sequence goes on after the toggles', true);
 
     // A hidden tab is a minimised window. Neither headless Chromium nor a
@@ -161,14 +161,14 @@ await runTest('page_window', async () => {
     check('no frames while the page is hidden, over 30 of the browser\'s', hiddenLater === hiddenAt,
           `${hiddenAt} then ${hiddenLater}`);
     await setHidden(false);
-    await page.waitForFunction((n) => elka.frames > n + 10, hiddenLater, 20000);
+    await page.waitForFunction((n) => elka.frames > n + 10, hiddenLater, 120000);
     check('frames again once it is shown', true);
 
     const presses = await escapeToEnd(page);
     check('Escape ends the run with status 0', escapeEnded(presses) && (await page.evaluate(() => elka.exitStatus)) === 0,
           presses.join(', '));
     check('the page leaves the browser\'s fullscreen at the end',
-          await page.waitForFunction(() => !document.fullscreenElement, null, 5000).then(() => true, () => false));
+          await page.waitForFunction(() => !document.fullscreenElement, null, 120000).then(() => true, () => false));
     const errs = await errors();
     check('no console or page error', errs.length === 0, errs.join('; '));
     await browser.close();
@@ -196,7 +196,7 @@ await runTest('page_window', async () => {
                       'ERROR: Initialization Failed!'];
     check('without WebGL: the window code\'s boxes, in order', JSON.stringify(shown) === JSON.stringify(expected),
           JSON.stringify(shown));
-    await waitForState(bare.page, ['ended'], 10000);
+    await waitForState(bare.page, ['ended'], 120000);
     check('and the run ends with status 0, as the demo returns then',
           (await bare.page.evaluate(() => elka.exitStatus)) === 0);
   } finally {

@@ -11,7 +11,7 @@
 #  - a family that exists nowhere gives some face, all of whose glyphs load;
 #  - a file that holds no font, a missing file and a folder are not added.
 # Arguments: the folder with glyph_dump.exe, the repo root. Exit 0 when all
-# passed, 77 when wine is not installed.
+# passed.
 set -euo pipefail
 if [ $# -ne 2 ]; then
   echo "usage: $0 FOLDER_WITH_GLYPH_DUMP_EXE REPO_ROOT" >&2
@@ -20,8 +20,8 @@ fi
 bin=$(cd "$1" && pwd)
 root=$(cd "$2" && pwd)
 if ! command -v wine >/dev/null; then
-  echo "fonts: wine is not installed; skipped"
-  exit 77
+  echo "FAILED: wine is not installed (scripts/setup.sh install test installs it)"
+  exit 1
 fi
 exe="$bin/glyph_dump.exe"
 if [ ! -f "$exe" ]; then

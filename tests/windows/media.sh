@@ -70,20 +70,25 @@ snapshot() {
     (cd "$1" && find . -printf '%y %p %s %m\n' | LC_ALL=C sort && find . -type f -exec sha256sum {} + | LC_ALL=C sort)
 }
 
-# answer_boxes: until the demo ends (40 s at most), every message box it
-# shows is answered with Return; a case that plays is closed once it draws.
+# answer_boxes: until the demo ends (the limit only ends a hang), every
+# message box it shows is answered with Return, once: the next look comes
+# when the box has gone; a case that plays is closed once it draws.
 answer_boxes() {
-    local course="$1" id deadline=$((SECONDS + 40)) closed=0
+    local course="$1" id deadline=$((SECONDS + hang_limit)) closed=0 wait_end
     while kill -0 "$elka_pid" 2>/dev/null && ((SECONDS < deadline)); do
-        for id in $(xwininfo -root -tree 2>/dev/null | grep -E ' "(Error|ERROR)": ' | awk '{print $1}' || true); do
+        for id in $(window_tree | grep -E ' "(Error|ERROR)": ' | awk '{print $1}' || true); do
             # A box may go between the look and the key (answered, or its
             # case ended): the next look tells.
             if xwininfo -id "$id" 2>/dev/null | grep -q "Map State: IsViewable"; then
-                press "$id" Return 2>/dev/null || true
+                xdotool windowfocus --sync "$id" 2>/dev/null && xdotool key Return || true
+                wait_end=$((SECONDS + hang_limit))
+                while xwininfo -id "$id" >/dev/null 2>&1 && kill -0 "$elka_pid" 2>/dev/null && ((SECONDS < wait_end)); do
+                    sleep 0.1
+                done
             fi
         done
         if [[ "$course" == runs && $closed == 0 ]]; then
-            id=$(xwininfo -root -tree 2>/dev/null | grep -F ' "eLka": ' | awk '{print $1}' | head -n1 || true)
+            id=$(window_tree | grep -F ' "eLka": ' | awk '{print $1}' | head -n1 || true)
             if [[ -n "$id" ]] && /usr/bin/python3 "$(dirname "$0")/../e2e/lib/frame_probe.py" "$id" 0.5 >/dev/null 2>&1; then
                 close_request "$id"
                 closed=1
@@ -113,12 +118,18 @@ for i in "${!names[@]}"; do
     before="$(snapshot "$workdir")" case_start=$SECONDS
     elka_env=()
     [[ "$name" == no-audio ]] && elka_env=(ALSA_CONFIG_PATH="$scratch/alsa-none.conf")
-    start_elka "$elka" 60
+    start_elka "$elka" $((hang_limit + 60))
     answer_boxes "${courses[$i]}"
-    kill -0 "$elka_pid" 2>/dev/null && problems+=("still running after 40 s")
+    kill -0 "$elka_pid" 2>/dev/null && problems+=("still running after $hang_limit s")
     wait_elka
     out=$(tr -d '\r' <"$scratch/elka.out"; echo .)
-    err=$(tr -d '\r' <"$scratch/elka.err"; echo .)
+    # Wine itself may say, on a busy machine, that a thread of the ending
+    # program lost its line to the wineserver: not the demo's output, so that
+    # one line is taken out (and counted) before the comparison.
+    wine_noise='^wine client error:[0-9a-f]+: sendmsg: Socket operation on non-socket$'
+    noise=$(tr -d '\r' <"$scratch/elka.err" | grep -cE "$wine_noise" || true)
+    ((noise == 0)) || echo "$name: $noise line(s) of Wine's own client error taken out of standard error"
+    err=$(tr -d '\r' <"$scratch/elka.err" | grep -vE "$wine_noise"; echo .)
     [[ "$status" == "${statuses[$i]}" ]] || problems+=("exit status $status, not ${statuses[$i]}")
     [[ "$out" == "${outs[$i]}." ]] || problems+=("standard output '${out%.}', not '${outs[$i]}'")
     [[ "$err" == "${errs[$i]}." ]] || problems+=("standard error '${err%.}', not '${errs[$i]}'")

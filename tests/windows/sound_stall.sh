@@ -11,7 +11,7 @@
 # may drift late on a busy machine before the stall as well as after.
 # usage: bash sound_stall.sh FOLDER-WITH-sound_check.exe REPO-ROOT
 set -euo pipefail
-command -v wine >/dev/null || { echo "SKIP: wine is not installed"; exit 77; }
+command -v wine >/dev/null || { echo "FAIL: wine is not installed (scripts/setup.sh install test installs it)" >&2; exit 1; }
 exe="$(realpath "$1")/sound_check.exe"
 root="$(realpath "$2")"
 [[ -f "$exe" ]] || { echo "FAIL: no $exe" >&2; exit 1; }

@@ -14,7 +14,8 @@ start_xvfb "${ELKA_TEST_SCREEN:-1024x768x24}"
 openbox --sm-disable >"$scratch/openbox.log" 2>&1 &
 wm_pid=$!
 # The window manager is ready once it has announced itself on the root window.
-for _ in $(seq 100); do
+end=$((SECONDS + hang_limit))
+while ((SECONDS < end)); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
     kill -0 "$wm_pid" 2>/dev/null || { cat "$scratch/openbox.log" >&2; fail "openbox ended"; }
     sleep 0.1

@@ -12,10 +12,10 @@ screen_against_still() {
     local still="$1" x0="$2" x1="$3" title="$4" win
     hold_clock "$build/libheld_clock_preload.so"
     elka_env+=("${sharp_env[@]}")
-    start_elka "$elka" 60 "${@:5}"
-    local found left right shown=0
-    for _ in $(seq 40); do
-        found=$(/usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/desk_probe.py" lit 20) || fail "nothing shows"
+    start_elka "$elka" 300 "${@:5}"
+    local found left right shown=0 end=$((SECONDS + hang_limit))
+    while ((SECONDS < end)); do
+        found=$(/usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/desk_probe.py" lit "$hang_limit") || fail "nothing shows"
         read -r _ left right _ <<<"$found"
         (( left >= x0 && right <= x1 )) && { shown=1; break; }
         sleep 0.5
@@ -24,7 +24,7 @@ screen_against_still() {
     /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/desk_probe.py" save "$scratch/screen.ppm"
     kill -0 "$elka_pid" 2>/dev/null || fail "elka ended by itself"
     win=$(top_window "$title")
-    press "$win" Escape
+    press "$win" Escape elka_ended # the window may be the compositor's, which stays
     wait_elka
     [[ "$status" == 0 ]] || fail "exit status $status after Escape"
     /usr/bin/python3 - "$scratch/screen.ppm" "$still" "$x0" "$x1" <<'PY'

@@ -6,6 +6,10 @@ set -euo pipefail
 export SDL_AUDIODRIVER=dummy
 
 scratch="$(mktemp -d /tmp/elka-e2e-XXXXXX)"
+# Every wait below ends as soon as what it waits for is seen; its limit
+# (seconds) only ends a hang, so it is generous: a busy machine is slow,
+# not broken. ELKA_HANG_LIMIT changes it.
+hang_limit="${ELKA_HANG_LIMIT:-120}"
 xvfb_pid=""
 elka_pid=""
 
@@ -31,20 +35,27 @@ fail() {
 # Xvfb itself; further options go to Xvfb. -noreset: by default the server
 # resets when its last client leaves, and a client that connects during the
 # reset is refused (the probe below, then openbox, hit exactly that).
+# The server repeats no key: a key held down is one press however long it
+# stays down on a busy machine (a test that wants the repeat turns it on
+# with xset r on).
 start_xvfb() {
     Xvfb -displayfd 3 -screen 0 "$1" -nolisten tcp -noreset "${@:2}" 3>"$scratch/display" >"$scratch/xvfb.log" 2>&1 &
     xvfb_pid=$!
-    for _ in $(seq 100); do
-        [[ -s "$scratch/display" ]] && break
+    local end=$((SECONDS + hang_limit))
+    while [[ ! -s "$scratch/display" ]] && ((SECONDS < end)); do
+        kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb ended before it listened"
         sleep 0.1
     done
     [[ -s "$scratch/display" ]] || fail "Xvfb did not start"
     export DISPLAY=":$(head -n1 "$scratch/display")"
     # The number comes when the server listens; a client is let in only
     # once the server is alive and answers.
-    for _ in $(seq 100); do
+    while ((SECONDS < end)); do
         kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb on $DISPLAY ended"
-        xprop -root >/dev/null 2>&1 && return
+        if xprop -root >/dev/null 2>&1; then
+            xset r off || fail "xset could not turn the key repeat off on $DISPLAY"
+            return
+        fi
         sleep 0.1
     done
     fail "Xvfb on $DISPLAY does not answer"
@@ -89,11 +100,11 @@ PY
 }
 
 # start_elka PATH [SECONDS [ARG...]]: runs it in the background in $workdir,
-# with a hard limit (90 s unless given), the settings in $elka_env and the
-# arguments given.
+# with a hard limit (300 s unless given: only a hang meets it), the settings
+# in $elka_env and the arguments given.
 elka_env=()
 start_elka() {
-    (cd "$workdir" && exec env "${elka_env[@]}" timeout -k 5 "${2:-90}" "$1" "${@:3}" >"$scratch/elka.out" 2>"$scratch/elka.err") &
+    (cd "$workdir" && exec env "${elka_env[@]}" timeout -k 5 "${2:-300}" "$1" "${@:3}" >"$scratch/elka.out" 2>"$scratch/elka.err") &
     elka_pid=$!
 }
 
@@ -106,40 +117,58 @@ hold_clock() {
     elka_env=(LD_PRELOAD="$(realpath "$1")" ELKA_CLOCK=held ELKA_CLOCK_LOG="$scratch/clock.log")
 }
 
-# clock_go: lets the held clock go and waits (20 s at most) until the demo's
-# next frame has read it going.
+# clock_go: lets the held clock go and waits until the demo's next frame
+# has read it going.
 clock_go() {
-    local proc lines
+    local proc lines end=$((SECONDS + hang_limit))
     proc=$(pgrep -P "$elka_pid") || fail "no elka process under its time limit"
     lines=$(grep -c '^going ' "$scratch/clock.log" 2>/dev/null || true)
     kill -USR1 "$proc"
-    for _ in $(seq 200); do
+    while ((SECONDS < end)); do
         (($(grep -c '^going ' "$scratch/clock.log" 2>/dev/null || true) > lines)) && return 0
         sleep 0.1
     done
     fail "the demo's clock did not go on"
 }
 
-# wait_elka: waits (20 s at most) and sets $status to its exit status.
-wait_elka() {
-    for _ in $(seq 200); do
-        kill -0 "$elka_pid" 2>/dev/null || break
-        sleep 0.1
-    done
+# elka_ended: waits until the run has ended, without taking its status.
+elka_ended() {
+    local end=$((SECONDS + hang_limit))
+    while kill -0 "$elka_pid" 2>/dev/null && ((SECONDS < end)); do sleep 0.1; done
     kill -0 "$elka_pid" 2>/dev/null && fail "elka did not end"
+    return 0
+}
+
+# wait_elka: waits until the run ends and sets $status to its exit status.
+wait_elka() {
+    elka_ended
     status=0
     wait "$elka_pid" || status=$?
     elka_pid=""
 }
 
+# window_tree [-children]: the windows with their titles, as xwininfo lists
+# them (-tree unless -children is given). A window that goes while xwininfo
+# walks the tree stops it with BadWindow or BadDrawable; the walk is then
+# made again, until one goes through whole.
+window_tree() {
+    local listing end=$((SECONDS + hang_limit))
+    while ((SECONDS < end)); do
+        listing=$(xwininfo -root "${1:--tree}" 2>/dev/null) && { printf '%s\n' "$listing"; return 0; }
+        sleep 0.05
+    done
+    fail "xwininfo could not list the windows on $DISPLAY"
+}
+
 # top_window TITLE: id of the shown top-level window with exactly this
-# title (SDL's message boxes too, which xdotool search does not see), within
-# 20 s. A window not shown yet does not count: the demo's window may still
-# be made again for its pixel format before it is shown.
+# title (SDL's message boxes too, which xdotool search does not see). A
+# window not shown yet does not count: the demo's window may still be made
+# again for its pixel format before it is shown; one that goes between the
+# list and the look is passed over.
 top_window() {
-    local id
-    for _ in $(seq 200); do
-        for id in $(xwininfo -root -tree | grep -F " \"$1\":" | awk '{print $1}' || true); do
+    local id end=$((SECONDS + hang_limit))
+    while ((SECONDS < end)); do
+        for id in $(window_tree | grep -F " \"$1\":" | awk '{print $1}' || true); do
             if xwininfo -id "$id" 2>/dev/null | grep -q "Map State: IsViewable"; then
                 echo "$id"
                 return
@@ -150,20 +179,21 @@ top_window() {
     fail "no window \"$1\" shown"
 }
 
-# running ID: waits (20 s at most) until the window shows a frame the demo
-# drew, so the start-up is over and the frame loop runs; keys that come
-# before the loop runs are drained together, press and release in one go,
-# and never seen held. For the first scenes only (see frame_probe.py).
+# running ID: waits until the window shows a frame the demo drew, so the
+# start-up is over and the frame loop runs; keys that come before the loop
+# runs are drained together, press and release in one go, and never seen
+# held. For the first scenes only (see frame_probe.py).
 running() {
     local seen
-    seen=$(/usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/frame_probe.py" "$1" 20) || fail "window $1: $seen"
+    seen=$(/usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/frame_probe.py" "$1" "$hang_limit") || fail "window $1: $seen"
     kill -0 "$elka_pid" 2>/dev/null || fail "elka ended by itself"
 }
 
 # window_gone TITLE: waits until no window has this title.
 window_gone() {
-    for _ in $(seq 200); do
-        xwininfo -root -tree | grep -qF "\"$1\":" || return 0
+    local end=$((SECONDS + hang_limit))
+    while ((SECONDS < end)); do
+        window_tree | grep -qF "\"$1\":" || return 0
         sleep 0.1
     done
     fail "window \"$1\" is still there"
@@ -172,7 +202,8 @@ window_gone() {
 # window_gone_id ID: waits until the window with this id no longer exists
 # (the toggle makes the next window under the same title).
 window_gone_id() {
-    for _ in $(seq 200); do
+    local end=$((SECONDS + hang_limit))
+    while ((SECONDS < end)); do
         xwininfo -id "$1" >/dev/null 2>&1 || return 0
         sleep 0.1
     done
@@ -186,27 +217,44 @@ toggle() {
     press "$win" F1
     window_gone_id "$win"
     win=$(top_window "elite pAxo")
-    xwininfo -root -tree | grep -qF '"Dova GL":' && fail "the fallback question came at F1"
-    [[ "$(size_of "$win")" == "$1" ]] || fail "after F1 elite pAxo is $(size_of "$win"), not $1"
+    window_tree | grep -qF '"Dova GL":' && fail "the fallback question came at F1"
+    local size
+    size=$(size_of "$win")
+    [[ "$size" == "$1" ]] || fail "after F1 elite pAxo is ${size:-gone}, not $1"
     running "$win"
 }
 
-# size_of ID: "WxH" of the window.
+# size_of ID: "WxH" of the window; nothing (and status 1) if it is gone.
 size_of() {
-    xwininfo -id "$1" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}'
+    local info
+    info=$(xwininfo -id "$1" 2>/dev/null) || return 1
+    awk '/Width:/{w=$2} /Height:/{h=$2} END{print w "x" h}' <<<"$info"
 }
 
-# press ID KEY: focuses the window, then presses the key and holds it a
-# moment, as a hand would: the loop takes one message per iteration and
-# looks at the keys only when none waits, so a press and release sent
-# together would come and go before it looked. The hold is time that has
-# to pass while the key is down, not a wait for something to happen: what
-# the key does (a window going, the run ending) is waited for by the caller.
+# press ID KEY [COMMAND...]: focuses the demo's window, presses the key and
+# keeps it down until COMMAND has seen what the key does (by default: window
+# ID gone, as after F1 or Escape), then lets it go.
+# The loop takes one message per iteration and looks at the keys only when
+# none waits, so a press and release sent together could come and go before
+# it looked; held until its effect shows, the key is seen however slow the
+# machine, and the server repeats no key (start_xvfb), so it is one press.
 press() {
+    local window="$1" key="$2"
+    shift 2
+    (($#)) || set -- window_gone_id "$window"
+    xdotool windowfocus --sync "$window"
+    xdotool keydown "$key"
+    "$@"
+    xdotool keyup "$key"
+}
+
+# answer_box ID: Return in a message box, which answers it with its first
+# button, and waits until the box has gone. The box's own loop, not the
+# demo's, takes the key, and acts when it is let go.
+answer_box() {
     xdotool windowfocus --sync "$1"
-    xdotool keydown "$2"
-    sleep 0.3
-    xdotool keyup "$2"
+    xdotool key Return
+    window_gone_id "$1"
 }
 
 # close_request ID: what a window manager sends when the user closes the
@@ -250,15 +298,19 @@ PY
 # renderer) nested in the Xvfb of start_xvfb, WIDTH x HEIGHT pixels at that
 # scale (weston takes its size in logical units), listening on the socket
 # NAME in a runtime folder of its own; waits until it listens and shows.
-# Sets $weston_pid; the caller's trap ends it.
+# Sets $weston_pid; the caller's trap ends it. A Wayland client repeats a
+# held key itself, at the rate the compositor gives; weston gives none
+# here, so a key held down is one press however long it stays down.
 weston_pid=""
 start_weston() {
     export XDG_RUNTIME_DIR="$scratch/xdg-$4-$1"
     mkdir -m 700 -p "$XDG_RUNTIME_DIR"
-    weston --backend=x11-backend.so --use-pixman --width=$(($2 / $1)) --height=$(($3 / $1)) --scale="$1" \
-        --socket="$4" --idle-time=0 >"$scratch/weston.log" 2>&1 &
+    printf '[keyboard]\nrepeat-rate=0\n' >"$scratch/weston.ini"
+    weston --config="$scratch/weston.ini" --backend=x11-backend.so --use-pixman --width=$(($2 / $1)) --height=$(($3 / $1)) \
+        --scale="$1" --socket="$4" --idle-time=0 >"$scratch/weston.log" 2>&1 &
     weston_pid=$!
-    for _ in $(seq 100); do
+    local end=$((SECONDS + hang_limit))
+    while ((SECONDS < end)); do
         [[ -S "$XDG_RUNTIME_DIR/$4" ]] && break
         kill -0 "$weston_pid" 2>/dev/null || { cat "$scratch/weston.log" >&2; fail "weston ended"; }
         sleep 0.1

@@ -53,7 +53,7 @@ export async function waitForPicture(page, test, timeout, options = {}) {
 // Holds a key down until the page has seen it take effect (done, a function
 // of the page, holds): the frame loop reads keys between frames, as on the
 // desktop, so a press and release sent together could come and go unseen.
-export async function press(page, key, done, timeout = 20000) {
+export async function press(page, key, done, timeout = 120000) {
   await page.keyDown(key);
   try {
     await page.waitForFunction(done, null, timeout);
@@ -76,7 +76,7 @@ export async function escapeToEnd(page) {
     const full = await page.evaluate(() => !!document.fullscreenElement);
     await page.keyDown('Escape');
     try {
-      await page.waitForFunction((wasFull) => elka.state === 'ended' || (wasFull && !document.fullscreenElement), full, 10000);
+      await page.waitForFunction((wasFull) => elka.state === 'ended' || (wasFull && !document.fullscreenElement), full, 60000);
     } catch {
       // said by what the press did: nothing
     } finally {

@@ -29,7 +29,7 @@ export async function startPulse() {
     if (child.exitCode !== null)
       throw new Error(`pulseaudio ended:\n${log}`);
     return answers();
-  }, 10000);
+  }, 120000);
 
   // The loudest sample (of 32767) the sink's monitor gets in the next ms
   // milliseconds: a count of bytes, not a clock, says when that is.
@@ -77,16 +77,39 @@ export async function startPulse() {
       bytes += d.length;
       t0 = Math.min(t0, arrived - (bytes / 2 / rate) * 1000);
     });
-    return {
-      async stop() {
-        await endOwned(rec);
-        const all = Buffer.concat(chunks);
-        const samples = new Int16Array(all.length >> 1);
-        for (let i = 0; i < samples.length; i++)
-          samples[i] = all.readInt16LE(i * 2);
-        return { samples, rate, t0 };
-      },
-    };
+    // Listens until a sample louder than level comes, at most limitMs
+  // milliseconds of the sink's time (a count of bytes again): gives the
+  // loudest sample and after how many milliseconds the first loud one came
+  // (null if none came). A sound that starts late on a busy machine is
+  // still heard; the limit only ends the wait for one that never comes.
+  function heard(level, limitMs) {
+    return new Promise((resolve, reject) => {
+      const limit = Math.round((48000 * limitMs) / 1000) * 4;
+      const rec = spawn('parec', ['--server', server, '-d', 'elka.monitor', '--format=s16le', '--rate=48000',
+                                  '--channels=2', '--raw', '--latency-msec=20'], { env, stdio: ['ignore', 'pipe', 'pipe'] });
+      let got = 0, peak = 0, at = null, odd = null;
+      rec.stdout.on('data', (d) => {
+        const data = odd ? Buffer.concat([odd, d]) : d;
+        const whole = data.length - (data.length % 2);
+        for (let i = 0; i < whole && got + i < limit; i += 2) {
+          const v = Math.abs(data.readInt16LE(i));
+          peak = Math.max(peak, v);
+          if (at === null && v > level)
+            at = Math.round(((got + i) / 4 / 48000) * 1000);
+        }
+        odd = whole < data.length ? data.subarray(whole) : null;
+        got += whole;
+        if (at !== null || got >= limit)
+          rec.kill();
+      });
+      rec.on('error', reject);
+      rec.on('close', () => {
+        if (at === null && got < limit)
+          reject(new Error(`parec ended after ${got} bytes`));
+        else
+          resolve({ peak, ms: at });
+      });
+    });
   }
-  return { server, env: { PULSE_SERVER: server }, loudest, record, close: () => endOwned(child) };
+  return { server, env: { PULSE_SERVER: server }, loudest, heard, record, close: () => endOwned(child) };
 }

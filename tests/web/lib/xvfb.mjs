@@ -24,7 +24,11 @@ export async function startXvfb(width, height) {
   // A client is let in only once the server answers.
   const answers = () => new Promise((resolve) =>
     execFile('xprop', ['-root', '-display', display], (error) => resolve(error ? undefined : true)));
-  await waitFor(`Xvfb on ${display} answering`, answers, 10000);
+  await waitFor(`Xvfb on ${display} answering`, answers, 120000);
+  // No key repeat: a key held down while a busy machine catches up is one
+  // press, as on the desktop tests' servers.
+  await new Promise((resolve, reject) => execFile('xset', ['-display', display, 'r', 'off'], (error) =>
+    (error ? reject(new Error(`xset could not turn the key repeat off on ${display}: ${error.message}`)) : resolve())));
   return { display, close: () => endOwned(child) };
 }
 
@@ -42,6 +46,6 @@ export async function startWindowManager(display, env) {
     if (child.exitCode !== null)
       throw new Error(`openbox ended:\n${log}`);
     return announced();
-  }, 10000);
+  }, 120000);
   return { close: () => endOwned(child) };
 }

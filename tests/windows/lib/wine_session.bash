@@ -19,10 +19,14 @@ printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' >"$scratc
 : >"$scratch/alsa-none.conf"
 export ALSA_CONFIG_PATH="$scratch/alsa-null.conf" PULSE_SERVER="unix:$scratch/no-sound-server"
 
-# start_wine: the prefix made, on the screen start_xvfb made.
+# start_wine: the prefix made, on the screen start_xvfb made, and its
+# wineserver kept until the test ends: one that ends by itself a moment
+# after its last program may do so just as the next one connects ("wine
+# client error ... sendmsg"), which a busy machine makes likely.
 start_wine() {
     wineboot -i >"$scratch/wineboot.log" 2>&1 || fail "wineboot could not make the prefix: $(cat "$scratch/wineboot.log")"
     wineserver -w
+    wineserver -p
 }
 
 # windows_program NAME: a command that runs NAME.exe of the Windows build

@@ -38,7 +38,7 @@ export async function startDriver(binary, env) {
     if (child.exitCode !== null)
       throw new Error(`${binary} ended:\n${log}`);
     return command('GET', '/status').then((s) => (s.ready ? true : undefined), () => undefined);
-  }, 20000);
+  }, 120000);
 
   return {
     log: () => log,
