@@ -257,6 +257,11 @@ def analyse(path, rig_offset=0.0, schedule=None, started=None, first_cut_limit=6
             # The reference's picture follows its sound: its cuts, alike
             # every 2 s, are looked for near their clicks.
             expected, reach = clicks[k], 0.9
+        elif n > 0 and k < len(clicks):
+            # After the first, a cut is looked for near its own click: a
+            # program that was stopped, or whose picture waits for its
+            # song, shows its later scenes later than the first cut gives.
+            expected = clicks[k]
         j = find_cut(frames, times, changes, scene if schedule is None else None, expected, reach)
         row = {'scene': scene, 'nominal': start_of(scene)}
         if j is not None:
