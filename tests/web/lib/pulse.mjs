@@ -77,7 +77,18 @@ export async function startPulse() {
       bytes += d.length;
       t0 = Math.min(t0, arrived - (bytes / 2 / rate) * 1000);
     });
-    // Listens until a sample louder than level comes, at most limitMs
+    return {
+      async stop() {
+        await endOwned(rec);
+        const all = Buffer.concat(chunks);
+        const samples = new Int16Array(all.length >> 1);
+        for (let i = 0; i < samples.length; i++)
+          samples[i] = all.readInt16LE(i * 2);
+        return { samples, rate, t0 };
+      },
+    };
+  }
+  // Listens until a sample louder than level comes, at most limitMs
   // milliseconds of the sink's time (a count of bytes again): gives the
   // loudest sample and after how many milliseconds the first loud one came
   // (null if none came). A sound that starts late on a busy machine is
