@@ -13,8 +13,10 @@ behind: the sink plays silence in between, or a stretch of the song is
 lost, so the song comes in runs with gaps. What is asked: the runs hold
 half a second of the song's sound at least, come in the song's order, each
 at or after the end of the one before (growing places in the song), and
-all lie within what was played. Exits 0 if so, 1 if not; prints what it
-found.
+all lie within what was played. The mixer keeps the song on the wall
+clock and starts it as far ahead as the output is behind (it skips that
+much of the song's start), so what was played reaches up to LEAD seconds
+past the seconds played. Exits 0 if so, 1 if not; prints what it found.
 """
 import sys
 
@@ -22,6 +24,9 @@ import numpy as np
 
 PIECE = 1024
 RATE = 44100
+# The most the mixer starts the song ahead of the wall clock: the output's
+# lead (a few device buffers under Wine).
+LEAD = 0.25
 
 
 class Song:
@@ -80,7 +85,7 @@ def main():
     in_order = len(found) > 0 and all(b[1] >= a[1] + a[2] for a, b in zip(found, found[1:]))
     first = found[0][1] if found else -1
     end = found[-1][1] + found[-1][2] if found else -1
-    within = len(found) > 0 and end <= played * RATE
+    within = len(found) > 0 and end <= (played + LEAD) * RATE
     print(f"played {played:g} s, heard {heard:.2f} s: {len(found)} runs of the song, {matched / RATE:.2f} s of its sound "
           f"({np.count_nonzero(np.abs(rec).max(1) > 0) / RATE:.2f} s heard), {'in' if in_order else 'out of'} its order, "
           f"from song frame {first} to {end}{'' if within or not found else ', beyond what was played'}")

@@ -53,6 +53,7 @@ cases = [
      with_gaps(played, list(range(RATE // 20, RATE * 4, RATE // 20)), [200] * 79), 0),
     ("the song with its first half second and a second in the middle lost, and gaps",
      with_gaps(np.concatenate([played[RATE // 2:RATE * 2], played[RATE * 3:]]), [20000, 60000], [3000, 9000]), 0),
+    ("the song started 0.1 s ahead, as the mixer starts it on a late output", song[RATE // 10:RATE * 41 // 10], 0),
     ("another song", other[:RATE * 4], 1),
     ("another song with gaps", with_gaps(other[:RATE * 4], [30000, 90000], [7000, 20000]), 1),
     ("the song's halves swapped", np.concatenate([played[RATE * 2:], played[:RATE * 2]]), 1),
