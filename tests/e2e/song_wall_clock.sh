@@ -21,6 +21,7 @@ command -v pulseaudio >/dev/null && command -v parec >/dev/null || {
 py=/usr/bin/python3
 "$py" -c 'import numpy' 2>/dev/null || { echo "FAIL: $py has no numpy (python3-numpy)" >&2; exit 1; }
 fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$lib/stall_rig.bash"
 unset DISPLAY WAYLAND_DISPLAY
 work="$(mktemp -d /tmp/elka-wall-clock-XXXXXX)"
 pulse_pid="" parec_pid="" pid=""
@@ -37,12 +38,7 @@ trap cleanup EXIT
 mkdir -p "$work/runtime" && chmod 700 "$work/runtime"
 export XDG_RUNTIME_DIR="$work/runtime" PULSE_RUNTIME_PATH="$work/runtime/pulse" \
     PULSE_SERVER="unix:$work/runtime/pulse/native" HOME="$work"
-pulseaudio --daemonize=no --exit-idle-time=-1 -n --disallow-exit --use-pid-file=no \
-    --load="module-null-sink sink_name=check rate=44100 channels=2" --load=module-native-protocol-unix \
-    >"$work/pulse.log" 2>&1 &
-pulse_pid=$!
-for _ in $(seq 300); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-pactl info >/dev/null 2>&1 || { cat "$work/pulse.log" >&2; fail "pulseaudio did not start"; }
+start_null_sink "$work"
 
 # The run folder: the tree's pictures and font, and for the song 20 s of
 # noise (a WAV, which the layer decodes exactly as written), so that any
@@ -51,45 +47,17 @@ mkdir -p "$work/run/files"
 for f in tunnel.bmp star.bmp load.bmp font.ttf; do cp "files/$f" "$work/run/files/"; done
 "$py" "$lib/song_alignment.py" make "$work/run/files/song.mp3"
 
-rec="$work/recorded.raw"
-parec -d check.monitor --format=s16le --rate=44100 --channels=2 --raw --latency-msec=20 >"$rec" &
-parec_pid=$!
-# sound_frames: how many frames of the recording are not silence (a busy
-# machine's underruns are silence too).
-sound_frames() {
-    "$py" -c '
-import sys, numpy as np
-r = np.fromfile(sys.argv[1], dtype="<i2")
-print(np.count_nonzero(np.abs(r[:len(r) // 2 * 2].reshape(-1, 2)).max(1)))' "$rec"
-}
-# wait_sound SECONDS: until the recording holds that much sound (60 s at
-# most: a limit on a hang).
-wait_sound() {
-    local want deadline=$((SECONDS + 60))
-    want=$("$py" -c "print(int($1 * 44100))")
-    while (($(sound_frames) < want)); do
-        ((SECONDS < deadline)) || fail "the recording did not reach $1 s of the song"
-        kill -0 "$pid" 2>/dev/null || { cat "$work/err" >&2; fail "elka ended"; }
-        sleep 0.1
-    done
-}
-
+start_recording "$work/recorded.raw"
 (cd "$work/run" && exec env SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=pulseaudio "$elka" >"$work/out" 2>"$work/err") &
 pid=$!
-wait_sound 2.5
-kill -STOP "$pid"
-# The stall itself: two seconds of a stopped process is what is tried.
-sleep 2
-kill -CONT "$pid"
-wait_sound 7.5
+stall_mid_song "$pid" "$work/err"
 kill -TERM "$pid" 2>/dev/null || true
-for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+deadline=$((SECONDS + hang_limit))
+while kill -0 "$pid" 2>/dev/null && ((SECONDS < deadline)); do sleep 0.1; done
 kill -KILL "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
 pid=""
-kill "$parec_pid"
-wait "$parec_pid" 2>/dev/null || true
-parec_pid=""
+stop_recording
 
 "$py" "$lib/song_alignment.py" check "$work/run/files/song.mp3" "$rec"
 echo "ok: after a 2 s stall the song is back on the wall clock"

@@ -22,6 +22,7 @@ command -v pulseaudio >/dev/null && command -v parec >/dev/null || {
 py=/usr/bin/python3
 "$py" -c 'import numpy' 2>/dev/null || { echo "FAIL: $py has no numpy (python3-numpy)" >&2; exit 1; }
 fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$root/tests/e2e/lib/stall_rig.bash"
 
 scratch="$(mktemp -d /tmp/elka-sound-stall-XXXXXX)"
 pulse_pid="" parec_pid="" pid=""
@@ -45,53 +46,22 @@ printf '' >"$scratch/alsa-none.conf"
 export ALSA_CONFIG_PATH="$scratch/alsa-none.conf"
 wineboot -i >"$scratch/wineboot.log" 2>&1 || { cat "$scratch/wineboot.log" >&2; fail "wineboot"; }
 wineserver -w
-pulseaudio --daemonize=no --exit-idle-time=-1 -n --disallow-exit --use-pid-file=no \
-    --load="module-null-sink sink_name=check rate=44100 channels=2" --load=module-native-protocol-unix \
-    >"$scratch/pulse.log" 2>&1 &
-pulse_pid=$!
-for _ in $(seq 300); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-pactl info >/dev/null 2>&1 || { cat "$scratch/pulse.log" >&2; fail "pulseaudio did not start"; }
+start_null_sink "$scratch"
 
 lib="$root/tests/e2e/lib"
 song="$scratch/song.wav"
 "$py" "$lib/song_alignment.py" make "$song"
-rec="$scratch/recorded.raw"
-parec -d check.monitor --format=s16le --rate=44100 --channels=2 --raw --latency-msec=20 >"$rec" &
-parec_pid=$!
-sound_frames() {
-    "$py" -c '
-import sys, numpy as np
-r = np.fromfile(sys.argv[1], dtype="<i2")
-print(np.count_nonzero(np.abs(r[:len(r) // 2 * 2].reshape(-1, 2)).max(1)))' "$rec"
-}
-# wait_sound SECONDS: until the recording holds that much sound (90 s at
-# most: a limit on a hang).
-wait_sound() {
-    local want deadline=$((SECONDS + 90))
-    want=$("$py" -c "print(int($1 * 44100))")
-    while (($(sound_frames) < want)); do
-        ((SECONDS < deadline)) || fail "the recording did not reach $1 s of the song"
-        kill -0 "$pid" 2>/dev/null || { cat "$scratch/out" >&2; fail "sound_check ended"; }
-        sleep 0.1
-    done
-}
+start_recording "$scratch/recorded.raw"
 
 # `wine` execs the program's own process: $! is what to stop. It plays
 # for 15 s of wall clock, which the stall is part of.
 wine "$exe" play "$(winepath -w "$song" 2>/dev/null)" 15 >"$scratch/out" 2>/dev/null &
 pid=$!
-wait_sound 2.5
-kill -STOP "$pid"
-# The stall itself: two seconds of a stopped process is what is tried.
-sleep 2
-kill -CONT "$pid"
-wait_sound 7.5
+stall_mid_song "$pid" "$scratch/out"
 kill -KILL "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
 pid=""
-kill "$parec_pid"
-wait "$parec_pid" 2>/dev/null || true
-parec_pid=""
+stop_recording
 
 "$py" "$lib/song_alignment.py" check "$song" "$rec" --stall-only
 echo "ok: under Wine, after a 2 s stall the song is back on the wall clock"

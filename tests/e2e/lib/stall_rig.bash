@@ -1,0 +1,69 @@
+# The stall tests' shared rig (tests/e2e/song_wall_clock.sh,
+# tests/windows/sound_stall.sh): a PulseAudio server of the test's own with
+# one null sink that plays to nothing in real time, its monitor recorded,
+# and a program stopped for 2 s mid-song. Needs py (Debian's python3 with
+# numpy), fail, and XDG_RUNTIME_DIR / PULSE_SERVER pointing into the
+# test's own folder. Sets pulse_pid and parec_pid for the caller's cleanup.
+hang_limit="${ELKA_HANG_LIMIT:-120}"
+
+# start_null_sink FOLDER: the server, once it answers (the limit only ends
+# a hang).
+start_null_sink() {
+    pulseaudio --daemonize=no --exit-idle-time=-1 -n --disallow-exit --use-pid-file=no \
+        --load="module-null-sink sink_name=check rate=44100 channels=2" --load=module-native-protocol-unix \
+        >"$1/pulse.log" 2>&1 &
+    pulse_pid=$!
+    local deadline=$((SECONDS + hang_limit))
+    until pactl info >/dev/null 2>&1; do
+        kill -0 "$pulse_pid" 2>/dev/null && ((SECONDS < deadline)) || {
+            cat "$1/pulse.log" >&2
+            fail "pulseaudio did not start"
+        }
+        sleep 0.1
+    done
+}
+
+# start_recording FILE: the sink's monitor, raw 16-bit stereo at 44100 Hz.
+start_recording() {
+    rec="$1"
+    parec -d check.monitor --format=s16le --rate=44100 --channels=2 --raw --latency-msec=20 >"$rec" &
+    parec_pid=$!
+}
+
+stop_recording() {
+    kill "$parec_pid"
+    wait "$parec_pid" 2>/dev/null || true
+    parec_pid=""
+}
+
+# How many frames of the recording are not silence (a busy machine's
+# underruns are silence too).
+sound_frames() {
+    "$py" -c '
+import sys, numpy as np
+r = np.fromfile(sys.argv[1], dtype="<i2")
+print(np.count_nonzero(np.abs(r[:len(r) // 2 * 2].reshape(-1, 2)).max(1)))' "$rec"
+}
+
+# wait_sound SECONDS PID LOG: until the recording holds that much sound,
+# while the program PID runs (its LOG shown if it ended).
+wait_sound() {
+    local want deadline=$((SECONDS + hang_limit))
+    want=$("$py" -c "print(int($1 * 44100))")
+    while (($(sound_frames) < want)); do
+        ((SECONDS < deadline)) || fail "the recording did not reach $1 s of the song"
+        kill -0 "$2" 2>/dev/null || { cat "$3" >&2; fail "the player ended"; }
+        sleep 0.1
+    done
+}
+
+# stall_mid_song PID LOG: 2.5 s of the song heard, the process stopped for
+# 2 s (the stall itself, the one fixed time: what is tried), continued, and
+# 7.5 s of the song heard in all.
+stall_mid_song() {
+    wait_sound 2.5 "$1" "$2"
+    kill -STOP "$1"
+    sleep 2
+    kill -CONT "$1"
+    wait_sound 7.5 "$1" "$2"
+}
