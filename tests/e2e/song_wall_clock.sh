@@ -14,13 +14,6 @@
 set -euo pipefail
 elka="$(realpath "$1")"
 lib="$(dirname "$(realpath "$0")")/lib"
-command -v pulseaudio >/dev/null && command -v parec >/dev/null || {
-    echo "FAIL: pulseaudio and parec are needed (pulseaudio, pulseaudio-utils)" >&2
-    exit 1
-}
-py=/usr/bin/python3
-"$py" -c 'import numpy' 2>/dev/null || { echo "FAIL: $py has no numpy (python3-numpy)" >&2; exit 1; }
-fail() { echo "FAIL: $*" >&2; exit 1; }
 source "$lib/stall_rig.bash"
 unset DISPLAY WAYLAND_DISPLAY
 work="$(mktemp -d /tmp/elka-wall-clock-XXXXXX)"

@@ -15,13 +15,6 @@ command -v wine >/dev/null || { echo "FAIL: wine is not installed (scripts/setup
 exe="$(realpath "$1")/sound_check.exe"
 root="$(realpath "$2")"
 [[ -f "$exe" ]] || { echo "FAIL: no $exe" >&2; exit 1; }
-command -v pulseaudio >/dev/null && command -v parec >/dev/null || {
-    echo "FAIL: pulseaudio and parec are needed (pulseaudio, pulseaudio-utils)" >&2
-    exit 1
-}
-py=/usr/bin/python3
-"$py" -c 'import numpy' 2>/dev/null || { echo "FAIL: $py has no numpy (python3-numpy)" >&2; exit 1; }
-fail() { echo "FAIL: $*" >&2; exit 1; }
 source "$root/tests/e2e/lib/stall_rig.bash"
 
 scratch="$(mktemp -d /tmp/elka-sound-stall-XXXXXX)"

@@ -1,10 +1,16 @@
 # The stall tests' shared rig (tests/e2e/song_wall_clock.sh,
 # tests/windows/sound_stall.sh): a PulseAudio server of the test's own with
 # one null sink that plays to nothing in real time, its monitor recorded,
-# and a program stopped for 2 s mid-song. Needs py (Debian's python3 with
-# numpy), fail, and XDG_RUNTIME_DIR / PULSE_SERVER pointing into the
-# test's own folder. Sets pulse_pid and parec_pid for the caller's cleanup.
+# and a program stopped for 2 s mid-song. Sourcing it checks what it needs
+# (a missing piece fails with its reason) and sets py and fail; the caller
+# points XDG_RUNTIME_DIR and PULSE_SERVER into its own folder. Sets
+# pulse_pid and parec_pid for the caller's cleanup.
 hang_limit="${ELKA_HANG_LIMIT:-120}"
+fail() { echo "FAIL: $*" >&2; exit 1; }
+command -v pulseaudio >/dev/null && command -v parec >/dev/null ||
+    fail "pulseaudio and parec are needed (pulseaudio, pulseaudio-utils)"
+py=/usr/bin/python3
+"$py" -c 'import numpy' 2>/dev/null || fail "$py has no numpy (python3-numpy)"
 
 # start_null_sink FOLDER: the server, once it answers (the limit only ends
 # a hang).
