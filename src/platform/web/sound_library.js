@@ -87,9 +87,10 @@ mergeInto(LibraryManager.library, {
       var entry = s.song;
       if (s.fixed || !ctx || ctx.state !== 'running' || !entry || !entry.source || s.channels.get(entry.channel) !== entry)
         return null;
-      var heard = ctx.currentTime - (ctx.outputLatency || ctx.baseLatency || 0);
+      var latency = s.outputLatency(ctx, entry, nowMs);
+      var heard = ctx.currentTime - (latency || ctx.baseLatency || 0);
       var atMs = nowMs;
-      if (typeof ctx.getOutputTimestamp === 'function') {
+      if (latency > 0 && typeof ctx.getOutputTimestamp === 'function') {
         var stamp = ctx.getOutputTimestamp();
         var told = stamp.performanceTime;
         if (told > 0 && told <= nowMs + 5 &&
@@ -105,6 +106,36 @@ mergeInto(LibraryManager.library, {
     },
 
     stampAgreesMs: 250,
+
+    // The output's latency. Until Firefox has had a first latency from its
+    // output, each outputLatency or getOutputTimestamp asks its sound
+    // server while holding the audio graph's lock, and on a busy machine
+    // such an ask can meet the output's own call for samples and hang the
+    // page for good. So the latency is first asked once the context's clock
+    // has run to the song's start (the output is running and can tell), and
+    // then at most every latencyAskMs until it is known; the stamp only
+    // after. Once known, both are read each frame (Firefox keeps its value).
+    outputLatency: function(ctx, entry, nowMs) {
+      var s = elkaSound;
+      if (s.latencyKnown && s.latencyCtx === ctx)
+        return ctx.outputLatency || 0;
+      if (s.latencyCtx !== ctx) {
+        s.latencyKnown = false;
+        s.latencyCtx = ctx;
+        s.latencyAskedAt = null;
+      }
+      if (ctx.currentTime < entry.startAt || (s.latencyAskedAt !== null && nowMs - s.latencyAskedAt < s.latencyAskMs))
+        return 0;
+      s.latencyAskedAt = nowMs;
+      var latency = ctx.outputLatency || 0;
+      s.latencyKnown = latency > 0;
+      return latency;
+    },
+
+    latencyAskMs: 250,
+    latencyKnown: false,
+    latencyCtx: null,
+    latencyAskedAt: null,
 
     // Silence is never silent: once the viewer has asked for sound, a
     // context that is not running (no output device, a browser that keeps
