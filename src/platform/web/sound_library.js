@@ -87,10 +87,10 @@ mergeInto(LibraryManager.library, {
       var entry = s.song;
       if (s.fixed || !ctx || ctx.state !== 'running' || !entry || !entry.source || s.channels.get(entry.channel) !== entry)
         return null;
-      var latency = s.outputLatency(ctx, entry, nowMs);
+      var latency = s.outputLatency(ctx);
       var heard = ctx.currentTime - (latency || ctx.baseLatency || 0);
       var atMs = nowMs;
-      if (latency > 0 && typeof ctx.getOutputTimestamp === 'function') {
+      if (!s.latencyHangs && typeof ctx.getOutputTimestamp === 'function') {
         var stamp = ctx.getOutputTimestamp();
         var told = stamp.performanceTime;
         if (told > 0 && told <= nowMs + 5 &&
@@ -107,35 +107,20 @@ mergeInto(LibraryManager.library, {
 
     stampAgreesMs: 250,
 
-    // The output's latency. Until Firefox has had a first latency from its
-    // output, each outputLatency or getOutputTimestamp asks its sound
-    // server while holding the audio graph's lock, and on a busy machine
-    // such an ask can meet the output's own call for samples and hang the
-    // page for good. So the latency is first asked once the context's clock
-    // has run to the song's start (the output is running and can tell), and
-    // then at most every latencyAskMs until it is known; the stamp only
-    // after. Once known, both are read each frame (Firefox keeps its value).
-    outputLatency: function(ctx, entry, nowMs) {
-      var s = elkaSound;
-      if (s.latencyKnown && s.latencyCtx === ctx)
-        return ctx.outputLatency || 0;
-      if (s.latencyCtx !== ctx) {
-        s.latencyKnown = false;
-        s.latencyCtx = ctx;
-        s.latencyAskedAt = null;
-      }
-      if (ctx.currentTime < entry.startAt || (s.latencyAskedAt !== null && nowMs - s.latencyAskedAt < s.latencyAskMs))
-        return 0;
-      s.latencyAskedAt = nowMs;
-      var latency = ctx.outputLatency || 0;
-      s.latencyKnown = latency > 0;
-      return latency;
+    // The output's latency, where the browser can be asked without harm.
+    // Firefox answers outputLatency and getOutputTimestamp by asking its
+    // sound server while it holds its audio graph's lock; when that ask
+    // meets the output's own call for samples (likely on a busy machine,
+    // and once is enough) the page hangs for good. There the song is taken
+    // as heard at the context's time less its base latency, and its output
+    // latency is not made up for (the sync rig measures what that costs).
+    outputLatency: function(ctx) {
+      if (elkaSound.latencyHangs === null)
+        elkaSound.latencyHangs = /\bFirefox\//.test(globalThis.navigator ? navigator.userAgent : '');
+      return elkaSound.latencyHangs ? 0 : ctx.outputLatency || 0;
     },
 
-    latencyAskMs: 250,
-    latencyKnown: false,
-    latencyCtx: null,
-    latencyAskedAt: null,
+    latencyHangs: null, // whether asking for the latency can hang the page
 
     // Silence is never silent: once the viewer has asked for sound, a
     // context that is not running (no output device, a browser that keeps
