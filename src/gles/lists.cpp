@@ -1,6 +1,6 @@
 // Display lists: the calls made between glNewList and glEndList are
 // recorded with their arguments and compiled once, at glEndList, into
-// vertices in the list's object space (layer.list_store), which a call draws
+// vertices in the list's object space (subset.list_store), which a call draws
 // with its model-view matrix and current attributes (batch.cpp): no call
 // is replayed and no vertex is moved on the CPU. What a list leaves
 // behind it is kept with it and set after each call: its last colour,
@@ -115,7 +115,7 @@ void add_line_quad(const Recorded& a, const Recorded& b, float width, std::vecto
 
 void add_piece(List* list, std::size_t first, bool lines)
 {
-    const std::size_t end = layer.list_store.vertices.size();
+    const std::size_t end = subset.list_store.vertices.size();
     if (end == first)
         return;
     if (!list->pieces.empty() && list->pieces.back().lines == lines &&
@@ -266,7 +266,7 @@ bool compile_call(Compilation* s, const Call& c)
 // where it is not one the compiler takes; the store is then as before.
 bool compile(List* list)
 {
-    Compilation s{list, layer.list_store.vertices};
+    Compilation s{list, subset.list_store.vertices};
     const std::size_t start = s.store.size();
     bool taken = true;
     for (std::size_t i = 0; taken && i < list->calls.size(); ++i)
@@ -280,21 +280,21 @@ bool compile(List* list)
 
 void draw(const List& list)
 {
-    if (!list.compiled || (!list.matrix_calls.empty() && layer.matrix_mode != GL_MODELVIEW)) {
+    if (!list.compiled || (!list.matrix_calls.empty() && subset.matrix_mode != GL_MODELVIEW)) {
         replay(list);
         return;
     }
     if (!list.pieces.empty()) {
         ListInstance call;
-        const Matrix& m = layer.modelview.back();
+        const Matrix& m = subset.modelview.back();
         for (int i = 0; i < 16; ++i)
             call.modelview[i] = m.m[i];
         for (int i = 0; i < 4; ++i)
-            call.colour[i] = layer.clamped_colour[i];
-        call.tex_line[0] = layer.tex[0];
-        call.tex_line[1] = layer.tex[1];
-        call.tex_line[2] = layer.line_width;
-        call.tex_line[3] = layer.line_smooth ? 1.0f : 2.0f;
+            call.colour[i] = subset.clamped_colour[i];
+        call.tex_line[0] = subset.tex[0];
+        call.tex_line[1] = subset.tex[1];
+        call.tex_line[2] = subset.line_width;
+        call.tex_line[3] = subset.line_smooth ? 1.0f : 2.0f;
         for (const Piece& p : list.pieces)
             batch_list_piece(p.first, p.count, p.lines, call);
     }
@@ -328,20 +328,20 @@ std::size_t vertex_count(const List& list)
 // batched from the old places is drawn first.
 void compact_store()
 {
-    if (dead_vertices < 4096 || dead_vertices * 2 < layer.list_store.vertices.size())
+    if (dead_vertices < 4096 || dead_vertices * 2 < subset.list_store.vertices.size())
         return;
     gles_flush_batch();
     std::vector<ListVertex> kept;
-    kept.reserve(layer.list_store.vertices.size() - dead_vertices);
+    kept.reserve(subset.list_store.vertices.size() - dead_vertices);
     for (auto& entry : lists)
         for (Piece& p : entry.second.pieces) {
             const std::size_t first = kept.size();
-            kept.insert(kept.end(), layer.list_store.vertices.begin() + static_cast<std::ptrdiff_t>(p.first),
-                        layer.list_store.vertices.begin() + static_cast<std::ptrdiff_t>(p.first + p.count));
+            kept.insert(kept.end(), subset.list_store.vertices.begin() + static_cast<std::ptrdiff_t>(p.first),
+                        subset.list_store.vertices.begin() + static_cast<std::ptrdiff_t>(p.first + p.count));
             p.first = first;
         }
-    layer.list_store.vertices.swap(kept);
-    ++layer.list_store.generation;
+    subset.list_store.vertices.swap(kept);
+    ++subset.list_store.generation;
     dead_vertices = 0;
 }
 
@@ -357,10 +357,10 @@ void forget_lists()
 {
     lists.clear();
     next_list = 1;
-    layer.compiling = 0;
+    subset.compiling = 0;
     recording.clear();
-    layer.list_store.vertices.clear();
-    ++layer.list_store.generation;
+    subset.list_store.vertices.clear();
+    ++subset.list_store.generation;
     dead_vertices = 0;
 }
 
@@ -391,29 +391,29 @@ void elka_gl_delete_lists(GLuint list, GLsizei range)
 
 void elka_gl_new_list(GLuint list, GLenum mode)
 {
-    if (mode != GL_COMPILE || list == 0 || layer.compiling != 0) {
+    if (mode != GL_COMPILE || list == 0 || subset.compiling != 0) {
         outside_subset("glNewList", mode);
         return;
     }
-    layer.compiling = list;
+    subset.compiling = list;
     recording.clear();
 }
 
 void elka_gl_end_list()
 {
-    if (layer.compiling == 0) {
+    if (subset.compiling == 0) {
         outside_subset("glEndList", 0);
         return;
     }
-    List& list = lists[layer.compiling];
+    List& list = lists[subset.compiling];
     forget(list);
     list.calls = recording;
-    const std::size_t before = layer.list_store.vertices.size();
+    const std::size_t before = subset.list_store.vertices.size();
     list.compiled = compile(&list);
-    if (layer.list_store.vertices.size() != before)
-        ++layer.list_store.generation;
+    if (subset.list_store.vertices.size() != before)
+        ++subset.list_store.generation;
     recording.clear();
-    layer.compiling = 0;
+    subset.compiling = 0;
     compact_store();
 }
 
@@ -437,10 +437,10 @@ void elka_gl_call_lists(GLsizei n, GLenum type, const GLvoid* names)
     }
     const GLubyte* bytes = static_cast<const GLubyte*>(names);
     for (GLsizei i = 0; i < n; ++i)
-        elka_gl_call_list(layer.list_base + bytes[i]);
+        elka_gl_call_list(subset.list_base + bytes[i]);
 }
 
-void elka_gl_list_base(GLuint base) { layer.list_base = base; }
+void elka_gl_list_base(GLuint base) { subset.list_base = base; }
 
 void elka_gl_push_attrib(GLbitfield mask)
 {
@@ -448,15 +448,15 @@ void elka_gl_push_attrib(GLbitfield mask)
         outside_subset("glPushAttrib", mask);
         return;
     }
-    layer.list_base_stack.push_back(layer.list_base);
+    subset.list_base_stack.push_back(subset.list_base);
 }
 
 void elka_gl_pop_attrib()
 {
-    if (layer.list_base_stack.empty()) {
+    if (subset.list_base_stack.empty()) {
         outside_subset("glPopAttrib", 0);
         return;
     }
-    layer.list_base = layer.list_base_stack.back();
-    layer.list_base_stack.pop_back();
+    subset.list_base = subset.list_base_stack.back();
+    subset.list_base_stack.pop_back();
 }
