@@ -3,7 +3,7 @@
 # desktop's. Named glyph_dump.exe, as the script looks for it.
 add_executable(glyph_dump_win
   ${CMAKE_SOURCE_DIR}/tests/web/fonts/glyph_dump.cpp
-  ${CMAKE_SOURCE_DIR}/src/platform/win32/font_outlines_win32.cpp
+  ${CMAKE_SOURCE_DIR}/src/platform/win32/font_faces_win32.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/win32/glyph_outlines_win32.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/win32/font_queries_win32.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/win32/media_files_win32.cpp
