@@ -293,10 +293,10 @@ void apply(const DrawState& s, bool list)
                         (s.lines ? variant_lines : 0) | (list ? variant_list : 0);
     const Program& p = program_for(variant);
     glUseProgram(p.name);
-    glUniformMatrix4fv(p.projection, 1, GL_FALSE, layer.projection.back().m);
+    glUniformMatrix4fv(p.projection, 1, GL_FALSE, subset.projection.back().m);
     if (list && s.lines)
-        glUniform4f(p.viewport, static_cast<float>(layer.viewport[0]), static_cast<float>(layer.viewport[1]),
-                    static_cast<float>(layer.viewport[2]), static_cast<float>(layer.viewport[3]));
+        glUniform4f(p.viewport, static_cast<float>(subset.viewport[0]), static_cast<float>(subset.viewport[1]),
+                    static_cast<float>(subset.viewport[2]), static_cast<float>(subset.viewport[3]));
     if (s.fog) {
         glUniform2f(p.fog_range, s.fog_start, s.fog_end);
         glUniform3f(p.fog_colour, s.fog_colour[0], s.fog_colour[1], s.fog_colour[2]);
@@ -322,8 +322,8 @@ void apply(const DrawState& s, bool list)
 
 void clear_batch()
 {
-    layer.fill_batch.vertices.clear();
-    layer.fill_batch.indices.clear();
+    subset.fill_batch.vertices.clear();
+    subset.fill_batch.indices.clear();
     line_batch.clear();
     instances.clear();
     pending = Pending::nothing;
@@ -377,16 +377,16 @@ void gles_flush_batch()
     switch (pending) {
     case Pending::nothing: break;
     case Pending::fill:
-        if (layer.fill_batch.indices.empty())
+        if (subset.fill_batch.indices.empty())
             break;
         apply(batch_state, false);
         glBindVertexArray(fill_array);
         glBindBuffer(GL_ARRAY_BUFFER, stream_buffer);
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(layer.fill_batch.vertices.size() * sizeof(FillVertex)),
-                     layer.fill_batch.vertices.data(), GL_STREAM_DRAW);
-        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(layer.fill_batch.indices.size() * sizeof(GLuint)),
-                     layer.fill_batch.indices.data(), GL_STREAM_DRAW);
-        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(layer.fill_batch.indices.size()), GL_UNSIGNED_INT, nullptr);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(subset.fill_batch.vertices.size() * sizeof(FillVertex)),
+                     subset.fill_batch.vertices.data(), GL_STREAM_DRAW);
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(subset.fill_batch.indices.size() * sizeof(GLuint)),
+                     subset.fill_batch.indices.data(), GL_STREAM_DRAW);
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(subset.fill_batch.indices.size()), GL_UNSIGNED_INT, nullptr);
         break;
     case Pending::lines:
         apply(batch_state, false);
@@ -401,11 +401,11 @@ void gles_flush_batch()
             break;
         apply(batch_state, true);
         glBindVertexArray(list_array);
-        if (uploaded_generation != layer.list_store.generation) {
+        if (uploaded_generation != subset.list_store.generation) {
             glBindBuffer(GL_ARRAY_BUFFER, list_buffer);
-            glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(layer.list_store.vertices.size() * sizeof(ListVertex)),
-                         layer.list_store.vertices.data(), GL_STATIC_DRAW);
-            uploaded_generation = layer.list_store.generation;
+            glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(subset.list_store.vertices.size() * sizeof(ListVertex)),
+                         subset.list_store.vertices.data(), GL_STATIC_DRAW);
+            uploaded_generation = subset.list_store.generation;
         }
         glBindBuffer(GL_ARRAY_BUFFER, instance_buffer);
         glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(instances.size() * sizeof(ListInstance)),

@@ -1,6 +1,6 @@
-// The layer's state, shared by its units: the GL 1.1 state the subset keeps
-// itself (ES has none of it), the batch of vertices waiting to be drawn, and
-// the check that fails loudly on anything outside the subset.
+// The GL subset's state (subset), shared by the layer's units: the GL 1.1
+// state it keeps itself (ES has none of it), the batch of vertices waiting
+// to be drawn, and the check that fails loudly on anything outside the subset.
 #pragma once
 
 #include <GLES3/gl3.h>
@@ -90,7 +90,7 @@ struct DrawState {
     bool operator==(const DrawState& o) const;
 };
 
-struct LayerState {
+struct SubsetState {
     float colour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
     float clamped_colour[4] = {1.0f, 1.0f, 1.0f, 1.0f}; // as a vertex takes it
     float normal[3] = {0.0f, 0.0f, 1.0f};
@@ -117,7 +117,7 @@ struct LayerState {
     GLuint compiling = 0;
 };
 
-extern LayerState layer;
+extern SubsetState subset;
 
 // Reports a call or value outside the subset: aborts in a debug build,
 // names it once on standard error otherwise.
@@ -150,7 +150,7 @@ void translate_matrix(Matrix& m, float x, float y, float z);
 void rotate_matrix(Matrix& m, float angle, float x, float y, float z);
 
 // Display lists: whether calls are being recorded, and the recording.
-inline bool compiling_list() { return layer.compiling != 0; }
+inline bool compiling_list() { return subset.compiling != 0; }
 void record_call(int op, float a = 0, float b = 0, float c = 0, float d = 0);
 
 enum ListOp {

@@ -74,8 +74,8 @@ void elka_glu_perspective(GLdouble fovy, GLdouble aspect, GLdouble z_near, GLdou
     m.m[10] = static_cast<float>(-(z_far + z_near) / delta_z);
     m.m[11] = -1.0f;
     m.m[14] = static_cast<float>(-2 * z_near * z_far / delta_z);
-    std::vector<Matrix>& stack = layer.matrix_mode == GL_PROJECTION ? layer.projection : layer.modelview;
-    if (layer.matrix_mode == GL_PROJECTION)
+    std::vector<Matrix>& stack = subset.matrix_mode == GL_PROJECTION ? subset.projection : subset.modelview;
+    if (subset.matrix_mode == GL_PROJECTION)
         gles_flush_batch();
     stack.back() = multiply(stack.back(), m);
 }
@@ -88,7 +88,7 @@ GLint elka_glu_build_2d_mipmaps(GLenum target, GLint components, GLint width, GL
         return 1;
     }
     std::vector<MipLevel> chain;
-    if (!build_mip_chain(static_cast<const std::uint8_t*>(data), width, height, 3, layer.unpack_alignment,
+    if (!build_mip_chain(static_cast<const std::uint8_t*>(data), width, height, 3, subset.unpack_alignment,
                          &chain)) {
         outside_subset("gluBuild2DMipmaps (a size that is not a power of two)", static_cast<unsigned>(width));
         return 1;
@@ -99,6 +99,6 @@ GLint elka_glu_build_2d_mipmaps(GLenum target, GLint components, GLint width, GL
     for (std::size_t level = 0; level < chain.size(); ++level)
         glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), GL_RGB, chain[level].width, chain[level].height, 0,
                      GL_RGB, GL_UNSIGNED_BYTE, chain[level].texels.data());
-    glPixelStorei(GL_UNPACK_ALIGNMENT, layer.unpack_alignment);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, subset.unpack_alignment);
     return 0;
 }

@@ -91,17 +91,17 @@ bool to_window(const float* eye, const Matrix& p, WindowPoint* out)
                   static_cast<double>(p.m[8 + r]) * eye[2] + static_cast<double>(p.m[12 + r]) * eye[3];
     if (clip[3] <= 1.0e-6)
         return false; // behind the eye: the system never draws lines there
-    out->x = layer.viewport[0] + (clip[0] / clip[3] + 1.0) * 0.5 * layer.viewport[2];
-    out->y = layer.viewport[1] + (clip[1] / clip[3] + 1.0) * 0.5 * layer.viewport[3];
+    out->x = subset.viewport[0] + (clip[0] / clip[3] + 1.0) * 0.5 * subset.viewport[2];
+    out->y = subset.viewport[1] + (clip[1] / clip[3] + 1.0) * 0.5 * subset.viewport[3];
     out->w = clip[3];
     return true;
 }
 
 void add_segment(const PrimitiveVertex& a, const PrimitiveVertex& b, const double* inverse)
 {
-    const Matrix& p = layer.projection.back();
+    const Matrix& p = subset.projection.back();
     WindowPoint wa, wb;
-    if (!to_window(a.eye, p, &wa) || !to_window(b.eye, p, &wb) || layer.viewport[2] <= 0 || layer.viewport[3] <= 0)
+    if (!to_window(a.eye, p, &wa) || !to_window(b.eye, p, &wb) || subset.viewport[2] <= 0 || subset.viewport[3] <= 0)
         return;
     const double dx = wb.x - wa.x, dy = wb.y - wa.y;
     const double length = std::sqrt(dx * dx + dy * dy);
@@ -112,16 +112,16 @@ void add_segment(const PrimitiveVertex& a, const PrimitiveVertex& b, const doubl
     // Widths are clamped to the range the layer offers, as GL does when it
     // rasterises (GL_SMOOTH_LINE_WIDTH_RANGE; Mesa's starts at 1 as well):
     // a line drawn small stays a pixel wide.
-    const float half = std::clamp(layer.line_width, 1.0f, 255.0f) * 0.5f;
+    const float half = std::clamp(subset.line_width, 1.0f, 255.0f) * 0.5f;
     const double reach = half + 0.5;
-    const float kind = layer.line_smooth ? 1.0f : 2.0f;
+    const float kind = subset.line_smooth ? 1.0f : 2.0f;
 
     // Corner = end moved by (along, across) pixels, taken back to eye space.
     auto corner = [&](const PrimitiveVertex& end, const WindowPoint& w, double along, double across) {
         BatchVertex v = line_vertex(end);
         const double ox = ux * along + nx * across, oy = uy * along + ny * across;
-        const double clip_dx = ox * 2.0 / layer.viewport[2] * w.w;
-        const double clip_dy = oy * 2.0 / layer.viewport[3] * w.w;
+        const double clip_dx = ox * 2.0 / subset.viewport[2] * w.w;
+        const double clip_dy = oy * 2.0 / subset.viewport[3] * w.w;
         for (int r = 0; r < 4; ++r)
             v.eye[r] = static_cast<float>(end.eye[r] + inverse[r] * clip_dx + inverse[4 + r] * clip_dy);
         v.ends[0] = static_cast<float>(wa.x);
@@ -198,7 +198,7 @@ void assemble_lines()
     const std::size_t n = v.size();
     quads.clear();
     double inverse[16];
-    if (!invert(layer.projection.back().m, inverse))
+    if (!invert(subset.projection.back().m, inverse))
         return;
     const std::size_t step = primitive_mode == GL_LINES ? 2 : 1;
     for (std::size_t i = 0; i + 1 < n; i += step)
@@ -209,13 +209,13 @@ void assemble_lines()
 
 void end_fill_primitive()
 {
-    std::vector<FillVertex>& vertices = layer.fill_batch.vertices;
+    std::vector<FillVertex>& vertices = subset.fill_batch.vertices;
     if (vertices.size() < primitive_first)
         return; // the batch was drawn in between
-    const std::size_t indices_before = layer.fill_batch.indices.size();
+    const std::size_t indices_before = subset.fill_batch.indices.size();
     triangle_indices(primitive_mode, static_cast<GLuint>(primitive_first), vertices.size() - primitive_first,
-                     &layer.fill_batch.indices);
-    if (layer.fill_batch.indices.size() == indices_before)
+                     &subset.fill_batch.indices);
+    if (subset.fill_batch.indices.size() == indices_before)
         vertices.resize(primitive_first); // too few vertices for a triangle
 }
 
@@ -248,7 +248,7 @@ void elka_gl_begin(GLenum mode)
         primitive.clear();
     } else {
         begin_fill_primitive();
-        primitive_first = layer.fill_batch.vertices.size();
+        primitive_first = subset.fill_batch.vertices.size();
     }
 }
 
@@ -279,25 +279,25 @@ void elka_gl_vertex3f(GLfloat x, GLfloat y, GLfloat z)
         outside_subset("glVertex", 0);
         return;
     }
-    const float* m = layer.modelview.back().m;
+    const float* m = subset.modelview.back().m;
     if (line_mode) {
         PrimitiveVertex v;
         for (int r = 0; r < 4; ++r)
             v.eye[r] = m[r] * x + m[4 + r] * y + m[8 + r] * z + m[12 + r];
         for (int i = 0; i < 4; ++i)
-            v.colour[i] = layer.clamped_colour[i];
-        v.tex[0] = layer.tex[0];
-        v.tex[1] = layer.tex[1];
+            v.colour[i] = subset.clamped_colour[i];
+        v.tex[0] = subset.tex[0];
+        v.tex[1] = subset.tex[1];
         primitive.push_back(v);
         return;
     }
     // The four rows at once, each summed in the order of the line above.
     const Lanes eye = lanes(m) * x + lanes(m + 4) * y + lanes(m + 8) * z + lanes(m + 12);
-    FillVertex& v = layer.fill_batch.vertices.emplace_back();
+    FillVertex& v = subset.fill_batch.vertices.emplace_back();
     std::memcpy(v.eye, &eye, sizeof v.eye);
-    std::memcpy(v.colour, layer.clamped_colour, sizeof v.colour);
-    v.tex[0] = layer.tex[0];
-    v.tex[1] = layer.tex[1];
+    std::memcpy(v.colour, subset.clamped_colour, sizeof v.colour);
+    v.tex[0] = subset.tex[0];
+    v.tex[1] = subset.tex[1];
 }
 
 void elka_gl_vertex2f(GLfloat x, GLfloat y) { elka_gl_vertex3f(x, y, 0.0f); }
@@ -313,12 +313,12 @@ void elka_gl_color4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a)
         record_call(op_colour, r, g, b, a);
         return;
     }
-    layer.colour[0] = r;
-    layer.colour[1] = g;
-    layer.colour[2] = b;
-    layer.colour[3] = a;
+    subset.colour[0] = r;
+    subset.colour[1] = g;
+    subset.colour[2] = b;
+    subset.colour[3] = a;
     for (int i = 0; i < 4; ++i)
-        layer.clamped_colour[i] = clamped(layer.colour[i]);
+        subset.clamped_colour[i] = clamped(subset.colour[i]);
 }
 
 void elka_gl_color4ub(GLubyte r, GLubyte g, GLubyte b, GLubyte a)
@@ -333,9 +333,9 @@ void elka_gl_normal3f(GLfloat x, GLfloat y, GLfloat z)
         record_call(op_normal, x, y, z);
         return;
     }
-    layer.normal[0] = x;
-    layer.normal[1] = y;
-    layer.normal[2] = z;
+    subset.normal[0] = x;
+    subset.normal[1] = y;
+    subset.normal[2] = z;
 }
 
 void elka_gl_tex_coord2f(GLfloat s, GLfloat t)
@@ -344,8 +344,8 @@ void elka_gl_tex_coord2f(GLfloat s, GLfloat t)
         record_call(op_tex, s, t);
         return;
     }
-    layer.tex[0] = s;
-    layer.tex[1] = t;
+    subset.tex[0] = s;
+    subset.tex[1] = t;
 }
 
 void elka_gl_tex_coord2fv(const GLfloat* v) { elka_gl_tex_coord2f(v[0], v[1]); }

@@ -1,6 +1,6 @@
 // Display lists: the calls made between glNewList and glEndList are
 // recorded with their arguments and compiled once, at glEndList, into
-// vertices in the list's object space (layer.list_store), which a call draws
+// vertices in the list's object space (subset.list_store), which a call draws
 // with its model-view matrix and current attributes (batch.cpp): no call
 // is replayed and no vertex is moved on the CPU. What a list leaves
 // behind it is kept with it and set after each call: its last colour,
@@ -115,7 +115,7 @@ void add_line_quad(const Recorded& a, const Recorded& b, float width, std::vecto
 
 void add_piece(List* list, std::size_t first, bool lines)
 {
-    const std::size_t end = layer.list_store.vertices.size();
+    const std::size_t end = subset.list_store.vertices.size();
     if (end == first)
         return;
     if (!list->pieces.empty() && list->pieces.back().lines == lines &&
@@ -126,129 +126,175 @@ void add_piece(List* list, std::size_t first, bool lines)
     list->pieces.push_back(Piece{first, end - first, lines});
 }
 
-// Compiles the recording into vertices at the end of the store. False
-// where it is not one the compiler takes; the store is then as before.
-bool compile(List* list)
-{
-    std::vector<ListVertex>& store = layer.list_store.vertices;
-    const std::size_t start = store.size();
+// What compiling a list's calls has reached: the primitive being recorded,
+// the calls' matrix and the attributes a vertex takes.
+struct Compilation {
+    List* list;
+    std::vector<ListVertex>& store;
     Matrix local = identity_matrix();
     bool moved = false;
     Recorded current = {{0, 0, 0}, {-1.0f, 0, 0, 0}, {0, 0}, true};
     float width = -1.0f; // the call's
     bool inside = false;
     GLenum mode = 0;
-    std::vector<Recorded> primitive;
-    std::vector<GLuint> indices;
-    auto fail = [&] {
-        store.resize(start);
-        list->pieces.clear();
+    std::vector<Recorded> primitive{};
+    std::vector<GLuint> indices{};
+};
+
+bool begin_primitive(Compilation* s, GLenum mode)
+{
+    if (s->inside || !known_mode(mode))
         return false;
-    };
-    for (const Call& c : list->calls) {
-        switch (c.op) {
-        case op_begin:
-            if (inside || !known_mode(static_cast<GLenum>(c.a)))
-                return fail();
-            inside = true;
-            mode = static_cast<GLenum>(c.a);
-            primitive.clear();
-            break;
-        case op_end: {
-            if (!inside)
-                return fail();
-            inside = false;
-            const std::size_t first = store.size();
-            if (mode == GL_LINES || mode == GL_LINE_STRIP) {
-                const std::size_t step = mode == GL_LINES ? 2 : 1;
-                for (std::size_t i = 0; i + 1 < primitive.size(); i += step)
-                    add_line_quad(primitive[i], primitive[i + 1], width, &store);
-                add_piece(list, first, true);
-            } else {
-                indices.clear();
-                triangle_indices(mode, 0, primitive.size(), &indices);
-                for (GLuint i : indices)
-                    store.push_back(fill_vertex(primitive[i]));
-                add_piece(list, first, false);
-            }
-            break;
-        }
-        case op_vertex: {
-            if (!inside)
-                return fail();
-            Recorded v = current;
-            const float* m = local.m;
-            for (int r = 0; r < 3; ++r)
-                v.position[r] = moved ? m[r] * c.a + m[4 + r] * c.b + m[8 + r] * c.c + m[12 + r]
-                                      : (r == 0 ? c.a : r == 1 ? c.b : c.c);
-            primitive.push_back(v);
-            break;
-        }
-        case op_colour:
-            list->sets_colour = true;
-            list->colour[0] = c.a;
-            list->colour[1] = c.b;
-            list->colour[2] = c.c;
-            list->colour[3] = c.d;
-            for (int i = 0; i < 4; ++i)
-                current.colour[i] = clamped(list->colour[i]);
-            break;
-        case op_normal:
-            list->sets_normal = true;
-            list->normal[0] = c.a;
-            list->normal[1] = c.b;
-            list->normal[2] = c.c;
-            break;
-        case op_tex:
-            list->sets_tex = true;
-            list->tex[0] = current.tex[0] = c.a;
-            list->tex[1] = current.tex[1] = c.b;
-            current.tex_from_call = false;
-            break;
-        case op_line_width:
-            if (c.a > 0.0f) {
-                list->sets_width = true;
-                list->width = width = c.a;
-            }
-            break;
-        case op_translate:
-            if (inside)
-                return fail();
-            translate_matrix(local, c.a, c.b, c.c);
-            list->matrix_calls.push_back(c);
-            moved = true;
-            break;
-        case op_rotate:
-            if (inside)
-                return fail();
-            rotate_matrix(local, c.a, c.b, c.c, c.d);
-            list->matrix_calls.push_back(c);
-            moved = true;
-            break;
-        }
-    }
-    if (inside)
-        return fail();
+    s->inside = true;
+    s->mode = mode;
+    s->primitive.clear();
     return true;
+}
+
+// Lines and line strips: a quad for each segment, in the call's width
+// unless the list set one.
+void compile_lines(Compilation* s)
+{
+    const std::size_t first = s->store.size();
+    const std::size_t step = s->mode == GL_LINES ? 2 : 1;
+    for (std::size_t i = 0; i + 1 < s->primitive.size(); i += step)
+        add_line_quad(s->primitive[i], s->primitive[i + 1], s->width, &s->store);
+    add_piece(s->list, first, true);
+}
+
+// Triangles, strips, fans and quads: the vertices of their triangles.
+void compile_triangles(Compilation* s)
+{
+    const std::size_t first = s->store.size();
+    s->indices.clear();
+    triangle_indices(s->mode, 0, s->primitive.size(), &s->indices);
+    for (GLuint i : s->indices)
+        s->store.push_back(fill_vertex(s->primitive[i]));
+    add_piece(s->list, first, false);
+}
+
+bool end_primitive(Compilation* s)
+{
+    if (!s->inside)
+        return false;
+    s->inside = false;
+    if (s->mode == GL_LINES || s->mode == GL_LINE_STRIP)
+        compile_lines(s);
+    else
+        compile_triangles(s);
+    return true;
+}
+
+// A vertex in the list's space: moved by the list's own matrix calls.
+bool add_vertex(Compilation* s, const Call& c)
+{
+    if (!s->inside)
+        return false;
+    Recorded v = s->current;
+    const float* m = s->local.m;
+    for (int r = 0; r < 3; ++r)
+        v.position[r] = s->moved ? m[r] * c.a + m[4 + r] * c.b + m[8 + r] * c.c + m[12 + r]
+                                 : (r == 0 ? c.a : r == 1 ? c.b : c.c);
+    s->primitive.push_back(v);
+    return true;
+}
+
+// Colour, normal, texture coordinate and line width: taken by the vertices
+// after them, and kept as what the list leaves behind.
+void set_attribute(Compilation* s, const Call& c)
+{
+    List* list = s->list;
+    switch (c.op) {
+    case op_colour:
+        list->sets_colour = true;
+        list->colour[0] = c.a;
+        list->colour[1] = c.b;
+        list->colour[2] = c.c;
+        list->colour[3] = c.d;
+        for (int i = 0; i < 4; ++i)
+            s->current.colour[i] = clamped(list->colour[i]);
+        break;
+    case op_normal:
+        list->sets_normal = true;
+        list->normal[0] = c.a;
+        list->normal[1] = c.b;
+        list->normal[2] = c.c;
+        break;
+    case op_tex:
+        list->sets_tex = true;
+        list->tex[0] = s->current.tex[0] = c.a;
+        list->tex[1] = s->current.tex[1] = c.b;
+        s->current.tex_from_call = false;
+        break;
+    case op_line_width:
+        if (c.a > 0.0f) {
+            list->sets_width = true;
+            list->width = s->width = c.a;
+        }
+        break;
+    }
+}
+
+// A translation or rotation between primitives: applied to the vertices
+// after it, and made again on the current matrix at each call.
+bool add_matrix_call(Compilation* s, const Call& c)
+{
+    if (s->inside)
+        return false;
+    if (c.op == op_translate)
+        translate_matrix(s->local, c.a, c.b, c.c);
+    else
+        rotate_matrix(s->local, c.a, c.b, c.c, c.d);
+    s->list->matrix_calls.push_back(c);
+    s->moved = true;
+    return true;
+}
+
+bool compile_call(Compilation* s, const Call& c)
+{
+    switch (c.op) {
+    case op_begin: return begin_primitive(s, static_cast<GLenum>(c.a));
+    case op_end: return end_primitive(s);
+    case op_vertex: return add_vertex(s, c);
+    case op_translate:
+    case op_rotate: return add_matrix_call(s, c);
+    default: set_attribute(s, c); return true;
+    }
+}
+
+// Compiles the recording into vertices at the end of the store. False
+// where it is not one the compiler takes; the store is then as before.
+bool compile(List* list)
+{
+    Compilation s{list, subset.list_store.vertices};
+    const std::size_t start = s.store.size();
+    bool taken = true;
+    for (std::size_t i = 0; taken && i < list->calls.size(); ++i)
+        taken = compile_call(&s, list->calls[i]);
+    if (taken && !s.inside)
+        return true;
+    s.store.resize(start);
+    list->pieces.clear();
+    return false;
 }
 
 void draw(const List& list)
 {
-    if (!list.compiled || (!list.matrix_calls.empty() && layer.matrix_mode != GL_MODELVIEW)) {
+    if (!list.compiled || (!list.matrix_calls.empty() && subset.matrix_mode != GL_MODELVIEW)) {
         replay(list);
         return;
     }
     if (!list.pieces.empty()) {
         ListInstance call;
-        const Matrix& m = layer.modelview.back();
+        const Matrix& m = subset.modelview.back();
         for (int i = 0; i < 16; ++i)
             call.modelview[i] = m.m[i];
         for (int i = 0; i < 4; ++i)
-            call.colour[i] = layer.clamped_colour[i];
-        call.tex_line[0] = layer.tex[0];
-        call.tex_line[1] = layer.tex[1];
-        call.tex_line[2] = layer.line_width;
-        call.tex_line[3] = layer.line_smooth ? 1.0f : 2.0f;
+            call.colour[i] = subset.clamped_colour[i];
+        call.tex_line[0] = subset.tex[0];
+        call.tex_line[1] = subset.tex[1];
+        call.tex_line[2] = subset.line_width;
+        call.tex_line[3] = subset.line_smooth ? 1.0f : 2.0f;
         for (const Piece& p : list.pieces)
             batch_list_piece(p.first, p.count, p.lines, call);
     }
@@ -282,20 +328,20 @@ std::size_t vertex_count(const List& list)
 // batched from the old places is drawn first.
 void compact_store()
 {
-    if (dead_vertices < 4096 || dead_vertices * 2 < layer.list_store.vertices.size())
+    if (dead_vertices < 4096 || dead_vertices * 2 < subset.list_store.vertices.size())
         return;
     gles_flush_batch();
     std::vector<ListVertex> kept;
-    kept.reserve(layer.list_store.vertices.size() - dead_vertices);
+    kept.reserve(subset.list_store.vertices.size() - dead_vertices);
     for (auto& entry : lists)
         for (Piece& p : entry.second.pieces) {
             const std::size_t first = kept.size();
-            kept.insert(kept.end(), layer.list_store.vertices.begin() + static_cast<std::ptrdiff_t>(p.first),
-                        layer.list_store.vertices.begin() + static_cast<std::ptrdiff_t>(p.first + p.count));
+            kept.insert(kept.end(), subset.list_store.vertices.begin() + static_cast<std::ptrdiff_t>(p.first),
+                        subset.list_store.vertices.begin() + static_cast<std::ptrdiff_t>(p.first + p.count));
             p.first = first;
         }
-    layer.list_store.vertices.swap(kept);
-    ++layer.list_store.generation;
+    subset.list_store.vertices.swap(kept);
+    ++subset.list_store.generation;
     dead_vertices = 0;
 }
 
@@ -311,10 +357,10 @@ void forget_lists()
 {
     lists.clear();
     next_list = 1;
-    layer.compiling = 0;
+    subset.compiling = 0;
     recording.clear();
-    layer.list_store.vertices.clear();
-    ++layer.list_store.generation;
+    subset.list_store.vertices.clear();
+    ++subset.list_store.generation;
     dead_vertices = 0;
 }
 
@@ -345,29 +391,29 @@ void elka_gl_delete_lists(GLuint list, GLsizei range)
 
 void elka_gl_new_list(GLuint list, GLenum mode)
 {
-    if (mode != GL_COMPILE || list == 0 || layer.compiling != 0) {
+    if (mode != GL_COMPILE || list == 0 || subset.compiling != 0) {
         outside_subset("glNewList", mode);
         return;
     }
-    layer.compiling = list;
+    subset.compiling = list;
     recording.clear();
 }
 
 void elka_gl_end_list()
 {
-    if (layer.compiling == 0) {
+    if (subset.compiling == 0) {
         outside_subset("glEndList", 0);
         return;
     }
-    List& list = lists[layer.compiling];
+    List& list = lists[subset.compiling];
     forget(list);
     list.calls = recording;
-    const std::size_t before = layer.list_store.vertices.size();
+    const std::size_t before = subset.list_store.vertices.size();
     list.compiled = compile(&list);
-    if (layer.list_store.vertices.size() != before)
-        ++layer.list_store.generation;
+    if (subset.list_store.vertices.size() != before)
+        ++subset.list_store.generation;
     recording.clear();
-    layer.compiling = 0;
+    subset.compiling = 0;
     compact_store();
 }
 
@@ -391,10 +437,10 @@ void elka_gl_call_lists(GLsizei n, GLenum type, const GLvoid* names)
     }
     const GLubyte* bytes = static_cast<const GLubyte*>(names);
     for (GLsizei i = 0; i < n; ++i)
-        elka_gl_call_list(layer.list_base + bytes[i]);
+        elka_gl_call_list(subset.list_base + bytes[i]);
 }
 
-void elka_gl_list_base(GLuint base) { layer.list_base = base; }
+void elka_gl_list_base(GLuint base) { subset.list_base = base; }
 
 void elka_gl_push_attrib(GLbitfield mask)
 {
@@ -402,15 +448,15 @@ void elka_gl_push_attrib(GLbitfield mask)
         outside_subset("glPushAttrib", mask);
         return;
     }
-    layer.list_base_stack.push_back(layer.list_base);
+    subset.list_base_stack.push_back(subset.list_base);
 }
 
 void elka_gl_pop_attrib()
 {
-    if (layer.list_base_stack.empty()) {
+    if (subset.list_base_stack.empty()) {
         outside_subset("glPopAttrib", 0);
         return;
     }
-    layer.list_base = layer.list_base_stack.back();
-    layer.list_base_stack.pop_back();
+    subset.list_base = subset.list_base_stack.back();
+    subset.list_base_stack.pop_back();
 }

@@ -28,7 +28,7 @@ constexpr std::size_t projection_depth = 2;
 
 std::vector<Matrix>& stack()
 {
-    return layer.matrix_mode == GL_PROJECTION ? layer.projection : layer.modelview;
+    return subset.matrix_mode == GL_PROJECTION ? subset.projection : subset.modelview;
 }
 
 Matrix& top() { return stack().back(); }
@@ -37,7 +37,7 @@ Matrix& top() { return stack().back(); }
 // batched under the old one first.
 void before_change()
 {
-    if (layer.matrix_mode == GL_PROJECTION)
+    if (subset.matrix_mode == GL_PROJECTION)
         gles_flush_batch();
 }
 
@@ -49,7 +49,7 @@ void elka_gl_matrix_mode(GLenum mode)
         outside_subset("glMatrixMode", mode);
         return;
     }
-    layer.matrix_mode = mode;
+    subset.matrix_mode = mode;
 }
 
 void elka_gl_load_identity()
@@ -148,7 +148,7 @@ void elka_gl_rotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
 void elka_gl_push_matrix()
 {
     std::vector<Matrix>& s = stack();
-    if (s.size() >= (layer.matrix_mode == GL_PROJECTION ? projection_depth : modelview_depth)) {
+    if (s.size() >= (subset.matrix_mode == GL_PROJECTION ? projection_depth : modelview_depth)) {
         outside_subset("glPushMatrix", static_cast<unsigned>(s.size()));
         return;
     }
@@ -169,9 +169,9 @@ void elka_gl_pop_matrix()
 void elka_gl_viewport(GLint x, GLint y, GLsizei width, GLsizei height)
 {
     gles_flush_batch();
-    layer.viewport[0] = x;
-    layer.viewport[1] = y;
-    layer.viewport[2] = width;
-    layer.viewport[3] = height;
+    subset.viewport[0] = x;
+    subset.viewport[1] = y;
+    subset.viewport[2] = width;
+    subset.viewport[3] = height;
     glViewport(x, y, width, height);
 }

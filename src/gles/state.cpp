@@ -10,7 +10,7 @@
 #include <set>
 #include <utility>
 
-LayerState layer;
+SubsetState subset;
 
 void outside_subset(const char* call, unsigned value)
 {
@@ -27,11 +27,11 @@ namespace {
 bool* enable_flag(GLenum cap)
 {
     switch (cap) {
-    case GL_BLEND: return &layer.blend;
-    case GL_DEPTH_TEST: return &layer.depth_test;
-    case GL_TEXTURE_2D: return &layer.texture_2d;
-    case GL_FOG: return &layer.fog;
-    case GL_LINE_SMOOTH: return &layer.line_smooth;
+    case GL_BLEND: return &subset.blend;
+    case GL_DEPTH_TEST: return &subset.depth_test;
+    case GL_TEXTURE_2D: return &subset.texture_2d;
+    case GL_FOG: return &subset.fog;
+    case GL_LINE_SMOOTH: return &subset.line_smooth;
     default: return nullptr;
     }
 }
@@ -72,8 +72,8 @@ void elka_gl_blend_func(GLenum src, GLenum dst)
         outside_subset("glBlendFunc", blend_factor(src) ? dst : src);
         return;
     }
-    layer.blend_src = src;
-    layer.blend_dst = dst;
+    subset.blend_src = src;
+    subset.blend_dst = dst;
 }
 
 void elka_gl_depth_func(GLenum func)
@@ -82,7 +82,7 @@ void elka_gl_depth_func(GLenum func)
         outside_subset("glDepthFunc", func);
         return;
     }
-    layer.depth_func = func;
+    subset.depth_func = func;
 }
 
 void elka_gl_shade_model(GLenum mode)
@@ -109,15 +109,15 @@ void elka_gl_line_width(GLfloat width)
         return;
     }
     if (width > 0.0f)
-        layer.line_width = width;
+        subset.line_width = width;
 }
 
 void elka_gl_fogf(GLenum name, GLfloat value)
 {
     switch (name) {
-    case GL_FOG_START: layer.fog_start = value; break;
-    case GL_FOG_END: layer.fog_end = value; break;
-    case GL_FOG_DENSITY: layer.fog_density = value; break;
+    case GL_FOG_START: subset.fog_start = value; break;
+    case GL_FOG_END: subset.fog_end = value; break;
+    case GL_FOG_DENSITY: subset.fog_density = value; break;
     default: outside_subset("glFogf", name);
     }
 }
@@ -138,7 +138,7 @@ void elka_gl_fogfv(GLenum name, const GLfloat* values)
         return;
     }
     for (int i = 0; i < 4; ++i)
-        layer.fog_colour[i] = values[i] < 0.0f ? 0.0f : values[i] > 1.0f ? 1.0f : values[i];
+        subset.fog_colour[i] = values[i] < 0.0f ? 0.0f : values[i] > 1.0f ? 1.0f : values[i];
 }
 
 void elka_gl_clear(GLbitfield mask)
@@ -155,8 +155,8 @@ void elka_gl_clear_color(GLclampf r, GLclampf g, GLclampf b, GLclampf a)
 {
     const float v[4] = {r, g, b, a};
     for (int i = 0; i < 4; ++i)
-        layer.clear_colour[i] = v[i] < 0.0f ? 0.0f : v[i] > 1.0f ? 1.0f : v[i];
-    glClearColor(layer.clear_colour[0], layer.clear_colour[1], layer.clear_colour[2], layer.clear_colour[3]);
+        subset.clear_colour[i] = v[i] < 0.0f ? 0.0f : v[i] > 1.0f ? 1.0f : v[i];
+    glClearColor(subset.clear_colour[0], subset.clear_colour[1], subset.clear_colour[2], subset.clear_colour[3]);
 }
 
 void elka_gl_clear_depth(GLclampd depth) { glClearDepthf(static_cast<float>(depth)); }
@@ -167,19 +167,19 @@ void elka_gl_pixel_storei(GLenum name, GLint value)
         outside_subset("glPixelStorei", name);
         return;
     }
-    layer.unpack_alignment = value;
+    subset.unpack_alignment = value;
     glPixelStorei(GL_UNPACK_ALIGNMENT, value);
 }
 
 void elka_gl_get_integerv(GLenum name, GLint* values)
 {
     switch (name) {
-    case GL_BLEND_SRC: *values = static_cast<GLint>(layer.blend_src); break;
-    case GL_BLEND_DST: *values = static_cast<GLint>(layer.blend_dst); break;
-    case GL_DEPTH_FUNC: *values = static_cast<GLint>(layer.depth_func); break;
-    case GL_TEXTURE_BINDING_2D: *values = static_cast<GLint>(layer.bound_texture); break;
-    case GL_MATRIX_MODE: *values = static_cast<GLint>(layer.matrix_mode); break;
-    case GL_UNPACK_ALIGNMENT: *values = layer.unpack_alignment; break;
+    case GL_BLEND_SRC: *values = static_cast<GLint>(subset.blend_src); break;
+    case GL_BLEND_DST: *values = static_cast<GLint>(subset.blend_dst); break;
+    case GL_DEPTH_FUNC: *values = static_cast<GLint>(subset.depth_func); break;
+    case GL_TEXTURE_BINDING_2D: *values = static_cast<GLint>(subset.bound_texture); break;
+    case GL_MATRIX_MODE: *values = static_cast<GLint>(subset.matrix_mode); break;
+    case GL_UNPACK_ALIGNMENT: *values = subset.unpack_alignment; break;
     default: outside_subset("glGetIntegerv", name);
     }
 }
@@ -187,10 +187,10 @@ void elka_gl_get_integerv(GLenum name, GLint* values)
 void elka_gl_get_floatv(GLenum name, GLfloat* values)
 {
     switch (name) {
-    case GL_COLOR_CLEAR_VALUE: std::memcpy(values, layer.clear_colour, sizeof layer.clear_colour); break;
-    case GL_CURRENT_COLOR: std::memcpy(values, layer.colour, sizeof layer.colour); break;
-    case GL_LINE_WIDTH: *values = layer.line_width; break;
-    case GL_MODELVIEW_MATRIX: std::memcpy(values, layer.modelview.back().m, sizeof(Matrix)); break;
+    case GL_COLOR_CLEAR_VALUE: std::memcpy(values, subset.clear_colour, sizeof subset.clear_colour); break;
+    case GL_CURRENT_COLOR: std::memcpy(values, subset.colour, sizeof subset.colour); break;
+    case GL_LINE_WIDTH: *values = subset.line_width; break;
+    case GL_MODELVIEW_MATRIX: std::memcpy(values, subset.modelview.back().m, sizeof(Matrix)); break;
     default: outside_subset("glGetFloatv", name);
     }
 }
@@ -203,10 +203,10 @@ void elka_gl_bind_texture(GLenum target, GLuint texture)
         outside_subset("glBindTexture", target);
         return;
     }
-    layer.bound_texture = texture;
+    subset.bound_texture = texture;
 }
 
-void bind_tracked_texture() { glBindTexture(GL_TEXTURE_2D, layer.bound_texture); }
+void bind_tracked_texture() { glBindTexture(GL_TEXTURE_2D, subset.bound_texture); }
 
 void elka_gl_tex_parameteri(GLenum target, GLenum name, GLint value)
 {
@@ -226,31 +226,31 @@ void gles_context_deleted(bool share_group_lives)
     forget_batch_objects(share_group_lives);
     if (!share_group_lives)
         forget_lists();
-    ListStore lists_vertices = std::move(layer.list_store);
-    const GLuint compiling = layer.compiling;
-    layer = LayerState{};
-    layer.list_store = std::move(lists_vertices);
-    layer.compiling = compiling;
+    ListStore lists_vertices = std::move(subset.list_store);
+    const GLuint compiling = subset.compiling;
+    subset = SubsetState{};
+    subset.list_store = std::move(lists_vertices);
+    subset.compiling = compiling;
 }
 
 DrawState current_draw_state()
 {
     DrawState s;
-    s.textured = layer.texture_2d && layer.bound_texture != 0;
-    s.texture = s.textured ? layer.bound_texture : 0;
-    s.blend = layer.blend;
+    s.textured = subset.texture_2d && subset.bound_texture != 0;
+    s.texture = s.textured ? subset.bound_texture : 0;
+    s.blend = subset.blend;
     if (s.blend) {
-        s.blend_src = layer.blend_src;
-        s.blend_dst = layer.blend_dst;
+        s.blend_src = subset.blend_src;
+        s.blend_dst = subset.blend_dst;
     }
-    s.depth_test = layer.depth_test;
-    s.depth_func = layer.depth_test ? layer.depth_func : GL_LESS;
-    s.fog = layer.fog;
+    s.depth_test = subset.depth_test;
+    s.depth_func = subset.depth_test ? subset.depth_func : GL_LESS;
+    s.fog = subset.fog;
     if (s.fog) {
-        s.fog_start = layer.fog_start;
-        s.fog_end = layer.fog_end;
+        s.fog_start = subset.fog_start;
+        s.fog_end = subset.fog_end;
         for (int i = 0; i < 3; ++i)
-            s.fog_colour[i] = layer.fog_colour[i];
+            s.fog_colour[i] = subset.fog_colour[i];
     }
     return s;
 }

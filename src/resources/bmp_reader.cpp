@@ -213,6 +213,174 @@ bool convert_rle(const SourceHeader& h, const unsigned char* p, const unsigned c
     return true;
 }
 
+// Where a DIB's parts lie in memory, as its headers give them.
+struct DibLayout {
+    SourceHeader h;
+    std::int64_t rows = 0;
+    std::uint64_t masks_at = 0;   // the three bit-field masks, when there are any
+    std::uint64_t table_at = 0;   // the colour table
+    std::uint64_t entry_size = 0; // of a colour-table entry: 3 or 4 bytes
+    unsigned count = 0;           // colour-table entries
+    std::uint64_t pixels_at = 0;
+};
+
+// The file header (when there is one) and the info header, with every
+// size and dimension in them checked against the file. False, with the
+// error shown, for a damaged or unsupported file.
+bool read_headers(const unsigned char* bytes, std::size_t size, DibLayout* layout)
+{
+    std::size_t header_at = 0;
+    bool file_header = false;
+    if (size >= 2 && bytes[0] == 'B' && bytes[1] == 'M') {
+        if (size < 14) {
+            show_error(conversion_error_text);
+            return false;
+        }
+        layout->pixels_at = u32(bytes + 10);
+        header_at = 14;
+        file_header = true;
+    }
+    if (size - header_at < 4) {
+        show_error(conversion_error_text);
+        return false;
+    }
+    const unsigned char* header = bytes + header_at;
+    const std::uint32_t header_size = u32(header);
+    if (header_size != 12 && header_size != 40) {
+        show_error(unknown_format_text);
+        return false;
+    }
+    if (size - header_at < header_size) {
+        show_error(conversion_error_text);
+        return false;
+    }
+
+    SourceHeader& h = layout->h;
+    if (header_size == 12) {
+        h.width = u16(header + 4);
+        h.height = u16(header + 6);
+        h.bit_count = u16(header + 10);
+    } else {
+        h.width = static_cast<std::int32_t>(u32(header + 4));
+        h.height = static_cast<std::int32_t>(u32(header + 8));
+        h.bit_count = u16(header + 14);
+        h.compression = u32(header + 16);
+    }
+    layout->count = dib_color_count(header);
+
+    // A 40-byte header with bit fields is followed by its three masks, and
+    // then by the colour table.
+    layout->masks_at = header_at + header_size;
+    layout->table_at = layout->masks_at + (h.compression == bi_bitfields ? 12 : 0);
+    layout->entry_size = header_size == 12 ? 3 : 4;
+    const std::uint64_t table_end = layout->table_at + layout->entry_size * layout->count;
+    if (table_end > size) {
+        show_error(conversion_error_text);
+        return false;
+    }
+    if (!file_header)
+        layout->pixels_at = table_end;
+
+    layout->rows = h.height < 0 ? -h.height : h.height;
+    if (h.width <= 0 || layout->rows == 0 || h.width > dib_max_dimension || layout->rows > dib_max_dimension ||
+        !supported(h)) {
+        show_error(conversion_error_text);
+        return false;
+    }
+    return true;
+}
+
+// The channels of 16- and 32-bit pixels: the fixed ones of uncompressed
+// pixels, or the file's masks. False, with the error shown, for a mask
+// wider than the pixel or not one run of bits.
+bool read_channels(const unsigned char* bytes, const DibLayout& layout, Channel channels[3])
+{
+    const SourceHeader& h = layout.h;
+    if (h.bit_count == 16 && h.compression == bi_rgb) { // 5-5-5
+        make_channel(0x7C00, &channels[0]);
+        make_channel(0x03E0, &channels[1]);
+        make_channel(0x001F, &channels[2]);
+    } else if (h.bit_count == 32 && h.compression == bi_rgb) {
+        make_channel(0x00FF0000, &channels[0]);
+        make_channel(0x0000FF00, &channels[1]);
+        make_channel(0x000000FF, &channels[2]);
+    } else if (h.compression == bi_bitfields) {
+        const std::uint32_t limit = h.bit_count == 16 ? 0xFFFFu : 0xFFFFFFFFu;
+        for (int i = 0; i < 3; ++i) {
+            std::uint32_t mask = u32(bytes + layout.masks_at + 4 * i);
+            if ((mask & ~limit) != 0 || !make_channel(mask, &channels[i])) {
+                show_error(conversion_error_text);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// The colour table, already checked to lie within the file.
+void read_palette(const unsigned char* bytes, const DibLayout& layout, Palette* palette)
+{
+    palette->count = layout.count < 256 ? layout.count : 256;
+    for (unsigned i = 0; i < palette->count; ++i) {
+        const unsigned char* e = bytes + layout.table_at + layout.entry_size * i;
+        palette->rgb[i][0] = e[2];
+        palette->rgb[i][1] = e[1];
+        palette->rgb[i][2] = e[0];
+    }
+}
+
+// False, with the error shown, when the pixels start past the end of the
+// file or, uncompressed, do not all lie within it.
+bool pixels_fit(std::size_t size, const DibLayout& layout)
+{
+    const SourceHeader& h = layout.h;
+    const std::uint64_t width = static_cast<std::uint64_t>(h.width);
+    const bool rle = h.compression == bi_rle8 || h.compression == bi_rle4;
+    if (layout.pixels_at > size) {
+        show_error(conversion_error_text);
+        return false;
+    }
+    if (!rle) {
+        // The last row's padding may be missing; its pixels may not.
+        const std::uint64_t stride = (h.bit_count * width + 31) / 32 * 4;
+        const std::uint64_t needed =
+            stride * static_cast<std::uint64_t>(layout.rows - 1) + (h.bit_count * width + 7) / 8;
+        if (size - layout.pixels_at < needed) {
+            show_error(conversion_error_text);
+            return false;
+        }
+    }
+    return true;
+}
+
+// The pixels as red-green-blue rows, bottom row first, in memory of their
+// own; null, with the error shown, when there is no memory for them or
+// run-length data is damaged.
+unsigned char* read_pixels(const unsigned char* bytes, std::size_t size, const DibLayout& layout,
+                           const Palette& palette, const Channel channels[3])
+{
+    const SourceHeader& h = layout.h;
+    const std::uint64_t width = static_cast<std::uint64_t>(h.width);
+    const bool rle = h.compression == bi_rle8 || h.compression == bi_rle4;
+    const std::size_t out_size = static_cast<std::size_t>(width * static_cast<std::uint64_t>(layout.rows) * 3);
+    // Run-length data may skip pixels, which stay black: start from zeros.
+    unsigned char* data = static_cast<unsigned char*>(rle ? std::calloc(out_size, 1) : std::malloc(out_size));
+    if (!data) {
+        show_error(out_of_memory_text);
+        return nullptr;
+    }
+    if (rle) {
+        if (!convert_rle(h, bytes + layout.pixels_at, bytes + size, palette, data)) {
+            show_error(conversion_error_text);
+            std::free(data);
+            return nullptr;
+        }
+    } else {
+        convert_rows(h, bytes + layout.pixels_at, palette, channels, data);
+    }
+    return data;
+}
+
 } // namespace
 
 void free_rgb_image(RgbImage* image)
@@ -247,127 +415,17 @@ RgbImage* read_dib_memory(const unsigned char* bytes, std::size_t size)
 {
     if (!bytes)
         size = 0;
-    std::size_t header_at = 0;
-    std::uint64_t pixels_at = 0;
-    bool file_header = false;
-    if (size >= 2 && bytes[0] == 'B' && bytes[1] == 'M') {
-        if (size < 14) {
-            show_error(conversion_error_text);
-            return nullptr;
-        }
-        pixels_at = u32(bytes + 10);
-        header_at = 14;
-        file_header = true;
-    }
-    if (size - header_at < 4) {
-        show_error(conversion_error_text);
-        return nullptr;
-    }
-    const unsigned char* header = bytes + header_at;
-    const std::uint32_t header_size = u32(header);
-    if (header_size != 12 && header_size != 40) {
-        show_error(unknown_format_text);
-        return nullptr;
-    }
-    if (size - header_at < header_size) {
-        show_error(conversion_error_text);
-        return nullptr;
-    }
-
-    SourceHeader h;
-    if (header_size == 12) {
-        h.width = u16(header + 4);
-        h.height = u16(header + 6);
-        h.bit_count = u16(header + 10);
-    } else {
-        h.width = static_cast<std::int32_t>(u32(header + 4));
-        h.height = static_cast<std::int32_t>(u32(header + 8));
-        h.bit_count = u16(header + 14);
-        h.compression = u32(header + 16);
-    }
-    const unsigned count = dib_color_count(header);
-
-    // A 40-byte header with bit fields is followed by its three masks, and
-    // then by the colour table.
-    const std::uint64_t masks_at = header_at + header_size;
-    const std::uint64_t masks_end = masks_at + (h.compression == bi_bitfields ? 12 : 0);
-    const std::uint64_t entry_size = header_size == 12 ? 3 : 4;
-    const std::uint64_t table_end = masks_end + entry_size * count;
-    if (table_end > size) {
-        show_error(conversion_error_text);
-        return nullptr;
-    }
-    if (!file_header)
-        pixels_at = table_end;
-
-    const std::int64_t rows = h.height < 0 ? -h.height : h.height;
-    if (h.width <= 0 || rows == 0 || h.width > dib_max_dimension || rows > dib_max_dimension ||
-        !supported(h)) {
-        show_error(conversion_error_text);
-        return nullptr;
-    }
-
+    DibLayout layout;
     Channel channels[3];
-    if (h.bit_count == 16 && h.compression == bi_rgb) { // 5-5-5
-        make_channel(0x7C00, &channels[0]);
-        make_channel(0x03E0, &channels[1]);
-        make_channel(0x001F, &channels[2]);
-    } else if (h.bit_count == 32 && h.compression == bi_rgb) {
-        make_channel(0x00FF0000, &channels[0]);
-        make_channel(0x0000FF00, &channels[1]);
-        make_channel(0x000000FF, &channels[2]);
-    } else if (h.compression == bi_bitfields) {
-        const std::uint32_t limit = h.bit_count == 16 ? 0xFFFFu : 0xFFFFFFFFu;
-        for (int i = 0; i < 3; ++i) {
-            std::uint32_t mask = u32(bytes + masks_at + 4 * i);
-            if ((mask & ~limit) != 0 || !make_channel(mask, &channels[i])) {
-                show_error(conversion_error_text);
-                return nullptr;
-            }
-        }
-    }
-
+    if (!read_headers(bytes, size, &layout) || !read_channels(bytes, layout, channels))
+        return nullptr;
     Palette palette;
-    palette.count = count < 256 ? count : 256;
-    for (unsigned i = 0; i < palette.count; ++i) {
-        const unsigned char* e = bytes + masks_end + entry_size * i;
-        palette.rgb[i][0] = e[2];
-        palette.rgb[i][1] = e[1];
-        palette.rgb[i][2] = e[0];
-    }
-
-    const std::uint64_t width = static_cast<std::uint64_t>(h.width);
-    const bool rle = h.compression == bi_rle8 || h.compression == bi_rle4;
-    if (pixels_at > size) {
-        show_error(conversion_error_text);
+    read_palette(bytes, layout, &palette);
+    if (!pixels_fit(size, layout))
         return nullptr;
-    }
-    if (!rle) {
-        // The last row's padding may be missing; its pixels may not.
-        const std::uint64_t stride = (h.bit_count * width + 31) / 32 * 4;
-        const std::uint64_t needed = stride * static_cast<std::uint64_t>(rows - 1) + (h.bit_count * width + 7) / 8;
-        if (size - pixels_at < needed) {
-            show_error(conversion_error_text);
-            return nullptr;
-        }
-    }
-
-    const std::size_t out_size = static_cast<std::size_t>(width * static_cast<std::uint64_t>(rows) * 3);
-    // Run-length data may skip pixels, which stay black: start from zeros.
-    unsigned char* data = static_cast<unsigned char*>(rle ? std::calloc(out_size, 1) : std::malloc(out_size));
-    if (!data) {
-        show_error(out_of_memory_text);
+    unsigned char* data = read_pixels(bytes, size, layout, palette, channels);
+    if (!data)
         return nullptr;
-    }
-    if (rle) {
-        if (!convert_rle(h, bytes + pixels_at, bytes + size, palette, data)) {
-            show_error(conversion_error_text);
-            std::free(data);
-            return nullptr;
-        }
-    } else {
-        convert_rows(h, bytes + pixels_at, palette, channels, data);
-    }
 
     RgbImage* image = static_cast<RgbImage*>(std::malloc(sizeof(RgbImage)));
     if (!image) {
@@ -375,8 +433,8 @@ RgbImage* read_dib_memory(const unsigned char* bytes, std::size_t size)
         std::free(data);
         return nullptr;
     }
-    image->width = static_cast<std::int32_t>(h.width);
-    image->height = static_cast<std::int32_t>(rows);
+    image->width = static_cast<std::int32_t>(layout.h.width);
+    image->height = static_cast<std::int32_t>(layout.rows);
     image->data = data;
     return image;
 }

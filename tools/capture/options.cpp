@@ -11,11 +11,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <getopt.h>
+#include <utility>
 
 namespace {
-
-enum LongOnly { opt_fps = 1000, opt_size, opt_frames, opt_still, opt_sheet, opt_chapters, opt_benchmark, opt_end,
-                opt_version, opt_frame_times, opt_frame_plot, opt_sync_readback, opt_fill };
 
 bool parse_int(const char* text, long low, long high, long* out)
 {
@@ -47,6 +45,134 @@ bool parse_seconds(const std::string& text, double* out)
 // A hair of tolerance keeps times written in decimals (0.1 at 10 frames
 // per second) on the frame they name.
 long frame_at(double seconds, int fps) { return static_cast<long>(std::floor(seconds * fps + 1e-9)); }
+
+ParseResult usage_error(std::string* error, std::string text)
+{
+    *error = std::move(text);
+    return ParseResult::usage_error;
+}
+
+// A file or folder name, which may not be empty.
+ParseResult set_name(const char* value, std::string* name, const char* option, const char* what, std::string* error)
+{
+    if (!*value)
+        return usage_error(error, std::string(option) + ": the " + what + " name is empty");
+    *name = value;
+    return ParseResult::run;
+}
+
+ParseResult add_still(const char* value, Options* o, std::string* error)
+{
+    const std::string text = value;
+    const std::string::size_type eq = text.find('=');
+    Still still;
+    if (eq == std::string::npos || !parse_seconds(text.substr(0, eq), &still.seconds) || eq + 1 >= text.size())
+        return usage_error(error, "--still: expected SECONDS=FILE, got '" + text + "'");
+    still.path = text.substr(eq + 1);
+    still.frame = 0;
+    o->stills.push_back(still);
+    return ParseResult::run;
+}
+
+ParseResult set_fps(const char* value, Options* o, std::string* error)
+{
+    long v = 0;
+    if (!parse_int(value, 1, 1000, &v))
+        return usage_error(error, std::string("--fps: expected a whole number from 1 to 1000, got '") + value + "'");
+    o->fps = static_cast<int>(v);
+    return ParseResult::run;
+}
+
+ParseResult set_size(const char* value, Options* o, std::string* error)
+{
+    const std::string text = value;
+    const std::string::size_type x = text.find_first_of("xX");
+    long w = 0, h = 0;
+    if (x == std::string::npos || !parse_int(text.substr(0, x).c_str(), 1, 16384, &w) ||
+        !parse_int(text.substr(x + 1).c_str(), 1, 16384, &h))
+        return usage_error(error, "--size: expected WIDTHxHEIGHT from 1x1 to 16384x16384, got '" + text + "'");
+    o->width = static_cast<int>(w);
+    o->height = static_cast<int>(h);
+    return ParseResult::run;
+}
+
+ParseResult set_end(const char* value, Options* o, std::string* error)
+{
+    if (!parse_seconds(value, &o->end_seconds) || o->end_seconds <= 0)
+        return usage_error(error, std::string("--end: expected a number of seconds above 0, got '") + value + "'");
+    return ParseResult::run;
+}
+
+// What an option does with its value (null when it takes none): run goes
+// on to the next option, anything else ends the parse with that result.
+using OptionHandler = ParseResult (*)(const char* value, Options* o, std::string* error);
+
+struct OptionEntry {
+    const char* name;
+    bool takes_value;
+    char letter; // its short form, or 0 for none
+    OptionHandler handle;
+};
+
+const OptionEntry option_table[] = {
+    {"output", true, 'o',
+     [](const char* v, Options* o, std::string* e) { return set_name(v, &o->video, "--output", "file", e); }},
+    {"frames", true, 0,
+     [](const char* v, Options* o, std::string* e) { return set_name(v, &o->frames_dir, "--frames", "folder", e); }},
+    {"still", true, 0, add_still},
+    {"contact-sheet", true, 0,
+     [](const char* v, Options* o, std::string* e) {
+         return set_name(v, &o->contact_sheet, "--contact-sheet", "file", e);
+     }},
+    {"chapters", true, 0,
+     [](const char* v, Options* o, std::string* e) { return set_name(v, &o->chapters, "--chapters", "file", e); }},
+    {"benchmark", false, 0,
+     [](const char*, Options* o, std::string*) {
+         o->benchmark = true;
+         return ParseResult::run;
+     }},
+    {"frame-times", true, 0,
+     [](const char* v, Options* o, std::string* e) {
+         return set_name(v, &o->frame_times, "--frame-times", "file", e);
+     }},
+    {"frame-plot", true, 0,
+     [](const char* v, Options* o, std::string* e) { return set_name(v, &o->frame_plot, "--frame-plot", "file", e); }},
+    {"sync-readback", false, 0,
+     [](const char*, Options* o, std::string*) {
+         o->sync_readback = true;
+         return ParseResult::run;
+     }},
+    {"fill", false, 0,
+     [](const char*, Options* o, std::string*) {
+         o->fill = true;
+         return ParseResult::run;
+     }},
+    {"fps", true, 0, set_fps},
+    {"size", true, 0, set_size},
+    {"end", true, 0, set_end},
+    {"quiet", false, 'q',
+     [](const char*, Options* o, std::string*) {
+         o->quiet = true;
+         return ParseResult::run;
+     }},
+    {"help", false, 'h', [](const char*, Options*, std::string*) { return ParseResult::help; }},
+    {"version", false, 0, [](const char*, Options*, std::string*) { return ParseResult::version; }},
+};
+constexpr int option_count = static_cast<int>(sizeof option_table / sizeof option_table[0]);
+
+// getopt's code for an option: its letter, or a number past every
+// character for a long-only one, so that a value wrongly given to it is
+// reported under its long name.
+int option_code(int index) { return option_table[index].letter ? option_table[index].letter : 1000 + index; }
+
+// The table entry getopt answered with a code, or null.
+const OptionEntry* option_of(int code)
+{
+    for (int i = 0; i < option_count; ++i)
+        if (option_code(i) == code)
+            return &option_table[i];
+    return nullptr;
+}
 
 } // namespace
 
@@ -97,125 +223,34 @@ void print_usage(FILE* to)
 
 ParseResult parse_options(int argc, char** argv, Options* o, std::string* error)
 {
-    static const struct option long_options[] = {
-        {"output", required_argument, nullptr, 'o'},
-        {"frames", required_argument, nullptr, opt_frames},
-        {"still", required_argument, nullptr, opt_still},
-        {"contact-sheet", required_argument, nullptr, opt_sheet},
-        {"chapters", required_argument, nullptr, opt_chapters},
-        {"benchmark", no_argument, nullptr, opt_benchmark},
-        {"frame-times", required_argument, nullptr, opt_frame_times},
-        {"frame-plot", required_argument, nullptr, opt_frame_plot},
-        {"sync-readback", no_argument, nullptr, opt_sync_readback},
-        {"fill", no_argument, nullptr, opt_fill},
-        {"fps", required_argument, nullptr, opt_fps},
-        {"size", required_argument, nullptr, opt_size},
-        {"end", required_argument, nullptr, opt_end},
-        {"quiet", no_argument, nullptr, 'q'},
-        {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, opt_version},
-        {nullptr, 0, nullptr, 0},
-    };
+    // getopt's view of the table: the long forms and the letters.
+    struct option long_options[option_count + 1] = {};
+    std::string letters = ":";
+    for (int i = 0; i < option_count; ++i) {
+        const OptionEntry& entry = option_table[i];
+        long_options[i] = {entry.name, entry.takes_value ? required_argument : no_argument, nullptr, option_code(i)};
+        if (entry.letter) {
+            letters += entry.letter;
+            if (entry.takes_value)
+                letters += ':';
+        }
+    }
     opterr = 0;
     optind = 1;
     int c;
     int index = 0;
-    while ((c = getopt_long(argc, argv, ":o:qh", long_options, &index)) != -1) {
-        switch (c) {
-        case 'o':
-            if (!*optarg) {
-                *error = "--output: the file name is empty";
-                return ParseResult::usage_error;
-            }
-            o->video = optarg;
-            break;
-        case opt_frames:
-            if (!*optarg) {
-                *error = "--frames: the folder name is empty";
-                return ParseResult::usage_error;
-            }
-            o->frames_dir = optarg;
-            break;
-        case opt_still: {
-            std::string value = optarg;
-            std::string::size_type eq = value.find('=');
-            Still still;
-            if (eq == std::string::npos || !parse_seconds(value.substr(0, eq), &still.seconds) ||
-                eq + 1 >= value.size()) {
-                *error = "--still: expected SECONDS=FILE, got '" + value + "'";
-                return ParseResult::usage_error;
-            }
-            still.path = value.substr(eq + 1);
-            still.frame = 0;
-            o->stills.push_back(still);
-            break;
-        }
-        case opt_sheet:
-            if (!*optarg) {
-                *error = "--contact-sheet: the file name is empty";
-                return ParseResult::usage_error;
-            }
-            o->contact_sheet = optarg;
-            break;
-        case opt_chapters:
-            if (!*optarg) {
-                *error = "--chapters: the file name is empty";
-                return ParseResult::usage_error;
-            }
-            o->chapters = optarg;
-            break;
-        case opt_benchmark: o->benchmark = true; break;
-        case opt_frame_times:
-        case opt_frame_plot:
-            if (!*optarg) {
-                *error = std::string(c == opt_frame_times ? "--frame-times" : "--frame-plot") + ": the file name is empty";
-                return ParseResult::usage_error;
-            }
-            (c == opt_frame_times ? o->frame_times : o->frame_plot) = optarg;
-            break;
-        case opt_sync_readback: o->sync_readback = true; break;
-        case opt_fill: o->fill = true; break;
-        case opt_fps: {
-            long v = 0;
-            if (!parse_int(optarg, 1, 1000, &v)) {
-                *error = std::string("--fps: expected a whole number from 1 to 1000, got '") + optarg + "'";
-                return ParseResult::usage_error;
-            }
-            o->fps = static_cast<int>(v);
-            break;
-        }
-        case opt_size: {
-            std::string value = optarg;
-            std::string::size_type x = value.find_first_of("xX");
-            long w = 0, h = 0;
-            if (x == std::string::npos || !parse_int(value.substr(0, x).c_str(), 1, 16384, &w) ||
-                !parse_int(value.substr(x + 1).c_str(), 1, 16384, &h)) {
-                *error = "--size: expected WIDTHxHEIGHT from 1x1 to 16384x16384, got '" + value + "'";
-                return ParseResult::usage_error;
-            }
-            o->width = static_cast<int>(w);
-            o->height = static_cast<int>(h);
-            break;
-        }
-        case opt_end:
-            if (!parse_seconds(optarg, &o->end_seconds) || o->end_seconds <= 0) {
-                *error = std::string("--end: expected a number of seconds above 0, got '") + optarg + "'";
-                return ParseResult::usage_error;
-            }
-            break;
-        case 'q': o->quiet = true; break;
-        case 'h': return ParseResult::help;
-        case opt_version: return ParseResult::version;
-        case ':':
-            *error = std::string("option '") + argv[optind - 1] + "' needs a value";
-            return ParseResult::usage_error;
-        default:
+    while ((c = getopt_long(argc, argv, letters.c_str(), long_options, &index)) != -1) {
+        if (c == ':')
+            return usage_error(error, std::string("option '") + argv[optind - 1] + "' needs a value");
+        const OptionEntry* entry = option_of(c);
+        if (!entry) {
             if (optopt && optopt < 256)
-                *error = std::string("unknown option '-") + static_cast<char>(optopt) + "'";
-            else
-                *error = std::string("unknown option '") + argv[optind - 1] + "'";
-            return ParseResult::usage_error;
+                return usage_error(error, std::string("unknown option '-") + static_cast<char>(optopt) + "'");
+            return usage_error(error, std::string("unknown option '") + argv[optind - 1] + "'");
         }
+        const ParseResult result = entry->handle(entry->takes_value ? optarg : nullptr, o, error);
+        if (result != ParseResult::run)
+            return result;
     }
     if (optind < argc) {
         *error = std::string("unexpected argument '") + argv[optind] + "'";

@@ -1,11 +1,11 @@
 // Font registration, face matching and glyph outlines on the page: the
 // added font files are the only faces; opentype.js reads them
 // (font_library.js) and the outlines are decomposed, emboldened and
-// flattened (in fine_contours.cpp, which Windows shares) as the desktop's
+// flattened (in contours_in_64ths.cpp, which Windows shares) as the desktop's
 // FreeType reader has them, so the two give the same contours.
 #include "platform/font_outlines.h"
 
-#include "platform/fine_contours.h"
+#include "platform/contours_in_64ths.h"
 #include "platform/media_files.h"
 #include "platform/media_files_internal.h"
 #include "platform/outline_flattening.h"

@@ -1,10 +1,10 @@
 // Glyph outlines from GDI: the glyph's native outline, unhinted, at one em
 // tall with the identity matrix, so that its points are design units; read
 // back into TrueType's points and flags, emboldened and walked as the page
-// does (fine_contours.cpp), so that they give the desktop's contours.
+// does (contours_in_64ths.cpp), so that they give the desktop's contours.
 #include "platform/win32/win32.h"
 
-#include "platform/fine_contours.h"
+#include "platform/contours_in_64ths.h"
 #include "platform/font_outlines.h"
 #include "platform/outline_flattening.h"
 #include "platform/win32/outline_face_win32.h"

@@ -10,14 +10,14 @@ struct Flattener;
 struct GlyphOutline;
 
 // Points in 1/64 of a font unit, as FreeType works them.
-struct FinePoint {
+struct PointIn64ths {
     std::int64_t x, y;
 };
 
 enum : int { tag_conic = 0, tag_on = 1, tag_cubic = 2 };
 
 struct Contours {
-    std::vector<FinePoint> points;
+    std::vector<PointIn64ths> points;
     std::vector<int> tags;
     std::vector<int> last; // index of each contour's last point
 };

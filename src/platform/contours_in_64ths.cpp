@@ -1,7 +1,7 @@
 // FreeType's synthetic bold in its own fixed-point arithmetic, and the walk
 // of TrueType contours into polylines, so that the page's and Windows'
 // glyphs land where the desktop's do.
-#include "platform/fine_contours.h"
+#include "platform/contours_in_64ths.h"
 
 #include "platform/outline_flattening.h"
 
@@ -29,9 +29,9 @@ struct Direction {
     std::int64_t x = 0, y = 0, length = 0;
 };
 
-FinePoint middle(FinePoint a, FinePoint b) { return {(a.x + b.x) / 2, (a.y + b.y) / 2}; }
+PointIn64ths middle(PointIn64ths a, PointIn64ths b) { return {(a.x + b.x) / 2, (a.y + b.y) / 2}; }
 
-Direction direction(FinePoint from, FinePoint to)
+Direction direction(PointIn64ths from, PointIn64ths to)
 {
     double dx = static_cast<double>(to.x - from.x), dy = static_cast<double>(to.y - from.y);
     double length = std::hypot(dx, dy);
@@ -57,7 +57,7 @@ void embolden_contours(Contours* c, std::int64_t strength)
     if (half == 0 || c->points.empty())
         return;
     std::int64_t x_min = c->points[0].x, x_max = x_min, y_min = c->points[0].y, y_max = y_min;
-    for (const FinePoint& p : c->points) {
+    for (const PointIn64ths& p : c->points) {
         x_min = std::min(x_min, p.x);
         x_max = std::max(x_max, p.x);
         y_min = std::min(y_min, p.y);
@@ -69,7 +69,7 @@ void embolden_contours(Contours* c, std::int64_t strength)
     std::int64_t area = 0;
     int first = 0;
     for (int last : c->last) {
-        FinePoint prev = c->points[last];
+        PointIn64ths prev = c->points[last];
         for (int i = first; i <= last; ++i) {
             area += (c->points[i].y - prev.y) * (c->points[i].x + prev.x);
             prev = c->points[i];
@@ -80,7 +80,7 @@ void embolden_contours(Contours* c, std::int64_t strength)
         return;
     bool clockwise = area < 0;
 
-    std::vector<FinePoint> original = c->points;
+    std::vector<PointIn64ths> original = c->points;
     first = 0;
     for (int last : c->last) {
         int count = last - first + 1;
@@ -101,7 +101,7 @@ void embolden_contours(Contours* c, std::int64_t strength)
                 runs.push_back(k);
         int n = static_cast<int>(runs.size());
         for (int r = 0; r < n; ++r) {
-            FinePoint here = at(runs[r]);
+            PointIn64ths here = at(runs[r]);
             Direction in = direction(at(runs[(r + n - 1) % n]), here);
             Direction out = direction(here, at(runs[(r + 1) % n]));
             std::int64_t shift_x = 0, shift_y = 0;
@@ -124,7 +124,7 @@ void embolden_contours(Contours* c, std::int64_t strength)
             }
             int run_end = r + 1 < n ? runs[r + 1] : runs[0] + count;
             for (int k = runs[r]; k < run_end; ++k) {
-                FinePoint& p = c->points[first + k % count];
+                PointIn64ths& p = c->points[first + k % count];
                 p.x += half + shift_x;
                 p.y += half + shift_y;
             }
@@ -139,7 +139,7 @@ bool decompose_contours(const Contours& c, Flattener* flat)
     for (int last : c.last) {
         if (last < first || last >= static_cast<int>(c.points.size()))
             return false;
-        FinePoint start = c.points[first];
+        PointIn64ths start = c.points[first];
         int limit = last;
         int i = first;
         if (c.tags[first] == tag_cubic)
@@ -159,11 +159,11 @@ bool decompose_contours(const Contours& c, Flattener* flat)
         bool closed = false;
         while (i < limit && !closed) {
             ++i;
-            FinePoint p = c.points[i];
+            PointIn64ths p = c.points[i];
             if (c.tags[i] == tag_on) {
                 flat->line_to(p.x, p.y);
             } else if (c.tags[i] == tag_conic) {
-                FinePoint control = p;
+                PointIn64ths control = p;
                 for (;;) {
                     if (i >= limit) {
                         flat->conic_to(control.x, control.y, start.x, start.y);
@@ -171,23 +171,23 @@ bool decompose_contours(const Contours& c, Flattener* flat)
                         break;
                     }
                     ++i;
-                    FinePoint next = c.points[i];
+                    PointIn64ths next = c.points[i];
                     if (c.tags[i] == tag_on) {
                         flat->conic_to(control.x, control.y, next.x, next.y);
                         break;
                     }
                     if (c.tags[i] != tag_conic)
                         return false;
-                    FinePoint mid = middle(control, next);
+                    PointIn64ths mid = middle(control, next);
                     flat->conic_to(control.x, control.y, mid.x, mid.y);
                     control = next;
                 }
             } else {
                 if (i + 1 > limit || c.tags[i + 1] != tag_cubic)
                     return false;
-                FinePoint c1 = p, c2 = c.points[i + 1];
+                PointIn64ths c1 = p, c2 = c.points[i + 1];
                 i += 2;
-                FinePoint to = i <= limit ? c.points[i] : start;
+                PointIn64ths to = i <= limit ? c.points[i] : start;
                 flat->cubic_to(c1.x, c1.y, c2.x, c2.y, to.x, to.y);
                 closed = i > limit;
             }
