@@ -7,7 +7,7 @@
 #   layer_state.sh SOURCE_DIR
 set -euo pipefail
 cd "$1"
-allowed=" shared effects resources app music_player window_state fsound_state layer platform_seam counter_source "
+allowed=" shared effects resources app music_player window_state fsound_state subset platform_seam counter_source "
 found=0 bad=0
 while IFS= read -r hit; do
   line=${hit#*:*:}
