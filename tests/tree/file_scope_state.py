@@ -99,7 +99,7 @@ def scan(path):
             head = statement.strip()
             if re.search(r'(^|\s)namespace(\s+[\w:]+)?\s*$', head) or re.fullmatch(r'extern\s*""', head):
                 scopes.append('namespace')
-            elif scopes[-1] == 'namespace' and opens_initializer(head):
+            elif scopes[-1] == 'initializer' or (scopes[-1] == 'namespace' and opens_initializer(head)):
                 scopes.append('initializer')
             else:
                 scopes.append('body')
