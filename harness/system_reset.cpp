@@ -7,12 +7,17 @@
 // - fontconfig's own initialisation (the added font files are forgotten).
 // - the tables that are const (intro words, greetings, title blocks, fog
 //   colour, the BMP reader's texts).
+// - the present layer's framebuffer entry points: looked up once per
+//   process, one driver serves every context.
+// - the GL subset (src/gles): the system here draws on the driver's own GL;
+//   the subset's tests end its contexts with gles_context_deleted.
 #include "harness/system_reset.h"
 
 #include "app/entry.h"
 #include "app/gl_window.h"
 #include "effects/effects_state.h"
 #include "platform/host.h"
+#include "platform/host/host_state.h"
 #include "resources/resources_state.h"
 #include "shared/shared_state.h"
 
@@ -38,6 +43,9 @@ void reset_platform()
     for (int i = 0; i < 1000 && platform_cursor_count() > 0; ++i)
         platform_show_cursor(false);
     platform_reset_testing_seam();
+    // The rest of the host library's state: the offscreen target's names
+    // went with it above, or died with their context.
+    host = HostState{};
     // SDL's video as before the first window: the next one starts it with
     // the driver the test asks for.
     if (!app.main_window)

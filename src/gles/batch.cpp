@@ -152,29 +152,11 @@ void main()
 }
 )";
 
-// One linked program of each variant, made the first time a batch needs it.
-struct Program {
-    GLuint name = 0;
-    GLint projection = -1, fog_range = -1, fog_colour = -1, picture = -1, viewport = -1;
-};
-
 enum { variant_textured = 1, variant_fogged = 2, variant_lines = 4, variant_list = 8, variant_count = 16 };
+static_assert(sizeof subset.batch.programs / sizeof subset.batch.programs[0] == variant_count);
 
-Program programs[variant_count];
-
-// What the batch holds now: filled primitives, line quads or calls of a list.
-enum class Pending { nothing, fill, lines, list };
-Pending pending = Pending::nothing;
-DrawState batch_state;
-std::vector<BatchVertex> line_batch;
-std::vector<ListInstance> instances;
-std::size_t list_first = 0, list_count = 0;
-
-// Per context: the vertex arrays of the three kinds of batch. Per share
-// group: the buffers and programs.
-GLuint fill_array = 0, line_array = 0, list_array = 0;
-GLuint stream_buffer = 0, index_buffer = 0, instance_buffer = 0, list_buffer = 0;
-unsigned uploaded_generation = 0; // the list store's generation the list buffer holds
+using Program = BatchState::Program;
+using Pending = BatchState::Pending;
 
 GLuint compile(GLenum type, const char* defines, const char* source)
 {
@@ -194,7 +176,7 @@ GLuint compile(GLenum type, const char* defines, const char* source)
 
 const Program& program_for(int variant)
 {
-    Program& p = programs[variant];
+    Program& p = subset.batch.programs[variant];
     if (p.name != 0)
         return p;
     std::string defines;
@@ -236,48 +218,48 @@ void attribute(GLuint index, GLint size, GLsizei stride, std::size_t offset, GLu
 // X11) is the platform's business, not the layer's.
 bool make_objects()
 {
-    if (fill_array != 0)
+    if (subset.batch.fill_array != 0)
         return true;
-    if (stream_buffer == 0) {
+    if (subset.batch.stream_buffer == 0) {
         GLuint names[4] = {0, 0, 0, 0};
         glGenBuffers(4, names);
-        stream_buffer = names[0];
-        index_buffer = names[1];
-        instance_buffer = names[2];
-        list_buffer = names[3];
-        uploaded_generation = 0;
+        subset.batch.stream_buffer = names[0];
+        subset.batch.index_buffer = names[1];
+        subset.batch.instance_buffer = names[2];
+        subset.batch.list_buffer = names[3];
+        subset.batch.uploaded_generation = 0;
     }
     GLuint arrays[3] = {0, 0, 0};
     glGenVertexArrays(3, arrays);
-    if (arrays[0] == 0 || stream_buffer == 0)
+    if (arrays[0] == 0 || subset.batch.stream_buffer == 0)
         return false; // nothing is made without a current context
-    fill_array = arrays[0];
-    line_array = arrays[1];
-    list_array = arrays[2];
+    subset.batch.fill_array = arrays[0];
+    subset.batch.line_array = arrays[1];
+    subset.batch.list_array = arrays[2];
 
-    glBindVertexArray(fill_array);
-    glBindBuffer(GL_ARRAY_BUFFER, stream_buffer);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, index_buffer);
+    glBindVertexArray(subset.batch.fill_array);
+    glBindBuffer(GL_ARRAY_BUFFER, subset.batch.stream_buffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, subset.batch.index_buffer);
     attribute(0, 4, sizeof(FillVertex), offsetof(FillVertex, eye));
     attribute(1, 4, sizeof(FillVertex), offsetof(FillVertex, colour));
     attribute(2, 2, sizeof(FillVertex), offsetof(FillVertex, tex));
 
-    glBindVertexArray(line_array);
-    glBindBuffer(GL_ARRAY_BUFFER, stream_buffer);
+    glBindVertexArray(subset.batch.line_array);
+    glBindBuffer(GL_ARRAY_BUFFER, subset.batch.stream_buffer);
     attribute(0, 4, sizeof(BatchVertex), offsetof(BatchVertex, eye));
     attribute(1, 4, sizeof(BatchVertex), offsetof(BatchVertex, colour));
     attribute(2, 2, sizeof(BatchVertex), offsetof(BatchVertex, tex));
     attribute(3, 4, sizeof(BatchVertex), offsetof(BatchVertex, ends));
     attribute(4, 2, sizeof(BatchVertex), offsetof(BatchVertex, line));
 
-    glBindVertexArray(list_array);
-    glBindBuffer(GL_ARRAY_BUFFER, list_buffer);
+    glBindVertexArray(subset.batch.list_array);
+    glBindBuffer(GL_ARRAY_BUFFER, subset.batch.list_buffer);
     attribute(0, 3, sizeof(ListVertex), offsetof(ListVertex, position));
     attribute(1, 4, sizeof(ListVertex), offsetof(ListVertex, colour));
     attribute(2, 2, sizeof(ListVertex), offsetof(ListVertex, tex));
     attribute(3, 3, sizeof(ListVertex), offsetof(ListVertex, other));
     attribute(4, 4, sizeof(ListVertex), offsetof(ListVertex, corner));
-    glBindBuffer(GL_ARRAY_BUFFER, instance_buffer);
+    glBindBuffer(GL_ARRAY_BUFFER, subset.batch.instance_buffer);
     for (GLuint column = 0; column < 4; ++column)
         attribute(5 + column, 4, sizeof(ListInstance), offsetof(ListInstance, modelview) + column * 4 * sizeof(float),
                   1);
@@ -324,19 +306,19 @@ void clear_batch()
 {
     subset.fill_batch.vertices.clear();
     subset.fill_batch.indices.clear();
-    line_batch.clear();
-    instances.clear();
-    pending = Pending::nothing;
+    subset.batch.line_batch.clear();
+    subset.batch.instances.clear();
+    subset.batch.pending = Pending::nothing;
 }
 
 // Starts a batch of `kind` drawn with `s`, drawing the one pending first
 // where it is of another kind or state.
 void start(Pending kind, const DrawState& s)
 {
-    if (pending != kind || !(s == batch_state)) {
+    if (subset.batch.pending != kind || !(s == subset.batch.state)) {
         gles_flush_batch();
-        pending = kind;
-        batch_state = s;
+        subset.batch.pending = kind;
+        subset.batch.state = s;
     }
 }
 
@@ -349,39 +331,40 @@ void batch_line_quads(const BatchVertex* vertices, std::size_t count)
     DrawState s = current_draw_state();
     s.lines = true;
     start(Pending::lines, s);
-    line_batch.insert(line_batch.end(), vertices, vertices + count);
+    subset.batch.line_batch.insert(subset.batch.line_batch.end(), vertices, vertices + count);
 }
 
 void batch_list_piece(std::size_t first, std::size_t count, bool lines, const ListInstance& instance)
 {
     DrawState s = current_draw_state();
     s.lines = lines;
-    if (pending != Pending::list || first != list_first || count != list_count || !(s == batch_state)) {
+    if (subset.batch.pending != Pending::list || first != subset.batch.list_first || count != subset.batch.list_count
+        || !(s == subset.batch.state)) {
         gles_flush_batch();
-        pending = Pending::list;
-        batch_state = s;
-        list_first = first;
-        list_count = count;
+        subset.batch.pending = Pending::list;
+        subset.batch.state = s;
+        subset.batch.list_first = first;
+        subset.batch.list_count = count;
     }
-    instances.push_back(instance);
+    subset.batch.instances.push_back(instance);
 }
 
 void gles_flush_batch()
 {
-    if (pending == Pending::nothing)
+    if (subset.batch.pending == Pending::nothing)
         return;
     if (!make_objects()) {
         clear_batch();
         return;
     }
-    switch (pending) {
+    switch (subset.batch.pending) {
     case Pending::nothing: break;
     case Pending::fill:
         if (subset.fill_batch.indices.empty())
             break;
-        apply(batch_state, false);
-        glBindVertexArray(fill_array);
-        glBindBuffer(GL_ARRAY_BUFFER, stream_buffer);
+        apply(subset.batch.state, false);
+        glBindVertexArray(subset.batch.fill_array);
+        glBindBuffer(GL_ARRAY_BUFFER, subset.batch.stream_buffer);
         glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(subset.fill_batch.vertices.size() * sizeof(FillVertex)),
                      subset.fill_batch.vertices.data(), GL_STREAM_DRAW);
         glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(subset.fill_batch.indices.size() * sizeof(GLuint)),
@@ -389,29 +372,30 @@ void gles_flush_batch()
         glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(subset.fill_batch.indices.size()), GL_UNSIGNED_INT, nullptr);
         break;
     case Pending::lines:
-        apply(batch_state, false);
-        glBindVertexArray(line_array);
-        glBindBuffer(GL_ARRAY_BUFFER, stream_buffer);
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(line_batch.size() * sizeof(BatchVertex)),
-                     line_batch.data(), GL_STREAM_DRAW);
-        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(line_batch.size()));
+        apply(subset.batch.state, false);
+        glBindVertexArray(subset.batch.line_array);
+        glBindBuffer(GL_ARRAY_BUFFER, subset.batch.stream_buffer);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(subset.batch.line_batch.size() * sizeof(BatchVertex)),
+                     subset.batch.line_batch.data(), GL_STREAM_DRAW);
+        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(subset.batch.line_batch.size()));
         break;
     case Pending::list:
-        if (list_count == 0)
+        if (subset.batch.list_count == 0)
             break;
-        apply(batch_state, true);
-        glBindVertexArray(list_array);
-        if (uploaded_generation != subset.list_store.generation) {
-            glBindBuffer(GL_ARRAY_BUFFER, list_buffer);
+        apply(subset.batch.state, true);
+        glBindVertexArray(subset.batch.list_array);
+        if (subset.batch.uploaded_generation != subset.list_store.generation) {
+            glBindBuffer(GL_ARRAY_BUFFER, subset.batch.list_buffer);
             glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(subset.list_store.vertices.size() * sizeof(ListVertex)),
                          subset.list_store.vertices.data(), GL_STATIC_DRAW);
-            uploaded_generation = subset.list_store.generation;
+            subset.batch.uploaded_generation = subset.list_store.generation;
         }
-        glBindBuffer(GL_ARRAY_BUFFER, instance_buffer);
-        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(instances.size() * sizeof(ListInstance)),
-                     instances.data(), GL_STREAM_DRAW);
-        glDrawArraysInstanced(GL_TRIANGLES, static_cast<GLint>(list_first), static_cast<GLsizei>(list_count),
-                              static_cast<GLsizei>(instances.size()));
+        glBindBuffer(GL_ARRAY_BUFFER, subset.batch.instance_buffer);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(subset.batch.instances.size() * sizeof(ListInstance)),
+                     subset.batch.instances.data(), GL_STREAM_DRAW);
+        glDrawArraysInstanced(GL_TRIANGLES, static_cast<GLint>(subset.batch.list_first),
+                              static_cast<GLsizei>(subset.batch.list_count),
+                              static_cast<GLsizei>(subset.batch.instances.size()));
         break;
     }
     glBindVertexArray(0);
@@ -424,11 +408,12 @@ void gles_flush() { gles_flush_batch(); }
 void forget_batch_objects(bool share_group_lives)
 {
     clear_batch();
-    fill_array = line_array = list_array = 0;
+    subset.batch.fill_array = subset.batch.line_array = subset.batch.list_array = 0;
     if (share_group_lives)
         return;
-    stream_buffer = index_buffer = instance_buffer = list_buffer = 0;
-    uploaded_generation = 0;
-    for (Program& p : programs)
+    subset.batch.stream_buffer = subset.batch.index_buffer = 0;
+    subset.batch.instance_buffer = subset.batch.list_buffer = 0;
+    subset.batch.uploaded_generation = 0;
+    for (Program& p : subset.batch.programs)
         p = Program{};
 }

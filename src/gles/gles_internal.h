@@ -1,13 +1,18 @@
 // The GL subset's state (subset), shared by the layer's units: the GL 1.1
 // state it keeps itself (ES has none of it), the batch of vertices waiting
-// to be drawn, and the check that fails loudly on anything outside the subset.
+// to be drawn, the primitive begun, the display lists, and the check that
+// fails loudly on anything outside the subset.
 #pragma once
 
 #include <GLES3/gl3.h>
 
 #include "gles/subset_enums.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <set>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 struct Matrix {
@@ -90,6 +95,76 @@ struct DrawState {
     bool operator==(const DrawState& o) const;
 };
 
+// The batch (batch.cpp): what it holds now, and the objects it is drawn
+// with. Per context: the vertex arrays of the three kinds of batch. Per
+// share group: the buffers and programs.
+struct BatchState {
+    // One linked program of each variant, made the first time a batch needs it.
+    struct Program {
+        GLuint name = 0;
+        GLint projection = -1, fog_range = -1, fog_colour = -1, picture = -1, viewport = -1;
+    };
+    // What the batch holds now: filled primitives, line quads or calls of a list.
+    enum class Pending { nothing, fill, lines, list };
+
+    Program programs[16]; // by variant (batch.cpp)
+    Pending pending = Pending::nothing;
+    DrawState state;
+    std::vector<BatchVertex> line_batch;
+    std::vector<ListInstance> instances;
+    std::size_t list_first = 0, list_count = 0;
+    GLuint fill_array = 0, line_array = 0, list_array = 0;
+    GLuint stream_buffer = 0, index_buffer = 0, instance_buffer = 0, list_buffer = 0;
+    unsigned uploaded_generation = 0; // the list store's generation the list buffer holds
+};
+
+// A vertex of a line primitive between glBegin and glEnd, in eye space.
+struct PrimitiveVertex {
+    float eye[4];
+    float colour[4];
+    float tex[2];
+};
+
+// Immediate mode (immediate.cpp): the primitive between glBegin and glEnd.
+struct ImmediateState {
+    bool inside_begin = false;
+    bool line_mode = false;
+    GLenum primitive_mode = 0;
+    std::size_t primitive_first = 0;        // where the filled primitive's vertices start in the batch
+    std::vector<PrimitiveVertex> primitive; // a line primitive's vertices
+    std::vector<BatchVertex> quads;
+};
+
+// A call recorded in a display list, with its arguments (op: ListOp).
+struct ListCall {
+    int op;
+    float a, b, c, d;
+};
+
+// A run of a list's vertices drawn with one program: filled or lines.
+struct ListPiece {
+    std::size_t first, count;
+    bool lines;
+};
+
+struct DisplayList {
+    std::vector<ListCall> calls;
+    bool compiled = false;
+    std::vector<ListPiece> pieces;
+    std::vector<ListCall> matrix_calls;
+    bool sets_colour = false, sets_normal = false, sets_tex = false, sets_width = false;
+    float colour[4] = {}, normal[3] = {}, tex[2] = {}, width = 1.0f;
+};
+
+// The display lists (lists.cpp), by name, and the calls being recorded.
+struct ListsState {
+    std::unordered_map<GLuint, DisplayList> by_name;
+    GLuint next_list = 1;
+    std::vector<ListCall> recording;
+    int replay_depth = 0;
+    std::size_t dead_vertices = 0; // of lists compiled again or deleted, still in the store
+};
+
 struct SubsetState {
     float colour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
     float clamped_colour[4] = {1.0f, 1.0f, 1.0f, 1.0f}; // as a vertex takes it
@@ -115,6 +190,12 @@ struct SubsetState {
     // their vertices, and the list being recorded (0: none).
     ListStore list_store;
     GLuint compiling = 0;
+    BatchState batch;
+    ImmediateState immediate;
+    ListsState lists;
+    // The calls outside the subset already named on standard error: each
+    // is named once per process.
+    std::set<std::pair<const char*, unsigned>> named_outside;
 };
 
 extern SubsetState subset;

@@ -23,19 +23,6 @@ Lanes lanes(const float* p)
     return v;
 }
 
-struct PrimitiveVertex {
-    float eye[4];
-    float colour[4];
-    float tex[2];
-};
-
-bool inside_begin = false;
-bool line_mode = false;
-GLenum primitive_mode = 0;
-std::size_t primitive_first = 0; // where the filled primitive's vertices start in the batch
-std::vector<PrimitiveVertex> primitive; // a line primitive's vertices
-std::vector<BatchVertex> quads;
-
 BatchVertex line_vertex(const PrimitiveVertex& p)
 {
     BatchVertex v = {};
@@ -136,7 +123,7 @@ void add_segment(const PrimitiveVertex& a, const PrimitiveVertex& b, const doubl
                               corner(a, wa, -0.5, reach)};
     const int order[6] = {0, 1, 2, 0, 2, 3};
     for (int i : order)
-        quads.push_back(q[i]);
+        subset.immediate.quads.push_back(q[i]);
 }
 
 } // namespace
@@ -194,29 +181,29 @@ namespace {
 
 void assemble_lines()
 {
-    const std::vector<PrimitiveVertex>& v = primitive;
+    const std::vector<PrimitiveVertex>& v = subset.immediate.primitive;
     const std::size_t n = v.size();
-    quads.clear();
+    subset.immediate.quads.clear();
     double inverse[16];
     if (!invert(subset.projection.back().m, inverse))
         return;
-    const std::size_t step = primitive_mode == GL_LINES ? 2 : 1;
+    const std::size_t step = subset.immediate.primitive_mode == GL_LINES ? 2 : 1;
     for (std::size_t i = 0; i + 1 < n; i += step)
         add_segment(v[i], v[i + 1], inverse);
-    if (!quads.empty())
-        batch_line_quads(quads.data(), quads.size());
+    if (!subset.immediate.quads.empty())
+        batch_line_quads(subset.immediate.quads.data(), subset.immediate.quads.size());
 }
 
 void end_fill_primitive()
 {
     std::vector<FillVertex>& vertices = subset.fill_batch.vertices;
-    if (vertices.size() < primitive_first)
+    if (vertices.size() < subset.immediate.primitive_first)
         return; // the batch was drawn in between
     const std::size_t indices_before = subset.fill_batch.indices.size();
-    triangle_indices(primitive_mode, static_cast<GLuint>(primitive_first), vertices.size() - primitive_first,
-                     &subset.fill_batch.indices);
+    triangle_indices(subset.immediate.primitive_mode, static_cast<GLuint>(subset.immediate.primitive_first),
+                     vertices.size() - subset.immediate.primitive_first, &subset.fill_batch.indices);
     if (subset.fill_batch.indices.size() == indices_before)
-        vertices.resize(primitive_first); // too few vertices for a triangle
+        vertices.resize(subset.immediate.primitive_first); // too few vertices for a triangle
 }
 
 } // namespace
@@ -239,16 +226,16 @@ void elka_gl_begin(GLenum mode)
         outside_subset("glBegin", mode);
         return;
     }
-    if (inside_begin)
+    if (subset.immediate.inside_begin)
         outside_subset("glBegin", mode);
-    inside_begin = true;
-    primitive_mode = mode;
-    line_mode = mode == GL_LINES || mode == GL_LINE_STRIP;
-    if (line_mode) {
-        primitive.clear();
+    subset.immediate.inside_begin = true;
+    subset.immediate.primitive_mode = mode;
+    subset.immediate.line_mode = mode == GL_LINES || mode == GL_LINE_STRIP;
+    if (subset.immediate.line_mode) {
+        subset.immediate.primitive.clear();
     } else {
         begin_fill_primitive();
-        primitive_first = subset.fill_batch.vertices.size();
+        subset.immediate.primitive_first = subset.fill_batch.vertices.size();
     }
 }
 
@@ -258,12 +245,12 @@ void elka_gl_end()
         record_call(op_end);
         return;
     }
-    if (!inside_begin) {
+    if (!subset.immediate.inside_begin) {
         outside_subset("glEnd", 0);
         return;
     }
-    inside_begin = false;
-    if (line_mode)
+    subset.immediate.inside_begin = false;
+    if (subset.immediate.line_mode)
         assemble_lines();
     else
         end_fill_primitive();
@@ -275,12 +262,12 @@ void elka_gl_vertex3f(GLfloat x, GLfloat y, GLfloat z)
         record_call(op_vertex, x, y, z);
         return;
     }
-    if (!inside_begin) {
+    if (!subset.immediate.inside_begin) {
         outside_subset("glVertex", 0);
         return;
     }
     const float* m = subset.modelview.back().m;
-    if (line_mode) {
+    if (subset.immediate.line_mode) {
         PrimitiveVertex v;
         for (int r = 0; r < 4; ++r)
             v.eye[r] = m[r] * x + m[4 + r] * y + m[8 + r] * z + m[12 + r];
@@ -288,7 +275,7 @@ void elka_gl_vertex3f(GLfloat x, GLfloat y, GLfloat z)
             v.colour[i] = subset.clamped_colour[i];
         v.tex[0] = subset.tex[0];
         v.tex[1] = subset.tex[1];
-        primitive.push_back(v);
+        subset.immediate.primitive.push_back(v);
         return;
     }
     // The four rows at once, each summed in the order of the line above.

@@ -17,40 +17,14 @@
 
 namespace {
 
-struct Call {
-    int op;
-    float a, b, c, d;
-};
-
-// A run of a list's vertices drawn with one program: filled or lines.
-struct Piece {
-    std::size_t first, count;
-    bool lines;
-};
-
-struct List {
-    std::vector<Call> calls;
-    bool compiled = false;
-    std::vector<Piece> pieces;
-    std::vector<Call> matrix_calls;
-    bool sets_colour = false, sets_normal = false, sets_tex = false, sets_width = false;
-    float colour[4] = {}, normal[3] = {}, tex[2] = {}, width = 1.0f;
-};
-
-std::unordered_map<GLuint, List> lists;
-GLuint next_list = 1;
-std::vector<Call> recording;
-int replay_depth = 0;
-std::size_t dead_vertices = 0; // of lists compiled again or deleted, still in the store
-
-void replay(const List& list)
+void replay(const DisplayList& list)
 {
-    if (replay_depth > 0) {
+    if (subset.lists.replay_depth > 0) {
         outside_subset("glCallList in a list", 0);
         return;
     }
-    ++replay_depth;
-    for (const Call& c : list.calls) {
+    ++subset.lists.replay_depth;
+    for (const ListCall& c : list.calls) {
         switch (c.op) {
         case op_begin: elka_gl_begin(static_cast<GLenum>(c.a)); break;
         case op_end: elka_gl_end(); break;
@@ -63,7 +37,7 @@ void replay(const List& list)
         case op_rotate: elka_gl_rotatef(c.a, c.b, c.c, c.d); break;
         }
     }
-    --replay_depth;
+    --subset.lists.replay_depth;
 }
 
 bool known_mode(GLenum mode)
@@ -113,7 +87,7 @@ void add_line_quad(const Recorded& a, const Recorded& b, float width, std::vecto
         out->push_back(q[i]);
 }
 
-void add_piece(List* list, std::size_t first, bool lines)
+void add_piece(DisplayList* list, std::size_t first, bool lines)
 {
     const std::size_t end = subset.list_store.vertices.size();
     if (end == first)
@@ -123,13 +97,13 @@ void add_piece(List* list, std::size_t first, bool lines)
         list->pieces.back().count += end - first;
         return;
     }
-    list->pieces.push_back(Piece{first, end - first, lines});
+    list->pieces.push_back(ListPiece{first, end - first, lines});
 }
 
 // What compiling a list's calls has reached: the primitive being recorded,
 // the calls' matrix and the attributes a vertex takes.
 struct Compilation {
-    List* list;
+    DisplayList* list;
     std::vector<ListVertex>& store;
     Matrix local = identity_matrix();
     bool moved = false;
@@ -186,7 +160,7 @@ bool end_primitive(Compilation* s)
 }
 
 // A vertex in the list's space: moved by the list's own matrix calls.
-bool add_vertex(Compilation* s, const Call& c)
+bool add_vertex(Compilation* s, const ListCall& c)
 {
     if (!s->inside)
         return false;
@@ -201,9 +175,9 @@ bool add_vertex(Compilation* s, const Call& c)
 
 // Colour, normal, texture coordinate and line width: taken by the vertices
 // after them, and kept as what the list leaves behind.
-void set_attribute(Compilation* s, const Call& c)
+void set_attribute(Compilation* s, const ListCall& c)
 {
-    List* list = s->list;
+    DisplayList* list = s->list;
     switch (c.op) {
     case op_colour:
         list->sets_colour = true;
@@ -237,7 +211,7 @@ void set_attribute(Compilation* s, const Call& c)
 
 // A translation or rotation between primitives: applied to the vertices
 // after it, and made again on the current matrix at each call.
-bool add_matrix_call(Compilation* s, const Call& c)
+bool add_matrix_call(Compilation* s, const ListCall& c)
 {
     if (s->inside)
         return false;
@@ -250,7 +224,7 @@ bool add_matrix_call(Compilation* s, const Call& c)
     return true;
 }
 
-bool compile_call(Compilation* s, const Call& c)
+bool compile_call(Compilation* s, const ListCall& c)
 {
     switch (c.op) {
     case op_begin: return begin_primitive(s, static_cast<GLenum>(c.a));
@@ -264,7 +238,7 @@ bool compile_call(Compilation* s, const Call& c)
 
 // Compiles the recording into vertices at the end of the store. False
 // where it is not one the compiler takes; the store is then as before.
-bool compile(List* list)
+bool compile(DisplayList* list)
 {
     Compilation s{list, subset.list_store.vertices};
     const std::size_t start = s.store.size();
@@ -278,7 +252,7 @@ bool compile(List* list)
     return false;
 }
 
-void draw(const List& list)
+void draw(const DisplayList& list)
 {
     if (!list.compiled || (!list.matrix_calls.empty() && subset.matrix_mode != GL_MODELVIEW)) {
         replay(list);
@@ -295,7 +269,7 @@ void draw(const List& list)
         call.tex_line[1] = subset.tex[1];
         call.tex_line[2] = subset.line_width;
         call.tex_line[3] = subset.line_smooth ? 1.0f : 2.0f;
-        for (const Piece& p : list.pieces)
+        for (const ListPiece& p : list.pieces)
             batch_list_piece(p.first, p.count, p.lines, call);
     }
     // What the calls leave behind them.
@@ -307,7 +281,7 @@ void draw(const List& list)
         elka_gl_tex_coord2f(list.tex[0], list.tex[1]);
     if (list.sets_width)
         elka_gl_line_width(list.width);
-    for (const Call& c : list.matrix_calls) {
+    for (const ListCall& c : list.matrix_calls) {
         if (c.op == op_translate)
             elka_gl_translatef(c.a, c.b, c.c);
         else
@@ -315,10 +289,10 @@ void draw(const List& list)
     }
 }
 
-std::size_t vertex_count(const List& list)
+std::size_t vertex_count(const DisplayList& list)
 {
     std::size_t n = 0;
-    for (const Piece& p : list.pieces)
+    for (const ListPiece& p : list.pieces)
         n += p.count;
     return n;
 }
@@ -328,13 +302,13 @@ std::size_t vertex_count(const List& list)
 // batched from the old places is drawn first.
 void compact_store()
 {
-    if (dead_vertices < 4096 || dead_vertices * 2 < subset.list_store.vertices.size())
+    if (subset.lists.dead_vertices < 4096 || subset.lists.dead_vertices * 2 < subset.list_store.vertices.size())
         return;
     gles_flush_batch();
     std::vector<ListVertex> kept;
-    kept.reserve(subset.list_store.vertices.size() - dead_vertices);
-    for (auto& entry : lists)
-        for (Piece& p : entry.second.pieces) {
+    kept.reserve(subset.list_store.vertices.size() - subset.lists.dead_vertices);
+    for (auto& entry : subset.lists.by_name)
+        for (ListPiece& p : entry.second.pieces) {
             const std::size_t first = kept.size();
             kept.insert(kept.end(), subset.list_store.vertices.begin() + static_cast<std::ptrdiff_t>(p.first),
                         subset.list_store.vertices.begin() + static_cast<std::ptrdiff_t>(p.first + p.count));
@@ -342,49 +316,49 @@ void compact_store()
         }
     subset.list_store.vertices.swap(kept);
     ++subset.list_store.generation;
-    dead_vertices = 0;
+    subset.lists.dead_vertices = 0;
 }
 
-void forget(List& list)
+void forget(DisplayList& list)
 {
-    dead_vertices += vertex_count(list);
-    list = List{};
+    subset.lists.dead_vertices += vertex_count(list);
+    list = DisplayList{};
 }
 
 } // namespace
 
 void forget_lists()
 {
-    lists.clear();
-    next_list = 1;
+    subset.lists = ListsState{};
     subset.compiling = 0;
-    recording.clear();
     subset.list_store.vertices.clear();
     ++subset.list_store.generation;
-    dead_vertices = 0;
 }
 
-void record_call(int op, float a, float b, float c, float d) { recording.push_back(Call{op, a, b, c, d}); }
+void record_call(int op, float a, float b, float c, float d)
+{
+    subset.lists.recording.push_back(ListCall{op, a, b, c, d});
+}
 
 GLuint elka_gl_gen_lists(GLsizei range)
 {
     if (range <= 0)
         return 0;
-    const GLuint first = next_list;
-    next_list += static_cast<GLuint>(range);
-    for (GLuint i = first; i < next_list; ++i)
-        lists[i].compiled = true; // reserved: a list of no calls until compiled
+    const GLuint first = subset.lists.next_list;
+    subset.lists.next_list += static_cast<GLuint>(range);
+    for (GLuint i = first; i < subset.lists.next_list; ++i)
+        subset.lists.by_name[i].compiled = true; // reserved: a list of no calls until compiled
     return first;
 }
 
 void elka_gl_delete_lists(GLuint list, GLsizei range)
 {
     for (GLsizei i = 0; i < range; ++i) {
-        auto found = lists.find(list + static_cast<GLuint>(i));
-        if (found == lists.end())
+        auto found = subset.lists.by_name.find(list + static_cast<GLuint>(i));
+        if (found == subset.lists.by_name.end())
             continue;
-        dead_vertices += vertex_count(found->second);
-        lists.erase(found);
+        subset.lists.dead_vertices += vertex_count(found->second);
+        subset.lists.by_name.erase(found);
     }
     compact_store();
 }
@@ -396,7 +370,7 @@ void elka_gl_new_list(GLuint list, GLenum mode)
         return;
     }
     subset.compiling = list;
-    recording.clear();
+    subset.lists.recording.clear();
 }
 
 void elka_gl_end_list()
@@ -405,14 +379,14 @@ void elka_gl_end_list()
         outside_subset("glEndList", 0);
         return;
     }
-    List& list = lists[subset.compiling];
+    DisplayList& list = subset.lists.by_name[subset.compiling];
     forget(list);
-    list.calls = recording;
+    list.calls = subset.lists.recording;
     const std::size_t before = subset.list_store.vertices.size();
     list.compiled = compile(&list);
     if (subset.list_store.vertices.size() != before)
         ++subset.list_store.generation;
-    recording.clear();
+    subset.lists.recording.clear();
     subset.compiling = 0;
     compact_store();
 }
@@ -423,8 +397,8 @@ void elka_gl_call_list(GLuint list)
         outside_subset("glCallList in a list", list);
         return;
     }
-    auto found = lists.find(list);
-    if (found == lists.end())
+    auto found = subset.lists.by_name.find(list);
+    if (found == subset.lists.by_name.end())
         return; // calling a list that was never made does nothing
     draw(found->second);
 }

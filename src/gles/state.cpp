@@ -7,15 +7,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <set>
 #include <utility>
 
 SubsetState subset;
 
 void outside_subset(const char* call, unsigned value)
 {
-    static std::set<std::pair<const char*, unsigned>> named;
-    if (named.insert({call, value}).second)
+    if (subset.named_outside.insert({call, value}).second)
         std::fprintf(stderr, "elka gles: %s(0x%04X) is outside the GL subset this layer draws\n", call, value);
 #ifndef NDEBUG
     std::abort();
@@ -226,11 +224,17 @@ void gles_context_deleted(bool share_group_lives)
     forget_batch_objects(share_group_lives);
     if (!share_group_lives)
         forget_lists();
-    ListStore lists_vertices = std::move(subset.list_store);
-    const GLuint compiling = subset.compiling;
-    subset = SubsetState{};
-    subset.list_store = std::move(lists_vertices);
-    subset.compiling = compiling;
+    // The GL 1.1 state starts afresh; what the layer keeps of its own
+    // (the lists, the batch and its shared objects as forgotten above, a
+    // primitive begun, the calls already named) outlives the context.
+    SubsetState fresh;
+    fresh.list_store = std::move(subset.list_store);
+    fresh.compiling = subset.compiling;
+    fresh.batch = std::move(subset.batch);
+    fresh.immediate = std::move(subset.immediate);
+    fresh.lists = std::move(subset.lists);
+    fresh.named_outside = std::move(subset.named_outside);
+    subset = std::move(fresh);
 }
 
 DrawState current_draw_state()

@@ -22,17 +22,13 @@ const char* const font_file = "files/font.ttf";
 const char* const font_face = "Secret Service Typewriter";
 const int font_weight = 700; // bold
 
-// Vertices the tessellator makes where contours cross; they must live
-// until the polygon is done (a deque keeps them in place as it grows).
-std::deque<std::array<GLdouble, 3>>* combined_vertices = nullptr;
-
 void GLAPIENTRY tess_begin(GLenum type) { glBegin(type); }
 void GLAPIENTRY tess_vertex(void* vertex) { glVertex3dv(static_cast<const GLdouble*>(vertex)); }
 void GLAPIENTRY tess_end() { glEnd(); }
 void GLAPIENTRY tess_combine(GLdouble coords[3], void*[4], GLfloat[4], void** out)
 {
-    combined_vertices->emplace_back();
-    GLdouble* v = combined_vertices->back().data();
+    resources.combined_vertices->emplace_back();
+    GLdouble* v = resources.combined_vertices->back().data();
     v[0] = coords[0];
     v[1] = coords[1];
     v[2] = 0.0;
@@ -52,7 +48,7 @@ void tessellate(GLUtesselator* tess, const GlyphOutline& glyph)
         coords[i * 3 + 2] = 0.0;
     }
     std::deque<std::array<GLdouble, 3>> combined;
-    combined_vertices = &combined;
+    resources.combined_vertices = &combined;
     glNormal3f(0.0f, 0.0f, 1.0f);
     gluTessBeginPolygon(tess, nullptr);
     int start = 0;
@@ -64,7 +60,7 @@ void tessellate(GLUtesselator* tess, const GlyphOutline& glyph)
         start = end;
     }
     gluTessEndPolygon(tess);
-    combined_vertices = nullptr;
+    resources.combined_vertices = nullptr;
 }
 
 } // namespace

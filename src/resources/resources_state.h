@@ -1,10 +1,14 @@
 // The names of what start-up makes in the GL context, and what the display
-// lists and the font measured while being made, in one place, so that a new
-// run is one assignment of ResourcesState{}. The GL objects themselves live
-// in the context; these are only their numbers.
+// lists and the font measured while being made (and the font's tessellation
+// in progress), in one place, so that a new run is one assignment of
+// ResourcesState{}. The GL objects themselves live in the context; these
+// are only their numbers.
 #pragma once
 
 #include <GL/gl.h>
+
+#include <array>
+#include <deque>
 
 struct GlyphMetricsFloat {
     float black_box_x;
@@ -36,6 +40,10 @@ struct ResourcesState {
     int arc_segments = 100;
     GLuint font_list_base = 0;
     GlyphMetricsFloat glyph_metrics[256] = {};
+    // Vertices the tessellator makes where contours cross, while a glyph is
+    // tessellated; they must live until the polygon is done (a deque keeps
+    // them in place as it grows).
+    std::deque<std::array<GLdouble, 3>>* combined_vertices = nullptr;
 };
 
 extern ResourcesState resources;

@@ -7,6 +7,7 @@
 #include "present/drawable.h"
 #include "present/presenter.h"
 #include "platform/gl_profile.h"
+#include "platform/host/host_state.h"
 
 #include <SDL.h>
 
@@ -24,36 +25,18 @@
 
 namespace {
 
-PFNGLGENBUFFERSPROC gen_buffers = nullptr;
-PFNGLDELETEBUFFERSPROC delete_buffers = nullptr;
-PFNGLBINDBUFFERPROC bind_buffer = nullptr;
-PFNGLBUFFERDATAPROC buffer_data = nullptr;
-PFNGLMAPBUFFERRANGEPROC map_buffer_range = nullptr;
-PFNGLUNMAPBUFFERPROC unmap_buffer = nullptr;
-
-GlDrawable target; // the one kind of drawable the window's presenter shows too
-GlDrawable sink;   // the frames whose pixels are not kept
-bool sinking = false; // the sink is bound
-int target_width = 0;
-int target_height = 0;
-int output_width = 0; // the frames read back: the target centred on black
-int output_height = 0;
-std::vector<std::uint8_t> scratch;
-std::vector<GLuint> pack_buffers;
-std::string renderer_name;
-
 // RGBA rows, bottom row first, to RGB rows, top row first, the target's
 // picture centred in the output and the bars around it black.
 void convert_rows(const std::uint8_t* rgba, std::uint8_t* rgb)
 {
-    const std::size_t w = static_cast<std::size_t>(target_width);
-    const std::size_t out_w = static_cast<std::size_t>(output_width);
-    const int left = (output_width - target_width) / 2;
-    const int top = (output_height - target_height) / 2;
-    if (output_width != target_width || output_height != target_height)
-        std::memset(rgb, 0, out_w * static_cast<std::size_t>(output_height) * 3);
-    for (int row = 0; row < target_height; ++row) {
-        const std::uint8_t* from = rgba + static_cast<std::size_t>(target_height - 1 - row) * w * 4;
+    const std::size_t w = static_cast<std::size_t>(host.target_width);
+    const std::size_t out_w = static_cast<std::size_t>(host.output_width);
+    const int left = (host.output_width - host.target_width) / 2;
+    const int top = (host.output_height - host.target_height) / 2;
+    if (host.output_width != host.target_width || host.output_height != host.target_height)
+        std::memset(rgb, 0, out_w * static_cast<std::size_t>(host.output_height) * 3);
+    for (int row = 0; row < host.target_height; ++row) {
+        const std::uint8_t* from = rgba + static_cast<std::size_t>(host.target_height - 1 - row) * w * 4;
         std::uint8_t* to = rgb + (static_cast<std::size_t>(row + top) * out_w + static_cast<std::size_t>(left)) * 3;
         for (std::size_t x = 0; x < w; ++x) {
             to[0] = from[0];
@@ -67,9 +50,9 @@ void convert_rows(const std::uint8_t* rgba, std::uint8_t* rgb)
 
 void delete_pack_buffers()
 {
-    if (!pack_buffers.empty() && delete_buffers)
-        delete_buffers(static_cast<GLsizei>(pack_buffers.size()), pack_buffers.data());
-    pack_buffers.clear();
+    if (!host.pack_buffers.empty() && host.delete_buffers)
+        host.delete_buffers(static_cast<GLsizei>(host.pack_buffers.size()), host.pack_buffers.data());
+    host.pack_buffers.clear();
 }
 
 } // namespace
@@ -88,12 +71,12 @@ bool offscreen_target_create(int width, int height, const char** error)
         return false;
     }
     // The window's pixel format asks for a 16-bit depth buffer; so does this.
-    if (!drawable_create(&target, width, height, 16, error))
+    if (!drawable_create(&host.target, width, height, 16, error))
         return false;
-    sinking = false; // drawable_create bound the target
-    target_width = output_width = width;
-    target_height = output_height = height;
-    scratch.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 0);
+    host.sinking = false; // drawable_create bound the target
+    host.target_width = host.output_width = width;
+    host.target_height = host.output_height = height;
+    host.scratch.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 0);
     return true;
 }
 
@@ -102,31 +85,31 @@ void offscreen_target_destroy()
     if (!SDL_GL_GetCurrentContext())
         return;
     delete_pack_buffers();
-    if (sink.framebuffer)
-        drawable_destroy(&sink);
-    sinking = false;
-    drawable_destroy(&target);
-    target_width = target_height = output_width = output_height = 0;
+    if (host.sink.framebuffer)
+        drawable_destroy(&host.sink);
+    host.sinking = false;
+    drawable_destroy(&host.target);
+    host.target_width = host.target_height = host.output_width = host.output_height = 0;
 }
 
 void offscreen_target_place_in(int width, int height)
 {
-    output_width = width < target_width ? target_width : width;
-    output_height = height < target_height ? target_height : height;
+    host.output_width = width < host.target_width ? host.target_width : width;
+    host.output_height = height < host.target_height ? host.target_height : height;
 }
 
 void offscreen_target_keep_pixels(bool keep)
 {
-    if (keep != sinking)
+    if (keep != host.sinking)
         return; // bound as asked: most frames change nothing
     const char* error = nullptr;
-    sinking = !keep && presenter_sink_bind(&sink, &error);
-    if (!sinking)
-        drawable_bind(&target);
+    host.sinking = !keep && presenter_sink_bind(&host.sink, &error);
+    if (!host.sinking)
+        drawable_bind(&host.target);
 }
 
-int offscreen_target_width() { return target_width; }
-int offscreen_target_height() { return target_height; }
+int offscreen_target_width() { return host.target_width; }
+int offscreen_target_height() { return host.target_height; }
 
 void offscreen_target_read_rgb(std::uint8_t* rgb)
 {
@@ -134,34 +117,34 @@ void offscreen_target_read_rgb(std::uint8_t* rgb)
     // turning the rows over is cheaper done here in one pass.
     gl_profile_finish_drawing();
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, target_width, target_height, GL_RGBA, GL_UNSIGNED_BYTE, scratch.data());
-    convert_rows(scratch.data(), rgb);
+    glReadPixels(0, 0, host.target_width, host.target_height, GL_RGBA, GL_UNSIGNED_BYTE, host.scratch.data());
+    convert_rows(host.scratch.data(), rgb);
 }
 
 bool offscreen_target_pbo_init(int slots)
 {
-    if (!target.framebuffer || slots < 1)
+    if (!host.target.framebuffer || slots < 1)
         return false;
-    bool ok = gl_profile_look_up(&gen_buffers, "glGenBuffers");
-    ok = gl_profile_look_up(&delete_buffers, "glDeleteBuffers") && ok;
-    ok = gl_profile_look_up(&bind_buffer, "glBindBuffer") && ok;
-    ok = gl_profile_look_up(&buffer_data, "glBufferData") && ok;
-    ok = gl_profile_look_up(&map_buffer_range, "glMapBufferRange") && ok;
-    ok = gl_profile_look_up(&unmap_buffer, "glUnmapBuffer") && ok;
+    bool ok = gl_profile_look_up(&host.gen_buffers, "glGenBuffers");
+    ok = gl_profile_look_up(&host.delete_buffers, "glDeleteBuffers") && ok;
+    ok = gl_profile_look_up(&host.bind_buffer, "glBindBuffer") && ok;
+    ok = gl_profile_look_up(&host.buffer_data, "glBufferData") && ok;
+    ok = gl_profile_look_up(&host.map_buffer_range, "glMapBufferRange") && ok;
+    ok = gl_profile_look_up(&host.unmap_buffer, "glUnmapBuffer") && ok;
     if (!ok)
         return false;
     // Only this set-up's errors count, not one an earlier call left.
     while (glGetError() != GL_NO_ERROR) {
     }
     delete_pack_buffers();
-    pack_buffers.assign(static_cast<std::size_t>(slots), 0);
-    gen_buffers(slots, pack_buffers.data());
-    const GLsizeiptr bytes = static_cast<GLsizeiptr>(target_width) * target_height * 4;
-    for (GLuint buffer : pack_buffers) {
-        bind_buffer(GL_PIXEL_PACK_BUFFER, buffer);
-        buffer_data(GL_PIXEL_PACK_BUFFER, bytes, nullptr, GL_STREAM_READ);
+    host.pack_buffers.assign(static_cast<std::size_t>(slots), 0);
+    host.gen_buffers(slots, host.pack_buffers.data());
+    const GLsizeiptr bytes = static_cast<GLsizeiptr>(host.target_width) * host.target_height * 4;
+    for (GLuint buffer : host.pack_buffers) {
+        host.bind_buffer(GL_PIXEL_PACK_BUFFER, buffer);
+        host.buffer_data(GL_PIXEL_PACK_BUFFER, bytes, nullptr, GL_STREAM_READ);
     }
-    bind_buffer(GL_PIXEL_PACK_BUFFER, 0);
+    host.bind_buffer(GL_PIXEL_PACK_BUFFER, 0);
     return glGetError() == GL_NO_ERROR;
 }
 
@@ -171,21 +154,21 @@ void offscreen_target_read_begin(int slot)
     // glReadPixels then only queues the copy.
     gl_profile_finish_drawing();
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    bind_buffer(GL_PIXEL_PACK_BUFFER, pack_buffers[static_cast<std::size_t>(slot)]);
-    glReadPixels(0, 0, target_width, target_height, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-    bind_buffer(GL_PIXEL_PACK_BUFFER, 0);
+    host.bind_buffer(GL_PIXEL_PACK_BUFFER, host.pack_buffers[static_cast<std::size_t>(slot)]);
+    glReadPixels(0, 0, host.target_width, host.target_height, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    host.bind_buffer(GL_PIXEL_PACK_BUFFER, 0);
 }
 
 bool offscreen_target_read_end(int slot, std::uint8_t* rgb)
 {
-    bind_buffer(GL_PIXEL_PACK_BUFFER, pack_buffers[static_cast<std::size_t>(slot)]);
-    const GLsizeiptr bytes = static_cast<GLsizeiptr>(target_width) * target_height * 4;
-    const void* mapped = map_buffer_range(GL_PIXEL_PACK_BUFFER, 0, bytes, GL_MAP_READ_BIT);
+    host.bind_buffer(GL_PIXEL_PACK_BUFFER, host.pack_buffers[static_cast<std::size_t>(slot)]);
+    const GLsizeiptr bytes = static_cast<GLsizeiptr>(host.target_width) * host.target_height * 4;
+    const void* mapped = host.map_buffer_range(GL_PIXEL_PACK_BUFFER, 0, bytes, GL_MAP_READ_BIT);
     if (mapped) {
         convert_rows(static_cast<const std::uint8_t*>(mapped), rgb);
-        unmap_buffer(GL_PIXEL_PACK_BUFFER);
+        host.unmap_buffer(GL_PIXEL_PACK_BUFFER);
     }
-    bind_buffer(GL_PIXEL_PACK_BUFFER, 0);
+    host.bind_buffer(GL_PIXEL_PACK_BUFFER, 0);
     return mapped != nullptr;
 }
 
@@ -205,6 +188,6 @@ const char* offscreen_target_renderer()
 {
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    renderer_name = std::string(renderer ? renderer : "?") + ", OpenGL " + (version ? version : "?");
-    return renderer_name.c_str();
+    host.renderer_name = std::string(renderer ? renderer : "?") + ", OpenGL " + (version ? version : "?");
+    return host.renderer_name.c_str();
 }

@@ -4,23 +4,19 @@
 // the window as SDL has it. Linking this file plugs it into the window
 // system (platform_seam); the demo does not link it.
 #include "platform/host.h"
+#include "platform/host/host_state.h"
 #include "platform/sdl/sdl_window.h"
 
 #include <SDL.h>
 
-#include <vector>
+#include <utility>
 
 namespace {
 
-bool failing[static_cast<int>(PlatformStep::count)] = {};
-std::vector<const char*> call_log;
-const LoopObserver* loop_observer = nullptr;
-MessageBoxHook box_hook;
-
 bool on_step(PlatformStep which)
 {
-    call_log.push_back(platform_step_name(which));
-    bool& fail = failing[static_cast<int>(which)];
+    host.call_log.push_back(platform_step_name(which));
+    bool& fail = host.failing[static_cast<int>(which)];
     if (fail) {
         fail = false;
         return false;
@@ -28,32 +24,32 @@ bool on_step(PlatformStep which)
     return true;
 }
 
-void on_call(const char* name) { call_log.push_back(name); }
+void on_call(const char* name) { host.call_log.push_back(name); }
 
 bool on_message_box(const char* text, const char* caption, unsigned style, int* answer)
 {
-    if (!box_hook)
+    if (!host.box_hook)
         return false;
-    *answer = box_hook(text, caption, style);
+    *answer = host.box_hook(text, caption, style);
     return true;
 }
 
 void on_before_peek()
 {
-    if (loop_observer && loop_observer->before_peek)
-        loop_observer->before_peek();
+    if (host.loop_observer && host.loop_observer->before_peek)
+        host.loop_observer->before_peek();
 }
 
 void on_after_peek(const Message* taken)
 {
-    if (loop_observer && loop_observer->after_peek)
-        loop_observer->after_peek(taken);
+    if (host.loop_observer && host.loop_observer->after_peek)
+        host.loop_observer->after_peek(taken);
 }
 
 void on_after_swap()
 {
-    if (loop_observer && loop_observer->after_swap)
-        loop_observer->after_swap();
+    if (host.loop_observer && host.loop_observer->after_swap)
+        host.loop_observer->after_swap();
 }
 
 const PlatformSeam seam{on_step, on_call, on_message_box, on_before_peek, on_after_peek, on_after_swap};
@@ -84,30 +80,30 @@ const char* platform_step_name(PlatformStep which)
     return "?";
 }
 
-void platform_inject_failure(PlatformStep which) { failing[static_cast<int>(which)] = true; }
+void platform_inject_failure(PlatformStep which) { host.failing[static_cast<int>(which)] = true; }
 
 void platform_clear_injected_failures()
 {
-    for (bool& f : failing)
+    for (bool& f : host.failing)
         f = false;
 }
 
-int platform_call_log_size() { return static_cast<int>(call_log.size()); }
+int platform_call_log_size() { return static_cast<int>(host.call_log.size()); }
 
 const char* platform_call_log_entry(int index)
 {
-    if (index < 0 || index >= static_cast<int>(call_log.size()))
+    if (index < 0 || index >= static_cast<int>(host.call_log.size()))
         return "";
-    return call_log[static_cast<std::size_t>(index)];
+    return host.call_log[static_cast<std::size_t>(index)];
 }
 
-void platform_clear_call_log() { call_log.clear(); }
+void platform_clear_call_log() { host.call_log.clear(); }
 
 void platform_post_message(const Message& message) { queue_message(message); }
 
-void platform_observe_loop(const LoopObserver* observer) { loop_observer = observer; }
+void platform_observe_loop(const LoopObserver* observer) { host.loop_observer = observer; }
 
-void platform_set_message_box_hook(MessageBoxHook hook) { box_hook = std::move(hook); }
+void platform_set_message_box_hook(MessageBoxHook hook) { host.box_hook = std::move(hook); }
 
 const char* platform_window_title(WindowHandle window) { return window ? SDL_GetWindowTitle(sdl_window(window)) : ""; }
 
