@@ -62,6 +62,9 @@ def object_name(statement):
     if function and (function.group(2).strip() in ('', 'void') or PARAMETER.match(function.group(2))):
         return None
     declarator = re.split(r'[=({]', s, maxsplit=1)[0]
+    # What stands inside a template's arguments is not the object's own.
+    while re.search(r'<[^<>]*>', declarator):
+        declarator = re.sub(r'<[^<>]*>', '', declarator)
     if 'constexpr' in declarator.split():
         return None
     # const applies to the object unless it stands before a '*' only.

@@ -23,6 +23,8 @@ int add(int a, int b = 2);
 void reset();
 void (*hook)(int) = nullptr;           // listed
 using Table = std::vector<int>;
+std::vector<const char*> log_lines;    // listed
+const std::vector<const char*> fixed_lines = {"a"};
 namespace {
 std::vector<Point> points;             // listed
 bool ready() { static int calls = 0; return ++calls > 1; }  // calls listed
@@ -40,7 +42,7 @@ int frame(int n)
     return local + steps + static_cast<int>(seen.size());
 }
 '''
-EXPECTED = ['counted', 'scale', 'cursor_text', 'origin', 'corners', 'hook', 'points', 'calls', 'c_side', 'seen']
+EXPECTED = ['counted', 'scale', 'cursor_text', 'origin', 'corners', 'hook', 'log_lines', 'points', 'calls', 'c_side', 'seen']
 
 with tempfile.TemporaryDirectory() as folder:
     with open(os.path.join(folder, 'sample.cpp'), 'w') as f:
