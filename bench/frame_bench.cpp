@@ -9,6 +9,7 @@
 // The occlusion query entry points are GL 1.5: declared only on request.
 #define GL_GLEXT_PROTOTYPES
 #include "app/entry.h"
+#include "bench_line.h"
 #include "app/gl_window.h"
 #include "app/init_gl.h"
 #include "effects/triangle_field.h"
@@ -204,6 +205,8 @@ BENCHMARK(BM_TunnelWithoutGl)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
+    if (int status = answer_bench_line(argc, argv, "the eLka demo's frames"); status >= 0)
+        return status;
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     benchmark::Initialize(&argc, argv);
