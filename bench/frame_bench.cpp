@@ -9,9 +9,9 @@
 // The occlusion query entry points are GL 1.5: declared only on request.
 #define GL_GLEXT_PROTOTYPES
 #include "app/entry.h"
-#include "bench_line.h"
 #include "app/gl_window.h"
 #include "app/init_gl.h"
+#include "bench_line.h"
 #include "effects/triangle_field.h"
 #include "effects/tunnel.h"
 #include "resources/gl_state.h"
