@@ -11,6 +11,7 @@
 #include "app/entry.h"
 #include "app/gl_window.h"
 #include "app/init_gl.h"
+#include "bench_line.h"
 #include "effects/triangle_field.h"
 #include "effects/tunnel.h"
 #include "resources/gl_state.h"
@@ -204,6 +205,8 @@ BENCHMARK(BM_TunnelWithoutGl)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
+    if (int status = answer_bench_line(argc, argv, "the eLka demo's frames"); status >= 0)
+        return status;
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     benchmark::Initialize(&argc, argv);

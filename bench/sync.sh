@@ -9,6 +9,20 @@
 # for the backends asked; each run takes the whole sequence in real time.
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$root/scripts/command_line.bash"
+answer_command_line bench/sync.sh "Usage: bench/sync.sh [BACKEND]...
+Measures the eLka demo's picture against its song on the sync rig: each cut's
+offset (positive: the sound is late), min, max and drift, after the rig's own
+offset, for every BACKEND (desktop, chromium, firefox, wine; default: all)
+and condition (ELKA_SYNC_CONDITIONS, default: idle stop busy).
+Results in build/artefacts/sync/.
+
+      --help     show this help and exit
+      --version  show the version and exit" "" 0 "*" "$@"
+for backend in "$@"; do
+    [[ " desktop chromium firefox wine " == *" $backend "* ]] ||
+        command_line_usage_error bench/sync.sh "unexpected argument '$backend'"
+done
 out="$root/build/artefacts/sync"
 backends=("$@")
 [[ ${#backends[@]} -eq 0 ]] && backends=(desktop chromium firefox wine)

@@ -28,9 +28,11 @@ cp "$root/page/elka.webmanifest" "$out/"
 # manifest names.
 tools="$root/build-web/tools"
 mkdir -p "$tools" "$out/icons"
-if [[ ! -x $tools/elka_make_pictures || $root/tools/pictures/make_pictures.cpp -nt $tools/elka_make_pictures ]]; then
-    g++ -std=c++17 -O2 "$root/tools/pictures/make_pictures.cpp" $(pkg-config --cflags --libs libpng) \
-        -o "$tools/elka_make_pictures"
+if [[ ! -x $tools/elka_make_pictures || $root/tools/pictures/make_pictures.cpp -nt $tools/elka_make_pictures ||
+    $root/tools/support/program_line.cpp -nt $tools/elka_make_pictures ]]; then
+    version=$(awk '/^project\(elka VERSION/ {print $3}' "$root/CMakeLists.txt")
+    g++ -std=c++17 -O2 -DELKA_VERSION="\"$version\"" -I"$root/tools/support" "$root/tools/pictures/make_pictures.cpp" \
+        "$root/tools/support/program_line.cpp" $(pkg-config --cflags --libs libpng) -o "$tools/elka_make_pictures"
 fi
 "$tools/elka_make_pictures" --icons "$tools/icons" >/dev/null
 for size in 32 128 256; do

@@ -9,12 +9,22 @@
 # ELKA_SOAK_HOGS: how many CPU hogs (1 unless set); ELKA_SOAK_TESTS: a
 # CTest regular expression instead of the tests above.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/command_line.bash"
+answer_command_line scripts/soak.sh "Usage: scripts/soak.sh ROUNDS BUILD-DIR [JOBS]
+Runs the timing-sensitive tests of BUILD-DIR ROUNDS times each, JOBS at once
+(default: one per CPU), beside a CPU-bound process, and says how often each
+passed; status 0 only if every run passed. Logs in BUILD-DIR/soak/.
+ELKA_SOAK_HOGS: how many CPU hogs (default 1); ELKA_SOAK_TESTS: a CTest
+regular expression instead of the usual tests.
+
+      --help     show this help and exit
+      --version  show the version and exit" "" 2 3 "$@"
 rounds="$1"
 build="$(realpath "$2")"
 jobs="${3:-$(nproc)}"
 hogs="${ELKA_SOAK_HOGS:-1}"
 tests="${ELKA_SOAK_TESTS:-^(e2e\.window_.*|gles\.window_x11|x11\..*|windows\.(window|frames|media|fonts|sound)|web\.page_realtime.*)$}"
-[[ "$rounds" =~ ^[1-9][0-9]*$ ]] || { echo "usage: scripts/soak.sh ROUNDS BUILD-DIR [JOBS]" >&2; exit 2; }
+[[ "$rounds" =~ ^[1-9][0-9]*$ ]] || command_line_usage_error scripts/soak.sh "ROUNDS: expected a number from 1 up, got '$rounds'"
 command -v stress-ng >/dev/null || { echo "FAIL: stress-ng is not installed (scripts/setup.sh install test installs it)" >&2; exit 1; }
 logs="$build/soak"
 rm -rf "$logs"

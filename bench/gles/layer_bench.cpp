@@ -12,6 +12,7 @@
 // it draws N middle frames of every scene and the whole sequence once, each
 // set collected and dumped on its own, for the script to count.
 #include "recording_gles.h"
+#include "support/bench_line.h"
 
 #include "app/gl_window.h"
 #include "app/init_gl.h"
@@ -171,6 +172,12 @@ void run_for_callgrind(int frames)
 
 int main(int argc, char** argv)
 {
+    static const ProgramOption callgrind[] = {{"--callgrind", true}};
+    if (int status = answer_bench_line(argc, argv, "the GL subset layer's own CPU over a recording ES", callgrind, 1,
+                                       "      --callgrind N             count N frames of each scene and the sequence\n"
+                                       "                                under callgrind (bench/gles_layer_callgrind.sh)\n");
+        status >= 0)
+        return status;
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     int callgrind_frames = 0;

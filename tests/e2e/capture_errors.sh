@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # elka-capture's command line, failures and exit statuses: usage errors
-# exit 2 with the usage; missing media, a missing ffmpeg and outputs that
+# exit 2 with where the usage is; missing media, a missing ffmpeg and outputs that
 # cannot be written exit 1 with a message that says what; nothing half
 # written is left behind; the timedemo prints its table.
 set -euo pipefail
@@ -20,7 +20,7 @@ expect() {
     grep -qF -- "$text" "$work/err" || fail "elka-capture $*: no '$text' in: $(cat "$work/err")"
 }
 
-usage="Usage: elka-capture"
+usage="Try 'elka-capture --help' for more information."
 expect 2 "$usage" --chapters "$work/c.tsv" --no-such-option
 expect 2 "$usage" --chapters "$work/c.tsv" -x
 expect 2 "$usage"

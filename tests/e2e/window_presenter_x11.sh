@@ -14,28 +14,12 @@ source "$(dirname "$0")/lib/pillarbox_probe.bash"
 artefacts="${2:-.}/artefacts"
 mkdir -p "$artefacts"
 
-mode() { xrandr --current | awk '/\*/ {print $1; exit}'; }
-
 start_xvfb 1280x720x24
 prepare_workdir
 before=$(mode)
 [[ "$before" == 1280x720 ]] || fail "the screen's mode is '$before' before the run"
 
-start_elka "$elka"
-win=$(top_window eLka)
-window_tree | grep -qF '"Dova GL":' && fail "the fallback question came though a fullscreen window can be had"
-[[ "$(size_of "$win")" == 1280x720 ]] || fail "the fullscreen window is $(size_of "$win"), not the screen's 1280x720"
-running "$win"
-[[ "$(mode)" == "$before" ]] || fail "the screen's mode is $(mode) during the run"
-
-pillarboxed presenter_x11
-
-toggle 640x480
-[[ "$(mode)" == "$before" ]] || fail "the screen's mode is $(mode) after F1"
-press "$win" Escape
-wait_elka
-[[ "$status" == 0 ]] || fail "exit status $status after Escape"
-[[ "$(mode)" == "$before" ]] || fail "the screen's mode is $(mode) after the run"
+fullscreen_round "$elka" presenter_x11
 
 # The start picture seen, against the capture tool's still of the same moment.
 start_like_capture presenter_x11 "$(dirname "$elka")/elka-capture"

@@ -6,6 +6,7 @@
 #include "app/gl_window.h"
 #include "platform/message_box.h"
 #include "platform/host.h"
+#include "support/gl_view.h"
 #include "support/window_test_support.h"
 
 #include <GL/gl.h>
@@ -62,10 +63,7 @@ TEST(GlWindow, OpensStepByStepWithACurrentContextAndItsViewport)
     EXPECT_TRUE(platform_context_current());
     EXPECT_NE(SDL_GL_GetCurrentContext(), nullptr);
 
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], 800);
-    EXPECT_EQ(viewport[3], 600);
+    EXPECT_TRUE(viewport_is(800, 600));
     GLint mode = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     EXPECT_EQ(mode, GL_MODELVIEW);

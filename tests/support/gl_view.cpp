@@ -1,4 +1,4 @@
-// The flat feedback view shared by the GL tests.
+// The flat feedback view and the viewport check shared by the GL tests.
 #include "support/gl_view.h"
 
 #include <GL/gl.h>
@@ -13,4 +13,13 @@ FlatView set_flat_view(double half_side, double half_depth, int pixels_per_unit)
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     return FlatView{half_side, static_cast<double>(pixels_per_unit)};
+}
+
+::testing::AssertionResult viewport_is(int width, int height)
+{
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    if (viewport[2] == width && viewport[3] == height)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the viewport is " << viewport[2] << " x " << viewport[3];
 }

@@ -4,6 +4,8 @@
 // at the identity. Window coordinates then map back to eye units exactly.
 #pragma once
 
+#include <gtest/gtest.h>
+
 struct FlatView {
     double half_side;
     double pixels_per_unit;
@@ -12,3 +14,7 @@ struct FlatView {
 };
 
 FlatView set_flat_view(double half_side, double half_depth, int pixels_per_unit);
+
+// Whether the current viewport is width x height (where it starts is the
+// window's business); says what it is when not.
+::testing::AssertionResult viewport_is(int width, int height);

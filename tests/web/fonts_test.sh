@@ -15,6 +15,7 @@ cd "$root"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 python=/usr/bin/python3 # Debian's, with fontTools and nothing else needed
+source tests/support/outline_faces.bash
 
 echo "== building the node programs (web preset) and the native ones"
 cmake --preset web >"$work/configure.log" 2>&1 || { cat "$work/configure.log"; exit 1; }
@@ -43,18 +44,7 @@ compare() { # family weight file tolerance
 }
 
 echo "== glyph outlines: the page against the desktop"
-one_fine_unit=7.7e-6 # 1/64 of a design unit of the 2048-unit em, and a little
-compare "Secret Service Typewriter" 700 files/font.ttf "$one_fine_unit"
-compare "Secret Service Typewriter" 400 files/font.ttf 0
-dejavu=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
-# A second face, drawn differently from the demo's: fonts-dejavu-core is one
-# of the demo's own packages (scripts/packages-demo.txt).
-if [ -f "$dejavu" ]; then
-  compare "DejaVu Sans" 400 "$dejavu" 0
-else
-  echo "FAILED: $dejavu is not installed (scripts/setup.sh install test installs fonts-dejavu-core)"
-  failed=1
-fi
+compare_outline_faces 400 || failed=1
 
 echo "== tessellation (node, libtess.js)"
 if node "$web/web_tess_check.js" files/font.ttf >"$work/page_tess.txt"; then

@@ -8,6 +8,7 @@
 #include "app/init_gl.h"
 #include "platform/fixed_step_counter.h"
 #include "platform/window_internal.h"
+#include "program_line.h"
 #include "shared/frame_timer.h"
 #include "shared/shared_state.h"
 #include "timeline/timeline.h"
@@ -73,23 +74,31 @@ bool write_bmp(const std::string& path, int width, int height)
 
 int main(int argc, char** argv)
 {
-    const int fps = argc > 1 ? std::atoi(argv[1]) : 0;
+    const ProgramLine line = {"elka-frames",
+                              "Usage: elka-frames FPS SECONDS=FILE.bmp...\n"
+                              "Plays the eLka demo in an 800 x 600 window on a clock that moves one frame\n"
+                              "of FPS a step, and writes the frame drawn at each SECONDS to its FILE as a\n"
+                              "24-bit BMP picture.\n"
+                              "\n"
+                              "      --help     show this help and exit\n"
+                              "      --version  show the version and exit\n",
+                              nullptr, 0, 2, -1, "FPS SECONDS=FILE.bmp"};
+    if (int status = answer_program_line(argc, argv, line); status >= 0)
+        return status;
+    const int fps = std::atoi(argv[1]);
     std::vector<Wanted> wanted;
     long last = -1;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         const std::size_t eq = arg.find('=');
         if (eq == std::string::npos || eq == 0 || eq + 1 == arg.size()) {
-            std::fprintf(stderr, "expected SECONDS=FILE, got '%s'\n", argv[i]);
-            return 2;
+            return program_usage_error("elka-frames", std::string("expected SECONDS=FILE, got '") + argv[i] + "'");
         }
         wanted.push_back({frame_at(std::atof(arg.substr(0, eq).c_str()), fps), arg.substr(eq + 1)});
         last = std::max(last, wanted.back().frame);
     }
-    if (fps < 1 || fps > 1000 || wanted.empty()) {
-        std::fprintf(stderr, "usage: elka-frames FPS SECONDS=FILE.bmp...\n");
-        return 2;
-    }
+    if (fps < 1 || fps > 1000)
+        return program_usage_error("elka-frames", std::string("FPS: expected 1 to 1000, got '") + argv[1] + "'");
     app.fullscreen = false;
     if (!open_window("eLka", 800, 600, 16, false) || !init_gl()) {
         std::fprintf(stderr, "the demo did not start\n");

@@ -13,8 +13,6 @@ source "$(dirname "$0")/../e2e/lib/pillarbox_probe.bash"
 artefacts="$linux_build/artefacts"
 mkdir -p "$artefacts"
 
-mode() { xrandr --current | awk '/\*/ {print $1; exit}'; }
-
 start_xvfb 1280x720x24
 start_wine
 prepare_workdir
@@ -22,20 +20,7 @@ elka=$(windows_program elka)
 before=$(mode)
 [[ "$before" == 1280x720 ]] || fail "the screen's mode is '$before' before the run"
 
-start_elka "$elka"
-win=$(top_window eLka)
-[[ "$(size_of "$win")" == 1280x720 ]] || fail "the fullscreen window is $(size_of "$win"), not the screen's 1280x720"
-running "$win"
-[[ "$(mode)" == "$before" ]] || fail "the screen's mode is $(mode) during the run"
-
-pillarboxed windows
-
-toggle 640x480
-[[ "$(mode)" == "$before" ]] || fail "the screen's mode is $(mode) after F1"
-press "$win" Escape
-wait_elka
-[[ "$status" == 0 ]] || fail "exit status $status after Escape"
-[[ "$(mode)" == "$before" ]] || fail "the screen's mode is $(mode) after the run"
+fullscreen_round "$elka" windows
 
 # The start picture seen, against the Linux capture's still of the same
 # moment at the screen's size.

@@ -8,6 +8,7 @@
 #include "harness/test_support.h"
 #include "platform/host.h"
 #include "platform/window_system.h"
+#include "support/gl_view.h"
 
 #include <GL/gl.h>
 #include <SDL2/SDL.h>
@@ -89,10 +90,7 @@ TEST(Presenter, FullscreenCoversTheMonitorAtItsOwnModeAndShowsTheDrawablePillarb
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
 
     // The demo's own view: its viewport and a drawable of 800 x 600.
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], 800);
-    EXPECT_EQ(viewport[3], 600);
+    EXPECT_TRUE(viewport_is(800, 600));
     GLint bound = 0;
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
     EXPECT_NE(bound, 0);
@@ -115,8 +113,7 @@ TEST(Presenter, FullscreenCoversTheMonitorAtItsOwnModeAndShowsTheDrawablePillarb
     EXPECT_EQ(clear[0], 1.0f);
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
     EXPECT_NE(bound, 0);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], 800);
+    EXPECT_TRUE(viewport_is(800, 600));
 
     close_window();
     EXPECT_EQ(platform_cursor_count(), 0);

@@ -13,6 +13,7 @@
 #include "options.h"
 #include "output_file.h"
 #include "png_writer.h"
+#include "program_line.h"
 #include "progress.h"
 #include "video_encoder.h"
 
@@ -473,10 +474,7 @@ int main(int argc, char** argv)
     switch (parse_options(argc, argv, &o, &error)) {
     case ParseResult::help: print_usage(stdout); return 0;
     case ParseResult::version: std::printf("elka-capture %s\n", ELKA_VERSION); return 0;
-    case ParseResult::usage_error:
-        complain(error);
-        print_usage(stderr);
-        return 2;
+    case ParseResult::usage_error: return program_usage_error("elka-capture", error);
     case ParseResult::run: break;
     }
     if (!enter_data_folder(&o, &error)) {

@@ -245,8 +245,8 @@ ParseResult parse_options(int argc, char** argv, Options* o, std::string* error)
         const OptionEntry* entry = option_of(c);
         if (!entry) {
             if (optopt && optopt < 256)
-                return usage_error(error, std::string("unknown option '-") + static_cast<char>(optopt) + "'");
-            return usage_error(error, std::string("unknown option '") + argv[optind - 1] + "'");
+                return usage_error(error, std::string("unrecognized option '-") + static_cast<char>(optopt) + "'");
+            return usage_error(error, std::string("unrecognized option '") + argv[optind - 1] + "'");
         }
         const ParseResult result = entry->handle(entry->takes_value ? optarg : nullptr, o, error);
         if (result != ParseResult::run)

@@ -103,10 +103,51 @@ under that licence; it is not sold by itself.
 """
 
 
+NAME = "tools/font/make_font.py"
+USAGE = """Usage: tools/font/make_font.py [SOURCE.ttf] [OUT_DIR]
+Writes OUT_DIR/font.ttf (default: files/), the eLka demo's font: SOURCE.ttf
+(default: Debian's Liberation Mono Regular) renamed to Secret Service
+Typewriter, with its licence and a note of origin beside it.
+
+      --help     show this help and exit
+      --version  show the version and exit"""
+
+
+def usage_error(what):
+    sys.stderr.write("%s: %s\nTry '%s --help' for more information.\n" % (NAME, what, NAME))
+    sys.exit(2)
+
+
+def version(root):
+    with open(os.path.join(root, "CMakeLists.txt"), encoding="utf-8") as f:
+        for line in f:
+            if line.startswith("project(elka VERSION "):
+                return line.split()[2]
+    return "unknown"
+
+
+# As every elka program: --help and --version answer, anything else that
+# is no file name is a usage error, before a file is touched.
+def operands(argv, root):
+    for arg in argv:
+        if arg in ("--help", "-h"):
+            print(USAGE)
+            sys.exit(0)
+        if arg == "--version":
+            print("%s %s" % (NAME, version(root)))
+            sys.exit(0)
+        if len(arg) > 1 and arg.startswith("-"):
+            usage_error("unrecognized option '%s'" % arg)
+    if len(argv) > 2:
+        usage_error("unexpected argument '%s'" % argv[2])
+    return argv
+
+
 def main():
-    source = sys.argv[1] if len(sys.argv) > 1 else SOURCE
     root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-    out_dir = sys.argv[2] if len(sys.argv) > 2 else os.path.join(root, "files")
+    args = operands(sys.argv[1:], root)
+    source = args[0] if len(args) > 0 else SOURCE
+    out_dir = args[1] if len(args) > 1 else os.path.join(root, "files")
     os.makedirs(out_dir, exist_ok=True)
     font = TTFont(source)
     if "glyf" not in font:

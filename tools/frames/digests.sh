@@ -7,6 +7,15 @@
 #   tools/frames/digests.sh OUT-FILE [BUILD] [GLES-BUILD] [WEB-DIR]
 # A build or folder that does not exist is left out, with a line saying so.
 set -euo pipefail
+source "$(dirname "$0")/../../scripts/command_line.bash"
+answer_command_line tools/frames/digests.sh "Usage: tools/frames/digests.sh OUT-FILE [BUILD] [GLES-BUILD] [WEB-DIR]
+Writes the eLka demo's frames as digests to OUT-FILE: the whole sequence at
+160 x 120 and 10 frames a second and an 800 x 600 still of every scene, from
+BUILD's capture (default: build), GLES-BUILD's (build-gles) and the page in
+WEB-DIR (out/web). Compare the files of two runs with cmp.
+
+      --help     show this help and exit
+      --version  show the version and exit" "" 1 4 "$@"
 cd "$(dirname "$0")/../.."
 out=$1
 build=${2:-build} gles=${3:-build-gles} web=${4:-out/web}

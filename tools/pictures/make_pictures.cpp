@@ -5,6 +5,8 @@
 // seeds, so every run writes the same bytes.
 //   elka_make_pictures [FOLDER]          (default: files)
 //   elka_make_pictures --icons FOLDER    FOLDER/NxN/apps/elka.png
+#include "program_line.h"
+
 #include <png.h>
 
 #include <algorithm>
@@ -633,13 +635,26 @@ bool make_icons(const std::string& folder)
 
 int main(int argc, char** argv)
 {
+    static const ProgramOption options[] = {{"--icons", true}};
+    const ProgramLine line = {"elka_make_pictures",
+                              "Usage: elka_make_pictures [FOLDER]\n"
+                              "  or:  elka_make_pictures --icons FOLDER\n"
+                              "Draws the eLka demo's pictures (tunnel.bmp, star.bmp, load.bmp) into FOLDER\n"
+                              "(default: files), or its icons as FOLDER/NxN/apps/elka.png.\n"
+                              "\n"
+                              "      --icons FOLDER  draw the icons instead\n"
+                              "      --help          show this help and exit\n"
+                              "      --version       show the version and exit\n",
+                              options, 1, 0, 1, "FOLDER"};
+    if (int status = answer_program_line(argc, argv, line); status >= 0)
+        return status;
     if (argc > 1 && std::string(argv[1]) == "--icons") {
-        if (argc != 3) {
-            std::fprintf(stderr, "usage: elka_make_pictures [FOLDER] | --icons FOLDER\n");
-            return 2;
-        }
+        if (argc != 3)
+            return program_usage_error("elka_make_pictures", "--icons FOLDER takes no other argument");
         return make_icons(argv[2]) ? 0 : 1;
     }
+    if (argc > 2)
+        return program_usage_error("elka_make_pictures", "--icons FOLDER takes no other argument");
     std::string folder = argc > 1 ? argv[1] : "files";
     struct Job {
         const char* name;

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "program_line.h"
 #include "timeline/schedule.h"
 
 namespace {
@@ -826,11 +827,22 @@ bool write_wav(const char* file_name, const std::vector<std::int16_t>& samples)
 
 int main(int argc, char** argv)
 {
+    static const ProgramOption options[] = {{"--sections", false}};
+    const ProgramLine line = {"elka-song",
+                              "Usage: elka-song OUT.wav\n"
+                              "  or:  elka-song --sections\n"
+                              "Renders the eLka demo's song as a 44100 Hz 16-bit stereo WAV file, its\n"
+                              "sections starting where the demo's scenes start.\n"
+                              "\n"
+                              "      --sections  list each section's scene, start (seconds) and name, and exit\n"
+                              "      --help      show this help and exit\n"
+                              "      --version   show the version and exit\n",
+                              options, 1, 0, 1, "OUT.wav"};
+    if (int status = answer_program_line(argc, argv, line); status >= 0)
+        return status;
     const bool list_sections = argc == 2 && std::strcmp(argv[1], "--sections") == 0;
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: elka-song OUT.wav\n       elka-song --sections\n");
-        return 2;
-    }
+    if (argc != 2)
+        return program_usage_error("elka-song", argc < 2 ? "missing OUT.wav" : "--sections takes no OUT.wav");
     for (const Section& section : sections) {
         if (list_sections)
             std::printf("%d\t%.3f\t%s\n", section.scene, section_start(section.scene), section.name);

@@ -2,6 +2,29 @@
 # test and the Windows build's test both probe it; source it after
 # window_session.bash. Screenshots go to $artefacts.
 #
+# mode: the screen's current mode, WIDTHxHEIGHT.
+mode() { xrandr --current | awk '/\*/ {print $1; exit}'; }
+
+# fullscreen_round ELKA NAME: the demo started on the screen whose mode was
+# $before is one fullscreen window over all of it (no fallback question),
+# the mode kept while it runs, the picture pillarboxed (NAME); F1 gives a
+# 640 x 480 window, Escape ends with status 0, and the mode is kept after.
+fullscreen_round() {
+    start_elka "$1"
+    win=$(top_window eLka)
+    window_tree | grep -qF '"Dova GL":' && fail "the fallback question came though a fullscreen window can be had"
+    [[ "$(size_of "$win")" == 1280x720 ]] || fail "the fullscreen window is $(size_of "$win"), not the screen's 1280x720"
+    running "$win"
+    [[ "$(mode)" == "$before" ]] || fail "the screen's mode is $(mode) during the run"
+    pillarboxed "$2"
+    toggle 640x480
+    [[ "$(mode)" == "$before" ]] || fail "the screen's mode is $(mode) after F1"
+    press "$win" Escape
+    wait_elka
+    [[ "$status" == 0 ]] || fail "exit status $status after Escape"
+    [[ "$(mode)" == "$before" ]] || fail "the screen's mode is $(mode) after the run"
+}
+#
 # pillarboxed NAME: the start picture inside the 960 columns from 160 to
 # 1119 (saved as NAME_start.ppm), then the white intro scene filling exactly
 # those columns and the whole height (NAME_intro.ppm).

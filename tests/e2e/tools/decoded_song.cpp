@@ -4,15 +4,22 @@
 // the demo played with the song itself. Needs an audio driver (SDL's dummy
 // one will do). Exit status 0 when OUT was written.
 #include "platform/host.h"
+#include "program_line.h"
 
 #include <cstdio>
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: elka-decoded-song SONG OUT\n");
-        return 2;
-    }
+    const ProgramLine line = {"elka-decoded-song",
+                              "Usage: elka-decoded-song SONG OUT\n"
+                              "Writes SONG as the demo's sound layer decodes it (44100 Hz, the device's\n"
+                              "sample format, interleaved) to OUT as raw bytes. Needs an audio driver.\n"
+                              "\n"
+                              "      --help     show this help and exit\n"
+                              "      --version  show the version and exit\n",
+                              nullptr, 0, 2, 2, "SONG OUT"};
+    if (int status = answer_program_line(argc, argv, line); status >= 0)
+        return status;
     if (!FSOUND_Init(44100, 32, 2)) {
         std::fprintf(stderr, "elka-decoded-song: the sound layer does not start (error %d)\n", FSOUND_GetError());
         return 1;
