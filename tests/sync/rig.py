@@ -157,20 +157,24 @@ def read_recording(path):
 def frame_changes(frames, step=80):
     """Per frame: how many pixels changed by more than step from the frame
     before (any), how many rose by more than step (rise: something bright
-    appearing), and whether anything changed at all (distinct)."""
+    appearing), how many fell (fall) and in how many rows nearly every
+    pixel fell (fall_rows: something dark across the picture), and whether
+    anything changed at all (distinct)."""
     n = len(frames)
     any_ = np.zeros(n, dtype=np.int64)
     rise = np.zeros(n, dtype=np.int64)
     fall = np.zeros(n, dtype=np.int64)
     distinct = np.zeros(n, dtype=bool)
+    fall_rows = np.zeros(n, dtype=np.int64)
     for i in range(1, n, 2000):
         j = min(n, i + 2000)
         d = frames[i:j].astype(np.int16) - frames[i - 1:j - 1].astype(np.int16)
         any_[i:j] = (np.abs(d) > step).sum(axis=(1, 2))
         rise[i:j] = (d > step).sum(axis=(1, 2))
         fall[i:j] = (d < -step).sum(axis=(1, 2))
+        fall_rows[i:j] = ((d < -step).mean(axis=2) >= 0.9).sum(axis=1)
         distinct[i:j] = (np.abs(d) > 4).any(axis=(1, 2))
-    return {'any': any_, 'rise': rise, 'fall': fall, 'distinct': distinct}
+    return {'any': any_, 'rise': rise, 'fall': fall, 'fall_rows': fall_rows, 'distinct': distinct}
 
 
 # A cut changes at least this many pixels of the recorded picture at once.
@@ -183,6 +187,12 @@ CUT_PIXELS = 40
 # whose own motion is all light to dark.
 CUT_MEASURE = {8: 'rise', 10: 'fall', 11: 'rise'}
 FIRST_OF_ITS_SIZE = {8}
+# Scene 10's first frame is all black for one frame, which a busy screen
+# recording may miss; the bars' closing in after it darkens a little every
+# frame, so the largest darkening can fall anywhere in the scene, and the
+# wash's twinkling stars darken a few pixels before it. Its cut is the
+# first frame that darkens whole rows of the picture.
+FIRST_OF_ROWS = {10: 2}
 
 
 def find_cut(frames, times, changes, scene, around, reach):
@@ -194,9 +204,15 @@ def find_cut(frames, times, changes, scene, around, reach):
     inside = np.flatnonzero((times >= around - reach) & (times <= around + reach))
     if len(inside) < 3:
         return None
-    i = int(inside[np.argmax(measure[inside])])
-    if measure[i] < CUT_PIXELS:
-        return None
+    if scene in FIRST_OF_ROWS:
+        rows = np.flatnonzero(changes['fall_rows'][inside] >= FIRST_OF_ROWS[scene])
+        if not len(rows):
+            return None
+        i = int(inside[rows[0]])
+    else:
+        i = int(inside[np.argmax(measure[inside])])
+        if measure[i] < CUT_PIXELS:
+            return None
     if scene in FIRST_OF_ITS_SIZE:
         i = int(inside[np.flatnonzero(measure[inside] >= max(CUT_PIXELS, measure[i] // 2))[0]])
     before = frames[max(0, i - 3)].astype(np.int16)
