@@ -55,3 +55,8 @@ void backend_swap(PlatformWindow& window);
 bool backend_next_frame_kept();
 // A warning where the backend's log goes.
 void backend_warn(const char* text);
+
+// The backend's own high-resolution counter (performance_counter.cpp puts
+// an installed source in its place).
+bool backend_query_frequency(std::int64_t* frequency); // false: no counter
+std::int64_t backend_query_counter();

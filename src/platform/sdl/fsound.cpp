@@ -8,6 +8,7 @@
 //
 // Plain data only, as in the rules: the music player's destructor calls in
 // here during the exit processing.
+#include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_sound.h"
 #include "platform/song_clock.h"
 #include "platform/sound_backend.h"
@@ -22,26 +23,7 @@ namespace {
 // Device buffer in sample frames: about 23 ms at 44100 Hz.
 constexpr int buffer_frames = 1024;
 
-struct Channel {
-    BackendSample* sample; // null when the channel is free
-    SongClock clock;       // its place in the sample
-    Uint64 played_at;      // the performance counter when it was played
-};
-
-struct SdlSound {
-    SDL_mutex* lock; // the channels, between the layer's callers and the mixer's thread
-    Channel* channels;
-    int channel_count;
-    Uint16 format;
-    int rate;
-    int frame_bytes;
-    // An output that plays as the wall clock runs, not a file written at
-    // a pace of its own, nor one that drops what it is given.
-    bool real_time;
-    Uint64 frequency;
-};
-
-SdlSound sound;
+using Channel = SdlSound::Channel;
 
 bool is_out_of_memory_error()
 {
@@ -58,6 +40,7 @@ bool plays_in_real_time(const char* driver)
 
 void SDLCALL mix_channels(void*, Uint8* stream, int len)
 {
+    SdlSound& sound = sdl_backend.sound;
     const Uint64 now = SDL_GetPerformanceCounter();
     const int frames = len / sound.frame_bytes;
     // What is mixed now is heard once the device has played what it holds
@@ -99,6 +82,7 @@ void SDLCALL mix_channels(void*, Uint8* stream, int len)
 
 void release()
 {
+    SdlSound& sound = sdl_backend.sound;
     if (sound.lock)
         SDL_DestroyMutex(sound.lock);
     SDL_free(sound.channels);
@@ -109,6 +93,7 @@ void release()
 
 bool sdl_sound_channel_playing(int channel)
 {
+    SdlSound& sound = sdl_backend.sound;
     if (!sound.lock || channel < 0 || channel >= sound.channel_count)
         return false;
     SDL_LockMutex(sound.lock);
@@ -119,6 +104,7 @@ bool sdl_sound_channel_playing(int channel)
 
 int backend_sound_open(int rate, int channels)
 {
+    SdlSound& sound = sdl_backend.sound;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return 0;
     // Decoders that are loaded on demand; a missing one only narrows the
@@ -170,6 +156,7 @@ DecodeResult backend_sound_decode(const unsigned char* bytes, std::size_t size, 
 
 int backend_sound_play(int channel, BackendSample* sample, int)
 {
+    SdlSound& sound = sdl_backend.sound;
     const Uint64 now = SDL_GetPerformanceCounter();
     SDL_LockMutex(sound.lock);
     if (channel < 0) {
@@ -186,6 +173,7 @@ int backend_sound_play(int channel, BackendSample* sample, int)
 
 void backend_sound_stop(int channel)
 {
+    SdlSound& sound = sdl_backend.sound;
     SDL_LockMutex(sound.lock);
     sound.channels[channel].sample = nullptr;
     SDL_UnlockMutex(sound.lock);
@@ -193,6 +181,7 @@ void backend_sound_stop(int channel)
 
 void backend_sound_halt()
 {
+    SdlSound& sound = sdl_backend.sound;
     SDL_LockMutex(sound.lock);
     for (int c = 0; c < sound.channel_count; ++c)
         sound.channels[c].sample = nullptr;
@@ -201,6 +190,7 @@ void backend_sound_halt()
 
 void backend_sample_free(BackendSample* sample)
 {
+    SdlSound& sound = sdl_backend.sound;
     if (sound.lock) {
         // Not mixed again once freed, whatever channel still had it.
         SDL_LockMutex(sound.lock);
