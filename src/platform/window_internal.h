@@ -47,6 +47,8 @@ struct WindowState {
     bool context_current = false;
     GlContext current_context = nullptr; // drawn with on live_dc's window
     bool keep_asked = false;             // platform_keep_gl_objects, until the context goes
+    bool single_asked = false;           // the pixel format asked for no back buffer
+    bool single_buffered = false;        // the current context draws without a back buffer
     int depth_bits = 16;                 // of the drawable: what the pixel format asked for
 };
 extern WindowState window_state;

@@ -24,8 +24,6 @@ struct PlatformGlContext {
     bool shares_kept = false; // made in the share group of the kept objects
 };
 
-const PlatformSeam* platform_seam = nullptr;
-
 WindowState window_state;
 
 namespace {
@@ -226,6 +224,7 @@ bool platform_set_pixel_format(DeviceContext dc, int format, const PixelFormatRe
     if (!backend_pixel_format_set(*dc->window, *request))
         return false;
     window_state.depth_bits = request->depth_bits;
+    window_state.single_asked = (request->flags & PFD_DOUBLEBUFFER) == 0;
     dc->pixel_format = format;
     return true;
 }
@@ -263,6 +262,7 @@ bool platform_make_current(DeviceContext dc, GlContext context)
         return false;
     if (!dc || !dc->window || !backend_make_current(*dc->window, context->backend))
         return false;
+    window_state.single_buffered = gl_profile_single_buffered(window_state.single_asked);
     window_state.context_current = true;
     window_state.current_context = context;
     presenter_follow_window();
@@ -319,6 +319,13 @@ void platform_swap_buffers(DeviceContext dc)
         backend_frame_finished(pixels_w, pixels_h);
     }
     backend_swap(*dc->window);
+    // A context without a back buffer swaps nothing (so does a pbuffer, what
+    // SDL's offscreen driver draws into): without a wait here the loop would
+    // queue frames far ahead of the rasteriser, and a window closed at that
+    // moment would wait for all of them. A real swap waits for the frame; so
+    // does this.
+    if (window_state.single_buffered)
+        gl_profile_wait_for_frame();
     follow_frame_kept();
     if (platform_seam && platform_seam->after_swap)
         platform_seam->after_swap();

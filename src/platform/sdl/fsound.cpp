@@ -23,8 +23,6 @@ namespace {
 // Device buffer in sample frames: about 23 ms at 44100 Hz.
 constexpr int buffer_frames = 1024;
 
-using Channel = SdlSound::Channel;
-
 bool is_out_of_memory_error()
 {
     const char* error = SDL_GetError();
@@ -53,15 +51,14 @@ void SDLCALL mix_channels(void*, Uint8* stream, int len)
     const double lead = 0.0;
     SDL_LockMutex(sound.lock);
     for (int c = 0; c < sound.channel_count; ++c) {
-        Channel& channel = sound.channels[c];
+        SoundChannel& channel = sound.channels[c];
         if (!channel.sample)
             continue;
         const Mix_Chunk* chunk = channel.sample->chunk;
         const std::int64_t length = chunk->alen / static_cast<Uint32>(sound.frame_bytes);
         std::int64_t wait = 0;
         if (sound.real_time) {
-            const double elapsed = song_clock_seconds(static_cast<std::int64_t>(channel.played_at),
-                                                      static_cast<std::int64_t>(now),
+            const double elapsed = song_clock_seconds(channel.played_at, static_cast<std::int64_t>(now),
                                                       static_cast<std::int64_t>(sound.frequency));
             // SDL asks for each buffer as the device needs it: a late one
             // is a device that ran dry.
@@ -120,7 +117,7 @@ int backend_sound_open(int rate, int channels)
     }
     Mix_QuerySpec(&obtained_rate, &format, &obtained_channels);
     sound.lock = SDL_CreateMutex();
-    sound.channels = static_cast<Channel*>(SDL_calloc(static_cast<std::size_t>(channels), sizeof(Channel)));
+    sound.channels = static_cast<SoundChannel*>(SDL_calloc(static_cast<std::size_t>(channels), sizeof(SoundChannel)));
     sound.frame_bytes = static_cast<int>(SDL_AUDIO_BITSIZE(format) / 8) * obtained_channels;
     if (!sound.lock || !sound.channels || sound.frame_bytes <= 0 || obtained_rate <= 0) {
         release();
@@ -159,14 +156,9 @@ int backend_sound_play(int channel, BackendSample* sample, int)
     SdlSound& sound = sdl_backend.sound;
     const Uint64 now = SDL_GetPerformanceCounter();
     SDL_LockMutex(sound.lock);
-    if (channel < 0) {
-        for (int c = 0; c < sound.channel_count && channel < 0; ++c)
-            if (!sound.channels[c].sample)
-                channel = c;
-    }
-    // A channel named outright gives up what it played.
+    channel = sound_channel_to_play(sound.channels, sound.channel_count, channel);
     if (channel >= 0)
-        sound.channels[channel] = Channel{sample, SongClock{}, now};
+        sound.channels[channel] = SoundChannel{sample, SongClock{}, static_cast<std::int64_t>(now)};
     SDL_UnlockMutex(sound.lock);
     return channel;
 }

@@ -3,26 +3,20 @@
 // headers, for the programs that take the font or sound units alone.
 #pragma once
 
-#include "platform/song_clock.h"
+#include "platform/sound_backend.h"
 
 #include <cstdint>
 #include <set>
 #include <string>
 
-struct BackendSample;
 struct SDL_mutex;
 struct _XDisplay; // Xlib's Display
 
 // The sound device. Plain data only, as in the rules: the music player's
 // destructor calls in here during the exit processing.
 struct SdlSound {
-    struct Channel {
-        BackendSample* sample;   // null when the channel is free
-        SongClock clock;         // its place in the sample
-        std::uint64_t played_at; // the performance counter when it was played
-    };
     SDL_mutex* lock; // the channels, between the layer's callers and the mixer's thread
-    Channel* channels;
+    SoundChannel* channels;
     int channel_count;
     std::uint16_t format; // SDL's audio format code
     int rate;
@@ -46,7 +40,6 @@ struct SdlBackendState {
     // never current but for making the next window's context beside it, and
     // deleted at exit.
     void* keeper_context = nullptr; // an SDL_GLContext
-    bool single_buffered = false;   // the current context draws without a back buffer
     // SDL picks a window's pixel format (X visual, EGL config) when it makes the
     // window, from the GL attributes set at that moment. Every change of the
     // attributes starts a new generation; a window of an older one is made

@@ -16,7 +16,6 @@
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_window.h"
 
-#include <GL/gl.h>
 #include <SDL.h>
 
 #include <algorithm>
@@ -158,8 +157,6 @@ bool backend_make_current(PlatformWindow& window, BackendContext* context)
     // are timed by the frame deltas, so they keep their pace either way.
     if (SDL_GL_SetSwapInterval(-1) != 0)
         SDL_GL_SetSwapInterval(1);
-    sdl_backend.single_buffered
-        = gl_profile_single_buffered(sdl_backend.gl_attributes_set && sdl_backend.gl_attributes[10] == 0);
     return true;
 }
 
@@ -197,16 +194,7 @@ bool backend_has_keeper() { return sdl_backend.keeper_context != nullptr; }
 
 void backend_frame_finished(int, int) { }
 
-void backend_swap(PlatformWindow& window)
-{
-    SDL_GL_SwapWindow(window.backend->sdl);
-    // The offscreen driver draws into a pbuffer, whose swap does nothing:
-    // without a wait here the loop would queue frames far ahead of the
-    // rasteriser, and a window closed at that moment would wait for all of
-    // them. A real swap waits for the frame; so does this.
-    if (sdl_backend.single_buffered)
-        glFinish();
-}
+void backend_swap(PlatformWindow& window) { SDL_GL_SwapWindow(window.backend->sdl); }
 
 // A window shows every frame.
 bool backend_next_frame_kept() { return true; }

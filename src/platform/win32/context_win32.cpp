@@ -6,8 +6,6 @@
 #include "platform/win32/win32_backend.h"
 #include "platform/window_backend.h"
 
-#include <GL/gl.h>
-
 #include <cstdio>
 
 struct BackendContext {
@@ -65,7 +63,6 @@ bool backend_make_current(PlatformWindow& window, BackendContext* context)
     if (auto swap_interval = reinterpret_cast<SwapInterval>(gl_profile_entry_point("wglSwapIntervalEXT")))
         if (!swap_interval(-1))
             swap_interval(1);
-    win32_backend.single_buffered = gl_profile_single_buffered(false);
     return true;
 }
 
@@ -98,14 +95,7 @@ bool backend_has_keeper() { return win32_backend.keeper_context != nullptr; }
 
 void backend_frame_finished(int, int) { }
 
-void backend_swap(PlatformWindow& window)
-{
-    SwapBuffers(window.backend->dc);
-    // A context without a back buffer swaps nothing: the wait a real swap
-    // has keeps the loop from queuing frames ahead of the driver.
-    if (win32_backend.single_buffered)
-        glFinish();
-}
+void backend_swap(PlatformWindow& window) { SwapBuffers(window.backend->dc); }
 
 // A window shows every frame.
 bool backend_next_frame_kept() { return true; }

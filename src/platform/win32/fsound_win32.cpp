@@ -30,8 +30,6 @@ constexpr DWORD wake_ms = 100;
 // How long closing waits for the mixer to end before it ends it.
 constexpr DWORD join_ms = 3000;
 
-using Channel = Win32Sound::Channel;
-
 // How long what is mixed now waits before it is heard: what waveOut holds
 // ahead of it, handed to it and not yet played by its own count, or by
 // the buffers it has not handed back, whichever is more. (Wine's waveOut
@@ -65,7 +63,7 @@ void mix(std::int16_t* out)
     std::memset(device.sum, 0, sizeof device.sum);
     EnterCriticalSection(&device.lock);
     for (int c = 0; c < device.channel_count; ++c) {
-        Channel& channel = device.channels[c];
+        SoundChannel& channel = device.channels[c];
         if (!channel.sample)
             continue;
         const auto length = static_cast<std::int64_t>(channel.sample->frames);
@@ -172,7 +170,7 @@ int backend_sound_open(int rate, int channels)
             return 0;
         }
     }
-    device.channels = static_cast<Channel*>(std::calloc(static_cast<std::size_t>(channels), sizeof(Channel)));
+    device.channels = static_cast<SoundChannel*>(std::calloc(static_cast<std::size_t>(channels), sizeof(SoundChannel)));
     if (!device.channels) {
         release_device();
         return 0;
@@ -197,14 +195,9 @@ int backend_sound_play(int channel, BackendSample* sample, int)
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     EnterCriticalSection(&device.lock);
-    if (channel < 0) {
-        for (int c = 0; c < device.channel_count && channel < 0; ++c)
-            if (!device.channels[c].sample)
-                channel = c;
-    }
-    // A channel named outright gives up what it played.
+    channel = sound_channel_to_play(device.channels, device.channel_count, channel);
     if (channel >= 0)
-        device.channels[channel] = Channel{sample, SongClock{}, now.QuadPart};
+        device.channels[channel] = SoundChannel{sample, SongClock{}, now.QuadPart};
     LeaveCriticalSection(&device.lock);
     return channel;
 }

@@ -6,13 +6,11 @@
 
 #include <mmsystem.h>
 
-#include "platform/song_clock.h"
+#include "platform/sound_backend.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-struct BackendSample;
 
 // The waveOut device and its mixer. Plain data only, as in the rules: the
 // music player's destructor calls in here during the exit processing.
@@ -23,18 +21,12 @@ struct Win32Sound {
     static constexpr int buffer_count = 4;
     static constexpr int buffer_frames = 1024;
 
-    struct Channel {
-        BackendSample* sample; // null when the channel is free
-        SongClock clock;       // its place in the sample
-        LONGLONG played_at;    // the performance counter when it was played
-    };
-
     HWAVEOUT out;
     HANDLE returned; // set by waveOut as each buffer comes back, and by closing
     HANDLE mixer;
     volatile LONG closing;
     CRITICAL_SECTION lock; // the channels, between the layer's callers and the mixer
-    Channel* channels;
+    SoundChannel* channels;
     int channel_count;
     int rate;
     LONGLONG frequency;
@@ -54,7 +46,6 @@ struct Win32BackendState {
     // textures, never current, and deleted when video ends. A WGL context
     // belongs to no window, so it outlives the one it was made on.
     HGLRC keeper_context = nullptr;
-    bool single_buffered = false; // the current context draws without a back buffer
     bool buffers_complete = true; // the window's pixel format has what was asked
 
     Win32Sound sound{};
