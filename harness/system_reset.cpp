@@ -34,14 +34,11 @@ void reset_platform()
         close_window();
     if (platform_class_registered())
         platform_unregister_class();
-    // Messages posted with no window to take them (a quit, a key).
-    Message message;
-    for (int i = 0; i < 1000 && platform_peek_message(&message); ++i) {
-    }
-    for (int i = 0; i < 1000 && platform_cursor_count() < 0; ++i)
-        platform_show_cursor(true);
-    for (int i = 0; i < 1000 && platform_cursor_count() > 0; ++i)
-        platform_show_cursor(false);
+    // Messages posted with no window to take them (a quit, a key), and the
+    // cursor count the rules keep (SDL's cursor shows again when its video
+    // starts afresh).
+    window_state.messages = QueuedMessages{};
+    window_state.cursor_count = 0;
     platform_reset_testing_seam();
     // The rest of the host library's state: the offscreen target's names
     // went with it above, or died with their context.

@@ -167,3 +167,11 @@ void FSOUND_Close()
 }
 
 int FSOUND_GetError() { return fsound_state.last_error; }
+
+int sound_channel_to_play(const SoundChannel* channels, int count, int channel)
+{
+    for (int c = 0; c < count && channel < 0; ++c)
+        if (!channels[c].sample)
+            channel = c;
+    return channel;
+}

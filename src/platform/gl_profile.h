@@ -13,6 +13,8 @@ void gl_profile_context_deleted(bool share_group_lives);
 // Whether the current context draws straight to the front buffer; where
 // the window system cannot say, whether a single buffer was asked for.
 bool gl_profile_single_buffered(bool asked_single);
+// Returns once the driver has drawn everything drawn so far.
+void gl_profile_wait_for_frame();
 
 // Whether any GL context is current on this thread.
 bool gl_profile_context_live();

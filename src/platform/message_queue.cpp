@@ -1,33 +1,27 @@
 #include "platform/message_queue.h"
 
+#include "platform/window_internal.h"
 #include "platform/window_system.h"
 
-#include <deque>
+void queue_message(const Message& message) { window_state.messages.waiting.push_back(message); }
 
-namespace {
-std::deque<Message> queue;
-bool quit_posted = false;
-int quit_code = 0;
-} // namespace
+void clear_queued_messages() { window_state.messages.waiting.clear(); }
 
-void queue_message(const Message& message) { queue.push_back(message); }
-
-void clear_queued_messages() { queue.clear(); }
-
-bool message_waiting() { return !queue.empty(); }
+bool message_waiting() { return !window_state.messages.waiting.empty(); }
 
 bool take_queued_message(Message* message)
 {
-    if (!queue.empty()) {
-        *message = queue.front();
-        queue.pop_front();
+    QueuedMessages& queue = window_state.messages;
+    if (!queue.waiting.empty()) {
+        *message = queue.waiting.front();
+        queue.waiting.pop_front();
         return true;
     }
     // The quit message comes once nothing else waits, as it does on Windows.
-    if (quit_posted) {
-        quit_posted = false;
+    if (queue.quit_posted) {
+        queue.quit_posted = false;
         message->message = WM_QUIT;
-        message->wparam = static_cast<std::uintptr_t>(quit_code);
+        message->wparam = static_cast<std::uintptr_t>(queue.quit_code);
         message->lparam = 0;
         return true;
     }
@@ -36,8 +30,8 @@ bool take_queued_message(Message* message)
 
 void platform_post_quit_message(int exit_code)
 {
-    quit_posted = true;
-    quit_code = exit_code;
+    window_state.messages.quit_posted = true;
+    window_state.messages.quit_code = exit_code;
 }
 
 long platform_default_window_proc(const Message& message)

@@ -1,6 +1,6 @@
-// The high-resolution counter behind the frame timer: SDL's performance
-// counter, unless a test or the capture tool has put a source of its own in
-// its place (host.h).
+// The high-resolution counter behind the frame timer: the backend's (SDL's
+// performance counter, Windows', the page's clock), unless a test or the
+// capture tool has put a source of its own in its place (host.h).
 #pragma once
 
 #include <cstdint>

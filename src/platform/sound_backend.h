@@ -5,9 +5,23 @@
 // set of these per backend folder.
 #pragma once
 
+#include "platform/song_clock.h"
+
 #include <cstddef>
+#include <cstdint>
 
 struct BackendSample;
+
+// A channel of a backend's own mixer.
+struct SoundChannel {
+    BackendSample* sample;  // null when the channel is free
+    SongClock clock;        // its place in the sample
+    std::int64_t played_at; // the performance counter when it was played
+};
+// The channel a sound is played on: the one named, or with `channel` < 0
+// the first free one (-1 when none is). A channel named outright gives up
+// what it played. The caller holds its mixer's lock.
+int sound_channel_to_play(const SoundChannel* channels, int count, int channel);
 
 // Opens the output device at `rate` with up to `channels` channels; the
 // channels it has, 0 when there is no device.

@@ -55,3 +55,17 @@ void backend_swap(PlatformWindow& window);
 bool backend_next_frame_kept();
 // A warning where the backend's log goes.
 void backend_warn(const char* text);
+
+// Shows a modal box (message_box.h), owned by the live window where there
+// is one: IDOK, IDYES or IDNO, or 0 when no box could be shown. Text and
+// caption are never null.
+int backend_message_box(const char* text, const char* caption, unsigned style);
+// When a box is also one line "CAPTION: TEXT" on standard error: never,
+// instead of a box that cannot be shown, or always (before the box).
+enum class BoxLine { never, instead, always };
+BoxLine backend_message_box_line();
+
+// The backend's own high-resolution counter (performance_counter.cpp puts
+// an installed source in its place).
+bool backend_query_frequency(std::int64_t* frequency); // false: no counter
+std::int64_t backend_query_counter();

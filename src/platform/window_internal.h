@@ -9,6 +9,7 @@
 #include "platform/window_system.h"
 
 #include <cstdint>
+#include <deque>
 #include <string>
 
 // What the window is to the face's rules; the backend keeps its own part
@@ -21,12 +22,34 @@ struct PlatformWindow {
     int width = 0, height = 0; // the client size asked for: what the demo draws
 };
 
+// The one device context there is, of the live window while it is taken.
+struct PlatformDeviceContext {
+    WindowHandle window = nullptr;
+    int pixel_format = 0;
+};
+
+// What message_queue.h keeps: the messages in the order they were sent,
+// and a quit posted for when nothing else waits.
+struct QueuedMessages {
+    std::deque<Message> waiting;
+    bool quit_posted = false;
+    int quit_code = 0;
+};
+
 struct WindowState {
     bool class_registered = false;
     bool video_started = false;
     int cursor_count = 0;
     WindowHandle live_window = nullptr; // the one window, null while none exists
     bool sharp = false;                 // platform_set_sharp
+    QueuedMessages messages;
+    PlatformDeviceContext live_dc;
+    bool context_current = false;
+    GlContext current_context = nullptr; // drawn with on live_dc's window
+    bool keep_asked = false;             // platform_keep_gl_objects, until the context goes
+    bool single_asked = false;           // the pixel format asked for no back buffer
+    bool single_buffered = false;        // the current context draws without a back buffer
+    int depth_bits = 16;                 // of the drawable: what the pixel format asked for
 };
 extern WindowState window_state;
 

@@ -16,11 +16,6 @@
 
 #include <string>
 
-struct PlatformDeviceContext {
-    WindowHandle window = nullptr;
-    int pixel_format = 0;
-};
-
 struct PlatformGlContext {
     BackendContext* backend = nullptr;
     GlDrawable drawable;      // made while the window's pixels differ from what the demo draws
@@ -29,17 +24,9 @@ struct PlatformGlContext {
     bool shares_kept = false; // made in the share group of the kept objects
 };
 
-const PlatformSeam* platform_seam = nullptr;
-
 WindowState window_state;
 
 namespace {
-
-PlatformDeviceContext live_dc;
-bool context_current = false;
-GlContext current_context = nullptr; // drawn with on live_dc's window
-bool keep_asked = false;
-int depth_bits = 16; // of the drawable: what the pixel format asked for
 
 // The drawable and the sink go while their context is current.
 void drop_drawables(PlatformGlContext& context)
@@ -56,15 +43,16 @@ void drop_drawables(PlatformGlContext& context)
 // frame is drawn in full.
 void follow_frame_kept()
 {
-    if (!current_context || !current_context->drawable.framebuffer)
+    const GlContext context = window_state.current_context;
+    if (!context || !context->drawable.framebuffer)
         return;
     const bool keep = backend_next_frame_kept();
-    if (keep != current_context->sinking)
+    if (keep != context->sinking)
         return;
     const char* error = nullptr;
-    current_context->sinking = !keep && presenter_sink_bind(&current_context->sink, &error);
-    if (!current_context->sinking)
-        drawable_bind(&current_context->drawable);
+    context->sinking = !keep && presenter_sink_bind(&context->sink, &error);
+    if (!context->sinking)
+        drawable_bind(&context->drawable);
 }
 
 // The presenter finds GL's entry points through this backend's profile,
@@ -154,8 +142,8 @@ bool platform_destroy_window(WindowHandle window)
     backend_window_close(window->backend);
     // A device context goes with its window, released or not (as on
     // Windows): a failed release must not keep the next window from one.
-    if (live_dc.window == window)
-        live_dc = PlatformDeviceContext{};
+    if (window_state.live_dc.window == window)
+        window_state.live_dc = PlatformDeviceContext{};
     delete window;
     window_state.live_window = nullptr;
     // Messages still queued for it are of no use to the next window.
@@ -198,20 +186,20 @@ DeviceContext platform_get_dc(WindowHandle window)
 {
     if (!step(PlatformStep::get_dc))
         return nullptr;
-    if (!window || window != window_state.live_window || live_dc.window)
+    if (!window || window != window_state.live_window || window_state.live_dc.window)
         return nullptr;
-    live_dc.window = window;
-    live_dc.pixel_format = 0;
-    return &live_dc;
+    window_state.live_dc.window = window;
+    window_state.live_dc.pixel_format = 0;
+    return &window_state.live_dc;
 }
 
 bool platform_release_dc(WindowHandle window, DeviceContext dc)
 {
     if (!step(PlatformStep::release_dc))
         return false;
-    if (!dc || dc != &live_dc || dc->window != window)
+    if (!dc || dc != &window_state.live_dc || dc->window != window)
         return false;
-    live_dc = PlatformDeviceContext{};
+    window_state.live_dc = PlatformDeviceContext{};
     return true;
 }
 
@@ -235,7 +223,8 @@ bool platform_set_pixel_format(DeviceContext dc, int format, const PixelFormatRe
         return false;
     if (!backend_pixel_format_set(*dc->window, *request))
         return false;
-    depth_bits = request->depth_bits;
+    window_state.depth_bits = request->depth_bits;
+    window_state.single_asked = (request->flags & PFD_DOUBLEBUFFER) == 0;
     dc->pixel_format = format;
     return true;
 }
@@ -251,7 +240,7 @@ GlContext platform_create_context(DeviceContext dc)
     if (!backend)
         return nullptr;
     // Made, not current: the window code makes it current as a step of its own.
-    context_current = false;
+    window_state.context_current = false;
     return new PlatformGlContext{backend, GlDrawable{}, GlDrawable{}, false, shares};
 }
 
@@ -262,19 +251,20 @@ bool platform_make_current(DeviceContext dc, GlContext context)
             return false;
         // The drawable goes while its context is still current; a context
         // made current again makes it afresh.
-        if (current_context && context_current)
-            drop_drawables(*current_context);
+        if (window_state.current_context && window_state.context_current)
+            drop_drawables(*window_state.current_context);
         backend_release_current();
-        context_current = false;
-        current_context = nullptr;
+        window_state.context_current = false;
+        window_state.current_context = nullptr;
         return true;
     }
     if (!step(PlatformStep::make_current))
         return false;
     if (!dc || !dc->window || !backend_make_current(*dc->window, context->backend))
         return false;
-    context_current = true;
-    current_context = context;
+    window_state.single_buffered = gl_profile_single_buffered(window_state.single_asked);
+    window_state.context_current = true;
+    window_state.current_context = context;
     presenter_follow_window();
     return true;
 }
@@ -287,37 +277,40 @@ bool platform_delete_context(GlContext context)
         return false;
     // The window goes after its context: the objects are kept from it
     // while both are there.
-    if (keep_asked && !backend_has_keeper() && live_dc.window
-        && backend_keep_objects(*live_dc.window, context->backend))
+    if (window_state.keep_asked && !backend_has_keeper() && window_state.live_dc.window
+        && backend_keep_objects(*window_state.live_dc.window, context->backend))
         context->shares_kept = true;
-    keep_asked = false;
+    window_state.keep_asked = false;
     gl_profile_context_deleted(backend_has_keeper() && context->shares_kept);
-    if (context == current_context) {
+    if (context == window_state.current_context) {
         drop_drawables(*context);
-        current_context = nullptr;
+        window_state.current_context = nullptr;
     }
     backend_context_delete(context->backend);
     delete context;
-    context_current = false;
+    window_state.context_current = false;
     return true;
 }
 
-void platform_keep_gl_objects() { keep_asked = true; }
+void platform_keep_gl_objects() { window_state.keep_asked = true; }
 
-bool platform_gl_objects_kept() { return context_current && current_context && current_context->shares_kept; }
+bool platform_gl_objects_kept()
+{
+    return window_state.context_current && window_state.current_context && window_state.current_context->shares_kept;
+}
 
-bool platform_context_current() { return context_current && backend_context_live(); }
+bool platform_context_current() { return window_state.context_current && backend_context_live(); }
 
 void platform_swap_buffers(DeviceContext dc)
 {
     if (!dc || !dc->window)
         return;
     gl_profile_finish_drawing();
-    const GlDrawable* drawable
-        = current_context && current_context->drawable.framebuffer ? &current_context->drawable : nullptr;
+    const GlContext current = window_state.current_context;
+    const GlDrawable* drawable = current && current->drawable.framebuffer ? &current->drawable : nullptr;
     int pixels_w = 0, pixels_h = 0;
     backend_window_pixels(*dc->window, &pixels_w, &pixels_h);
-    if (current_context && current_context->sinking) {
+    if (current && current->sinking) {
         // Nothing to show or read: the window keeps its last frame.
     } else if (drawable) {
         backend_frame_finished(drawable->width, drawable->height);
@@ -326,6 +319,13 @@ void platform_swap_buffers(DeviceContext dc)
         backend_frame_finished(pixels_w, pixels_h);
     }
     backend_swap(*dc->window);
+    // A context without a back buffer swaps nothing (so does a pbuffer, what
+    // SDL's offscreen driver draws into): without a wait here the loop would
+    // queue frames far ahead of the rasteriser, and a window closed at that
+    // moment would wait for all of them. A real swap waits for the frame; so
+    // does this.
+    if (window_state.single_buffered)
+        gl_profile_wait_for_frame();
     follow_frame_kept();
     if (platform_seam && platform_seam->after_swap)
         platform_seam->after_swap();
@@ -367,19 +367,21 @@ void reported_client_size(int* width, int* height)
 void presenter_follow_window()
 {
     const WindowHandle window = window_state.live_window;
-    if (!context_current || !current_context || !live_dc.window || live_dc.window != window)
+    const GlContext current = window_state.current_context;
+    if (!window_state.context_current || !current || !window_state.live_dc.window
+        || window_state.live_dc.window != window)
         return;
     int want_w = 0, want_h = 0, pixels_w = 0, pixels_h = 0;
     reported_client_size(&want_w, &want_h);
     backend_window_pixels(*window, &pixels_w, &pixels_h);
     const char* error = nullptr;
-    if (!presenter_follow(&current_context->drawable, want_w, want_h, pixels_w, pixels_h,
-                          backend_window_buffers_complete(), depth_bits, &error))
+    if (!presenter_follow(&current->drawable, want_w, want_h, pixels_w, pixels_h, backend_window_buffers_complete(),
+                          window_state.depth_bits, &error))
         backend_warn((std::string("elka: drawing without the presenter: ") + (error ? error : "")).c_str());
     // A drawable made afresh is bound; a sunk frame stays sunk, and with no
     // drawable there is nothing to sink.
-    if (current_context->sinking && current_context->drawable.framebuffer)
-        drawable_bind(&current_context->sink);
+    if (current->sinking && current->drawable.framebuffer)
+        drawable_bind(&current->sink);
     else
-        current_context->sinking = false;
+        current->sinking = false;
 }

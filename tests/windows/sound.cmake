@@ -9,6 +9,7 @@ add_executable(sound_check
   ${CMAKE_SOURCE_DIR}/src/platform/song_clock.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/win32/media_files_win32.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/win32/fsound_win32.cpp
+  ${CMAKE_SOURCE_DIR}/src/platform/win32/backend_state_win32.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/win32/sound_decode_win32.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/win32/mp3_frames.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/win32/mp3_acm_win32.cpp)

@@ -6,6 +6,7 @@
 #include "platform/media_files_internal.h"
 #include "platform/outline_flattening.h"
 #include "platform/sdl/outline_face.h"
+#include "platform/sdl/sdl_backend.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -19,8 +20,11 @@ namespace {
 
 bool fontconfig_ready()
 {
-    static bool ready = FcInit() == FcTrue;
-    return ready;
+    if (!sdl_backend.fontconfig_started) {
+        sdl_backend.fontconfig_ready = FcInit() == FcTrue;
+        sdl_backend.fontconfig_started = true;
+    }
+    return sdl_backend.fontconfig_ready;
 }
 
 Flattener* flattener(void* user) { return static_cast<Flattener*>(user); }
@@ -51,12 +55,6 @@ int cubic_to(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void
 
 } // namespace
 
-std::set<std::string>& sdl_added_font_files()
-{
-    static std::set<std::string> files;
-    return files;
-}
-
 bool platform_add_font_file(const char* path)
 {
     if (!path || !fontconfig_ready())
@@ -66,11 +64,11 @@ bool platform_add_font_file(const char* path)
     std::string name;
     if (!platform_media_file_name(path, &name))
         return false;
-    if (sdl_added_font_files().count(name))
+    if (sdl_backend.font_files.count(name))
         return true;
     if (FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(name.c_str())) != FcTrue)
         return false;
-    sdl_added_font_files().insert(name);
+    sdl_backend.font_files.insert(name);
     return true;
 }
 
@@ -161,7 +159,6 @@ void platform_close_outline_face(OutlineFace* face)
     FT_Done_FreeType(face->library);
     delete face;
 }
-
 
 bool platform_glyph_outline(OutlineFace* face, unsigned char code, GlyphOutline* out)
 {

@@ -3,15 +3,16 @@
 #include "platform/host.h"
 #include "platform/outline_flattening.h"
 #include "platform/sdl/outline_face.h"
+#include "platform/sdl/sdl_backend.h"
 
 #include <fontconfig/fontconfig.h>
 
 void platform_forget_font_files()
 {
-    if (sdl_added_font_files().empty())
+    if (sdl_backend.font_files.empty())
         return;
     FcConfigAppFontClear(nullptr);
-    sdl_added_font_files().clear();
+    sdl_backend.font_files.clear();
 }
 
 std::string platform_outline_face_family(const OutlineFace* face) { return face ? face->family : ""; }

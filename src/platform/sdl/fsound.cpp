@@ -8,6 +8,7 @@
 //
 // Plain data only, as in the rules: the music player's destructor calls in
 // here during the exit processing.
+#include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_sound.h"
 #include "platform/song_clock.h"
 #include "platform/sound_backend.h"
@@ -21,27 +22,6 @@ namespace {
 
 // Device buffer in sample frames: about 23 ms at 44100 Hz.
 constexpr int buffer_frames = 1024;
-
-struct Channel {
-    BackendSample* sample; // null when the channel is free
-    SongClock clock;       // its place in the sample
-    Uint64 played_at;      // the performance counter when it was played
-};
-
-struct SdlSound {
-    SDL_mutex* lock; // the channels, between the layer's callers and the mixer's thread
-    Channel* channels;
-    int channel_count;
-    Uint16 format;
-    int rate;
-    int frame_bytes;
-    // An output that plays as the wall clock runs, not a file written at
-    // a pace of its own, nor one that drops what it is given.
-    bool real_time;
-    Uint64 frequency;
-};
-
-SdlSound sound;
 
 bool is_out_of_memory_error()
 {
@@ -58,6 +38,7 @@ bool plays_in_real_time(const char* driver)
 
 void SDLCALL mix_channels(void*, Uint8* stream, int len)
 {
+    SdlSound& sound = sdl_backend.sound;
     const Uint64 now = SDL_GetPerformanceCounter();
     const int frames = len / sound.frame_bytes;
     // What is mixed now is heard once the device has played what it holds
@@ -70,15 +51,14 @@ void SDLCALL mix_channels(void*, Uint8* stream, int len)
     const double lead = 0.0;
     SDL_LockMutex(sound.lock);
     for (int c = 0; c < sound.channel_count; ++c) {
-        Channel& channel = sound.channels[c];
+        SoundChannel& channel = sound.channels[c];
         if (!channel.sample)
             continue;
         const Mix_Chunk* chunk = channel.sample->chunk;
         const std::int64_t length = chunk->alen / static_cast<Uint32>(sound.frame_bytes);
         std::int64_t wait = 0;
         if (sound.real_time) {
-            const double elapsed = song_clock_seconds(static_cast<std::int64_t>(channel.played_at),
-                                                      static_cast<std::int64_t>(now),
+            const double elapsed = song_clock_seconds(channel.played_at, static_cast<std::int64_t>(now),
                                                       static_cast<std::int64_t>(sound.frequency));
             // SDL asks for each buffer as the device needs it: a late one
             // is a device that ran dry.
@@ -99,6 +79,7 @@ void SDLCALL mix_channels(void*, Uint8* stream, int len)
 
 void release()
 {
+    SdlSound& sound = sdl_backend.sound;
     if (sound.lock)
         SDL_DestroyMutex(sound.lock);
     SDL_free(sound.channels);
@@ -109,6 +90,7 @@ void release()
 
 bool sdl_sound_channel_playing(int channel)
 {
+    SdlSound& sound = sdl_backend.sound;
     if (!sound.lock || channel < 0 || channel >= sound.channel_count)
         return false;
     SDL_LockMutex(sound.lock);
@@ -119,6 +101,7 @@ bool sdl_sound_channel_playing(int channel)
 
 int backend_sound_open(int rate, int channels)
 {
+    SdlSound& sound = sdl_backend.sound;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return 0;
     // Decoders that are loaded on demand; a missing one only narrows the
@@ -134,7 +117,7 @@ int backend_sound_open(int rate, int channels)
     }
     Mix_QuerySpec(&obtained_rate, &format, &obtained_channels);
     sound.lock = SDL_CreateMutex();
-    sound.channels = static_cast<Channel*>(SDL_calloc(static_cast<std::size_t>(channels), sizeof(Channel)));
+    sound.channels = static_cast<SoundChannel*>(SDL_calloc(static_cast<std::size_t>(channels), sizeof(SoundChannel)));
     sound.frame_bytes = static_cast<int>(SDL_AUDIO_BITSIZE(format) / 8) * obtained_channels;
     if (!sound.lock || !sound.channels || sound.frame_bytes <= 0 || obtained_rate <= 0) {
         release();
@@ -170,22 +153,19 @@ DecodeResult backend_sound_decode(const unsigned char* bytes, std::size_t size, 
 
 int backend_sound_play(int channel, BackendSample* sample, int)
 {
+    SdlSound& sound = sdl_backend.sound;
     const Uint64 now = SDL_GetPerformanceCounter();
     SDL_LockMutex(sound.lock);
-    if (channel < 0) {
-        for (int c = 0; c < sound.channel_count && channel < 0; ++c)
-            if (!sound.channels[c].sample)
-                channel = c;
-    }
-    // A channel named outright gives up what it played.
+    channel = sound_channel_to_play(sound.channels, sound.channel_count, channel);
     if (channel >= 0)
-        sound.channels[channel] = Channel{sample, SongClock{}, now};
+        sound.channels[channel] = SoundChannel{sample, SongClock{}, static_cast<std::int64_t>(now)};
     SDL_UnlockMutex(sound.lock);
     return channel;
 }
 
 void backend_sound_stop(int channel)
 {
+    SdlSound& sound = sdl_backend.sound;
     SDL_LockMutex(sound.lock);
     sound.channels[channel].sample = nullptr;
     SDL_UnlockMutex(sound.lock);
@@ -193,6 +173,7 @@ void backend_sound_stop(int channel)
 
 void backend_sound_halt()
 {
+    SdlSound& sound = sdl_backend.sound;
     SDL_LockMutex(sound.lock);
     for (int c = 0; c < sound.channel_count; ++c)
         sound.channels[c].sample = nullptr;
@@ -201,6 +182,7 @@ void backend_sound_halt()
 
 void backend_sample_free(BackendSample* sample)
 {
+    SdlSound& sound = sdl_backend.sound;
     if (sound.lock) {
         // Not mixed again once freed, whatever channel still had it.
         SDL_LockMutex(sound.lock);

@@ -10,6 +10,7 @@
 #include "gles/gles_layer.h"
 
 #include <EGL/egl.h>
+#include <GLES3/gl3.h>
 #else
 #include <GL/gl.h>
 #endif
@@ -58,6 +59,8 @@ bool gl_profile_single_buffered(bool asked_single)
     return doubled == GL_FALSE;
 #endif
 }
+
+void gl_profile_wait_for_frame() { glFinish(); }
 
 bool gl_profile_context_live() { return SDL_GL_GetCurrentContext() != nullptr; }
 

@@ -1,34 +1,17 @@
-// Message boxes on SDL2; one line on standard error where none can be shown.
-#include "platform/message_box.h"
-
+// Message boxes on SDL2; where none can be shown (no display server, SDL's
+// offscreen driver) the face writes the box's line instead.
 #include "platform/messages.h"
 #include "platform/sdl/sdl_window.h"
-#include "platform/window_internal.h"
+#include "platform/window_backend.h"
 
 #include <SDL.h>
 
-#include <cstdio>
+BoxLine backend_message_box_line() { return BoxLine::instead; }
 
-namespace {
-
-int first_button(unsigned style) { return (style & 0x0F) == MB_YESNO ? IDYES : IDOK; }
-
-int print_instead(const char* text, const char* caption, unsigned style)
+int backend_message_box(const char* text, const char* caption, unsigned style)
 {
-    std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
-    std::fflush(stderr);
-    return first_button(style);
-}
-} // namespace
-
-int platform_message_box(const char* text, const char* caption, unsigned style)
-{
-    int answer = 0;
-    if (platform_seam && platform_seam->message_box && platform_seam->message_box(text, caption, style, &answer))
-        return answer;
     if (platform_headless())
-        return print_instead(text, caption, style);
-
+        return 0;
     Uint32 flags = SDL_MESSAGEBOX_INFORMATION;
     switch (style & 0xF0) {
     case MB_ICONSTOP: flags = SDL_MESSAGEBOX_ERROR; break;
@@ -48,13 +31,13 @@ int platform_message_box(const char* text, const char* caption, unsigned style)
     // Owned by the demo's window while one exists, so the window manager
     // keeps the box in front of it, fullscreen or not.
     box.window = sdl_window(window_state.live_window);
-    box.title = caption ? caption : "";
-    box.message = text ? text : "";
+    box.title = caption;
+    box.message = text;
     box.numbuttons = asks ? 2 : 1;
     box.buttons = asks ? yes_no : ok;
     int pressed = 0;
     if (SDL_ShowMessageBox(&box, &pressed) != 0)
-        return print_instead(text, caption, style);
+        return 0;
     if (pressed < 0) // closed without a button: the escape answer
         return asks ? IDNO : IDOK;
     return pressed;

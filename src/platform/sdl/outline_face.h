@@ -1,11 +1,9 @@
-// The desktop's matched face, and the font files added so far, for the
-// backend's font files only.
+// The desktop's matched face, for the backend's font files only.
 #pragma once
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
-#include <set>
 #include <string>
 
 struct OutlineFace {
@@ -16,6 +14,3 @@ struct OutlineFace {
     bool embolden = false;
     bool symbol_map = false; // a symbol font: ANSI codes live at U+F000 + code
 };
-
-// By absolute name.
-std::set<std::string>& sdl_added_font_files();

@@ -2,6 +2,7 @@
 // registration, with the hints the demo's windows need; ended at process
 // exit (or by a test), the kept GL objects with it; and the X server's
 // going away caught, since every call on its dead connection would wait.
+#include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_window.h"
 #include "platform/window_backend.h"
 
@@ -13,17 +14,11 @@
 
 namespace {
 
-// The X server went away (killed, or the session ended): Xlib ends the
-// process from its I/O error handler, and every further call on the dead
-// connection would wait forever, SDL's own clean-up included.
-bool display_lost = false;
-int (*xlib_io_error_handler)(Display*) = nullptr;
-
 int on_display_lost(Display* display)
 {
-    display_lost = true;
-    if (xlib_io_error_handler)
-        return xlib_io_error_handler(display); // says why and ends the process
+    sdl_backend.display_lost = true;
+    if (sdl_backend.xlib_io_error_handler)
+        return sdl_backend.xlib_io_error_handler(display); // says why and ends the process
     std::exit(1);
 }
 
@@ -53,14 +48,13 @@ bool backend_video_start()
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
-    if (driver == "x11" && !xlib_io_error_handler)
-        xlib_io_error_handler = XSetIOErrorHandler(on_display_lost);
+    if (driver == "x11" && !sdl_backend.xlib_io_error_handler)
+        sdl_backend.xlib_io_error_handler = XSetIOErrorHandler(on_display_lost);
     // However the process ends (std::exit included), SDL puts the desktop
     // mode back, as Windows does for a process that changed it.
-    static bool exit_hook = false;
-    if (!exit_hook) {
+    if (!sdl_backend.exit_hook) {
         std::atexit(shutdown_video);
-        exit_hook = true;
+        sdl_backend.exit_hook = true;
     }
     return true;
 }
@@ -101,7 +95,7 @@ void platform_shutdown_video()
 {
     // Without its display server there is no mode to put back, and SDL
     // would wait for it forever.
-    if (window_state.video_started && !display_lost) {
+    if (window_state.video_started && !sdl_backend.display_lost) {
         sdl_delete_keeper();
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         window_state.video_started = false;

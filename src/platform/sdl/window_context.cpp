@@ -13,9 +13,9 @@
 #include "platform/window_backend.h"
 
 #include "platform/gl_profile.h"
+#include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_window.h"
 
-#include <GL/gl.h>
 #include <SDL.h>
 
 #include <algorithm>
@@ -24,24 +24,6 @@
 struct BackendContext {
     SDL_GLContext sdl = nullptr;
 };
-
-namespace {
-
-// The context that keeps the GL objects over the F1 toggle: made in the
-// share group of the window's context just before that one is deleted,
-// never current but for making the next window's context beside it, and
-// deleted at exit.
-SDL_GLContext keeper_context = nullptr;
-bool single_buffered = false; // the current context draws without a back buffer
-// SDL picks a window's pixel format (X visual, EGL config) when it makes the
-// window, from the GL attributes set at that moment. Every change of the
-// attributes starts a new generation; a window of an older one is made
-// again (still hidden) when its pixel format is set.
-unsigned pixel_generation = 0;
-int gl_attributes[11] = {};
-bool gl_attributes_set = false;
-
-} // namespace
 
 void backend_cursor_shown(bool shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); }
 
@@ -70,7 +52,7 @@ BackendWindow* backend_window_open(const char* title, int x, int y, int width, i
         return nullptr;
     // Neither the screen saver nor monitor power saving while the window exists.
     SDL_DisableScreenSaver();
-    return new BackendWindow{sdl, at.x, at.y, at.w, at.h, flags, pixel_generation};
+    return new BackendWindow{sdl, at.x, at.y, at.w, at.h, flags, sdl_backend.pixel_generation};
 }
 
 void backend_window_close(BackendWindow* window)
@@ -127,20 +109,20 @@ bool backend_pixel_format_set(PlatformWindow& window, const PixelFormatRequest& 
         ok = ok && SDL_GL_SetAttribute(names[i], values[i]) == 0;
     if (!ok)
         return false;
-    if (!gl_attributes_set || !std::equal(values, values + 11, gl_attributes)) {
-        std::copy(values, values + 11, gl_attributes);
-        gl_attributes_set = true;
-        ++pixel_generation;
+    if (!sdl_backend.gl_attributes_set || !std::equal(values, values + 11, sdl_backend.gl_attributes)) {
+        std::copy(values, values + 11, sdl_backend.gl_attributes);
+        sdl_backend.gl_attributes_set = true;
+        ++sdl_backend.pixel_generation;
     }
     BackendWindow& made = *window.backend;
-    if (made.pixel_generation != pixel_generation) {
+    if (made.pixel_generation != sdl_backend.pixel_generation) {
         SDL_Window* again
             = SDL_CreateWindow(window.title.c_str(), made.x, made.y, made.sdl_width, made.sdl_height, made.flags);
         if (!again)
             return false;
         SDL_DestroyWindow(made.sdl);
         made.sdl = again;
-        made.pixel_generation = pixel_generation;
+        made.pixel_generation = sdl_backend.pixel_generation;
     }
     return true;
 }
@@ -151,7 +133,7 @@ BackendContext* backend_context_create(PlatformWindow& window, bool* shares_kept
     // Beside the kept objects where there are any: the keeper is made
     // current on the new window (same pixel format) to share with it.
     SDL_GLContext sdl = nullptr;
-    if (keeper_context && SDL_GL_MakeCurrent(sdl_win, keeper_context) == 0) {
+    if (sdl_backend.keeper_context && SDL_GL_MakeCurrent(sdl_win, sdl_backend.keeper_context) == 0) {
         SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
         sdl = SDL_GL_CreateContext(sdl_win);
         SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
@@ -175,7 +157,6 @@ bool backend_make_current(PlatformWindow& window, BackendContext* context)
     // are timed by the frame deltas, so they keep their pace either way.
     if (SDL_GL_SetSwapInterval(-1) != 0)
         SDL_GL_SetSwapInterval(1);
-    single_buffered = gl_profile_single_buffered(gl_attributes_set && gl_attributes[10] == 0);
     return true;
 }
 
@@ -201,28 +182,19 @@ bool backend_keep_objects(PlatformWindow& window, BackendContext* context)
         return false;
     }
     SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
-    keeper_context = SDL_GL_CreateContext(sdl_win);
+    sdl_backend.keeper_context = SDL_GL_CreateContext(sdl_win);
     SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
     SDL_GL_MakeCurrent(sdl_win, nullptr);
-    if (!keeper_context)
+    if (!sdl_backend.keeper_context)
         SDL_GL_UnloadLibrary();
-    return keeper_context != nullptr;
+    return sdl_backend.keeper_context != nullptr;
 }
 
-bool backend_has_keeper() { return keeper_context != nullptr; }
+bool backend_has_keeper() { return sdl_backend.keeper_context != nullptr; }
 
 void backend_frame_finished(int, int) { }
 
-void backend_swap(PlatformWindow& window)
-{
-    SDL_GL_SwapWindow(window.backend->sdl);
-    // The offscreen driver draws into a pbuffer, whose swap does nothing:
-    // without a wait here the loop would queue frames far ahead of the
-    // rasteriser, and a window closed at that moment would wait for all of
-    // them. A real swap waits for the frame; so does this.
-    if (single_buffered)
-        glFinish();
-}
+void backend_swap(PlatformWindow& window) { SDL_GL_SwapWindow(window.backend->sdl); }
 
 // A window shows every frame.
 bool backend_next_frame_kept() { return true; }
@@ -231,10 +203,10 @@ void backend_warn(const char* text) { SDL_Log("%s", text); }
 
 void sdl_delete_keeper()
 {
-    if (!keeper_context)
+    if (!sdl_backend.keeper_context)
         return;
     gl_profile_context_deleted(false);
-    SDL_GL_DeleteContext(keeper_context);
+    SDL_GL_DeleteContext(sdl_backend.keeper_context);
     SDL_GL_UnloadLibrary();
-    keeper_context = nullptr;
+    sdl_backend.keeper_context = nullptr;
 }

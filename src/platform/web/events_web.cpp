@@ -5,6 +5,8 @@
 #include "platform/message_queue.h"
 #include "platform/performance_counter.h"
 #include "platform/web/page_events.h"
+#include "platform/web/web_backend.h"
+#include "platform/window_backend.h"
 #include "platform/window_internal.h"
 #include "platform/window_system.h"
 
@@ -25,15 +27,14 @@ EM_ASYNC_JS(void, elka_page_idle_wait, (), { await Module.elkaPage.idle(); });
 
 namespace {
 
-// Whether a frame was shown since the queue was last found empty: a second
-// empty look with none between is the idle branch, which must give the
-// browser its turn.
-bool presented_since_empty = true;
-// The fixed-rate mode's counter, the capture tool's; made when first read.
+// The fixed-rate mode's counter, made when first read.
 FixedStepCounter& fixed_counter()
 {
-    static FixedStepCounter counter = fixed_step_counter(elka_page_fixed_rate());
-    return counter;
+    if (!web_backend.fixed_counter_made) {
+        web_backend.fixed_counter = fixed_step_counter(elka_page_fixed_rate());
+        web_backend.fixed_counter_made = true;
+    }
+    return web_backend.fixed_counter;
 }
 
 // Event kinds of elka_page_take_event.
@@ -90,7 +91,7 @@ bool take_message(Message* message)
 
 } // namespace
 
-void page_frame_presented() { presented_since_empty = true; }
+void page_frame_presented() { web_backend.presented_since_empty = true; }
 
 bool platform_peek_message(Message* message)
 {
@@ -103,13 +104,13 @@ bool platform_peek_message(Message* message)
         elka_page_frame_begin();
         return false;
     }
-    if (!presented_since_empty)
+    if (!web_backend.presented_since_empty)
         elka_page_idle_wait(); // minimised or inactive: wait for an event, not a spin
-    presented_since_empty = false;
+    web_backend.presented_since_empty = false;
     return false;
 }
 
-bool platform_query_frequency(std::int64_t* frequency)
+bool backend_query_frequency(std::int64_t* frequency)
 {
     *frequency = elka_page_fixed_rate() > 0 ? fixed_counter().frequency : 1000000;
     return true;
@@ -117,7 +118,7 @@ bool platform_query_frequency(std::int64_t* frequency)
 
 // Microseconds of the page's clock since the viewer started the demo (0
 // until then); in the fixed-rate mode the virtual counter.
-std::int64_t platform_query_counter()
+std::int64_t backend_query_counter()
 {
     if (elka_page_fixed_rate() > 0)
         return fixed_counter().value;

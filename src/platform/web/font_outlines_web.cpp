@@ -10,6 +10,7 @@
 #include "platform/media_files_internal.h"
 #include "platform/outline_flattening.h"
 #include "platform/web/outline_face_web.h"
+#include "platform/web/web_backend.h"
 
 #include <algorithm>
 #include <cctype>
@@ -56,18 +57,12 @@ bool same_name(const std::string& a, const char* b)
 
 PageFont::~PageFont() { elka_font_release(id); }
 
-std::vector<std::shared_ptr<PageFont>>& web_added_fonts()
-{
-    static std::vector<std::shared_ptr<PageFont>> fonts;
-    return fonts;
-}
-
 bool platform_add_font_file(const char* path)
 {
     std::string name;
     if (!path || !platform_media_file_name(path, &name))
         return false;
-    for (const auto& font : web_added_fonts())
+    for (const auto& font : web_backend.fonts)
         if (font->file == name)
             return true;
     std::size_t size = 0;
@@ -87,7 +82,7 @@ bool platform_add_font_file(const char* path)
     int symbol = 0;
     elka_font_info(id, &font->weight, &font->units, &symbol);
     font->symbol = symbol != 0;
-    web_added_fonts().push_back(font);
+    web_backend.fonts.push_back(font);
     return true;
 }
 
@@ -96,7 +91,7 @@ OutlineFace* platform_match_outline_face(const char* family, int weight)
     // The faces of that family, or every face when it has none; of those
     // the one nearest the weight (the first added of equals).
     std::vector<std::shared_ptr<PageFont>> named;
-    const auto& added_fonts = web_added_fonts();
+    const auto& added_fonts = web_backend.fonts;
     for (const auto& font : added_fonts)
         if (family
             && (same_name(font->family, family) || same_name(font->typographic_family, family)

@@ -3,8 +3,9 @@
 #include "platform/host.h"
 #include "platform/outline_flattening.h"
 #include "platform/web/outline_face_web.h"
+#include "platform/web/web_backend.h"
 
-void platform_forget_font_files() { web_added_fonts().clear(); }
+void platform_forget_font_files() { web_backend.fonts.clear(); }
 
 std::string platform_outline_face_family(const OutlineFace* face) { return face ? face->font->family : ""; }
 std::string platform_outline_face_file(const OutlineFace* face) { return face ? face->font->file : ""; }

@@ -18,6 +18,8 @@ void gl_profile_context_deleted(bool share_group_lives) { gles_context_deleted(s
 // A canvas always has a back buffer, shown when the page is composited.
 bool gl_profile_single_buffered(bool) { return false; }
 
+void gl_profile_wait_for_frame() { glFinish(); }
+
 bool gl_profile_context_live() { return emscripten_webgl_get_current_context() != 0; }
 
 // WebGL 2 has all of ES 3.0's framebuffer and buffer calls, linked in as

@@ -1,10 +1,8 @@
 // Message boxes on the page: a modal HTML dialog (dialog_library.js) whose
 // answer the caller waits for, the page going on meanwhile (ASYNCIFY).
-// Where the page cannot show one, the first button is taken, as a
+// Where the page cannot show one, the face takes the first button, as a
 // headless desktop run does.
-#include "platform/message_box.h"
-
-#include "platform/messages.h"
+#include "platform/window_backend.h"
 
 #include <emscripten.h>
 
@@ -13,16 +11,11 @@ extern "C" int elka_dialog_open(const char* text, const char* caption, unsigned 
 // The open box's answer. elkaDialog comes with elka_dialog_open.
 EM_ASYNC_JS(int, elka_dialog_wait, (), { return await elkaDialog.pending; });
 
-namespace {
-int first_button(unsigned style) { return (style & 0x0F) == MB_YESNO ? IDYES : IDOK; }
-} // namespace
+BoxLine backend_message_box_line() { return BoxLine::never; }
 
-int platform_message_box(const char* text, const char* caption, unsigned style)
+int backend_message_box(const char* text, const char* caption, unsigned style)
 {
-    if (!elka_dialog_open(text ? text : "", caption ? caption : "", style))
-        return first_button(style);
-    int answer = elka_dialog_wait();
-    if (answer == IDOK || answer == IDYES || answer == IDNO)
-        return answer;
-    return first_button(style);
+    if (!elka_dialog_open(text, caption, style))
+        return 0;
+    return elka_dialog_wait();
 }

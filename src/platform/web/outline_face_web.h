@@ -3,7 +3,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 // A font parsed on the page, released there when the last face of it and
 // the list of added files let go of it.
@@ -21,6 +20,3 @@ struct OutlineFace {
     std::shared_ptr<PageFont> font;
     bool embolden = false;
 };
-
-// In the order they were added.
-std::vector<std::shared_ptr<PageFont>>& web_added_fonts();

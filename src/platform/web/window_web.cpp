@@ -9,6 +9,7 @@
 // made again from the files, which the page keeps in memory.
 #include "platform/gl_profile.h"
 #include "platform/web/page_events.h"
+#include "platform/web/web_backend.h"
 #include "platform/window_backend.h"
 #include "present/presenter.h"
 
@@ -40,10 +41,6 @@ struct BackendWindow { };
 struct BackendContext {
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE webgl = 0;
 };
-
-namespace {
-int frames_presented = 0;
-} // namespace
 
 bool backend_video_start() { return true; }
 
@@ -134,11 +131,11 @@ bool backend_has_keeper() { return false; }
 // none, from the canvas, as wide as it is.
 void backend_frame_finished(int width, int height)
 {
-    if (!elka_page_frame_wanted(frames_presented) || width < 1 || height < 1)
+    if (!elka_page_frame_wanted(web_backend.frames_presented) || width < 1 || height < 1)
         return;
     std::vector<unsigned char> rgba(static_cast<std::size_t>(width) * height * 4);
     presenter_read_back(width, height, rgba.data());
-    elka_page_frame_read(frames_presented, rgba.data(), width, height);
+    elka_page_frame_read(web_backend.frames_presented, rgba.data(), width, height);
 }
 
 void backend_swap(PlatformWindow&)
@@ -150,7 +147,7 @@ void backend_swap(PlatformWindow&)
         unsigned char pixel[4];
         glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
     }
-    ++frames_presented;
+    ++web_backend.frames_presented;
     page_frame_presented();
     // The browser shows the frame when this returns to it.
     elka_page_present_wait();
@@ -160,7 +157,8 @@ void backend_swap(PlatformWindow&)
 // unless it asks for every frame drawn in full (its timedemo).
 bool backend_next_frame_kept()
 {
-    return elka_page_fixed_rate() == 0 || elka_page_every_frame_drawn() || elka_page_frame_wanted(frames_presented);
+    return elka_page_fixed_rate() == 0 || elka_page_every_frame_drawn()
+        || elka_page_frame_wanted(web_backend.frames_presented);
 }
 
 void backend_warn(const char* text) { emscripten_log(EM_LOG_CONSOLE | EM_LOG_WARN, "%s", text); }

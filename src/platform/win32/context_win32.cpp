@@ -3,9 +3,8 @@
 #include "platform/win32/win32_window.h"
 
 #include "platform/gl_profile.h"
+#include "platform/win32/win32_backend.h"
 #include "platform/window_backend.h"
-
-#include <GL/gl.h>
 
 #include <cstdio>
 
@@ -13,19 +12,7 @@ struct BackendContext {
     HGLRC wgl = nullptr;
 };
 
-namespace {
-
-// The context that keeps the GL objects over the F1 toggle: made beside the
-// window's context just before that one is deleted, sharing its lists and
-// textures, never current, and deleted when video ends. A WGL context
-// belongs to no window, so it outlives the one it was made on.
-HGLRC keeper_context = nullptr;
-bool single_buffered = false; // the current context draws without a back buffer
-bool buffers_complete = true; // the window's pixel format has what was asked
-
-} // namespace
-
-bool backend_window_buffers_complete() { return buffers_complete; }
+bool backend_window_buffers_complete() { return win32_backend.buffers_complete; }
 
 bool backend_pixel_format_set(PlatformWindow& window, const PixelFormatRequest& request)
 {
@@ -47,8 +34,8 @@ bool backend_pixel_format_set(PlatformWindow& window, const PixelFormatRequest& 
         return false;
     PIXELFORMATDESCRIPTOR got{};
     DescribePixelFormat(dc, format, sizeof got, &got);
-    buffers_complete = got.cDepthBits >= request.depth_bits && got.cColorBits >= request.color_bits
-                       && (got.dwFlags & PFD_DOUBLEBUFFER) == (request.flags & PFD_DOUBLEBUFFER);
+    win32_backend.buffers_complete = got.cDepthBits >= request.depth_bits && got.cColorBits >= request.color_bits
+        && (got.dwFlags & PFD_DOUBLEBUFFER) == (request.flags & PFD_DOUBLEBUFFER);
     return true;
 }
 
@@ -59,8 +46,8 @@ BackendContext* backend_context_create(PlatformWindow& window, bool* shares_kept
         return nullptr;
     // Beside the kept objects where there are any; a new context shares
     // only while it has no objects of its own, which it has not yet.
-    if (keeper_context)
-        *shares_kept = wglShareLists(keeper_context, wgl) != FALSE;
+    if (win32_backend.keeper_context)
+        *shares_kept = wglShareLists(win32_backend.keeper_context, wgl) != FALSE;
     return new BackendContext{wgl};
 }
 
@@ -76,7 +63,6 @@ bool backend_make_current(PlatformWindow& window, BackendContext* context)
     if (auto swap_interval = reinterpret_cast<SwapInterval>(gl_profile_entry_point("wglSwapIntervalEXT")))
         if (!swap_interval(-1))
             swap_interval(1);
-    single_buffered = gl_profile_single_buffered(false);
     return true;
 }
 
@@ -101,22 +87,15 @@ bool backend_keep_objects(PlatformWindow& window, BackendContext* context)
         wglDeleteContext(keeper);
         return false;
     }
-    keeper_context = keeper;
+    win32_backend.keeper_context = keeper;
     return true;
 }
 
-bool backend_has_keeper() { return keeper_context != nullptr; }
+bool backend_has_keeper() { return win32_backend.keeper_context != nullptr; }
 
 void backend_frame_finished(int, int) { }
 
-void backend_swap(PlatformWindow& window)
-{
-    SwapBuffers(window.backend->dc);
-    // A context without a back buffer swaps nothing: the wait a real swap
-    // has keeps the loop from queuing frames ahead of the driver.
-    if (single_buffered)
-        glFinish();
-}
+void backend_swap(PlatformWindow& window) { SwapBuffers(window.backend->dc); }
 
 // A window shows every frame.
 bool backend_next_frame_kept() { return true; }
@@ -130,9 +109,9 @@ void backend_warn(const char* text)
 
 void win32_delete_keeper()
 {
-    if (!keeper_context)
+    if (!win32_backend.keeper_context)
         return;
     gl_profile_context_deleted(false);
-    wglDeleteContext(keeper_context);
-    keeper_context = nullptr;
+    wglDeleteContext(win32_backend.keeper_context);
+    win32_backend.keeper_context = nullptr;
 }

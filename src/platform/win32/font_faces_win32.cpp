@@ -8,15 +8,10 @@
 #include "platform/font_outlines.h"
 #include "platform/media_files_internal.h"
 #include "platform/win32/outline_face_win32.h"
+#include "platform/win32/win32_backend.h"
 
 #include <cstring>
 #include <vector>
-
-std::vector<std::string>& win32_added_font_files()
-{
-    static std::vector<std::string> files;
-    return files;
-}
 
 bool platform_add_font_file(const char* path)
 {
@@ -24,12 +19,12 @@ bool platform_add_font_file(const char* path)
     std::string name;
     if (!path || !platform_media_file_name(path, &name))
         return false;
-    for (const std::string& added : win32_added_font_files())
+    for (const std::string& added : win32_backend.font_files)
         if (added == name)
             return true;
     if (AddFontResourceExA(name.c_str(), FR_PRIVATE, nullptr) == 0)
         return false; // no font in it
-    win32_added_font_files().push_back(name);
+    win32_backend.font_files.push_back(name);
     return true;
 }
 
@@ -116,12 +111,12 @@ bool file_holds(const std::string& name, const std::vector<unsigned char>& data)
 std::string added_file_of(HDC dc)
 {
     const DWORD size = GetFontData(dc, 0, 0, nullptr, 0);
-    if (size == GDI_ERROR || size == 0 || win32_added_font_files().empty())
+    if (size == GDI_ERROR || size == 0 || win32_backend.font_files.empty())
         return "";
     std::vector<unsigned char> data(size);
     if (GetFontData(dc, 0, 0, data.data(), size) != size)
         return "";
-    for (const std::string& name : win32_added_font_files())
+    for (const std::string& name : win32_backend.font_files)
         if (file_holds(name, data))
             return name;
     return "";

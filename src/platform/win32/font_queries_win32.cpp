@@ -5,12 +5,13 @@
 #include "platform/host.h"
 #include "platform/outline_flattening.h"
 #include "platform/win32/outline_face_win32.h"
+#include "platform/win32/win32_backend.h"
 
 void platform_forget_font_files()
 {
-    for (const std::string& name : win32_added_font_files())
+    for (const std::string& name : win32_backend.font_files)
         RemoveFontResourceExA(name.c_str(), FR_PRIVATE, nullptr);
-    win32_added_font_files().clear();
+    win32_backend.font_files.clear();
 }
 
 std::string platform_outline_face_family(const OutlineFace* face) { return face ? face->family : ""; }

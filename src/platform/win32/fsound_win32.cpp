@@ -13,6 +13,7 @@
 #include <mmsystem.h>
 
 #include "platform/song_clock.h"
+#include "platform/win32/win32_backend.h"
 #include "platform/win32/win32_sound.h"
 
 #include <cstdlib>
@@ -20,41 +21,14 @@
 
 namespace {
 
-// Four buffers of about 23 ms at 44100 Hz: short enough that a sound
-// starts soon after it is played, long enough that a busy frame does not
-// starve the device.
-constexpr int buffer_count = 4;
-constexpr int buffer_frames = 1024;
+constexpr int buffer_count = Win32Sound::buffer_count;
+constexpr int buffer_frames = Win32Sound::buffer_frames;
 // Buffers a song's lateness is judged over (song_clock.h).
 constexpr int looks = 2;
 // How long the mixer waits for a buffer before it looks whether it should end.
 constexpr DWORD wake_ms = 100;
 // How long closing waits for the mixer to end before it ends it.
 constexpr DWORD join_ms = 3000;
-
-struct Channel {
-    BackendSample* sample; // null when the channel is free
-    SongClock clock;       // its place in the sample
-    LONGLONG played_at;    // the performance counter when it was played
-};
-
-struct Device {
-    HWAVEOUT out;
-    HANDLE returned; // set by waveOut as each buffer comes back, and by closing
-    HANDLE mixer;
-    volatile LONG closing;
-    CRITICAL_SECTION lock; // the channels, between the layer's callers and the mixer
-    Channel* channels;
-    int channel_count;
-    int rate;
-    LONGLONG frequency;
-    DWORD written; // frames handed to waveOut, as its position counts them (modulo 2^32)
-    WAVEHDR headers[buffer_count];
-    std::int16_t pcm[buffer_count][buffer_frames * 2];
-    int sum[buffer_frames * 2];
-};
-
-Device device;
 
 // How long what is mixed now waits before it is heard: what waveOut holds
 // ahead of it, handed to it and not yet played by its own count, or by
@@ -63,6 +37,7 @@ Device device;
 // back then: beyond that it says nothing of the server's latency.)
 double lead_seconds()
 {
+    Win32Sound& device = win32_backend.sound;
     LONG ahead = 0;
     for (const WAVEHDR& header : device.headers)
         if ((header.dwFlags & WHDR_INQUEUE) && !(header.dwFlags & WHDR_DONE))
@@ -81,13 +56,14 @@ double lead_seconds()
 // The next buffer's worth of every playing channel, added and clipped.
 void mix(std::int16_t* out)
 {
+    Win32Sound& device = win32_backend.sound;
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     const double lead = lead_seconds();
     std::memset(device.sum, 0, sizeof device.sum);
     EnterCriticalSection(&device.lock);
     for (int c = 0; c < device.channel_count; ++c) {
-        Channel& channel = device.channels[c];
+        SoundChannel& channel = device.channels[c];
         if (!channel.sample)
             continue;
         const auto length = static_cast<std::int64_t>(channel.sample->frames);
@@ -120,6 +96,7 @@ void mix(std::int16_t* out)
 // Mixes buffer b and hands it to waveOut.
 void feed(int b)
 {
+    Win32Sound& device = win32_backend.sound;
     mix(device.pcm[b]);
     waveOutWrite(device.out, &device.headers[b], sizeof(WAVEHDR));
     device.written += buffer_frames;
@@ -127,6 +104,7 @@ void feed(int b)
 
 DWORD WINAPI feed_device(void*)
 {
+    Win32Sound& device = win32_backend.sound;
     for (int b = 0; b < buffer_count; ++b)
         feed(b);
     while (!InterlockedCompareExchange(&device.closing, 0, 0)) {
@@ -142,6 +120,7 @@ DWORD WINAPI feed_device(void*)
 // Back to nothing open, from whatever part of opening got done.
 void release_device()
 {
+    Win32Sound& device = win32_backend.sound;
     if (device.out) {
         waveOutReset(device.out); // every queued buffer comes back
         for (WAVEHDR& header : device.headers)
@@ -159,10 +138,11 @@ void release_device()
 
 } // namespace
 
-int win32_sound_device_rate() { return device.rate; }
+int win32_sound_device_rate() { return win32_backend.sound.rate; }
 
 int backend_sound_open(int rate, int channels)
 {
+    Win32Sound& device = win32_backend.sound;
     std::memset(&device, 0, sizeof device);
     device.returned = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     if (!device.returned)
@@ -190,7 +170,7 @@ int backend_sound_open(int rate, int channels)
             return 0;
         }
     }
-    device.channels = static_cast<Channel*>(std::calloc(static_cast<std::size_t>(channels), sizeof(Channel)));
+    device.channels = static_cast<SoundChannel*>(std::calloc(static_cast<std::size_t>(channels), sizeof(SoundChannel)));
     if (!device.channels) {
         release_device();
         return 0;
@@ -211,23 +191,20 @@ int backend_sound_open(int rate, int channels)
 
 int backend_sound_play(int channel, BackendSample* sample, int)
 {
+    Win32Sound& device = win32_backend.sound;
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     EnterCriticalSection(&device.lock);
-    if (channel < 0) {
-        for (int c = 0; c < device.channel_count && channel < 0; ++c)
-            if (!device.channels[c].sample)
-                channel = c;
-    }
-    // A channel named outright gives up what it played.
+    channel = sound_channel_to_play(device.channels, device.channel_count, channel);
     if (channel >= 0)
-        device.channels[channel] = Channel{sample, SongClock{}, now.QuadPart};
+        device.channels[channel] = SoundChannel{sample, SongClock{}, now.QuadPart};
     LeaveCriticalSection(&device.lock);
     return channel;
 }
 
 void backend_sound_stop(int channel)
 {
+    Win32Sound& device = win32_backend.sound;
     EnterCriticalSection(&device.lock);
     device.channels[channel].sample = nullptr;
     LeaveCriticalSection(&device.lock);
@@ -235,6 +212,7 @@ void backend_sound_stop(int channel)
 
 void backend_sound_halt()
 {
+    Win32Sound& device = win32_backend.sound;
     EnterCriticalSection(&device.lock);
     for (int c = 0; c < device.channel_count; ++c)
         device.channels[c].sample = nullptr;
@@ -243,6 +221,7 @@ void backend_sound_halt()
 
 void backend_sample_free(BackendSample* sample)
 {
+    Win32Sound& device = win32_backend.sound;
     if (device.channels) {
         // Not mixed again once freed, whatever channel still had it.
         EnterCriticalSection(&device.lock);
@@ -257,6 +236,7 @@ void backend_sample_free(BackendSample* sample)
 
 void backend_sound_close()
 {
+    Win32Sound& device = win32_backend.sound;
     if (device.mixer) {
         InterlockedExchange(&device.closing, 1);
         SetEvent(device.returned);

@@ -21,6 +21,8 @@ bool gl_profile_single_buffered(bool)
     return doubled == GL_FALSE;
 }
 
+void gl_profile_wait_for_frame() { glFinish(); }
+
 bool gl_profile_context_live() { return wglGetCurrentContext() != nullptr; }
 
 void* gl_profile_entry_point(const char* name)

@@ -1,11 +1,9 @@
-// Windows' matched face, and the font files added so far, for the
-// backend's font files only.
+// Windows' matched face, for the backend's font files only.
 #pragma once
 
 #include "platform/win32/win32.h"
 
 #include <string>
-#include <vector>
 
 struct OutlineFace {
     HDC dc = nullptr;     // a memory DC holding `font`
@@ -17,6 +15,3 @@ struct OutlineFace {
     bool embolden = false;
     bool symbol = false; // a symbol font: ANSI codes live at U+F000 + code
 };
-
-// By absolute name, in the order they were added.
-std::vector<std::string>& win32_added_font_files();

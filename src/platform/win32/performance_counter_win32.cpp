@@ -1,16 +1,10 @@
-// The high-resolution counter: Windows' performance counter, unless a
-// source is installed.
+// The high-resolution counter: Windows' performance counter.
 #include "platform/win32/win32.h"
 
-#include "platform/performance_counter.h"
-#include "platform/window_internal.h"
+#include "platform/window_backend.h"
 
-const CounterSource* counter_source = nullptr;
-
-bool platform_query_frequency(std::int64_t* frequency)
+bool backend_query_frequency(std::int64_t* frequency)
 {
-    if (counter_source)
-        return counter_source->query_frequency(frequency);
     LARGE_INTEGER f{};
     if (!QueryPerformanceFrequency(&f) || f.QuadPart == 0)
         return false;
@@ -18,10 +12,8 @@ bool platform_query_frequency(std::int64_t* frequency)
     return true;
 }
 
-std::int64_t platform_query_counter()
+std::int64_t backend_query_counter()
 {
-    if (counter_source)
-        return counter_source->query_counter();
     LARGE_INTEGER c{};
     QueryPerformanceCounter(&c);
     return c.QuadPart;

@@ -2,14 +2,12 @@
 // class is asked for and kept until video ends; the monitors; the cursor.
 #include "platform/win32/win32_window.h"
 
+#include "platform/win32/win32_backend.h"
 #include "platform/window_backend.h"
 
 #include <cstdlib>
 
 namespace {
-
-bool class_registered = false;
-bool cursor_shown = true;
 
 void shutdown_video() { platform_shutdown_video(); }
 
@@ -17,7 +15,7 @@ void shutdown_video() { platform_shutdown_video(); }
 
 bool backend_video_start()
 {
-    if (!class_registered) {
+    if (!win32_backend.class_registered) {
         WNDCLASSEXA window_class{};
         window_class.cbSize = sizeof window_class;
         // Its own device context, which keeps the pixel format for the
@@ -30,11 +28,10 @@ bool backend_video_start()
         window_class.lpszClassName = win32_class_name;
         if (!RegisterClassExA(&window_class))
             return false;
-        class_registered = true;
-        static bool exit_hook = false;
-        if (!exit_hook) {
+        win32_backend.class_registered = true;
+        if (!win32_backend.exit_hook) {
             std::atexit(shutdown_video);
-            exit_hook = true;
+            win32_backend.exit_hook = true;
         }
     }
     return true;
@@ -45,11 +42,11 @@ bool backend_monitor_available() { return GetSystemMetrics(SM_CMONITORS) >= 1; }
 // The window procedure sets the arrow or no cursor over the window as this says.
 void backend_cursor_shown(bool shown)
 {
-    cursor_shown = shown;
+    win32_backend.cursor_shown = shown;
     SetCursor(shown ? LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)) : nullptr);
 }
 
-bool win32_cursor_shown() { return cursor_shown; }
+bool win32_cursor_shown() { return win32_backend.cursor_shown; }
 
 const char* platform_video_driver() { return window_state.video_started ? "win32" : ""; }
 
@@ -61,7 +58,7 @@ void platform_shutdown_video()
     if (!window_state.video_started)
         return;
     win32_delete_keeper();
-    if (class_registered && UnregisterClassA(win32_class_name, GetModuleHandleA(nullptr)))
-        class_registered = false;
+    if (win32_backend.class_registered && UnregisterClassA(win32_class_name, GetModuleHandleA(nullptr)))
+        win32_backend.class_registered = false;
     window_state.video_started = false;
 }

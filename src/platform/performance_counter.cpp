@@ -1,0 +1,22 @@
+// The high-resolution counter behind the frame timer: the backend's own,
+// unless a test or the capture tool has installed a source (host.h).
+#include "platform/performance_counter.h"
+
+#include "platform/window_backend.h"
+#include "platform/window_internal.h"
+
+const CounterSource* counter_source = nullptr;
+
+bool platform_query_frequency(std::int64_t* frequency)
+{
+    if (counter_source)
+        return counter_source->query_frequency(frequency);
+    return backend_query_frequency(frequency);
+}
+
+std::int64_t platform_query_counter()
+{
+    if (counter_source)
+        return counter_source->query_counter();
+    return backend_query_counter();
+}
