@@ -53,8 +53,7 @@ struct SdlBackendState {
     // fontconfig, started on the first font asked for.
     bool fontconfig_started = false;
     bool fontconfig_ready = false;
-    // Added so far, by absolute name. The one member with a destructor:
-    // nothing reads it during the exit processing.
+    // Added so far, by absolute name.
     std::set<std::string> font_files;
 };
-extern SdlBackendState sdl_backend;
+extern SdlBackendState& sdl_backend;

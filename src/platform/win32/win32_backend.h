@@ -51,8 +51,7 @@ struct Win32BackendState {
     Win32Sound sound{};
 
     // Added to this process so far, by absolute name, in the order they were
-    // added. The one member with a destructor: nothing reads it during the
-    // exit processing.
+    // added.
     std::vector<std::string> font_files;
 };
-extern Win32BackendState win32_backend;
+extern Win32BackendState& win32_backend;
