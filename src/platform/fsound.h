@@ -1,5 +1,5 @@
 // The sound layer: the few calls of a classic sound library that the music
-// player makes, written here on SDL2_mixer.
+// player makes, written once over each backend's device (sound_backend.h).
 #pragma once
 
 struct FSOUND_SAMPLE;

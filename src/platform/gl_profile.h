@@ -3,7 +3,7 @@
 // batches what is drawn and must hand it over before a frame is shown or read.
 #pragma once
 
-// Asks SDL for the build's kind of context; false if SDL refuses.
+// Asks the window system for the build's kind of context; false if it refuses.
 bool gl_profile_request();
 // Before a swap or a read-back: everything drawn so far reaches the driver.
 void gl_profile_finish_drawing();
@@ -20,7 +20,7 @@ void gl_profile_wait_for_frame();
 bool gl_profile_context_live();
 
 // A GL entry point beyond GL 1.1 (framebuffer and buffer objects), looked up
-// through SDL in whatever context is current; false when the driver has
+// through the window system in whatever context is current; false when the driver has
 // none of that name.
 void* gl_profile_entry_point(const char* name);
 template <typename T> bool gl_profile_look_up(T* function, const char* name)

@@ -1,7 +1,7 @@
 // What the window system's own units (the rules, a backend's window and
 // context, events, message boxes, the counter) share with each other, and
 // the points where the testing seam (host.h) plugs in. Nothing
-// outside src/platform includes this but the testing seam.
+// outside src/platform includes this but the testing seam's header, host.h.
 #pragma once
 
 #include "platform/message_queue.h"

@@ -2,8 +2,8 @@
 // the size it asked for. A window whose pixels are that size, and whose own
 // buffers have all the demo asked for, is drawn straight into; any other
 // gets a drawable of the asked size, which each swap shows scaled
-// (drawable.h). The capture tool and the page read frames back with
-// presenter_read_back.
+// (drawable.h). The page reads frames back with presenter_read_back; the
+// capture tool reads its own target.
 #pragma once
 
 #include "present/drawable.h"
