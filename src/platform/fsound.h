@@ -1,5 +1,5 @@
 // The sound layer: the few calls of a classic sound library that the music
-// player makes, written once over each backend's device (sound_backend.h).
+// player makes, written once over each backend's device (backend.h).
 #pragma once
 
 struct FSOUND_SAMPLE;

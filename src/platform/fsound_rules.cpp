@@ -12,7 +12,7 @@
 #include "platform/fsound_internal.h"
 #include "platform/media_files.h"
 #include "platform/media_files_internal.h"
-#include "platform/sound_backend.h"
+#include "platform/backend.h"
 
 #include <cstdlib>
 

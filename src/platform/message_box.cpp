@@ -2,11 +2,11 @@
 // first where one is linked; a box that cannot be shown, or is left
 // without an answer, takes its first button; and where the backend says so
 // the box is also one line "CAPTION: TEXT" on standard error. Showing the
-// box is the backend's (window_backend.h).
+// box is the backend's (backend.h).
 #include "platform/message_box.h"
 
 #include "platform/messages.h"
-#include "platform/window_backend.h"
+#include "platform/backend.h"
 
 #include <cstdio>
 

@@ -2,7 +2,7 @@
 // unless a test or the capture tool has installed a source (host.h).
 #include "platform/performance_counter.h"
 
-#include "platform/window_backend.h"
+#include "platform/backend.h"
 #include "platform/window_internal.h"
 
 const CounterSource* counter_source = nullptr;

@@ -5,11 +5,10 @@
 // format, the destroy order, and the presenter that shows the drawable the
 // demo draws at its own size. Each step that can fail asks the testing seam
 // first, where one is linked. What a window or context is, the backend says
-// (window_backend.h).
+// (backend.h).
 #include "platform/window_system.h"
 
-#include "platform/gl_profile.h"
-#include "platform/window_backend.h"
+#include "platform/backend.h"
 #include "platform/window_internal.h"
 #include "present/present_gl.h"
 #include "present/presenter.h"
@@ -156,7 +155,7 @@ void platform_show_window(WindowHandle window)
     log_call("show_window");
     if (!window)
         return;
-    backend_window_show(window->backend);
+    backend_window_bring(window->backend, WindowBring::show);
     // In the sharp mode the demo learns the size it draws at from the
     // window's first size message, before its first frame.
     if (window_state.sharp && window == window_state.live_window) {
@@ -172,14 +171,14 @@ void platform_set_foreground_window(WindowHandle window)
 {
     log_call("set_foreground_window");
     if (window)
-        backend_window_raise(window->backend);
+        backend_window_bring(window->backend, WindowBring::raise);
 }
 
 void platform_set_focus(WindowHandle window)
 {
     log_call("set_focus");
     if (window)
-        backend_window_focus(window->backend);
+        backend_window_bring(window->backend, WindowBring::focus);
 }
 
 DeviceContext platform_get_dc(WindowHandle window)
@@ -299,7 +298,7 @@ bool platform_gl_objects_kept()
     return window_state.context_current && window_state.current_context && window_state.current_context->shares_kept;
 }
 
-bool platform_context_current() { return window_state.context_current && backend_context_live(); }
+bool platform_context_current() { return window_state.context_current && gl_profile_context_live(); }
 
 void platform_swap_buffers(DeviceContext dc)
 {

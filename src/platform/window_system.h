@@ -3,8 +3,8 @@
 // swap and the message queue. Each call stands for one step of opening or
 // closing the window and fails on its own, so the window code above keeps
 // every step with its own message. Built on each backend's video, windows
-// and contexts (window_backend.h). This is what the demo calls and nothing more; tests and tools reach further
-// through host.h.
+// and contexts (backend.h). This is what the demo calls and nothing more;
+// tests and tools reach further through host.h.
 #pragma once
 
 #include "platform/messages.h"

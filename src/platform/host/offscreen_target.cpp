@@ -6,7 +6,7 @@
 
 #include "present/drawable.h"
 #include "present/presenter.h"
-#include "platform/gl_profile.h"
+#include "platform/backend.h"
 #include "platform/host/host_state.h"
 
 #include <SDL.h>

@@ -11,7 +11,7 @@
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_sound.h"
 #include "platform/song_clock.h"
-#include "platform/sound_backend.h"
+#include "platform/backend.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>

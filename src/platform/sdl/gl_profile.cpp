@@ -2,7 +2,7 @@
 // gives it over EGL, also on the offscreen driver) and draws through the
 // layer in src/gles; the ordinary build keeps SDL's default, a desktop
 // OpenGL context with the compatibility profile.
-#include "platform/gl_profile.h"
+#include "platform/backend.h"
 
 #include <SDL.h>
 

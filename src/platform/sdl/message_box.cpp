@@ -2,7 +2,7 @@
 // offscreen driver) the face writes the box's line instead.
 #include "platform/messages.h"
 #include "platform/sdl/sdl_window.h"
-#include "platform/window_backend.h"
+#include "platform/backend.h"
 
 #include <SDL.h>
 

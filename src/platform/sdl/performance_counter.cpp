@@ -1,5 +1,5 @@
 // The high-resolution counter: SDL's.
-#include "platform/window_backend.h"
+#include "platform/backend.h"
 
 #include <SDL.h>
 

@@ -3,7 +3,7 @@
 // headers, for the programs that take the font or sound units alone.
 #pragma once
 
-#include "platform/sound_backend.h"
+#include "platform/backend.h"
 
 #include <cstdint>
 #include <set>

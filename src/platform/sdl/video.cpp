@@ -4,7 +4,7 @@
 // going away caught, since every call on its dead connection would wait.
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_window.h"
-#include "platform/window_backend.h"
+#include "platform/backend.h"
 
 #include <SDL.h>
 #include <X11/Xlib.h>

@@ -10,9 +10,8 @@
 // asked for, and each swap presents that drawable scaled to the window with
 // its aspect kept. A window whose pixels are the drawable's size (a normal
 // window on a 1x desktop) is drawn straight into.
-#include "platform/window_backend.h"
+#include "platform/backend.h"
 
-#include "platform/gl_profile.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_window.h"
 
@@ -62,13 +61,13 @@ void backend_window_close(BackendWindow* window)
     SDL_EnableScreenSaver();
 }
 
-void backend_window_show(BackendWindow* window) { SDL_ShowWindow(window->sdl); }
-
-void backend_window_raise(BackendWindow* window) { SDL_RaiseWindow(window->sdl); }
-
-void backend_window_focus(BackendWindow* window)
+void backend_window_bring(BackendWindow* window, WindowBring step)
 {
-    if (!platform_headless())
+    if (step == WindowBring::show)
+        SDL_ShowWindow(window->sdl);
+    else if (step == WindowBring::raise)
+        SDL_RaiseWindow(window->sdl);
+    else if (!platform_headless())
         SDL_SetWindowInputFocus(window->sdl);
 }
 
@@ -161,8 +160,6 @@ bool backend_make_current(PlatformWindow& window, BackendContext* context)
 }
 
 void backend_release_current() { SDL_GL_MakeCurrent(nullptr, nullptr); }
-
-bool backend_context_live() { return SDL_GL_GetCurrentContext() != nullptr; }
 
 void backend_context_delete(BackendContext* context)
 {

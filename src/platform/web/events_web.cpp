@@ -6,7 +6,7 @@
 #include "platform/performance_counter.h"
 #include "platform/web/page_events.h"
 #include "platform/web/web_backend.h"
-#include "platform/window_backend.h"
+#include "platform/backend.h"
 #include "platform/window_internal.h"
 #include "platform/window_system.h"
 

@@ -5,7 +5,7 @@
 //
 // Plain data only, as in the rules: the music player's destructor calls in
 // here during the exit processing.
-#include "platform/sound_backend.h"
+#include "platform/backend.h"
 
 #include <emscripten.h>
 

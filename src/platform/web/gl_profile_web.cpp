@@ -1,6 +1,6 @@
 // The page's GL: WebGL 2, which emscripten offers as OpenGL ES 3.0, drawn
 // through the GL 1.1 subset layer (src/gles) as in the ES build.
-#include "platform/gl_profile.h"
+#include "platform/backend.h"
 
 #include "gles/gles_layer.h"
 

@@ -2,7 +2,7 @@
 // answer the caller waits for, the page going on meanwhile (ASYNCIFY).
 // Where the page cannot show one, the face takes the first button, as a
 // headless desktop run does.
-#include "platform/window_backend.h"
+#include "platform/backend.h"
 
 #include <emscripten.h>
 

@@ -7,10 +7,9 @@
 // Each window is a canvas of its own, and a canvas's WebGL context shares
 // nothing with another's: across the F1 toggle the textures and lists are
 // made again from the files, which the page keeps in memory.
-#include "platform/gl_profile.h"
+#include "platform/backend.h"
 #include "platform/web/page_events.h"
 #include "platform/web/web_backend.h"
-#include "platform/window_backend.h"
 #include "present/presenter.h"
 
 #include <GLES3/gl3.h>
@@ -67,9 +66,7 @@ void backend_window_close(BackendWindow* window)
     delete window;
 }
 
-void backend_window_show(BackendWindow*) { }
-void backend_window_raise(BackendWindow*) { }
-void backend_window_focus(BackendWindow*) { }
+void backend_window_bring(BackendWindow*, WindowBring) { }
 
 // The size the window's messages report: what the demo asked for, as on the
 // desktop; the canvas's own pixels are the presenter's business.
@@ -113,8 +110,6 @@ bool backend_make_current(PlatformWindow&, BackendContext* context)
 }
 
 void backend_release_current() { emscripten_webgl_make_context_current(0); }
-
-bool backend_context_live() { return gl_profile_context_live(); }
 
 void backend_context_delete(BackendContext* context)
 {

@@ -2,9 +2,8 @@
 // objects over the F1 toggle, and the buffer swap.
 #include "platform/win32/win32_window.h"
 
-#include "platform/gl_profile.h"
+#include "platform/backend.h"
 #include "platform/win32/win32_backend.h"
-#include "platform/window_backend.h"
 
 #include <cstdio>
 
@@ -67,8 +66,6 @@ bool backend_make_current(PlatformWindow& window, BackendContext* context)
 }
 
 void backend_release_current() { wglMakeCurrent(nullptr, nullptr); }
-
-bool backend_context_live() { return wglGetCurrentContext() != nullptr; }
 
 void backend_context_delete(BackendContext* context)
 {

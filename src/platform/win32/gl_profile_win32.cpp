@@ -2,7 +2,7 @@
 // driver is behind it), its entry points beyond GL 1.1 through WGL.
 #include "platform/win32/win32.h"
 
-#include "platform/gl_profile.h"
+#include "platform/backend.h"
 
 #include <GL/gl.h>
 

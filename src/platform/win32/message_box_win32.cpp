@@ -3,7 +3,7 @@
 // one (a console, or a test reading the program's output).
 #include "platform/win32/win32_window.h"
 
-#include "platform/window_backend.h"
+#include "platform/backend.h"
 
 BoxLine backend_message_box_line() { return BoxLine::always; }
 

@@ -1,7 +1,7 @@
 // The high-resolution counter: Windows' performance counter.
 #include "platform/win32/win32.h"
 
-#include "platform/window_backend.h"
+#include "platform/backend.h"
 
 bool backend_query_frequency(std::int64_t* frequency)
 {

@@ -3,7 +3,7 @@
 #include "platform/win32/win32_window.h"
 
 #include "platform/win32/win32_backend.h"
-#include "platform/window_backend.h"
+#include "platform/backend.h"
 
 #include <cstdlib>
 

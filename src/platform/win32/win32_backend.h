@@ -6,7 +6,7 @@
 
 #include <mmsystem.h>
 
-#include "platform/sound_backend.h"
+#include "platform/backend.h"
 
 #include <cstdint>
 #include <string>

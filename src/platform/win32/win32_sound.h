@@ -3,7 +3,7 @@
 // only: the rules call in here during the exit processing.
 #pragma once
 
-#include "platform/sound_backend.h"
+#include "platform/backend.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -8,7 +8,7 @@
 // (96 to the inch), so it has the same physical size on a 150 % display.
 #include "platform/win32/win32_window.h"
 
-#include "platform/window_backend.h"
+#include "platform/backend.h"
 
 namespace {
 
@@ -97,15 +97,17 @@ void backend_window_close(BackendWindow* window)
     SetThreadExecutionState(ES_CONTINUOUS);
 }
 
-void backend_window_show(BackendWindow* window)
+void backend_window_bring(BackendWindow* window, WindowBring step)
 {
-    ShowWindow(window->hwnd, SW_SHOW);
-    UpdateWindow(window->hwnd);
+    if (step == WindowBring::show) {
+        ShowWindow(window->hwnd, SW_SHOW);
+        UpdateWindow(window->hwnd);
+    } else if (step == WindowBring::raise) {
+        SetForegroundWindow(window->hwnd);
+    } else {
+        SetFocus(window->hwnd);
+    }
 }
-
-void backend_window_raise(BackendWindow* window) { SetForegroundWindow(window->hwnd); }
-
-void backend_window_focus(BackendWindow* window) { SetFocus(window->hwnd); }
 
 void backend_window_size(const PlatformWindow& window, int* width, int* height)
 {
