@@ -5,8 +5,8 @@
 // box is the backend's (backend.h).
 #include "platform/message_box.h"
 
-#include "platform/messages.h"
 #include "platform/backend.h"
+#include "platform/messages.h"
 
 #include <cstdio>
 
