@@ -2,8 +2,9 @@
 // (sdl/, win32/, web/) defines each function below, and the face's calls
 // that are the host's own: the message pump (platform_peek_message in
 // window_system.h), the outline fonts (font_outlines.h, and the queries and
-// platform_forget_font_files in host.h), platform_headless,
-// platform_video_driver and platform_shutdown_video (host.h). The rules
+// platform_forget_font_files in host.h), and where the host library is
+// built (not the page) platform_headless, platform_video_driver and
+// platform_shutdown_video (host.h). The rules
 // above (window_rules.cpp, fsound_rules.cpp, message_box.cpp,
 // performance_counter.cpp) decide whether a call is allowed and keep the
 // testing seam's steps; a backend only does the thing or says it could not,
