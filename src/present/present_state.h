@@ -1,6 +1,6 @@
 // The present layer's state: the GL the platform handed over and the
-// framebuffer entry points looked up through it, in one place, so that a
-// new run is one assignment of PresentState{}.
+// framebuffer entry points looked up through it, in one place. They are
+// looked up once per process, so a new run keeps them (system_reset.cpp).
 #pragma once
 
 #include "present/present_gl.h"
@@ -27,7 +27,7 @@ struct PresentState {
     PFNGLCHECKFRAMEBUFFERSTATUSPROC check_framebuffer_status = nullptr;
     PFNGLBLITFRAMEBUFFERPROC blit_framebuffer = nullptr;
     PFNGLCLEARBUFFERFVPROC clear_buffer = nullptr;
-    // Looked up once per process: one driver serves every context SDL makes.
+    // Looked up once per process: one driver serves every context made.
     bool looked = false, found = false;
 };
 
