@@ -62,17 +62,31 @@
   let canvas = null;
   let windowed = { fullscreen: true, width: 0, height: 0 };
 
+  // The canvas's device pixels for its size on the page.
+  function wantedPixels() {
+    const ratio = window.devicePixelRatio || 1;
+    return [Math.max(1, Math.round(canvas.clientWidth * ratio)), Math.max(1, Math.round(canvas.clientHeight * ratio))];
+  }
+
+  // Sizing a canvas clears it, so a resize only tells the demo the new
+  // size; the canvas takes it just before the next frame fills it. A run
+  // that ends first leaves its last frame, scaled, not a blank canvas.
+  let reportedPixels = [0, 0];
   function fitPixels() {
     if (!canvas) return;
-    const ratio = window.devicePixelRatio || 1;
-    const width = Math.max(1, Math.round(canvas.clientWidth * ratio));
-    const height = Math.max(1, Math.round(canvas.clientHeight * ratio));
+    const [width, height] = reportedPixels;
     if (canvas.width !== width || canvas.height !== height) {
       canvas.width = width;
       canvas.height = height;
-      return true;
     }
-    return false;
+  }
+
+  function sizeChanged() {
+    if (!canvas) return false;
+    const wanted = wantedPixels();
+    if (wanted[0] === reportedPixels[0] && wanted[1] === reportedPixels[1]) return false;
+    reportedPixels = wanted;
+    return true;
   }
 
   function loseContext(old) {
@@ -153,7 +167,7 @@
   window.addEventListener('keydown', onKey);
   window.addEventListener('keyup', onKey);
   window.addEventListener('resize', () => {
-    if (fitPixels()) queue(kinds.resized, 0, 0);
+    if (sizeChanged()) queue(kinds.resized, 0, 0);
   });
   // On the virtual clock nothing of the page's focus or visibility counts.
   if (!fixedRate) {
@@ -318,6 +332,7 @@
       }
       canvas.tabIndex = 0;
       stage.appendChild(canvas);
+      sizeChanged();
       fitPixels();
       windowed = { fullscreen, width, height };
       fullscreenButton.textContent = fullscreen ? 'window' : 'fullscreen'; // what F1 turns it into
@@ -333,8 +348,10 @@
     },
 
     canvasPixels() {
-      return canvas ? [canvas.width, canvas.height] : [0, 0];
+      return canvas ? reportedPixels : [0, 0];
     },
+
+    fitCanvas: fitPixels,
 
     showCursor(shown) {
       stage.classList.toggle('no-cursor', !shown);

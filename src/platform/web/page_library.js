@@ -13,6 +13,9 @@ mergeInto(LibraryManager.library, {
     HEAP32[width >> 2] = size[0];
     HEAP32[height >> 2] = size[1];
   },
+  elka_page_fit_canvas: function () {
+    Module.elkaPage.fitCanvas();
+  },
   elka_page_show_cursor: function (shown) {
     Module.elkaPage.showCursor(shown !== 0);
   },

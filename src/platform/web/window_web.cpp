@@ -23,6 +23,7 @@ extern "C" {
 int elka_page_create_canvas(const char* title, int width, int height, int fullscreen);
 void elka_page_destroy_canvas();
 void elka_page_canvas_pixels(int* width, int* height);
+void elka_page_fit_canvas();
 void elka_page_show_cursor(int shown);
 int elka_page_frame_wanted(int frame);
 int elka_page_every_frame_drawn();
@@ -123,14 +124,16 @@ bool backend_has_keeper() { return false; }
 
 // In the fixed-rate mode the frame is read back, as the capture tool reads
 // it, when the page has asked for it: from the drawable, or where there is
-// none, from the canvas, as wide as it is.
+// none, from the canvas, as wide as it is. Then the canvas takes the size
+// the page last reported: only now, as the frame that fills it comes.
 void backend_frame_finished(int width, int height)
 {
-    if (!elka_page_frame_wanted(web_backend.frames_presented) || width < 1 || height < 1)
-        return;
-    std::vector<unsigned char> rgba(static_cast<std::size_t>(width) * height * 4);
-    presenter_read_back(width, height, rgba.data());
-    elka_page_frame_read(web_backend.frames_presented, rgba.data(), width, height);
+    if (elka_page_frame_wanted(web_backend.frames_presented) && width > 0 && height > 0) {
+        std::vector<unsigned char> rgba(static_cast<std::size_t>(width) * height * 4);
+        presenter_read_back(width, height, rgba.data());
+        elka_page_frame_read(web_backend.frames_presented, rgba.data(), width, height);
+    }
+    elka_page_fit_canvas();
 }
 
 void backend_swap(PlatformWindow&)
