@@ -21,11 +21,13 @@
 
 struct BackendContext;
 
-// Video, started by the first class registration; false: no video here
-// (the caller's registration fails).
-bool backend_video_start();
-// Whether there is a monitor for a fullscreen window to cover.
-bool backend_monitor_available();
+// Video, started by the first class registration.
+enum class VideoStart {
+    none,       // no video here: the caller's registration fails
+    no_monitor, // windows, but no monitor for a fullscreen one to cover
+    monitor,
+};
+VideoStart backend_video_start();
 void backend_cursor_shown(bool shown);
 
 // A window of the asked client size, hidden until shown; null on failure.
@@ -35,8 +37,11 @@ void backend_window_close(BackendWindow* window);
 enum class WindowBring { show, raise, focus };
 void backend_window_bring(BackendWindow* window, WindowBring step);
 // A window's size in the desktop's logical units, and in pixels.
-void backend_window_size(const PlatformWindow& window, int* width, int* height);
-void backend_window_pixels(const PlatformWindow& window, int* width, int* height);
+struct WindowSize {
+    int width = 0, height = 0;
+    int pixels_width = 0, pixels_height = 0;
+};
+WindowSize backend_window_size(const PlatformWindow& window);
 // Whether a window's own buffers have all the demo asked for, so that at
 // its size it may be drawn straight into, without a drawable.
 bool backend_window_buffers_complete();
@@ -46,25 +51,22 @@ bool backend_pixel_format_set(PlatformWindow& window, const PixelFormatRequest& 
 // A GL context for the window, not yet current; *shares_kept: made in the
 // share group of the kept objects.
 BackendContext* backend_context_create(PlatformWindow& window, bool* shares_kept);
-bool backend_make_current(PlatformWindow& window, BackendContext* context);
-void backend_release_current();
+// Makes `context` current on `window`; a null context releases the current
+// one (and `window` may be null).
+bool backend_make_current(PlatformWindow* window, BackendContext* context);
 void backend_context_delete(BackendContext* context);
 // Keeps the objects of `context` (current on `window` for that) in a
 // context of the backend's own; true when they are kept. The keeper lives
-// until video stops.
+// until video stops, which sets window_state.objects_kept back to false.
 bool backend_keep_objects(PlatformWindow& window, BackendContext* context);
-bool backend_has_keeper();
 
 // The frame is finished in the drawable (or the window's buffers) of that
 // size, before it is shown: where a backend hands frames over, it reads it.
 void backend_frame_finished(int width, int height);
-// Shows the back buffer; returns when the next frame may be drawn.
-void backend_swap(PlatformWindow& window);
-// After a swap: whether anyone keeps the next frame's pixels. Where no one
-// does, the next frame is drawn into the presenter's sink (presenter.h).
-bool backend_next_frame_kept();
-// A warning where the backend's log goes.
-void backend_warn(const char* text);
+// Shows the back buffer; returns when the next frame may be drawn, and
+// whether anyone keeps that next frame's pixels. Where no one does, it is
+// drawn into the presenter's sink (presenter.h).
+bool backend_swap(PlatformWindow& window);
 
 // Shows a modal box (message_box.h), owned by the live window where there
 // is one: IDOK, IDYES or IDNO, or 0 when no box could be shown. Text and
@@ -73,30 +75,19 @@ int backend_message_box(const char* text, const char* caption, unsigned style);
 // When a box is also one line "CAPTION: TEXT" on standard error: never,
 // instead of a box that cannot be shown, or always (before the box).
 enum class BoxLine { never, instead, always };
-BoxLine backend_message_box_line();
+extern const BoxLine backend_box_line;
 
-// The backend's own high-resolution counter (performance_counter.cpp puts
-// an installed source in its place).
-bool backend_query_frequency(std::int64_t* frequency); // false: no counter
-std::int64_t backend_query_counter();
+// The backend's own high-resolution counter: its counts per second and its
+// count now, each where its pointer is not null; false where there is no
+// counter (performance_counter.cpp puts an installed source in its place).
+bool backend_counter(std::int64_t* frequency, std::int64_t* count);
 
-// --- Which GL the context is made for: Mesa's OpenGL (the system's own GL
-// 1.1) or, in the ES build, OpenGL ES 3.0 under the layer of src/gles, which
-// batches what is drawn and must hand it over before a frame is shown or read ---
+// --- The GL context: the system's OpenGL, or OpenGL ES 3.0 under the layer
+// of src/gles in the ES build and on the page (gl_profile.cpp) ---
 
-// Asks the window system for the build's kind of context; false if it refuses.
-bool gl_profile_request();
-// Before a swap or a read-back: everything drawn so far reaches the driver.
-void gl_profile_finish_drawing();
-// Just before a context is deleted; whether a context that shares its
-// objects lives on.
-void gl_profile_context_deleted(bool share_group_lives);
 // Whether the current context draws straight to the front buffer; where
 // the window system cannot say, whether a single buffer was asked for.
 bool gl_profile_single_buffered(bool asked_single);
-// Returns once the driver has drawn everything drawn so far.
-void gl_profile_wait_for_frame();
-
 // Whether any GL context is current on this thread.
 bool gl_profile_context_live();
 
@@ -116,7 +107,7 @@ template <typename T> bool gl_profile_look_up(T* function, const char* name)
 
 struct BackendSample;
 
-// A channel of a backend's own mixer.
+// A channel of a backend's own mixer (fsound_rules.cpp checks the arguments).
 struct SoundChannel {
     BackendSample* sample;  // null when the channel is free
     SongClock clock;        // its place in the sample
@@ -134,12 +125,12 @@ int backend_sound_open(int rate, int channels);
 enum class DecodeResult { decoded, undecodable, no_memory };
 // Decodes a whole file's bytes; *sample is set only when decoded.
 DecodeResult backend_sound_decode(const unsigned char* bytes, std::size_t size, BackendSample** sample);
-// The channel it plays on; < 0 when none is free.
+// Plays `sample` on a channel (sound_channel_to_play): the channel it plays
+// on, < 0 when none is free. A null sample stops the channel named.
 int backend_sound_play(int channel, BackendSample* sample, int channel_count);
-void backend_sound_stop(int channel);
-// Closing: every channel stopped, then each sample freed, then the device.
-void backend_sound_halt();
+// No channel plays the sample once it is freed.
 void backend_sample_free(BackendSample* sample);
+// After every channel was stopped and each sample freed.
 void backend_sound_close();
 // The layer's last error changed (the page shows it).
 void backend_sound_error(int code);

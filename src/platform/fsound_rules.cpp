@@ -143,7 +143,7 @@ signed char FSOUND_StopSound(int channel)
         return fail(FMOD_ERR_UNINITIALIZED, 0);
     if (channel < 0 || channel >= fsound_state.channel_count)
         return fail(FMOD_ERR_INVALID_PARAM, 0);
-    backend_sound_stop(channel);
+    backend_sound_play(channel, nullptr, fsound_state.channel_count);
     set_error(FMOD_ERR_NONE);
     return 1;
 }
@@ -154,7 +154,8 @@ void FSOUND_Close()
     // started is shut down.
     if (!fsound_state.started)
         return;
-    backend_sound_halt();
+    for (int channel = 0; channel < fsound_state.channel_count; ++channel)
+        backend_sound_play(channel, nullptr, fsound_state.channel_count);
     while (fsound_state.samples) {
         FSOUND_SAMPLE* next = fsound_state.samples->next;
         backend_sample_free(fsound_state.samples->sound);

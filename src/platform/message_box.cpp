@@ -29,7 +29,7 @@ int platform_message_box(const char* text, const char* caption, unsigned style)
         return answer;
     text = text ? text : "";
     caption = caption ? caption : "";
-    const BoxLine line = backend_message_box_line();
+    const BoxLine line = backend_box_line;
     if (line == BoxLine::always)
         write_line(text, caption);
     answer = backend_message_box(text, caption, style);

@@ -11,12 +11,14 @@ bool platform_query_frequency(std::int64_t* frequency)
 {
     if (counter_source)
         return counter_source->query_frequency(frequency);
-    return backend_query_frequency(frequency);
+    return backend_counter(frequency, nullptr);
 }
 
 std::int64_t platform_query_counter()
 {
     if (counter_source)
         return counter_source->query_counter();
-    return backend_query_counter();
+    std::int64_t count = 0;
+    backend_counter(nullptr, &count);
+    return count;
 }

@@ -39,6 +39,7 @@ struct QueuedMessages {
 struct WindowState {
     bool class_registered = false;
     bool video_started = false;
+    bool monitor = false; // video has a monitor for a fullscreen window to cover
     int cursor_count = 0;
     WindowHandle live_window = nullptr; // the one window, null while none exists
     bool sharp = false;                 // platform_set_sharp
@@ -47,6 +48,7 @@ struct WindowState {
     bool context_current = false;
     GlContext current_context = nullptr; // drawn with on live_dc's window
     bool keep_asked = false;             // platform_keep_gl_objects, until the context goes
+    bool objects_kept = false;           // the backend's keeper holds GL objects, until video stops
     bool single_asked = false;           // the pixel format asked for no back buffer
     bool single_buffered = false;        // the current context draws without a back buffer
     int depth_bits = 16;                 // of the drawable: what the pixel format asked for
@@ -61,6 +63,15 @@ void presenter_follow_window();
 // window's size in the desktop's logical units otherwise; in the sharp
 // mode, the largest size of the window's pixels with the asked aspect.
 void reported_client_size(int* width, int* height);
+
+// The build's kind of GL (gl_profile.cpp). Before a swap or a read-back:
+// everything drawn so far reaches the driver.
+void gl_profile_finish_drawing();
+// Just before a context is deleted; whether a context that shares its
+// objects lives on.
+void gl_profile_context_deleted(bool share_group_lives);
+// Returns once the driver has drawn everything drawn so far.
+void gl_profile_wait_for_frame();
 
 // Ends the backend's video (at process exit, and for tests that start it
 // again with another driver).

@@ -13,7 +13,7 @@
 #include "present/present_gl.h"
 #include "present/presenter.h"
 
-#include <string>
+#include <cstdio>
 
 struct PlatformGlContext {
     BackendContext* backend = nullptr;
@@ -40,12 +40,11 @@ void drop_drawables(PlatformGlContext& context)
 // The next frame's target: the drawable, or the sink where the backend
 // says nobody keeps the frame's pixels. Where the sink cannot be had, the
 // frame is drawn in full.
-void follow_frame_kept()
+void follow_frame_kept(bool keep)
 {
     const GlContext context = window_state.current_context;
     if (!context || !context->drawable.framebuffer)
         return;
-    const bool keep = backend_next_frame_kept();
     if (keep != context->sinking)
         return;
     const char* error = nullptr;
@@ -75,9 +74,11 @@ bool platform_register_class()
     if (window_state.class_registered)
         return false;
     if (!window_state.video_started) {
-        if (!backend_video_start())
+        const VideoStart video = backend_video_start();
+        if (video == VideoStart::none)
             return false;
         window_state.video_started = true;
+        window_state.monitor = video == VideoStart::monitor;
     }
     window_state.class_registered = true;
     return true;
@@ -99,7 +100,7 @@ int platform_change_display_mode(int width, int height, int)
 {
     if (!step(PlatformStep::change_display_mode))
         return DISP_CHANGE_BADMODE;
-    if (!window_state.video_started || width < 1 || height < 1 || !backend_monitor_available())
+    if (!window_state.video_started || width < 1 || height < 1 || !window_state.monitor)
         return DISP_CHANGE_BADMODE;
     return DISP_CHANGE_SUCCESSFUL;
 }
@@ -252,14 +253,14 @@ bool platform_make_current(DeviceContext dc, GlContext context)
         // made current again makes it afresh.
         if (window_state.current_context && window_state.context_current)
             drop_drawables(*window_state.current_context);
-        backend_release_current();
+        backend_make_current(nullptr, nullptr);
         window_state.context_current = false;
         window_state.current_context = nullptr;
         return true;
     }
     if (!step(PlatformStep::make_current))
         return false;
-    if (!dc || !dc->window || !backend_make_current(*dc->window, context->backend))
+    if (!dc || !dc->window || !backend_make_current(dc->window, context->backend))
         return false;
     window_state.single_buffered = gl_profile_single_buffered(window_state.single_asked);
     window_state.context_current = true;
@@ -276,11 +277,13 @@ bool platform_delete_context(GlContext context)
         return false;
     // The window goes after its context: the objects are kept from it
     // while both are there.
-    if (window_state.keep_asked && !backend_has_keeper() && window_state.live_dc.window
-        && backend_keep_objects(*window_state.live_dc.window, context->backend))
+    if (window_state.keep_asked && !window_state.objects_kept && window_state.live_dc.window
+        && backend_keep_objects(*window_state.live_dc.window, context->backend)) {
         context->shares_kept = true;
+        window_state.objects_kept = true;
+    }
     window_state.keep_asked = false;
-    gl_profile_context_deleted(backend_has_keeper() && context->shares_kept);
+    gl_profile_context_deleted(window_state.objects_kept && context->shares_kept);
     if (context == window_state.current_context) {
         drop_drawables(*context);
         window_state.current_context = nullptr;
@@ -307,8 +310,8 @@ void platform_swap_buffers(DeviceContext dc)
     gl_profile_finish_drawing();
     const GlContext current = window_state.current_context;
     const GlDrawable* drawable = current && current->drawable.framebuffer ? &current->drawable : nullptr;
-    int pixels_w = 0, pixels_h = 0;
-    backend_window_pixels(*dc->window, &pixels_w, &pixels_h);
+    const WindowSize size = backend_window_size(*dc->window);
+    const int pixels_w = size.pixels_width, pixels_h = size.pixels_height;
     if (current && current->sinking) {
         // Nothing to show or read: the window keeps its last frame.
     } else if (drawable) {
@@ -317,7 +320,7 @@ void platform_swap_buffers(DeviceContext dc)
     } else {
         backend_frame_finished(pixels_w, pixels_h);
     }
-    backend_swap(*dc->window);
+    const bool next_kept = backend_swap(*dc->window);
     // A context without a back buffer swaps nothing (so does a pbuffer, what
     // SDL's offscreen driver draws into): without a wait here the loop would
     // queue frames far ahead of the rasteriser, and a window closed at that
@@ -325,7 +328,7 @@ void platform_swap_buffers(DeviceContext dc)
     // does this.
     if (window_state.single_buffered)
         gl_profile_wait_for_frame();
-    follow_frame_kept();
+    follow_frame_kept(next_kept);
     if (platform_seam && platform_seam->after_swap)
         platform_seam->after_swap();
 }
@@ -340,8 +343,8 @@ void reported_client_size(int* width, int* height)
         return;
     if (window_state.sharp) {
         // The asked aspect, as large as the pixels hold.
-        int pixels_w = 0, pixels_h = 0;
-        backend_window_pixels(*window, &pixels_w, &pixels_h);
+        const WindowSize size = backend_window_size(*window);
+        const int pixels_w = size.pixels_width, pixels_h = size.pixels_height;
         if (pixels_w < 1 || pixels_h < 1)
             return; // minimised: no size
         const long long w = window->width, h = window->height;
@@ -359,7 +362,9 @@ void reported_client_size(int* width, int* height)
         *height = window->height;
         return;
     }
-    backend_window_size(*window, width, height);
+    const WindowSize size = backend_window_size(*window);
+    *width = size.width;
+    *height = size.height;
 }
 
 // The presenter's policy (presenter.h) on the live window's sizes.
@@ -370,13 +375,14 @@ void presenter_follow_window()
     if (!window_state.context_current || !current || !window_state.live_dc.window
         || window_state.live_dc.window != window)
         return;
-    int want_w = 0, want_h = 0, pixels_w = 0, pixels_h = 0;
+    int want_w = 0, want_h = 0;
     reported_client_size(&want_w, &want_h);
-    backend_window_pixels(*window, &pixels_w, &pixels_h);
+    const WindowSize size = backend_window_size(*window);
+    const int pixels_w = size.pixels_width, pixels_h = size.pixels_height;
     const char* error = nullptr;
     if (!presenter_follow(&current->drawable, want_w, want_h, pixels_w, pixels_h, backend_window_buffers_complete(),
                           window_state.depth_bits, &error))
-        backend_warn((std::string("elka: drawing without the presenter: ") + (error ? error : "")).c_str());
+        std::fprintf(stderr, "elka: drawing without the presenter: %s\n", error ? error : "");
     // A drawable made afresh is bound; a sunk frame stays sunk, and with no
     // drawable there is nothing to sink.
     if (current->sinking && current->drawable.framebuffer)

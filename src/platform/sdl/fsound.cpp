@@ -163,23 +163,6 @@ int backend_sound_play(int channel, BackendSample* sample, int)
     return channel;
 }
 
-void backend_sound_stop(int channel)
-{
-    SdlSound& sound = sdl_backend.sound;
-    SDL_LockMutex(sound.lock);
-    sound.channels[channel].sample = nullptr;
-    SDL_UnlockMutex(sound.lock);
-}
-
-void backend_sound_halt()
-{
-    SdlSound& sound = sdl_backend.sound;
-    SDL_LockMutex(sound.lock);
-    for (int c = 0; c < sound.channel_count; ++c)
-        sound.channels[c].sample = nullptr;
-    SDL_UnlockMutex(sound.lock);
-}
-
 void backend_sample_free(BackendSample* sample)
 {
     SdlSound& sound = sdl_backend.sound;

@@ -3,12 +3,11 @@
 // layer in src/gles; the ordinary build keeps SDL's default, a desktop
 // OpenGL context with the compatibility profile.
 #include "platform/backend.h"
+#include "platform/sdl/sdl_window.h"
 
 #include <SDL.h>
 
 #ifdef ELKA_GLES
-#include "gles/gles_layer.h"
-
 #include <EGL/egl.h>
 #include <GLES3/gl3.h>
 #else
@@ -23,22 +22,6 @@ bool gl_profile_request()
            SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0) == 0;
 #else
     return true;
-#endif
-}
-
-void gl_profile_finish_drawing()
-{
-#ifdef ELKA_GLES
-    gles_flush();
-#endif
-}
-
-void gl_profile_context_deleted(bool share_group_lives)
-{
-#ifdef ELKA_GLES
-    gles_context_deleted(share_group_lives);
-#else
-    (void)share_group_lives;
 #endif
 }
 
@@ -59,8 +42,6 @@ bool gl_profile_single_buffered(bool asked_single)
     return doubled == GL_FALSE;
 #endif
 }
-
-void gl_profile_wait_for_frame() { glFinish(); }
 
 bool gl_profile_context_live() { return SDL_GL_GetCurrentContext() != nullptr; }
 

@@ -6,7 +6,7 @@
 
 #include <SDL.h>
 
-BoxLine backend_message_box_line() { return BoxLine::instead; }
+extern const BoxLine backend_box_line = BoxLine::instead;
 
 int backend_message_box(const char* text, const char* caption, unsigned style)
 {

@@ -3,13 +3,14 @@
 
 #include <SDL.h>
 
-bool backend_query_frequency(std::int64_t* frequency)
+bool backend_counter(std::int64_t* frequency, std::int64_t* count)
 {
-    Uint64 f = SDL_GetPerformanceFrequency();
+    const Uint64 f = SDL_GetPerformanceFrequency();
     if (f == 0)
         return false;
-    *frequency = static_cast<std::int64_t>(f);
+    if (frequency)
+        *frequency = static_cast<std::int64_t>(f);
+    if (count)
+        *count = static_cast<std::int64_t>(SDL_GetPerformanceCounter());
     return true;
 }
-
-std::int64_t backend_query_counter() { return static_cast<std::int64_t>(SDL_GetPerformanceCounter()); }

@@ -15,6 +15,10 @@ struct BackendWindow {
 
 inline SDL_Window* sdl_window(WindowHandle window) { return window ? window->backend->sdl : nullptr; }
 
+// Asks SDL for the build's kind of GL context (gl_profile.cpp); false if
+// it refuses.
+bool gl_profile_request();
+
 // Deletes the context that keeps the GL objects over the F1 toggle, where
 // there is one (video ends).
 void sdl_delete_keeper();

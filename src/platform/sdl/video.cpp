@@ -27,7 +27,7 @@ void shutdown_video() { platform_shutdown_video(); }
 
 } // namespace
 
-bool backend_video_start()
+VideoStart backend_video_start()
 {
     // Only a termination signal should ask the window to close; the last
     // window going away (the fullscreen toggle) is no reason to quit.
@@ -38,7 +38,7 @@ bool backend_video_start()
     // without client-side frames unless the user asks.
     SDL_SetHint(SDL_HINT_VIDEO_WAYLAND_ALLOW_LIBDECOR, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-        return false;
+        return VideoStart::none;
     // With no display server SDL falls back to a driver that shows nothing,
     // and the demo would play unseen: such a driver is taken only when it
     // is asked for by name (tests, the capture tool).
@@ -46,7 +46,7 @@ bool backend_video_start()
     const char* wanted = SDL_GetHint(SDL_HINT_VIDEODRIVER);
     if ((!wanted || !*wanted) && (driver == "offscreen" || driver == "dummy")) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        return false;
+        return VideoStart::none;
     }
     if (driver == "x11" && !sdl_backend.xlib_io_error_handler)
         sdl_backend.xlib_io_error_handler = XSetIOErrorHandler(on_display_lost);
@@ -56,16 +56,11 @@ bool backend_video_start()
         std::atexit(shutdown_video);
         sdl_backend.exit_hook = true;
     }
-    return true;
-}
-
-// The offscreen and dummy drivers have no monitor to cover.
-bool backend_monitor_available()
-{
-    const std::string driver = platform_video_driver();
+    // The offscreen and dummy drivers have no monitor to cover.
     SDL_DisplayMode desktop{};
-    return driver != "offscreen" && driver != "dummy" && SDL_GetNumVideoDisplays() >= 1
-        && SDL_GetDesktopDisplayMode(0, &desktop) == 0;
+    const bool monitor = driver != "offscreen" && driver != "dummy" && SDL_GetNumVideoDisplays() >= 1
+                         && SDL_GetDesktopDisplayMode(0, &desktop) == 0;
+    return monitor ? VideoStart::monitor : VideoStart::no_monitor;
 }
 
 const char* platform_video_driver()

@@ -71,14 +71,12 @@ void backend_window_bring(BackendWindow* window, WindowBring step)
         SDL_SetWindowInputFocus(window->sdl);
 }
 
-void backend_window_size(const PlatformWindow& window, int* width, int* height)
+WindowSize backend_window_size(const PlatformWindow& window)
 {
-    SDL_GetWindowSize(window.backend->sdl, width, height);
-}
-
-void backend_window_pixels(const PlatformWindow& window, int* width, int* height)
-{
-    SDL_GL_GetDrawableSize(window.backend->sdl, width, height);
+    WindowSize size;
+    SDL_GetWindowSize(window.backend->sdl, &size.width, &size.height);
+    SDL_GL_GetDrawableSize(window.backend->sdl, &size.pixels_width, &size.pixels_height);
+    return size;
 }
 
 bool backend_window_buffers_complete() { return true; }
@@ -146,9 +144,11 @@ BackendContext* backend_context_create(PlatformWindow& window, bool* shares_kept
     return sdl ? new BackendContext{sdl} : nullptr;
 }
 
-bool backend_make_current(PlatformWindow& window, BackendContext* context)
+bool backend_make_current(PlatformWindow* window, BackendContext* context)
 {
-    if (SDL_GL_MakeCurrent(window.backend->sdl, context->sdl) != 0)
+    if (!context)
+        return SDL_GL_MakeCurrent(nullptr, nullptr) == 0;
+    if (SDL_GL_MakeCurrent(window->backend->sdl, context->sdl) != 0)
         return false;
     // A swap waits for the display: adaptively where the driver can (a late
     // frame is shown at once rather than a whole refresh later), else for
@@ -158,8 +158,6 @@ bool backend_make_current(PlatformWindow& window, BackendContext* context)
         SDL_GL_SetSwapInterval(1);
     return true;
 }
-
-void backend_release_current() { SDL_GL_MakeCurrent(nullptr, nullptr); }
 
 void backend_context_delete(BackendContext* context)
 {
@@ -187,16 +185,14 @@ bool backend_keep_objects(PlatformWindow& window, BackendContext* context)
     return sdl_backend.keeper_context != nullptr;
 }
 
-bool backend_has_keeper() { return sdl_backend.keeper_context != nullptr; }
-
 void backend_frame_finished(int, int) { }
 
-void backend_swap(PlatformWindow& window) { SDL_GL_SwapWindow(window.backend->sdl); }
-
-// A window shows every frame.
-bool backend_next_frame_kept() { return true; }
-
-void backend_warn(const char* text) { SDL_Log("%s", text); }
+// A window shows every frame: the next one is kept too.
+bool backend_swap(PlatformWindow& window)
+{
+    SDL_GL_SwapWindow(window.backend->sdl);
+    return true;
+}
 
 void sdl_delete_keeper()
 {
@@ -206,4 +202,5 @@ void sdl_delete_keeper()
     SDL_GL_DeleteContext(sdl_backend.keeper_context);
     SDL_GL_UnloadLibrary();
     sdl_backend.keeper_context = nullptr;
+    window_state.objects_kept = false;
 }

@@ -110,17 +110,14 @@ bool platform_peek_message(Message* message)
     return false;
 }
 
-bool backend_query_frequency(std::int64_t* frequency)
-{
-    *frequency = elka_page_fixed_rate() > 0 ? fixed_counter().frequency : 1000000;
-    return true;
-}
-
 // Microseconds of the page's clock since the viewer started the demo (0
 // until then); in the fixed-rate mode the virtual counter.
-std::int64_t backend_query_counter()
+bool backend_counter(std::int64_t* frequency, std::int64_t* count)
 {
-    if (elka_page_fixed_rate() > 0)
-        return fixed_counter().value;
-    return static_cast<std::int64_t>(elka_page_counter());
+    const bool fixed = elka_page_fixed_rate() > 0;
+    if (frequency)
+        *frequency = fixed ? fixed_counter().frequency : 1000000;
+    if (count)
+        *count = fixed ? fixed_counter().value : static_cast<std::int64_t>(elka_page_counter());
+    return true;
 }

@@ -48,15 +48,16 @@ DecodeResult backend_sound_decode(const unsigned char* bytes, std::size_t size, 
 
 int backend_sound_play(int channel, BackendSample* sample, int channel_count)
 {
+    if (!sample) {
+        elka_sound_stop(channel);
+        return channel;
+    }
     return elka_sound_play(channel, sample->id, channel_count);
 }
 
-void backend_sound_stop(int channel) { elka_sound_stop(channel); }
-
-void backend_sound_halt() { elka_sound_close(); }
-
 void backend_sample_free(BackendSample* sample) { delete sample; }
 
-void backend_sound_close() { }
+// The songs' buffers go with the audio context.
+void backend_sound_close() { elka_sound_close(); }
 
 void backend_sound_error(int code) { elka_sound_report_error(code); }

@@ -2,23 +2,13 @@
 // through the GL 1.1 subset layer (src/gles) as in the ES build.
 #include "platform/backend.h"
 
-#include "gles/gles_layer.h"
-
 #include <GLES3/gl3.h>
 #include <emscripten/html5_webgl.h>
 
 #include <cstring>
 
-bool gl_profile_request() { return true; } // the canvas's context is asked for WebGL 2 when it is made
-
-void gl_profile_finish_drawing() { gles_flush(); }
-
-void gl_profile_context_deleted(bool share_group_lives) { gles_context_deleted(share_group_lives); }
-
 // A canvas always has a back buffer, shown when the page is composited.
 bool gl_profile_single_buffered(bool) { return false; }
-
-void gl_profile_wait_for_frame() { glFinish(); }
 
 bool gl_profile_context_live() { return emscripten_webgl_get_current_context() != 0; }
 

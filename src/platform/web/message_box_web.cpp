@@ -11,7 +11,7 @@ extern "C" int elka_dialog_open(const char* text, const char* caption, unsigned 
 // The open box's answer. elkaDialog comes with elka_dialog_open.
 EM_ASYNC_JS(int, elka_dialog_wait, (), { return await elkaDialog.pending; });
 
-BoxLine backend_message_box_line() { return BoxLine::never; }
+extern const BoxLine backend_box_line = BoxLine::never;
 
 int backend_message_box(const char* text, const char* caption, unsigned style)
 {

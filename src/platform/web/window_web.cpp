@@ -42,12 +42,10 @@ struct BackendContext {
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE webgl = 0;
 };
 
-bool backend_video_start() { return true; }
-
 // The page is the monitor: a fullscreen window covers it (and the screen,
 // once the browser's fullscreen is granted on the viewer's gesture) at the
 // page's own size, so the mode asked for is always there.
-bool backend_monitor_available() { return true; }
+VideoStart backend_video_start() { return VideoStart::monitor; }
 
 void backend_cursor_shown(bool shown) { elka_page_show_cursor(shown ? 1 : 0); }
 
@@ -71,13 +69,15 @@ void backend_window_bring(BackendWindow*, WindowBring) { }
 
 // The size the window's messages report: what the demo asked for, as on the
 // desktop; the canvas's own pixels are the presenter's business.
-void backend_window_size(const PlatformWindow& window, int* width, int* height)
+// The canvas's own pixels are the presenter's business.
+WindowSize backend_window_size(const PlatformWindow& window)
 {
-    *width = window.width;
-    *height = window.height;
+    WindowSize size;
+    size.width = window.width;
+    size.height = window.height;
+    elka_page_canvas_pixels(&size.pixels_width, &size.pixels_height);
+    return size;
 }
-
-void backend_window_pixels(const PlatformWindow&, int* width, int* height) { elka_page_canvas_pixels(width, height); }
 
 // The canvas has neither depth nor a frame to read back once shown: the
 // demo always draws into a drawable, even at the canvas's size.
@@ -105,12 +105,10 @@ BackendContext* backend_context_create(PlatformWindow&, bool*)
     return new BackendContext{webgl};
 }
 
-bool backend_make_current(PlatformWindow&, BackendContext* context)
+bool backend_make_current(PlatformWindow*, BackendContext* context)
 {
-    return emscripten_webgl_make_context_current(context->webgl) == EMSCRIPTEN_RESULT_SUCCESS;
+    return emscripten_webgl_make_context_current(context ? context->webgl : 0) == EMSCRIPTEN_RESULT_SUCCESS;
 }
-
-void backend_release_current() { emscripten_webgl_make_context_current(0); }
 
 void backend_context_delete(BackendContext* context)
 {
@@ -120,7 +118,6 @@ void backend_context_delete(BackendContext* context)
 
 // Nothing of a canvas's context outlives it.
 bool backend_keep_objects(PlatformWindow&, BackendContext*) { return false; }
-bool backend_has_keeper() { return false; }
 
 // In the fixed-rate mode the frame is read back, as the capture tool reads
 // it, when the page has asked for it: from the drawable, or where there is
@@ -136,7 +133,9 @@ void backend_frame_finished(int width, int height)
     elka_page_fit_canvas();
 }
 
-void backend_swap(PlatformWindow&)
+// In the fixed-rate mode only the frames the page asks for are kept,
+// unless it asks for every frame drawn in full (its timedemo).
+bool backend_swap(PlatformWindow&)
 {
     if (elka_page_fixed_rate() > 0) {
         // A frame is timed until it is drawn, as in the capture tool. The
@@ -149,14 +148,7 @@ void backend_swap(PlatformWindow&)
     page_frame_presented();
     // The browser shows the frame when this returns to it.
     elka_page_present_wait();
-}
-
-// In the fixed-rate mode only the frames the page asks for are kept,
-// unless it asks for every frame drawn in full (its timedemo).
-bool backend_next_frame_kept()
-{
     return elka_page_fixed_rate() == 0 || elka_page_every_frame_drawn()
         || elka_page_frame_wanted(web_backend.frames_presented);
 }
 
-void backend_warn(const char* text) { emscripten_log(EM_LOG_CONSOLE | EM_LOG_WARN, "%s", text); }

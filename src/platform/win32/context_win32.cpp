@@ -5,7 +5,6 @@
 #include "platform/backend.h"
 #include "platform/win32/win32_backend.h"
 
-#include <cstdio>
 
 struct BackendContext {
     HGLRC wgl = nullptr;
@@ -50,9 +49,11 @@ BackendContext* backend_context_create(PlatformWindow& window, bool* shares_kept
     return new BackendContext{wgl};
 }
 
-bool backend_make_current(PlatformWindow& window, BackendContext* context)
+bool backend_make_current(PlatformWindow* window, BackendContext* context)
 {
-    if (!wglMakeCurrent(window.backend->dc, context->wgl))
+    if (!context)
+        return wglMakeCurrent(nullptr, nullptr) != FALSE;
+    if (!wglMakeCurrent(window->backend->dc, context->wgl))
         return false;
     // A swap waits for the display: adaptively where the driver can
     // (WGL_EXT_swap_control_tear takes -1), else for every refresh. A driver
@@ -64,8 +65,6 @@ bool backend_make_current(PlatformWindow& window, BackendContext* context)
             swap_interval(1);
     return true;
 }
-
-void backend_release_current() { wglMakeCurrent(nullptr, nullptr); }
 
 void backend_context_delete(BackendContext* context)
 {
@@ -88,20 +87,13 @@ bool backend_keep_objects(PlatformWindow& window, BackendContext* context)
     return true;
 }
 
-bool backend_has_keeper() { return win32_backend.keeper_context != nullptr; }
-
 void backend_frame_finished(int, int) { }
 
-void backend_swap(PlatformWindow& window) { SwapBuffers(window.backend->dc); }
-
-// A window shows every frame.
-bool backend_next_frame_kept() { return true; }
-
-void backend_warn(const char* text)
+// A window shows every frame: the next one is kept too.
+bool backend_swap(PlatformWindow& window)
 {
-    std::fprintf(stderr, "%s\n", text);
-    std::fflush(stderr);
-    OutputDebugStringA(text);
+    SwapBuffers(window.backend->dc);
+    return true;
 }
 
 void win32_delete_keeper()
@@ -111,4 +103,5 @@ void win32_delete_keeper()
     gl_profile_context_deleted(false);
     wglDeleteContext(win32_backend.keeper_context);
     win32_backend.keeper_context = nullptr;
+    window_state.objects_kept = false;
 }

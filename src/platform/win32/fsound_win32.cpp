@@ -202,23 +202,6 @@ int backend_sound_play(int channel, BackendSample* sample, int)
     return channel;
 }
 
-void backend_sound_stop(int channel)
-{
-    Win32Sound& device = win32_backend.sound;
-    EnterCriticalSection(&device.lock);
-    device.channels[channel].sample = nullptr;
-    LeaveCriticalSection(&device.lock);
-}
-
-void backend_sound_halt()
-{
-    Win32Sound& device = win32_backend.sound;
-    EnterCriticalSection(&device.lock);
-    for (int c = 0; c < device.channel_count; ++c)
-        device.channels[c].sample = nullptr;
-    LeaveCriticalSection(&device.lock);
-}
-
 void backend_sample_free(BackendSample* sample)
 {
     Win32Sound& device = win32_backend.sound;

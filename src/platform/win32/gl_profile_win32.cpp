@@ -8,20 +8,12 @@
 
 #include <cstdint>
 
-bool gl_profile_request() { return true; }
-
-void gl_profile_finish_drawing() { }
-
-void gl_profile_context_deleted(bool) { }
-
 bool gl_profile_single_buffered(bool)
 {
     GLboolean doubled = GL_TRUE;
     glGetBooleanv(GL_DOUBLEBUFFER, &doubled);
     return doubled == GL_FALSE;
 }
-
-void gl_profile_wait_for_frame() { glFinish(); }
 
 bool gl_profile_context_live() { return wglGetCurrentContext() != nullptr; }
 

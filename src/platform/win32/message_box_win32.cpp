@@ -5,7 +5,7 @@
 
 #include "platform/backend.h"
 
-BoxLine backend_message_box_line() { return BoxLine::always; }
+extern const BoxLine backend_box_line = BoxLine::always;
 
 int backend_message_box(const char* text, const char* caption, unsigned style)
 {

@@ -3,18 +3,17 @@
 
 #include "platform/backend.h"
 
-bool backend_query_frequency(std::int64_t* frequency)
+bool backend_counter(std::int64_t* frequency, std::int64_t* count)
 {
     LARGE_INTEGER f{};
     if (!QueryPerformanceFrequency(&f) || f.QuadPart == 0)
         return false;
-    *frequency = f.QuadPart;
+    if (frequency)
+        *frequency = f.QuadPart;
+    if (count) {
+        LARGE_INTEGER c{};
+        QueryPerformanceCounter(&c);
+        *count = c.QuadPart;
+    }
     return true;
-}
-
-std::int64_t backend_query_counter()
-{
-    LARGE_INTEGER c{};
-    QueryPerformanceCounter(&c);
-    return c.QuadPart;
 }

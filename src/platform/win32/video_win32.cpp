@@ -13,7 +13,7 @@ void shutdown_video() { platform_shutdown_video(); }
 
 } // namespace
 
-bool backend_video_start()
+VideoStart backend_video_start()
 {
     if (!win32_backend.class_registered) {
         WNDCLASSEXA window_class{};
@@ -27,17 +27,15 @@ bool backend_video_start()
         window_class.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
         window_class.lpszClassName = win32_class_name;
         if (!RegisterClassExA(&window_class))
-            return false;
+            return VideoStart::none;
         win32_backend.class_registered = true;
         if (!win32_backend.exit_hook) {
             std::atexit(shutdown_video);
             win32_backend.exit_hook = true;
         }
     }
-    return true;
+    return GetSystemMetrics(SM_CMONITORS) >= 1 ? VideoStart::monitor : VideoStart::no_monitor;
 }
-
-bool backend_monitor_available() { return GetSystemMetrics(SM_CMONITORS) >= 1; }
 
 // The window procedure sets the arrow or no cursor over the window as this says.
 void backend_cursor_shown(bool shown)

@@ -109,15 +109,13 @@ void backend_window_bring(BackendWindow* window, WindowBring step)
     }
 }
 
-void backend_window_size(const PlatformWindow& window, int* width, int* height)
+// The client area in pixels, and in the desktop's logical units at its DPI.
+WindowSize backend_window_size(const PlatformWindow& window)
 {
-    const unsigned dpi = win32_window_dpi(window.backend->hwnd);
-    client_size(window.backend->hwnd, width, height);
-    *width = MulDiv(*width, 96, static_cast<int>(dpi));
-    *height = MulDiv(*height, 96, static_cast<int>(dpi));
-}
-
-void backend_window_pixels(const PlatformWindow& window, int* width, int* height)
-{
-    client_size(window.backend->hwnd, width, height);
+    WindowSize size;
+    client_size(window.backend->hwnd, &size.pixels_width, &size.pixels_height);
+    const int dpi = static_cast<int>(win32_window_dpi(window.backend->hwnd));
+    size.width = MulDiv(size.pixels_width, 96, dpi);
+    size.height = MulDiv(size.pixels_height, 96, dpi);
+    return size;
 }
