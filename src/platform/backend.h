@@ -57,7 +57,7 @@ bool backend_make_current(PlatformWindow* window, BackendContext* context);
 void backend_context_delete(BackendContext* context);
 // Keeps the objects of `context` (current on `window` for that) in a
 // context of the backend's own; true when they are kept. The keeper lives
-// until video stops, which sets window_state.objects_kept back to false.
+// until video stops, which calls kept_objects_going() before it deletes it.
 bool backend_keep_objects(PlatformWindow& window, BackendContext* context);
 
 // The frame is finished in the drawable (or the window's buffers) of that

@@ -73,6 +73,10 @@ void gl_profile_context_deleted(bool share_group_lives);
 // Returns once the driver has drawn everything drawn so far.
 void gl_profile_wait_for_frame();
 
+// The backend's keeper of the GL objects is about to be deleted (video
+// ends): nothing shares the objects any more.
+void kept_objects_going();
+
 // Ends the backend's video (at process exit, and for tests that start it
 // again with another driver).
 void platform_shutdown_video();

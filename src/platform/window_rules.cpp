@@ -296,6 +296,12 @@ bool platform_delete_context(GlContext context)
 
 void platform_keep_gl_objects() { window_state.keep_asked = true; }
 
+void kept_objects_going()
+{
+    gl_profile_context_deleted(false);
+    window_state.objects_kept = false;
+}
+
 bool platform_gl_objects_kept()
 {
     return window_state.context_current && window_state.current_context && window_state.current_context->shares_kept;

@@ -198,9 +198,8 @@ void sdl_delete_keeper()
 {
     if (!sdl_backend.keeper_context)
         return;
-    gl_profile_context_deleted(false);
+    kept_objects_going();
     SDL_GL_DeleteContext(sdl_backend.keeper_context);
     SDL_GL_UnloadLibrary();
     sdl_backend.keeper_context = nullptr;
-    window_state.objects_kept = false;
 }

@@ -100,8 +100,7 @@ void win32_delete_keeper()
 {
     if (!win32_backend.keeper_context)
         return;
-    gl_profile_context_deleted(false);
+    kept_objects_going();
     wglDeleteContext(win32_backend.keeper_context);
     win32_backend.keeper_context = nullptr;
-    window_state.objects_kept = false;
 }
