@@ -9,6 +9,14 @@
 #   bench/first_frame.sh [RUNS] [BUILD]     (from the repository root;
 #                                            BUILD defaults to build-bench)
 set -euo pipefail
+source "$(dirname "$0")/../scripts/command_line.bash"
+answer_command_line bench/first_frame.sh "Usage: bench/first_frame.sh [RUNS [BUILD-DIR]]
+Times the eLka demo from its start to its first frame, RUNS times (default:
+5), with BUILD-DIR's elka (default: build-bench); prints each run and the
+median in milliseconds. Run from the repository root.
+
+      --help     show this help and exit
+      --version  show the version and exit" "" 0 2 "$@"
 runs=${1:-5}
 build=${2:-build-bench}
 shim=$build/libfirst_clear_preload.so

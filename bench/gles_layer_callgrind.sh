@@ -7,6 +7,14 @@
 #   bench/gles_layer_callgrind.sh [BUILD [FRAMES]]   (from the repository root;
 #                                                    BUILD: build-gles-bench, FRAMES: 10 a scene)
 set -euo pipefail
+source "$(dirname "$0")/../scripts/command_line.bash"
+answer_command_line bench/gles_layer_callgrind.sh "Usage: bench/gles_layer_callgrind.sh [BUILD-DIR [FRAMES]]
+Counts the eLka GL subset layer's instructions per frame, scene by scene,
+under callgrind: BUILD-DIR's layer benchmark (default: build-gles-bench),
+FRAMES a scene (default: 10). Run from the repository root.
+
+      --help     show this help and exit
+      --version  show the version and exit" "" 0 2 "$@"
 build="${1:-build-gles-bench}"
 frames="${2:-10}"
 here="$(cd "$(dirname "$0")" && pwd)"

@@ -8,6 +8,14 @@
 # --single-file also writes out/elka.html (beside the folder): the whole
 # page in one file, which plays from file:// with a double-click.
 set -euo pipefail
+source "$(dirname "$0")/command_line.bash"
+answer_command_line scripts/build-web.sh "Usage: scripts/build-web.sh [--single-file] [OUT-DIR]
+Builds the eLka demo's web page into OUT-DIR (default: out/web), ready to
+serve from any static web server.
+
+      --single-file  also write the whole page as one file, elka.html, beside OUT-DIR
+      --help         show this help and exit
+      --version      show the version and exit" "--single-file" 0 1 "$@"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 single=0
 [[ "${1:-}" == --single-file ]] && { single=1; shift; }

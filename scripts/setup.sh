@@ -8,6 +8,16 @@
 #   scripts/setup.sh npm              the npm packages alone (package-lock.json)
 #   scripts/setup.sh build PRESET     quick (demo and capture tool), default, sanitize, web, windows
 set -euo pipefail
+source "$(dirname "$0")/command_line.bash"
+answer_command_line scripts/setup.sh "Usage: scripts/setup.sh install demo|package|windows|test
+       scripts/setup.sh npm
+       scripts/setup.sh build PRESET
+Installs the Debian (and npm) packages the eLka demo's builds and tests
+need, or configures and builds with one of CMakePresets.json's presets:
+quick, default, sanitize, web, windows, and the others it names.
+
+      --help     show this help and exit
+      --version  show the version and exit" "" 1 2 "$@"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 install_packages() {

@@ -27,6 +27,11 @@ rows=(
     "bench/sync.sh|$root/bench/sync.sh"
     "tools/frames/digests.sh|$root/tools/frames/digests.sh"
     "tools/font/make_font.py|/usr/bin/python3 $root/tools/font/make_font.py"
+    "tools/song/make_song.sh|$root/tools/song/make_song.sh"
+    "scripts/setup.sh|$root/scripts/setup.sh"
+    "scripts/build-web.sh|$root/scripts/build-web.sh"
+    "bench/first_frame.sh|$root/bench/first_frame.sh"
+    "bench/gles_layer_callgrind.sh|$root/bench/gles_layer_callgrind.sh"
 )
 # The benchmarks where this build has them (ELKA_BENCHMARKS).
 for bench in "$build"/bench/*_bench "$build"/elka_gles_layer_bench; do

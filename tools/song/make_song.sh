@@ -3,6 +3,13 @@
 #   tools/song/make_song.sh [BUILD_DIR]   (default: build)
 # Needs the elka-song tool built in BUILD_DIR and Debian's lame.
 set -euo pipefail
+source "$(dirname "$0")/../../scripts/command_line.bash"
+answer_command_line tools/song/make_song.sh "Usage: tools/song/make_song.sh [BUILD-DIR]
+Renders the eLka demo's soundtrack with BUILD-DIR's elka-song (default:
+build) and encodes it to files/song.mp3 with lame.
+
+      --help     show this help and exit
+      --version  show the version and exit" "" 0 1 "$@"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 build="${1:-$root/build}"
 tool="$build/elka-song"
