@@ -57,12 +57,6 @@ add_executable(elka ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
 target_link_libraries(elka PRIVATE elka_app elka_platform)
 target_link_options(elka PRIVATE ${web_link_options})
 set_target_properties(elka PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-# The same demo with its WebAssembly inside the script, for the page that
-# is one file (scripts/build-web.sh --single-file).
-add_executable(elka_single ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
-target_link_libraries(elka_single PRIVATE elka_app elka_platform)
-target_link_options(elka_single PRIVATE ${web_link_options} -sSINGLE_FILE=1)
-set_target_properties(elka_single PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 # Test programs of the page's platform pieces, run by node or in the browser.
 foreach(dir fonts sound)

@@ -501,15 +501,15 @@
     return whole.buffer;
   }
 
-  // The page that is one file carries its media (base64) in itself.
+  // The page that is one file carries its media and its WebAssembly
+  // (base64) in itself.
   const embeddedMedia = globalThis.elkaEmbeddedMedia;
+  const fromBase64 = (text) => Uint8Array.from(atob(text), (c) => c.charCodeAt(0));
 
   function fetchMedia(name) {
     const embedded = embeddedMedia && embeddedMedia[name];
-    if (embedded !== undefined) {
-      const bytes = Uint8Array.from(atob(embedded), (c) => c.charCodeAt(0));
-      return Promise.resolve([name, bytes.buffer]);
-    }
+    if (embedded !== undefined)
+      return Promise.resolve([name, fromBase64(embedded).buffer]);
     // A file that cannot be fetched is a file that is not there.
     return fetch('files/' + name)
       .then((response) => (response.ok ? readBody(name, response) : null))
@@ -549,6 +549,8 @@
 
   globalThis.Module = {
     elkaPage: page,
+    // elka.js takes the WebAssembly given here rather than fetch it.
+    wasmBinary: embeddedMedia && embeddedMedia['elka.wasm'] ? fromBase64(embeddedMedia['elka.wasm']) : undefined,
     elkaStartHooks: (globalThis.Module && globalThis.Module.elkaStartHooks) || [],
     print(text) {
       console.log(text);

@@ -51,6 +51,6 @@ stamp() { (cd "$out" && find "$@" -type f ! -name sw.js -print0 | sort -z | xarg
 sed -e "s/@PAGE@/$(stamp . ! -path './files/*')/" -e "s/@MEDIA@/$(stamp files)/" "$root/page/sw.js" > "$out/sw.js"
 du -sb "$out" | awk -v out="$out" '{printf "%s: %.2f MB in all\n", out, $1 / 1e6}'
 if [[ $single == 1 ]]; then
-    /usr/bin/python3 "$root/scripts/make_single_file.py" "$out" "$root/build-web/elka_single.js" "$(dirname "$out")/elka.html"
+    /usr/bin/python3 "$root/scripts/make_single_file.py" "$out" "$(dirname "$out")/elka.html"
 fi
 

@@ -1,19 +1,21 @@
 #!/usr/bin/python3
 """The page as one file: out/web/index.html with its scripts written in
-place of their <script src> tags (elka.js with its WebAssembly inside, built
-with SINGLE_FILE) and the media as base64 in a script before them, so that
-the page plays from file:// with a double-click, no server and no fetch.
-The icon goes in as data; the manifest and the service worker stay out.
+place of their <script src> tags, and the media and elka.wasm as base64 in
+a script before them (the page hands the WebAssembly to elka.js itself),
+so that the page plays from file:// with a double-click, no server and no
+fetch. The icon goes in as data; the manifest and the service worker stay
+out.
 
-  make_single_file.py WEB-DIR SINGLE-ELKA-JS OUT-HTML
+  make_single_file.py WEB-DIR OUT-HTML
 """
 import base64
 import os
 import re
 import sys
 
-web, single_js, out = sys.argv[1:4]
-media = ["load.bmp", "tunnel.bmp", "star.bmp", "font.ttf", "song.mp3"]
+web, out = sys.argv[1:3]
+media = {name: os.path.join(web, "files", name) for name in ["load.bmp", "tunnel.bmp", "star.bmp", "font.ttf", "song.mp3"]}
+media["elka.wasm"] = os.path.join(web, "elka.wasm")
 
 
 def inline(text):
@@ -23,14 +25,13 @@ def inline(text):
 
 page = open(os.path.join(web, "index.html"), encoding="utf-8").read()
 embedded = ",\n".join(
-    f'  "{name}": "{base64.b64encode(open(os.path.join(web, "files", name), "rb").read()).decode()}"' for name in media)
+    f'  "{name}": "{base64.b64encode(open(path, "rb").read()).decode()}"' for name, path in media.items())
 licence = open(os.path.join(web, "files", "font-LICENSE.txt"), encoding="utf-8").read()
 
 
 def script(match):
     src = match.group(1)
-    path = single_js if src == "elka.js" else os.path.join(web, src)
-    text = open(path, encoding="utf-8").read()
+    text = open(os.path.join(web, src), encoding="utf-8").read()
     if src == "page.js":
         text = "globalThis.elkaEmbeddedMedia = {\n" + embedded + "\n};\n" + text
     return "<script>\n" + inline(text) + "\n</script>"
