@@ -9,6 +9,7 @@ enum class CommandLineAction { play, help, version, usage_error };
 struct CommandLine {
     CommandLineAction action = CommandLineAction::play;
     bool sharp = false; // --sharp: the scenes drawn at the screen's own pixels
+    double start_seconds = 0.0; // --start: where in the sequence it starts
     // For help, version and a usage error, the text to print (to standard
     // output, or to standard error for an error).
     std::string text;

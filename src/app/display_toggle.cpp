@@ -56,6 +56,11 @@ void restore_gl_after_toggle(const CarriedGlState& carried)
     // scenes untextured, and the demo goes on rather than ending mid-way.
     if (!platform_gl_objects_kept())
         create_gl_resources();
+    apply_carried_gl_state(carried);
+}
+
+void apply_carried_gl_state(const CarriedGlState& carried)
+{
     set_baseline_gl_state();
     if (!carried.valid)
         return;

@@ -26,3 +26,5 @@ struct CarriedGlState {
 CarriedGlState capture_carried_gl_state();
 // In the new, current context: resources, baseline state, carried state.
 void restore_gl_after_toggle(const CarriedGlState& carried);
+// The carried state alone, over the baseline state (a player's seek).
+void apply_carried_gl_state(const CarriedGlState& carried);

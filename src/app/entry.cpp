@@ -6,12 +6,15 @@
 #include "app/display_toggle.h"
 #include "app/gl_window.h"
 #include "app/init_gl.h"
+#include "app/player.h"
 #include "platform/message_box.h"
 #include "platform/window_system.h"
 #include "resources/outline_font.h"
 #include "timeline/timeline.h"
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 MusicPlayer music_player;
 
@@ -22,8 +25,17 @@ bool start_up()
     if (!init_gl())
         return false;
     shared.frame_timer = new FrameTimer();
+    player_keep_start();
     if (!music_player.init("files/song.mp3"))
         std::exit(1); // the player has said why on standard output
+    if (app.player.start_seconds > 0.0) {
+        // --start: the scenes at that time first, then the song from there.
+        player_seek(app.player.start_seconds);
+        music_player.play();
+        music_player.place_at(player_time());
+        shared.frame_timer->run_real_time();
+        return true;
+    }
     music_player.play();
     shared.frame_timer->start();
     return true;
@@ -56,9 +68,13 @@ bool run_frame_loop(int* exit_status)
             }
             window_proc(app.main_window, message.message, message.wparam, message.lparam);
         } else {
+            player_take_request();
             if (app.window_active) {
                 if (app.key_down[VK_ESCAPE]) {
                     shared.quit_requested = true;
+                } else if (app.player.paused) {
+                    // The frame on screen stays; nothing is drawn.
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
                 } else {
                     render_frame();
                     platform_swap_buffers(app.window_dc);

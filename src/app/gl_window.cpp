@@ -3,6 +3,8 @@
 // message when it fails.
 #include "app/gl_window.h"
 
+#include "app/player.h"
+
 #include "platform/message_box.h"
 #include "resources/resources_state.h"
 
@@ -166,8 +168,10 @@ long window_proc(WindowHandle window, unsigned message, std::uintptr_t wparam, s
         platform_post_quit_message(0);
         return 0;
     case WM_KEYDOWN:
-        if (wparam < 256) // the key table has 256 entries; other codes are ignored
+        if (wparam < 256) { // the key table has 256 entries; other codes are ignored
+            player_key(static_cast<unsigned>(wparam), app.key_down[wparam]);
             app.key_down[wparam] = true;
+        }
         return 0;
     case WM_KEYUP:
         if (wparam < 256)

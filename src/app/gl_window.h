@@ -3,12 +3,13 @@
 // flags, and the viewport with its perspective projection.
 #pragma once
 
+#include "app/player.h"
 #include "platform/window_system.h"
 
 #include <cstdint>
 
-// The window's state, in one place, so that a new run is one assignment of
-// AppState{}.
+// The window's and the player's state, in one place, so that a new run is
+// one assignment of AppState{}.
 struct AppState {
     const void* app_instance = nullptr;
     WindowHandle main_window = nullptr;
@@ -21,6 +22,8 @@ struct AppState {
     // for the same 16 bits.
     PixelFormatRequest pixel_format_request;
     bool pixel_format_filled = false;
+    // Pause, seek and the states kept for seeking.
+    PlayerState player;
 };
 
 extern AppState app;

@@ -64,6 +64,15 @@ void MusicPlayer::report_error() { std::cout << sound_error_text(FSOUND_GetError
 
 void MusicPlayer::stop() { FSOUND_StopSound(channel); }
 
+void MusicPlayer::pause(bool paused) { FSOUND_SetPaused(channel, paused ? 1 : 0); }
+
+void MusicPlayer::place_at(double seconds)
+{
+    const double frames = seconds * static_cast<double>(FSOUND_GetOutputRate());
+    if (frames >= 0.0 && frames < 4294967295.0)
+        FSOUND_SetCurrentPosition(channel, static_cast<unsigned int>(frames + 0.5));
+}
+
 void MusicPlayer::close() { FSOUND_Close(); }
 
 const char* sound_error_text(int code)

@@ -13,6 +13,10 @@ public:
     int play();
     void report_error();
     void stop();
+    // The player's pause, and its place in the song (a seek): the song
+    // goes on from `seconds`, or will when it is no longer paused.
+    void pause(bool paused);
+    void place_at(double seconds);
     void close();
 
     FSOUND_SAMPLE* sample;

@@ -178,6 +178,7 @@ void elka_gl_get_integerv(GLenum name, GLint* values)
     case GL_TEXTURE_BINDING_2D: *values = static_cast<GLint>(subset.bound_texture); break;
     case GL_MATRIX_MODE: *values = static_cast<GLint>(subset.matrix_mode); break;
     case GL_UNPACK_ALIGNMENT: *values = subset.unpack_alignment; break;
+    case GL_VIEWPORT: std::memcpy(values, subset.viewport, sizeof subset.viewport); break;
     default: outside_subset("glGetIntegerv", name);
     }
 }

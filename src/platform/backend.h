@@ -125,9 +125,10 @@ int backend_sound_open(int rate, int channels);
 enum class DecodeResult { decoded, undecodable, no_memory };
 // Decodes a whole file's bytes; *sample is set only when decoded.
 DecodeResult backend_sound_decode(const unsigned char* bytes, std::size_t size, BackendSample** sample);
-// Plays `sample` on a channel (sound_channel_to_play): the channel it plays
-// on, < 0 when none is free. A null sample stops the channel named.
-int backend_sound_play(int channel, BackendSample* sample, int channel_count);
+// Plays `sample` on a channel (sound_channel_to_play) from `from_seconds`
+// into it, heard as if played that long ago: the channel it plays on, < 0
+// when none is free. A null sample stops the channel named.
+int backend_sound_play(int channel, BackendSample* sample, int channel_count, double from_seconds);
 // No channel plays the sample once it is freed.
 void backend_sample_free(BackendSample* sample);
 // After every channel was stopped and each sample freed.

@@ -9,6 +9,14 @@ signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int flags
 FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* name, unsigned int mode, int length);
 int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample);
 signed char FSOUND_StopSound(int channel);
+// Pauses a channel where it is, or plays it on from there.
+signed char FSOUND_SetPaused(int channel, signed char paused);
+// Puts a channel's sample at `offset` frames of the output's rate: a
+// playing channel is heard from there at once, a paused one goes on from
+// there.
+signed char FSOUND_SetCurrentPosition(int channel, unsigned int offset);
+// The output's frames a second; 0 before FSOUND_Init.
+int FSOUND_GetOutputRate();
 void FSOUND_Close();
 int FSOUND_GetError();
 

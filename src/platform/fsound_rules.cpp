@@ -14,6 +14,7 @@
 #include "platform/media_files_internal.h"
 #include "platform/backend.h"
 
+#include <chrono>
 #include <cstdlib>
 
 SoundState fsound_state;
@@ -55,6 +56,31 @@ int read_error(MediaRead result)
     }
 }
 
+// Nanoseconds of the wall clock: a channel's place moves on with it, as the
+// backends' mixers keep their songs on it.
+std::int64_t counter_now()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Where a playing channel is in its sample now.
+double place_now(const ChannelPlace& place)
+{
+    return place.from_seconds + static_cast<double>(counter_now() - place.played_at) / 1e9;
+}
+
+// A channel that had a sample played on it; null (and the error said)
+// otherwise.
+ChannelPlace* played_channel(int channel)
+{
+    if (!fsound_state.started)
+        return fail(FMOD_ERR_UNINITIALIZED, static_cast<ChannelPlace*>(nullptr));
+    if (channel < 0 || channel >= fsound_state.channel_count || !fsound_state.places[channel].sample)
+        return fail(FMOD_ERR_INVALID_PARAM, static_cast<ChannelPlace*>(nullptr));
+    return &fsound_state.places[channel];
+}
+
 } // namespace
 
 float FSOUND_GetVersion() { return fsound_state.reported_version; }
@@ -69,7 +95,13 @@ signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int flags
     const int channels = backend_sound_open(mixrate, maxsoftwarechannels);
     if (channels < 1)
         return fail(FMOD_ERR_INIT, 0);
+    fsound_state.places = static_cast<ChannelPlace*>(std::calloc(static_cast<std::size_t>(channels), sizeof(ChannelPlace)));
+    if (!fsound_state.places) {
+        backend_sound_close();
+        return fail(FMOD_ERR_MEMORY, 0);
+    }
     fsound_state.channel_count = channels;
+    fsound_state.mix_rate = mixrate;
     fsound_state.started = true;
     set_error(FMOD_ERR_NONE);
     return 1;
@@ -130,9 +162,10 @@ int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample)
         return fail(FMOD_ERR_UNINITIALIZED, -1);
     if (!sample || !is_loaded(sample) || channel < FSOUND_FREE || channel >= fsound_state.channel_count)
         return fail(FMOD_ERR_INVALID_PARAM, -1);
-    const int playing = backend_sound_play(channel, sample->sound, fsound_state.channel_count);
+    const int playing = backend_sound_play(channel, sample->sound, fsound_state.channel_count, 0.0);
     if (playing < 0)
         return fail(FMOD_ERR_CHANNEL_ALLOC, -1);
+    fsound_state.places[playing] = ChannelPlace{sample, false, 0.0, counter_now()};
     set_error(FMOD_ERR_NONE);
     return playing;
 }
@@ -143,10 +176,44 @@ signed char FSOUND_StopSound(int channel)
         return fail(FMOD_ERR_UNINITIALIZED, 0);
     if (channel < 0 || channel >= fsound_state.channel_count)
         return fail(FMOD_ERR_INVALID_PARAM, 0);
-    backend_sound_play(channel, nullptr, fsound_state.channel_count);
+    backend_sound_play(channel, nullptr, fsound_state.channel_count, 0.0);
+    fsound_state.places[channel] = ChannelPlace{};
     set_error(FMOD_ERR_NONE);
     return 1;
 }
+
+signed char FSOUND_SetPaused(int channel, signed char paused)
+{
+    ChannelPlace* place = played_channel(channel);
+    if (!place)
+        return 0;
+    if (paused && !place->paused) {
+        place->from_seconds = place_now(*place);
+        backend_sound_play(channel, nullptr, fsound_state.channel_count, 0.0);
+    } else if (!paused && place->paused) {
+        backend_sound_play(channel, place->sample->sound, fsound_state.channel_count, place->from_seconds);
+        place->played_at = counter_now();
+    }
+    place->paused = paused != 0;
+    set_error(FMOD_ERR_NONE);
+    return 1;
+}
+
+signed char FSOUND_SetCurrentPosition(int channel, unsigned int offset)
+{
+    ChannelPlace* place = played_channel(channel);
+    if (!place)
+        return 0;
+    place->from_seconds = static_cast<double>(offset) / static_cast<double>(fsound_state.mix_rate);
+    if (!place->paused) {
+        backend_sound_play(channel, place->sample->sound, fsound_state.channel_count, place->from_seconds);
+        place->played_at = counter_now();
+    }
+    set_error(FMOD_ERR_NONE);
+    return 1;
+}
+
+int FSOUND_GetOutputRate() { return fsound_state.started ? fsound_state.mix_rate : 0; }
 
 void FSOUND_Close()
 {
@@ -155,7 +222,9 @@ void FSOUND_Close()
     if (!fsound_state.started)
         return;
     for (int channel = 0; channel < fsound_state.channel_count; ++channel)
-        backend_sound_play(channel, nullptr, fsound_state.channel_count);
+        backend_sound_play(channel, nullptr, fsound_state.channel_count, 0.0);
+    std::free(fsound_state.places);
+    fsound_state.places = nullptr;
     while (fsound_state.samples) {
         FSOUND_SAMPLE* next = fsound_state.samples->next;
         backend_sample_free(fsound_state.samples->sound);
@@ -165,6 +234,7 @@ void FSOUND_Close()
     backend_sound_close();
     fsound_state.started = false;
     fsound_state.channel_count = 0;
+    fsound_state.mix_rate = 0;
 }
 
 int FSOUND_GetError() { return fsound_state.last_error; }

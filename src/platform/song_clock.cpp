@@ -43,3 +43,10 @@ double song_clock_seconds(std::int64_t from, std::int64_t to, std::int64_t frequ
         return 0.0;
     return static_cast<double>(to - from) / static_cast<double>(frequency);
 }
+
+std::int64_t song_clock_counts(double seconds, std::int64_t frequency)
+{
+    if (!(seconds > 0.0) || frequency <= 0)
+        return 0;
+    return static_cast<std::int64_t>(seconds * static_cast<double>(frequency) + 0.5);
+}

@@ -44,6 +44,10 @@ std::int64_t song_clock_step(SongClock* clock, double elapsed, double lead, int 
 // The clock's song has had `frames` more mixed.
 void song_clock_mixed(SongClock* clock, std::int64_t frames);
 
+// Counts of a counter of `frequency` ticks a second in `seconds` (>= 0): a
+// channel played from a place in its song counts as played that long ago.
+std::int64_t song_clock_counts(double seconds, std::int64_t frequency);
+
 // Seconds from `from` to `to` on a counter of `frequency` ticks a second;
 // 0 for a counter that went back or has no frequency.
 double song_clock_seconds(std::int64_t from, std::int64_t to, std::int64_t frequency);

@@ -58,3 +58,35 @@ TEST(CommandLine, AnythingElseIsAUsageErrorWithStatusTwo)
     EXPECT_EQ(parse({"-"}).action, CommandLineAction::usage_error);
     EXPECT_EQ(command_line_status(CommandLineAction::usage_error), 2);
 }
+
+TEST(CommandLine, StartTakesSecondsWithinTheSequence)
+{
+    CommandLine line = parse({"--start", "79"});
+    EXPECT_EQ(line.action, CommandLineAction::play);
+    EXPECT_EQ(line.start_seconds, 79.0);
+    EXPECT_EQ(parse({"--sharp", "--start=0.5"}).start_seconds, 0.5);
+    EXPECT_TRUE(parse({"--start=0.5", "--sharp"}).sharp);
+    EXPECT_EQ(parse({"--start", "0"}).start_seconds, 0.0);
+    EXPECT_EQ(parse({"--start", "151"}).action, CommandLineAction::play); // the last cards
+    EXPECT_EQ(parse({}).start_seconds, 0.0);
+    for (const char* named : {"--start", "Space", "Left", "Right", "Home"})
+        EXPECT_NE(parse({"--help"}).text.find(named), std::string::npos) << named;
+}
+
+TEST(CommandLine, ABadStartIsOneLineSayingWhatIsAccepted)
+{
+    // Not a number, negative, written otherwise than in decimals, at or
+    // past the end (151.02 s), or missing.
+    for (const char* value : {"abc", "-1", "+5", "1e2", "0x10", "inf", "nan", "", ".", "1.2.3", "79s", "151.02",
+                              "99999999999999"}) {
+        SCOPED_TRACE(value);
+        CommandLine line = parse({"--start", value});
+        EXPECT_EQ(line.action, CommandLineAction::usage_error);
+        EXPECT_EQ(command_line_status(line.action), 2);
+        EXPECT_EQ(line.text, std::string("elka: --start: expected seconds from 0 to less than 151.02 (such as 79), got '") +
+                                 value + "'\n");
+    }
+    EXPECT_EQ(parse({"--start"}).action, CommandLineAction::usage_error);
+    EXPECT_EQ(parse({"--start=-3"}).text,
+              "elka: --start: expected seconds from 0 to less than 151.02 (such as 79), got '-3'\n");
+}

@@ -151,14 +151,15 @@ DecodeResult backend_sound_decode(const unsigned char* bytes, std::size_t size, 
     return DecodeResult::decoded;
 }
 
-int backend_sound_play(int channel, BackendSample* sample, int)
+int backend_sound_play(int channel, BackendSample* sample, int, double from_seconds)
 {
     SdlSound& sound = sdl_backend.sound;
-    const Uint64 now = SDL_GetPerformanceCounter();
+    const std::int64_t now = static_cast<std::int64_t>(SDL_GetPerformanceCounter()) -
+                             song_clock_counts(from_seconds, static_cast<std::int64_t>(SDL_GetPerformanceFrequency()));
     SDL_LockMutex(sound.lock);
     channel = sound_channel_to_play(sound.channels, sound.channel_count, channel);
     if (channel >= 0)
-        sound.channels[channel] = SoundChannel{sample, SongClock{}, static_cast<std::int64_t>(now)};
+        sound.channels[channel] = SoundChannel{sample, SongClock{}, now};
     SDL_UnlockMutex(sound.lock);
     return channel;
 }

@@ -19,7 +19,7 @@ struct BackendSample {
 extern "C" {
 void elka_sound_report_error(int code);
 int elka_sound_open(int rate);
-int elka_sound_play(int channel, int id, int channel_count);
+int elka_sound_play(int channel, int id, int channel_count, double from_seconds);
 void elka_sound_stop(int channel);
 void elka_sound_close();
 }
@@ -46,13 +46,13 @@ DecodeResult backend_sound_decode(const unsigned char* bytes, std::size_t size, 
     return DecodeResult::decoded;
 }
 
-int backend_sound_play(int channel, BackendSample* sample, int channel_count)
+int backend_sound_play(int channel, BackendSample* sample, int channel_count, double from_seconds)
 {
     if (!sample) {
         elka_sound_stop(channel);
         return channel;
     }
-    return elka_sound_play(channel, sample->id, channel_count);
+    return elka_sound_play(channel, sample->id, channel_count, from_seconds);
 }
 
 void backend_sample_free(BackendSample* sample) { delete sample; }

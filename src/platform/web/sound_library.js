@@ -66,7 +66,7 @@ mergeInto(LibraryManager.library, {
       // At a known time a little ahead, so that the song's first sample is
       // at that time however late the audio thread takes the start.
       entry.startAt = s.ctx.currentTime + s.startLead;
-      source.start(entry.startAt, 0);
+      source.start(entry.startAt, entry.from);
       s.song = entry;
     },
 
@@ -99,8 +99,9 @@ mergeInto(LibraryManager.library, {
           atMs = told;
         }
       }
-      var position = heard - entry.startAt;
-      if (!(position > 0) || position >= entry.buffer.duration)
+      var played = heard - entry.startAt;
+      var position = played + entry.from;
+      if (!(played > 0) || position >= entry.buffer.duration)
         return null;
       return {epoch: atMs - position * 1000, toldAt: atMs};
     },
@@ -231,7 +232,8 @@ mergeInto(LibraryManager.library, {
   // The channel it plays (or will play at the gesture) on, or -1 when every
   // one is taken.
   elka_sound_play__deps: ['$elkaSound'],
-  elka_sound_play: function(channel, id, channelCount) {
+  // `from`: seconds into the song it starts at.
+  elka_sound_play: function(channel, id, channelCount, from) {
     var s = elkaSound;
     var buffer = s.buffers.get(id);
     if (channel < 0) {
@@ -250,7 +252,7 @@ mergeInto(LibraryManager.library, {
     var old = s.channels.get(channel);
     if (old)
       s.stopEntry(old);
-    var entry = {buffer: buffer, source: null, channel: channel, startAt: 0};
+    var entry = {buffer: buffer, source: null, channel: channel, startAt: 0, from: from};
     s.channels.set(channel, entry);
     if (s.gesture) {
       var ctx = s.ensureContext();

@@ -189,11 +189,12 @@ int backend_sound_open(int rate, int channels)
     return channels;
 }
 
-int backend_sound_play(int channel, BackendSample* sample, int)
+int backend_sound_play(int channel, BackendSample* sample, int, double from_seconds)
 {
     Win32Sound& device = win32_backend.sound;
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
+    now.QuadPart -= song_clock_counts(from_seconds, device.frequency);
     EnterCriticalSection(&device.lock);
     channel = sound_channel_to_play(device.channels, device.channel_count, channel);
     if (channel >= 0)

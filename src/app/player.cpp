@@ -1,0 +1,161 @@
+// The player's pause and seek over the timeline's frames and the song.
+#include "app/player.h"
+
+#include "app/entry.h"
+#include "app/gl_window.h"
+#include "effects/effects_state.h"
+#include "timeline/timeline.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+struct KeptState {
+    bool valid = false;
+    SharedState shared;
+    EffectsState effects;
+    CarriedGlState gl;
+    FrameTimerPlace clocks;
+};
+
+PlayerState::PlayerState() = default;
+PlayerState::~PlayerState() = default;
+PlayerState& PlayerState::operator=(PlayerState&&) noexcept = default;
+
+
+namespace {
+
+KeptState state_now()
+{
+    KeptState k;
+    k.valid = true;
+    k.shared = shared;
+    k.shared.frame_timer = nullptr;
+    k.effects = effects;
+    k.gl = capture_carried_gl_state();
+    k.clocks = shared.frame_timer->place();
+    return k;
+}
+
+void restore(const KeptState& k)
+{
+    FrameTimer* timer = shared.frame_timer;
+    shared = k.shared;
+    shared.frame_timer = timer;
+    effects = k.effects;
+    apply_carried_gl_state(k.gl);
+    timer->run_fixed(player_fps, k.clocks);
+}
+
+// The capture's frame number for a time (as its --still picks it).
+long frame_at(double seconds) { return static_cast<long>(std::floor(seconds * player_fps + 1e-9)); }
+
+// Steps the scenes at the capture's rate up to `frame` (or the end of the
+// sequence), from the nearest kept state at or before it, keeping a state
+// at each 2 s passed. Drawn into a one-pixel viewport, which the next frame
+// clears: only the state matters.
+void step_to(long frame)
+{
+    int index = static_cast<int>(frame / player_kept_every);
+    if (index >= player_kept_count)
+        index = player_kept_count - 1;
+    while (index > 0 && !app.player.kept[index].valid)
+        --index;
+    restore(app.player.kept[index]);
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glViewport(0, 0, 1, 1);
+    while (!shared.quit_requested && shared.scene_index <= last_scene &&
+           shared.frame_timer->place().fixed_frames < frame) {
+        render_frame();
+        const std::int64_t done = shared.frame_timer->place().fixed_frames;
+        const std::int64_t at = done / player_kept_every;
+        if (done % player_kept_every == 0 && at < player_kept_count && !app.player.kept[at].valid)
+            app.player.kept[at] = state_now();
+    }
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+}
+
+// While paused the picture stands: a seek shows its frame once and the
+// scenes go back to the state before it was drawn.
+void show_frame_paused()
+{
+    const KeptState before = state_now();
+    render_frame();
+    platform_swap_buffers(app.window_dc);
+    restore(before);
+}
+
+} // namespace
+
+void player_keep_start()
+{
+    app.player.kept.assign(player_kept_count, KeptState{});
+    app.player.kept[0] = state_now();
+    app.player.kept[0].clocks = FrameTimerPlace{};
+}
+
+bool player_key(unsigned virtual_key, bool repeated)
+{
+    PlayerRequest request = PlayerRequest::none;
+    switch (virtual_key) {
+    case VK_SPACE: request = repeated ? PlayerRequest::none : PlayerRequest::pause; break;
+    case VK_HOME: request = repeated ? PlayerRequest::none : PlayerRequest::restart; break;
+    case VK_LEFT: request = PlayerRequest::back; break;
+    case VK_RIGHT: request = PlayerRequest::forth; break;
+    default: return false;
+    }
+    if (request != PlayerRequest::none)
+        app.player.request = request;
+    return true;
+}
+
+void player_take_request()
+{
+    const PlayerRequest request = app.player.request;
+    app.player.request = PlayerRequest::none;
+    switch (request) {
+    case PlayerRequest::none: break;
+    case PlayerRequest::pause: player_set_paused(!app.player.paused); break;
+    case PlayerRequest::back: player_seek(std::fmax(0.0, player_time() - player_jump_seconds)); break;
+    case PlayerRequest::forth: player_seek(player_time() + player_jump_seconds); break;
+    case PlayerRequest::restart: player_seek(0.0); break;
+    }
+}
+
+double player_time() { return shared.frame_timer->place().total_seconds; }
+
+void player_seek(double seconds)
+{
+    step_to(frame_at(seconds < 0.0 ? 0.0 : seconds));
+    shared.frame_timer->run_real_time();
+    music_player.place_at(player_time());
+    if (app.player.paused && !shared.quit_requested)
+        show_frame_paused();
+}
+
+void player_set_paused(bool paused)
+{
+    if (paused == app.player.paused)
+        return;
+    app.player.paused = paused;
+    if (paused) {
+        music_player.pause(true);
+        return;
+    }
+    // The pause is not the scenes' time: they go on from where they stood,
+    // and the song with them.
+    shared.frame_timer->run_real_time();
+    music_player.place_at(player_time());
+    music_player.pause(false);
+}
+
+int player_states_kept()
+{
+    int kept = 0;
+    for (const KeptState& k : app.player.kept)
+        kept += k.valid ? 1 : 0;
+    return kept;
+}
+
+std::size_t player_kept_bytes() { return app.player.kept.capacity() * sizeof(KeptState); }
