@@ -136,10 +136,15 @@
     return keys[code] || 0;
   }
 
+  // The desktop player's keys (pause, jumps, restart) are not the demo's
+  // here: the page's clock follows its song as heard, which a seek or a
+  // pause would move twice over, so the page keeps them for itself.
+  const playerKeys = new Set([0x20, 0x25, 0x27, 0x24]);
+
   function onKey(event) {
     if (document.querySelector('dialog[open]')) return; // the box has the keys
     const vk = virtualKey(event.code);
-    if (!vk || elka.state !== 'running') return;
+    if (!vk || playerKeys.has(vk) || elka.state !== 'running') return;
     if (event.ctrlKey || event.metaKey) return; // the browser's own shortcuts
     event.preventDefault();
     const down = event.type === 'keydown';

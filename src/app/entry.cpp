@@ -73,8 +73,9 @@ bool run_frame_loop(int* exit_status)
                 if (app.key_down[VK_ESCAPE]) {
                     shared.quit_requested = true;
                 } else if (app.player.paused) {
-                    // The frame on screen stays; nothing is drawn.
-                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                    // The frame on screen stays; nothing is shown.
+                    if (!player_keep_ahead())
+                        std::this_thread::sleep_for(std::chrono::milliseconds(10));
                 } else {
                     render_frame();
                     platform_swap_buffers(app.window_dc);

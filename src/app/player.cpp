@@ -88,9 +88,29 @@ void show_frame_paused()
 
 } // namespace
 
+bool player_keep_ahead()
+{
+    PlayerState& p = app.player;
+    if (p.kept.empty() || p.all_kept)
+        return false;
+    int next = 1;
+    while (next < player_kept_count && p.kept[next].valid)
+        ++next;
+    if (next >= player_kept_count) {
+        p.all_kept = true;
+        return false;
+    }
+    const KeptState before = state_now();
+    step_to(static_cast<long>(next) * player_kept_every);
+    p.all_kept = !p.kept[next].valid; // the sequence ended before it
+    restore(before);
+    return true;
+}
+
 void player_keep_start()
 {
     app.player.kept.assign(player_kept_count, KeptState{});
+    app.player.all_kept = false;
     app.player.kept[0] = state_now();
     app.player.kept[0].clocks = FrameTimerPlace{};
 }
@@ -127,10 +147,16 @@ double player_time() { return shared.frame_timer->place().total_seconds; }
 
 void player_seek(double seconds)
 {
+    // The song waits while the scenes are stepped, and goes on from their
+    // time.
+    if (!app.player.paused)
+        music_player.pause(true);
     step_to(frame_at(seconds < 0.0 ? 0.0 : seconds));
     shared.frame_timer->run_real_time();
     music_player.place_at(player_time());
-    if (app.player.paused && !shared.quit_requested)
+    if (!app.player.paused)
+        music_player.pause(false);
+    else if (!shared.quit_requested)
         show_frame_paused();
 }
 

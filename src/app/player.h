@@ -37,6 +37,7 @@ struct PlayerState {
     PlayerRequest request = PlayerRequest::none;
     // Made at the first keep, player_kept_count of them, and never more.
     std::vector<KeptState> kept;
+    bool all_kept = false; // every state up to the end is kept
 };
 
 // Keeps the state the first frame starts from (after init_gl, before any
@@ -55,6 +56,11 @@ double player_time();
 // and the player stays paused.
 void player_seek(double seconds);
 void player_set_paused(bool paused);
+// Paused, the time the viewer waits keeps the next state ahead, so that a
+// seek after it is short: one 2 s stretch a call (tens of milliseconds),
+// the scenes then back where they stood. False when there is nothing left
+// to keep.
+bool player_keep_ahead();
 // The states kept so far, and the memory they hold (all of it, valid or not).
 int player_states_kept();
 std::size_t player_kept_bytes();

@@ -154,3 +154,28 @@ TEST_F(Player, PausedTheClocksStandAndASeekShowsItsFrameOnce)
     EXPECT_LT(at, 31.0);
     scripted_counter::uninstall();
 }
+
+TEST_F(Player, ThePauseKeepsTheStatesAheadAndLeavesTheFrameAsItWas)
+{
+    player_seek(40.0);
+    player_set_paused(true);
+    player_seek(40.0);
+    render_frame();
+    const std::vector<unsigned char> frame = back_buffer();
+    player_seek(40.0);
+    const int scene = shared.scene_index;
+    int calls = 0;
+    while (player_keep_ahead() && calls < 1000)
+        ++calls;
+    // A state every 2 s to the end of the 151.02 s sequence, one a call.
+    EXPECT_EQ(player_states_kept(), 76);
+    // 0 to 40 s were kept by the seek; the last call steps to the end and
+    // finds no 152 s.
+    EXPECT_EQ(calls, 76 - 21 + 1);
+    EXPECT_FALSE(player_keep_ahead());
+    EXPECT_TRUE(app.player.paused);
+    EXPECT_EQ(shared.scene_index, scene);
+    EXPECT_NEAR(player_time(), 40.0, 1.0 / 60.0);
+    render_frame();
+    EXPECT_TRUE(back_buffer() == frame);
+}

@@ -3,9 +3,13 @@
 # under Wine) playing the click track, recorded and read; optionally a busy
 # machine beside it or the program stopped for 2 s mid-run. Writes the
 # result as JSON, prints the table, and with --check asserts EBU R37 on
-# every cut (before the stall, and from one second after it on).
+# every cut (before the stall, and from one second after it on). With
+# --player-keys (the desktop and Windows builds) the run also seeks and
+# pauses: Right at 58 s (the tunnel, whose 20 s hold no click), then Space
+# at 66 s and again 2 s later; the cuts after each are held to R37 from a
+# second after it on.
 # usage: python3 sync_run.py --backend desktop|chromium|firefox|wine|reference
-#            [--condition idle|stop|busy] [--stop-at S] --build DIR
+#            [--condition idle|stop|busy] [--stop-at S] [--player-keys] --build DIR
 #            [--web DIR] [--windows DIR] --out DIR [--check]
 import argparse
 import json
@@ -138,6 +142,33 @@ def prepare_wine(args, r, scratch):
     subprocess.run(['wineserver', '-w'], env=env, check=True)
 
 
+def press_key(r, key):
+    """One press of KEY in the demo's window on the rig's screen."""
+    subprocess.run(['xdotool', 'search', '--sync', '--onlyvisible', '--name', '^eLka$', 'windowfocus', '--sync',
+                    'key', key], env=r.env, check=True, timeout=60)
+
+
+def use_player_keys(args, r, p, events):
+    """Right at 58 s, Space at 66 s and again 2 s later (wall clock from
+    the start; a stall at 50 s puts the sequence about where the wall clock
+    is): the cuts after each are held to R37 from a second after it."""
+    def at(seconds):
+        while p.poll() is None and r.now() < events['started'] + seconds:
+            time.sleep(0.02)
+        if p.poll() is not None:
+            raise RuntimeError(f'{args.backend} ended before {seconds} s')
+    windows = events.setdefault('windows', [])
+    at(58.0)
+    press_key(r, 'Right')
+    windows.append([r.now(), r.now()])
+    at(66.0)
+    paused = r.now()
+    press_key(r, 'space')
+    time.sleep(STALL_SECONDS)  # the pause itself, not a wait for something
+    press_key(r, 'space')
+    windows.append([paused, r.now()])
+
+
 def run(args, scratch):
     song = os.path.join(scratch, 'song.mp3')
     if args.backend == 'reference':
@@ -179,6 +210,10 @@ def run(args, scratch):
                 for pid in reversed(pids):
                     os.kill(pid, signal.SIGCONT)
                 events['continued'] = r.now()
+            if args.player_keys:
+                if args.backend not in ('desktop', 'wine'):
+                    raise RuntimeError(f'no player keys on {args.backend} here')
+                use_player_keys(args, r, p, events)
             limit = args.limit
             try:
                 if p.stdout:
@@ -235,6 +270,8 @@ def summary(result):
     if stall:
         lines.append(f"          stopped {result['events']['stopped']:.1f}..{stall:.1f} s of the recording "
                      f"(* within 1 s after it)")
+    for begin, end in ev.get('windows', []):
+        lines.append(f"          a player's key {begin:.1f}..{end:.1f} s of the recording")
     return '\n'.join(lines)
 
 
@@ -254,6 +291,8 @@ def check(result):
             continue
         if 'stopped' in ev and ev['stopped'] < c['cut'] < ev['continued'] + 1.0:
             continue
+        if any(begin < c['cut'] < end + 1.0 for begin, end in ev.get('windows', [])):
+            continue
         measured += 1
         off = c['offset'] * 1000
         early = EARLY_MS + c['frame'] * 1000
@@ -268,6 +307,7 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument('--backend', required=True)
     ap.add_argument('--condition', default='idle', choices=['idle', 'stop', 'busy'])
+    ap.add_argument('--player-keys', action='store_true', help='seek at 58 s, pause at 66 s for 2 s')
     ap.add_argument('--stop-at', type=float, default=50.0, help='seconds after the start')
     ap.add_argument('--build', default=os.path.join(ROOT, 'build'))
     ap.add_argument('--web', default=os.path.join(ROOT, 'out/web'))
@@ -282,7 +322,7 @@ def main():
     if args.rig_offset is None and args.backend != 'reference':
         ref = argparse.Namespace(**vars(args))
         # The reference is not stopped: its offset is the rig's, idle or busy.
-        ref.backend, ref.rig_offset = 'reference', 0.0
+        ref.backend, ref.rig_offset, ref.player_keys = 'reference', 0.0, False
         ref.condition = 'busy' if args.condition == 'busy' else 'idle'
         with tempfile.TemporaryDirectory(prefix='elka-sync-') as scratch:
             reference = run(ref, scratch)
