@@ -6,7 +6,7 @@
 # usage: bash window_player.sh PATH-TO-ELKA BUILD-DIR
 elka="$(realpath "$1")"
 source "$(dirname "$0")/lib/window_session.bash"
-probe="$(dirname "$0")/lib/picture_probe.py"
+source "$(dirname "$0")/lib/player_probe.bash"
 
 status=0
 "$elka" --start 151.5 >"$scratch/bad.out" 2>"$scratch/bad.err" || status=$?
@@ -18,18 +18,7 @@ start_xvfb 800x600x24
 prepare_workdir
 start_elka "$elka" 300 --start 70
 win=$(top_window eLka)
-/usr/bin/python3 "$probe" moves "$win" "$hang_limit" || fail "the tunnel does not move"
-
-stands() { still=$(/usr/bin/python3 "$probe" stands "$win" "$hang_limit") || fail "$still"; }
-press "$win" space stands
-/usr/bin/python3 "$probe" stands "$win" "$hang_limit" | grep -qxF "$still" || fail "the paused picture changed"
-press "$win" space /usr/bin/python3 "$probe" moves "$win" "$hang_limit" "$still"
-
-# A jump and a restart go on playing.
-for key in Right Home; do
-    press "$win" "$key" /usr/bin/python3 "$probe" moves "$win" "$hang_limit"
-    kill -0 "$elka_pid" 2>/dev/null || fail "elka ended after $key"
-done
+paused_round "$win"
 press "$win" Escape
 wait_elka
 [[ "$status" == 0 ]] || fail "exit status $status after Escape"
