@@ -144,9 +144,10 @@
   function onKey(event) {
     if (document.querySelector('dialog[open]')) return; // the box has the keys
     const vk = virtualKey(event.code);
-    if (!vk || playerKeys.has(vk) || elka.state !== 'running') return;
+    if (!vk || elka.state !== 'running') return;
     if (event.ctrlKey || event.metaKey) return; // the browser's own shortcuts
     event.preventDefault();
+    if (playerKeys.has(vk)) return;
     const down = event.type === 'keydown';
     if (down && vk === VK_F1 && !event.repeat) followToggle();
     const system = event.altKey || vk === VK_F10 || vk === VK_MENU;
