@@ -2,14 +2,17 @@
 #include "app/player.h"
 
 #include "app/entry.h"
+#include "app/display_toggle.h"
 #include "app/gl_window.h"
 #include "effects/effects_state.h"
+#include "shared/shared_state.h"
 #include "timeline/timeline.h"
 
 #include <GL/gl.h>
 
 #include <cmath>
 
+// Everything a frame depends on besides the GL resources, at one frame.
 struct KeptState {
     bool valid = false;
     SharedState shared;
@@ -21,7 +24,6 @@ struct KeptState {
 PlayerState::PlayerState() = default;
 PlayerState::~PlayerState() = default;
 PlayerState& PlayerState::operator=(PlayerState&&) noexcept = default;
-
 
 namespace {
 

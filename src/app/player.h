@@ -1,12 +1,9 @@
 // The player: pause, jump and restart on the keys, and the start time of
 // --start. A seek shows the frame the capture tool draws at that time: the
 // scenes' state is stepped at the capture's rate from the nearest state
-// kept on an earlier seek (or from the start), and the song goes on from
-// the same time. Nothing here runs unless such a key or --start is used.
+// kept by an earlier seek or a pause (or from the start), and the song goes
+// on from the same time. Nothing here runs unless such a key or --start is used.
 #pragma once
-
-#include "app/display_toggle.h"
-#include "shared/shared_state.h"
 
 #include <cstddef>
 #include <vector>
@@ -22,8 +19,7 @@ constexpr double player_jump_seconds = 5.0;
 constexpr int player_kept_every = 2 * player_fps;
 constexpr int player_kept_count = 80;
 
-// Everything a frame depends on besides the GL resources, at one frame
-// (player.cpp).
+// A state kept for seeking (player.cpp).
 struct KeptState;
 
 // The app layer's share for the player (AppState::player).

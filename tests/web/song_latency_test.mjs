@@ -41,11 +41,12 @@ function scriptedContext() {
 
 // A second's frames at 60 fps of a song started at 0.1 s on the context's
 // clock, which keeps pace with performance.now(); the last frame's epoch.
-function playSecond(userAgent) {
+// `from`: the seconds into the song it was started at.
+function playSecond(userAgent, from = 0) {
   globalThis.navigator = { userAgent };
   const sound = soundLibrary();
   const ctx = scriptedContext();
-  const entry = { channel: 1, buffer: { duration: 60 }, source: {}, startAt: 0.1 };
+  const entry = { channel: 1, buffer: { duration: 60 }, source: {}, startAt: 0.1, from };
   Object.assign(sound, { ctx, song: entry, channels: new Map([[1, entry]]), fixed: false });
   let epoch = null;
   for (let frame = 0; frame < 60; ++frame) {
@@ -69,4 +70,8 @@ await runTest('song_latency', async () => {
         `${chromium.ctx.latencyAsks} latency and ${chromium.ctx.stampAsks} stamp asks over 60 frames`);
   check('and its output latency made up for: the song heard 40 ms after its start',
         chromium.epoch && Math.abs(chromium.epoch.epoch - 1140) < 1, JSON.stringify(chromium.epoch));
+  // Started 30 s into the song, its first sample counts as heard 30 s earlier.
+  const placed = playSecond('Mozilla/5.0 (X11; Linux x86_64; rv:153.0) Gecko/20100101 Firefox/153.0', 30);
+  check('a song started from a place counts from its first sample', placed.epoch &&
+        Math.abs(placed.epoch.epoch - (1105 - 30000)) < 1, JSON.stringify(placed.epoch));
 });

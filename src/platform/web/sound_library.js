@@ -100,7 +100,7 @@ mergeInto(LibraryManager.library, {
         }
       }
       var played = heard - entry.startAt;
-      var position = played + entry.from;
+      var position = played + (entry.from || 0);
       if (!(played > 0) || position >= entry.buffer.duration)
         return null;
       return {epoch: atMs - position * 1000, toldAt: atMs};
