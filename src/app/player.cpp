@@ -58,6 +58,7 @@ long frame_at(double seconds) { return static_cast<long>(std::floor(seconds * pl
 // clears: only the state matters.
 void step_to(long frame)
 {
+    app.player.kept.resize(player_kept_count);
     int index = static_cast<int>(frame / player_kept_every);
     if (index >= player_kept_count)
         index = player_kept_count - 1;
@@ -95,6 +96,7 @@ bool player_keep_ahead()
     PlayerState& p = app.player;
     if (p.kept.empty() || p.all_kept)
         return false;
+    p.kept.resize(player_kept_count);
     int next = 1;
     while (next < player_kept_count && p.kept[next].valid)
         ++next;
@@ -111,10 +113,11 @@ bool player_keep_ahead()
 
 void player_keep_start()
 {
-    app.player.kept.assign(player_kept_count, KeptState{});
-    app.player.all_kept = false;
-    app.player.kept[0] = state_now();
+    // Only the first state at start-up; room for the rest comes with the
+    // first seek or pause.
+    app.player.kept.assign(1, state_now());
     app.player.kept[0].clocks = FrameTimerPlace{};
+    app.player.all_kept = false;
 }
 
 bool player_key(unsigned virtual_key, bool repeated)

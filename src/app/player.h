@@ -31,7 +31,8 @@ struct PlayerState {
     double start_seconds = 0.0; // --start
     // The key's request, carried out by the frame loop.
     PlayerRequest request = PlayerRequest::none;
-    // Made at the first keep, player_kept_count of them, and never more.
+    // The first state from start-up; player_kept_count of them from the
+    // first seek or pause on, and never more.
     std::vector<KeptState> kept;
     bool all_kept = false; // every state up to the end is kept
 };

@@ -81,6 +81,13 @@ ChannelPlace* played_channel(int channel)
     return &fsound_state.places[channel];
 }
 
+// Plays a channel's sample on from its place.
+void play_on(int channel, ChannelPlace* place)
+{
+    backend_sound_play(channel, place->sample->sound, fsound_state.channel_count, place->from_seconds);
+    place->played_at = counter_now();
+}
+
 } // namespace
 
 float FSOUND_GetVersion() { return fsound_state.reported_version; }
@@ -191,8 +198,7 @@ signed char FSOUND_SetPaused(int channel, signed char paused)
         place->from_seconds = place_now(*place);
         backend_sound_play(channel, nullptr, fsound_state.channel_count, 0.0);
     } else if (!paused && place->paused) {
-        backend_sound_play(channel, place->sample->sound, fsound_state.channel_count, place->from_seconds);
-        place->played_at = counter_now();
+        play_on(channel, place);
     }
     place->paused = paused != 0;
     set_error(FMOD_ERR_NONE);
@@ -205,10 +211,8 @@ signed char FSOUND_SetCurrentPosition(int channel, unsigned int offset)
     if (!place)
         return 0;
     place->from_seconds = static_cast<double>(offset) / static_cast<double>(fsound_state.mix_rate);
-    if (!place->paused) {
-        backend_sound_play(channel, place->sample->sound, fsound_state.channel_count, place->from_seconds);
-        place->played_at = counter_now();
-    }
+    if (!place->paused)
+        play_on(channel, place);
     set_error(FMOD_ERR_NONE);
     return 1;
 }
