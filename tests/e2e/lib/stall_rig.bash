@@ -42,6 +42,27 @@ stop_recording() {
     parec_pid=""
 }
 
+# start_held_log FILE: what the server holds of each playing stream, in
+# microseconds, a line every 0.2 s (pactl's "Buffer Latency"). A player
+# that writes through a layer which says nothing of it (Wine's waveOut)
+# cannot see it; the test can. Sets held_pid for the caller's cleanup.
+start_held_log() {
+    while :; do
+        pactl list sink-inputs 2>/dev/null | awk '/Buffer Latency:/ {print $3}'
+        sleep 0.2
+    done >"$1" &
+    held_pid=$!
+}
+
+# stop_held_log FILE: prints the most the server held, in ms (0 if it
+# never said).
+stop_held_log() {
+    kill "$held_pid" 2>/dev/null || true
+    wait "$held_pid" 2>/dev/null || true
+    held_pid=""
+    awk 'BEGIN {m = 0} $1 + 0 > m {m = $1 + 0} END {printf "%.1f\n", m / 1000}' "$1"
+}
+
 # How many frames of the recording are not silence (a busy machine's
 # underruns are silence too).
 sound_frames() {
