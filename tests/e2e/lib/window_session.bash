@@ -135,8 +135,14 @@ clock_go() {
 elka_ended() {
     local end=$((SECONDS + hang_limit))
     while kill -0 "$elka_pid" 2>/dev/null && ((SECONDS < end)); do sleep 0.1; done
-    kill -0 "$elka_pid" 2>/dev/null && fail "elka did not end"
+    kill -0 "$elka_pid" 2>/dev/null && { elka_stacks; fail "elka did not end"; }
     return 0
+}
+
+# elka_stacks: where each thread of the run stands, on standard error (for
+# a run that did not end as it should).
+elka_stacks() {
+    gdb -p "$elka_pid" -batch -ex "thread apply all bt 12" 2>&1 | grep -E '^(Thread|#)' >&2 || true
 }
 
 # wait_elka: waits until the run ends and sets $status to its exit status.
