@@ -12,6 +12,10 @@
 
 #include <cmath>
 
+#ifndef GL_RASTERIZER_DISCARD
+#define GL_RASTERIZER_DISCARD 0x8C89 // GL 3.0 and ES 3.0 (a GL 1.1 header lacks it)
+#endif
+
 // Everything a frame depends on besides the GL resources, at one frame.
 struct KeptState {
     bool valid = false;
@@ -52,10 +56,25 @@ void restore(const KeptState& k)
 // The capture's frame number for a time (as its --still picks it).
 long frame_at(double seconds) { return static_cast<long>(std::floor(seconds * player_fps + 1e-9)); }
 
+// While stepping only the state matters: the rasterizer discards what the
+// scenes draw, so the driver only follows the state and the vertices go
+// nowhere (on the GL subset they are not even sent). A GL older than 3.0
+// refuses the enable; the one-pixel viewport then keeps the cost down.
+void draw_nothing(bool on)
+{
+    if (on) {
+        glEnable(GL_RASTERIZER_DISCARD);
+        app.player.discarding = glIsEnabled(GL_RASTERIZER_DISCARD) == GL_TRUE;
+    } else if (app.player.discarding) {
+        glDisable(GL_RASTERIZER_DISCARD);
+        app.player.discarding = false;
+    }
+}
+
 // Steps the scenes at the capture's rate up to `frame` (or the end of the
 // sequence), from the nearest kept state at or before it, keeping a state
-// at each 2 s passed. Drawn into a one-pixel viewport, which the next frame
-// clears: only the state matters.
+// at each 2 s passed. Drawn into a one-pixel viewport, nothing rasterized:
+// the next frame clears it.
 void step_to(long frame)
 {
     app.player.kept.resize(player_kept_count);
@@ -68,6 +87,7 @@ void step_to(long frame)
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
     glViewport(0, 0, 1, 1);
+    draw_nothing(true);
     while (!shared.quit_requested && shared.scene_index <= last_scene &&
            shared.frame_timer->place().fixed_frames < frame) {
         render_frame();
@@ -76,6 +96,7 @@ void step_to(long frame)
         if (done % player_kept_every == 0 && at < player_kept_count && !app.player.kept[at].valid)
             app.player.kept[at] = state_now();
     }
+    draw_nothing(false);
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
 }
 

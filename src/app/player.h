@@ -35,6 +35,7 @@ struct PlayerState {
     // first seek or pause on, and never more.
     std::vector<KeptState> kept;
     bool all_kept = false; // every state up to the end is kept
+    bool discarding = false; // stepping with the rasterizer off
 };
 
 // Keeps the state the first frame starts from (after init_gl, before any

@@ -353,7 +353,7 @@ void gles_flush_batch()
 {
     if (subset.batch.pending == Pending::nothing)
         return;
-    if (!make_objects()) {
+    if (subset.rasterizer_discard || !make_objects()) {
         clear_batch();
         return;
     }

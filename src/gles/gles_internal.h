@@ -171,6 +171,9 @@ struct SubsetState {
     float normal[3] = {0.0f, 0.0f, 1.0f};
     float tex[2] = {0.0f, 0.0f};
     bool blend = false, depth_test = false, texture_2d = false, fog = false, line_smooth = false;
+    // Nothing is drawn or cleared while it is on (a player's seek steps the
+    // scenes for their state alone): the batches are dropped, not sent.
+    bool rasterizer_discard = false;
     GLenum blend_src = GL_ONE, blend_dst = GL_ZERO;
     GLenum depth_func = GL_LESS;
     float line_width = 1.0f;

@@ -30,6 +30,7 @@ bool* enable_flag(GLenum cap)
     case GL_TEXTURE_2D: return &subset.texture_2d;
     case GL_FOG: return &subset.fog;
     case GL_LINE_SMOOTH: return &subset.line_smooth;
+    case GL_RASTERIZER_DISCARD: return &subset.rasterizer_discard;
     default: return nullptr;
     }
 }
@@ -42,6 +43,8 @@ bool depth_function(GLenum f) { return f == GL_ALWAYS || f == GL_LEQUAL || f == 
 
 void elka_gl_enable(GLenum cap)
 {
+    if (cap == GL_RASTERIZER_DISCARD)
+        gles_flush_batch(); // what was drawn before is drawn
     if (bool* flag = enable_flag(cap))
         *flag = true;
     else
@@ -50,6 +53,8 @@ void elka_gl_enable(GLenum cap)
 
 void elka_gl_disable(GLenum cap)
 {
+    if (cap == GL_RASTERIZER_DISCARD)
+        gles_flush_batch(); // what was drawn while on is dropped
     if (bool* flag = enable_flag(cap))
         *flag = false;
     else
@@ -146,7 +151,8 @@ void elka_gl_clear(GLbitfield mask)
         return;
     }
     gles_flush_batch();
-    glClear(mask);
+    if (!subset.rasterizer_discard)
+        glClear(mask);
 }
 
 void elka_gl_clear_color(GLclampf r, GLclampf g, GLclampf b, GLclampf a)

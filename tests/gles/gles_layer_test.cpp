@@ -564,6 +564,44 @@ TEST_F(GlesLayer, ListsReplayWithTheCurrentColourAndMatrixCarriedAcross)
     EXPECT_EQ(pixel(got, 32, 32)[0], 0);
 }
 
+// A seek steps the scenes with the rasterizer off: nothing drawn or cleared
+// meanwhile shows, what was drawn before it does, and the state the calls
+// set (a list's colour, the matrix) is carried on as when drawing.
+TEST_F(GlesLayer, WithTheRasterizerOffNothingIsDrawnButTheStateGoesOn)
+{
+    const auto drawing = [](const Gl& gl) {
+        const GLuint list = gl.gen_lists(1);
+        gl.new_list(list, GL_COMPILE);
+        gl.begin(GL_QUADS);
+        gl.vertex3f(-1.0f, -1.0f, 0.0f);
+        gl.vertex3f(1.0f, -1.0f, 0.0f);
+        gl.vertex3f(1.0f, 1.0f, 0.0f);
+        gl.vertex3f(-1.0f, 1.0f, 0.0f);
+        gl.end();
+        gl.color4f(0.0f, 0.0f, 1.0f, 1.0f);
+        gl.end_list();
+        gl.color4f(1.0f, 0.0f, 0.0f, 1.0f);
+        gl.rectf(-1.0f, -1.0f, 0.0f, 0.0f); // before: drawn, though not yet sent
+        gl.enable(GL_RASTERIZER_DISCARD);
+        gl.rectf(-1.0f, -1.0f, 1.0f, 1.0f); // in red
+        gl.clear_color(0.0f, 1.0f, 0.0f, 1.0f);
+        gl.clear(GL_COLOR_BUFFER_BIT);
+        gl.color4f(1.0f, 1.0f, 0.0f, 1.0f);
+        gl.call_list(list); // leaves blue current
+        gl.translatef(1.0f, 1.0f, 0.0f);
+        gl.disable(GL_RASTERIZER_DISCARD);
+        gl.rectf(-0.5f, -0.5f, 0.0f, 0.0f); // blue, moved by the translation
+    };
+    expect_same_picture(drawing, 0);
+    const Picture got = draw(layer_side, layer, drawing);
+    const std::uint8_t* red = pixel(got, 16, 16);
+    EXPECT_TRUE(red[0] == 255 && red[1] == 0 && red[2] == 0) << "the quad drawn before the discard";
+    const std::uint8_t* blue = pixel(got, 48, 48);
+    EXPECT_TRUE(blue[0] == 0 && blue[1] == 0 && blue[2] == 255) << "the quad after it, in the list's colour";
+    const std::uint8_t* black = pixel(got, 16, 48);
+    EXPECT_TRUE(black[0] == 0 && black[1] == 0 && black[2] == 0) << "neither the clear nor the list showed";
+}
+
 TEST_F(GlesLayer, SmoothWideLinesCoverWhatMesasCover)
 {
     // Lines of the widths the system uses, smooth and blended, along
