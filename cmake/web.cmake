@@ -47,7 +47,8 @@ set(web_link_options
   -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=67108864
   -sENVIRONMENT=web -sEXIT_RUNTIME=1 -sINVOKE_RUN=0   # page.js starts main once the files are in
-  -sEXPORTED_RUNTIME_METHODS=ccall,FS -sFORCE_FILESYSTEM=1
+  # main's arguments (the page's ?t=) are written into the heap by page.js.
+  -sEXPORTED_RUNTIME_METHODS=ccall,FS,stringToUTF8,setValue -sEXPORTED_FUNCTIONS=_main,_malloc -sFORCE_FILESYSTEM=1
   # Each canvas is asked for WebGL 2 alone, once, so emscripten's wrapper
   # of getContext for old Safaris is not needed; it names
   # WebGLRenderingContext, which a WebKit without WebGL does not define,

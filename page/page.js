@@ -7,7 +7,9 @@
 // virtual clock without sound, frame by frame as a test asks for them
 // (index.html?fixed=FPS&every draws the frames in between in full too).
 // index.html?sharp, or the "sharp" toggle, draws the scenes at the
-// canvas's device pixels instead of 800 x 600 scaled up.
+// canvas's device pixels instead of 800 x 600 scaled up. The player: pause,
+// jumps, restart and a timeline of the scenes, on the keys video players
+// use and in the controls; index.html?t=SECONDS starts there.
 // What the demo shows and hears is its own; this only hosts it.
 'use strict';
 
@@ -20,6 +22,14 @@
   // timing them).
   const everyFrameDrawn = new URLSearchParams(location.search).has('every');
   const sharpAsked = new URLSearchParams(location.search).has('sharp');
+  // ?t=SECONDS: the demo's --start, which takes plain decimal seconds
+  // before the end; anything else starts at 0, and the status line says why.
+  const endSeconds = 151.02;
+  const timeParam = new URLSearchParams(location.search).get('t');
+  const timeGood = timeParam !== null && /^[0-9]+(\.[0-9]+)?$/.test(timeParam) && Number(timeParam) < endSeconds;
+  const startSeconds = timeGood && !fixedRate ? Number(timeParam) : 0;
+  const timeNote = timeParam === null || timeGood ? '' :
+    `?t=${timeParam.slice(0, 20)}: expected seconds from 0 to less than ${endSeconds} (such as 79); starting at 0.`;
 
   // What the page tells about itself (tests read it too).
   const elka = (globalThis.elka = globalThis.elka || {});
@@ -35,6 +45,8 @@
     soundSilent: false, // the song was asked for and cannot be heard
     offline: 'none', // the service worker: 'none', 'registering', 'controlled', 'unavailable'
     loaded: { bytes: 0, total: 0 }, // the media's download so far
+    // Where the sequence stands; how often and where it was last placed.
+    player: { seconds: startSeconds, paused: false, placed: 0, placedAt: startSeconds },
   });
   elka.dialogs = elka.dialogs || [];
   elka.sound = elka.sound || { context: 'none', playing: false, error: 0 };
@@ -96,7 +108,7 @@
   }
 
   // --- Events, as the window system queues them ----------------------
-  const kinds = { keyDown: 1, keyUp: 2, activate: 3, resized: 4, sharp: 5 };
+  const kinds = { keyDown: 1, keyUp: 2, activate: 3, resized: 4, sharp: 5, seek: 6 };
   const events = [];
   let wakeIdle = null;
 
@@ -136,18 +148,18 @@
     return keys[code] || 0;
   }
 
-  // The desktop player's keys (pause, jumps, restart) are not the demo's
-  // here: the page's clock follows its song as heard, which a seek or a
-  // pause would move twice over, so the page keeps them for itself.
-  const playerKeys = new Set([0x20, 0x25, 0x27, 0x24]);
+  // A video player's other keys for the demo's player keys: K pauses, J
+  // and L jump, 0 starts again.
+  const VK_SPACE = 0x20, VK_LEFT = 0x25, VK_RIGHT = 0x27, VK_HOME = 0x24;
+  const playerAliases = { KeyK: VK_SPACE, KeyJ: VK_LEFT, KeyL: VK_RIGHT, Digit0: VK_HOME, Numpad0: VK_HOME };
 
   function onKey(event) {
     if (document.querySelector('dialog[open]')) return; // the box has the keys
-    const vk = virtualKey(event.code);
+    if (event.target && event.target.id === 'timeline') return; // its own arrows
+    const vk = playerAliases[event.code] || virtualKey(event.code);
     if (!vk || elka.state !== 'running') return;
     if (event.ctrlKey || event.metaKey) return; // the browser's own shortcuts
     event.preventDefault();
-    if (playerKeys.has(vk)) return;
     const down = event.type === 'keydown';
     if (down && vk === VK_F1 && !event.repeat) followToggle();
     const system = event.altKey || vk === VK_F10 || vk === VK_MENU;
@@ -189,16 +201,22 @@
   // --- The on-screen controls: F1 and Escape for a screen without keys --
   // They show on a tap or a mouse move and fade while the demo is watched.
   let fadeTimer = null;
+  const playerBar = document.getElementById('player');
   let shownAtPress = true;
   const VK_ESCAPE = 0x1b;
   const pendingUps = []; // [virtual key, frames still to show before its release]
 
   function showControls() {
     controls.classList.add('shown');
+    playerBar.classList.add('shown');
     clearTimeout(fadeTimer);
     fadeTimer = setTimeout(() => {
-      if (controls.matches(':hover')) showControls();
-      else controls.classList.remove('shown');
+      if (controls.matches(':hover') || playerBar.matches(':hover') || playerBar.contains(document.activeElement)) {
+        showControls();
+      } else {
+        controls.classList.remove('shown');
+        playerBar.classList.remove('shown');
+      }
     }, 3000);
   }
   showControls();
@@ -231,6 +249,56 @@
   control(fullscreenButton, VK_F1);
   control(stopButton, VK_ESCAPE);
 
+  // --- The player: its buttons, the time and the timeline of the scenes --
+  // A player's key pressed by a button goes down and up at once: while
+  // paused no frame comes to let it go, and a key still down would be a
+  // held key's repeat the next time.
+  const timeline = document.getElementById('timeline');
+  const timeText = document.getElementById('time');
+  const playButton = document.getElementById('play');
+  function pressPlayerKey(vk) {
+    if (elka.state !== 'running') return;
+    queue(kinds.keyDown, vk, 0);
+    queue(kinds.keyUp, vk, 0);
+  }
+  function playerControl(button, vk) {
+    button.addEventListener('click', (event) => {
+      event.stopPropagation(); // not the stage's click
+      if (!shownAtPress && event.detail > 0) return; // a faded control only shows the controls
+      pressPlayerKey(vk);
+      if (canvas) canvas.focus(); // the keys stay the demo's
+    });
+  }
+  playerControl(playButton, VK_SPACE);
+  playerControl(document.getElementById('back'), VK_LEFT);
+  playerControl(document.getElementById('forth'), VK_RIGHT);
+  playerControl(document.getElementById('restart'), VK_HOME);
+  function minutes(seconds) {
+    const s = Math.max(0, Math.floor(seconds));
+    return Math.floor(s / 60) + ':' + String(s % 60).padStart(2, '0');
+  }
+  let dragging = false;
+  function showPlayer() {
+    const seconds = Math.min(endSeconds, clock.paused || clockStart === null ? clock.ms / 1000 :
+      (clock.ms + performance.now() - clock.at) / 1000);
+    elka.player.seconds = seconds;
+    if (!dragging) timeline.value = String(Math.round(seconds * 1000));
+    timeText.textContent = minutes(dragging ? Number(timeline.value) / 1000 : seconds) + ' / ' + minutes(endSeconds);
+    playButton.textContent = clock.paused ? 'play' : 'pause';
+    playButton.setAttribute('aria-label', clock.paused ? 'play (Space, K)' : 'pause (Space, K)');
+  }
+  timeline.max = String(Math.round(endSeconds * 1000));
+  timeline.addEventListener('input', () => {
+    dragging = true;
+    showPlayer();
+  });
+  timeline.addEventListener('change', () => {
+    dragging = false;
+    if (elka.state === 'running') queue(kinds.seek, Number(timeline.value), 0);
+    if (canvas) canvas.focus();
+  });
+  timeline.addEventListener('click', (event) => event.stopPropagation());
+
   function releaseKeys() {
     for (let i = pendingUps.length - 1; i >= 0; --i) {
       if (--pendingUps[i][1] > 0) continue;
@@ -251,7 +319,10 @@
   // epoch (the output clock's own pace, the browser's rounding) is followed
   // gradually, a larger one at once.
   let clockStart = null; // performance.now() of the click
-  const clock = { ms: 0, at: 0, epoch: null };
+  // A player's seek or pause places the clock where the sequence then
+  // stands (paused: it stands there); the song, started again from that
+  // place, is followed from there on.
+  const clock = { ms: startSeconds * 1000, at: 0, epoch: null, paused: false };
   const epochStepMs = 50;
   const epochFollowMs = 300;
   const toldAgeMs = 50;
@@ -259,10 +330,15 @@
   // the last [performance.now(), ms, waits, on the song] of the frame
   // loop's reads.
   elka.clock = { follows: 'page', waits: false, epochSteps: 0, reads: [] };
+  showPlayer();
   const clockReadsKept = 600;
 
   function readClock() {
     const now = performance.now();
+    if (clock.paused) {
+      clock.at = now;
+      return clock.ms;
+    }
     let ms = clock.ms + (now - clock.at);
     const song = Module.elkaSongEpoch ? Module.elkaSongEpoch(now) : null;
     if (song === null) {
@@ -367,10 +443,16 @@
       return events.shift() || null;
     },
 
-    // Microseconds since the click (the song's start as heard), standing
-    // at 0 until then.
+    // Microseconds of the sequence (the song as heard), standing where it
+    // was placed (0, or ?t=) until the click.
     counter() {
-      return clockStart === null ? 0 : readClock() * 1000;
+      return clockStart === null ? clock.ms * 1000 : readClock() * 1000;
+    },
+
+    placeCounter(ms, paused) {
+      Object.assign(clock, { ms: ms, at: performance.now(), epoch: null, paused: paused });
+      Object.assign(elka.player, { seconds: ms / 1000, paused: paused, placed: elka.player.placed + 1, placedAt: ms / 1000 });
+      showPlayer();
     },
 
     frameBegin() {
@@ -383,12 +465,13 @@
         if (!fixedRate) {
           elka.state = 'waiting';
           startCover.hidden = false; // over the start picture, now drawn
-          say('Ready.');
+          say(timeNote || 'Ready.');
         }
       }
       framesShown += 1;
       elka.frames = framesShown;
       releaseKeys();
+      if (!fixedRate) showPlayer();
       if (!fixedRate) return new Promise((resolve) => requestAnimationFrame(() => resolve()));
       elka.frameTimes.push(performance.now() - frameStart);
       // Drawn ahead only as far as a test has asked (frameAt never asks
@@ -441,19 +524,23 @@
   function start() {
     if (elka.state !== 'waiting') return;
     startCover.hidden = true;
-    say(''); // the song has loaded: the line is for what goes wrong from now on
+    say(timeNote); // the song has loaded: the line is for what goes wrong from now on
     for (const hook of Module.elkaStartHooks) hook(); // the song, in this same gesture
     if (windowed.fullscreen) enterFullscreen();
     clockStart = performance.now();
-    Object.assign(clock, { ms: 0, at: clockStart, epoch: null });
+    Object.assign(clock, { at: clockStart, epoch: null });
     elka.state = 'running';
     fullscreenButton.hidden = stopButton.hidden = false;
+    playerBar.hidden = false;
     if (canvas) canvas.focus();
   }
   startCover.addEventListener('click', start);
-  // A tap or click while the song cannot be heard tries the sound again.
-  stage.addEventListener('click', () => {
-    if (elka.soundSilent && Module.elkaSoundRetry) Module.elkaSoundRetry();
+  // A tap or click while the song cannot be heard tries the sound again;
+  // otherwise it pauses or plays on, as on a video (a tap on faded
+  // controls only shows them).
+  stage.addEventListener('click', (event) => {
+    if (elka.soundSilent && Module.elkaSoundRetry) return Module.elkaSoundRetry();
+    if (shownAtPress || event.detail === 0) pressPlayerKey(VK_SPACE);
   });
   document.getElementById('again').addEventListener('click', () => location.reload());
 
@@ -464,6 +551,7 @@
     startCover.hidden = true;
     endCover.hidden = false;
     fullscreenButton.hidden = stopButton.hidden = true;
+    playerBar.hidden = true;
     if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
     for (const request of asked.splice(0)) request.reject(new Error('the demo ended at frame ' + framesShown));
   }
@@ -553,6 +641,21 @@
   const fetched = keepForOffline().then(() => Promise.all(media.map(fetchMedia)));
   if (sharpAsked) setSharp(true); // taken by the frame loop's first look
 
+  // main's argc and argv: the page's ?t= as the demo's --start.
+  function mainArguments() {
+    const args = ['elka'];
+    if (startSeconds > 0) args.push('--start', String(startSeconds));
+    const argv = Module._malloc(4 * (args.length + 1));
+    args.forEach((arg, i) => {
+      const size = arg.length * 4 + 1;
+      const text = Module._malloc(size);
+      Module.stringToUTF8(arg, text, size);
+      Module.setValue(argv + 4 * i, text, 'i32');
+    });
+    Module.setValue(argv + 4 * args.length, 0, 'i32');
+    return [args.length, argv];
+  }
+
   globalThis.Module = {
     elkaPage: page,
     // elka.js takes the WebAssembly given here rather than fetch it.
@@ -586,7 +689,7 @@
           ended(1);
         };
         try {
-          Module.ccall('main', 'number', ['number', 'number'], [0, 0], { async: true }).then(ended, stopped);
+          Module.ccall('main', 'number', ['number', 'number'], mainArguments(), { async: true }).then(ended, stopped);
         } catch (error) {
           stopped(error);
         }

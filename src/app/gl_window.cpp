@@ -177,6 +177,9 @@ long window_proc(WindowHandle window, unsigned message, std::uintptr_t wparam, s
         if (wparam < 256)
             app.key_down[wparam] = false;
         return 0;
+    case WM_APP_SEEK:
+        player_ask_time(static_cast<double>(wparam) / 1000.0);
+        return 0;
     case WM_SIZE:
         resize_viewport(low_word(static_cast<std::uintptr_t>(lparam)), high_word(static_cast<std::uintptr_t>(lparam)));
         return 0;

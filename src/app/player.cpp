@@ -5,6 +5,7 @@
 #include "app/display_toggle.h"
 #include "app/gl_window.h"
 #include "effects/effects_state.h"
+#include "platform/performance_counter.h"
 #include "shared/shared_state.h"
 #include "timeline/timeline.h"
 
@@ -156,6 +157,12 @@ bool player_key(unsigned virtual_key, bool repeated)
     return true;
 }
 
+void player_ask_time(double seconds)
+{
+    app.player.asked_seconds = seconds;
+    app.player.request = PlayerRequest::time;
+}
+
 void player_take_request()
 {
     const PlayerRequest request = app.player.request;
@@ -166,6 +173,7 @@ void player_take_request()
     case PlayerRequest::back: player_seek(std::fmax(0.0, player_time() - player_jump_seconds)); break;
     case PlayerRequest::forth: player_seek(player_time() + player_jump_seconds); break;
     case PlayerRequest::restart: player_seek(0.0); break;
+    case PlayerRequest::time: player_seek(app.player.asked_seconds); break;
     }
 }
 
@@ -178,6 +186,7 @@ void player_seek(double seconds)
     if (!app.player.paused)
         music_player.pause(true);
     step_to(frame_at(seconds < 0.0 ? 0.0 : seconds));
+    platform_counter_place(player_time(), app.player.paused);
     shared.frame_timer->run_real_time();
     music_player.place_at(player_time());
     if (!app.player.paused)
@@ -193,10 +202,12 @@ void player_set_paused(bool paused)
     app.player.paused = paused;
     if (paused) {
         music_player.pause(true);
+        platform_counter_place(player_time(), true);
         return;
     }
     // The pause is not the scenes' time: they go on from where they stood,
     // and the song with them.
+    platform_counter_place(player_time(), false);
     shared.frame_timer->run_real_time();
     music_player.place_at(player_time());
     music_player.pause(false);

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <vector>
 
-enum class PlayerRequest { none, pause, back, forth, restart };
+enum class PlayerRequest { none, pause, back, forth, restart, time };
 
 // The capture tool's default rate: a seek lands on its frames.
 constexpr int player_fps = 60;
@@ -31,6 +31,7 @@ struct PlayerState {
     double start_seconds = 0.0; // --start
     // The key's request, carried out by the frame loop.
     PlayerRequest request = PlayerRequest::none;
+    double asked_seconds = 0.0; // PlayerRequest::time
     // The first state from start-up; player_kept_count of them from the
     // first seek or pause on, and never more.
     std::vector<KeptState> kept;
@@ -44,6 +45,8 @@ void player_keep_start();
 // A key pressed (`repeated`: held down): true when it is one of the
 // player's, whose request the frame loop then carries out.
 bool player_key(unsigned virtual_key, bool repeated);
+// A time asked for (the page's timeline), carried out as a key's request.
+void player_ask_time(double seconds);
 // Carries out the waiting request, in the frame loop with the context
 // current.
 void player_take_request();

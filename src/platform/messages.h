@@ -21,6 +21,8 @@ constexpr unsigned WM_KEYUP = 0x0101;
 constexpr unsigned WM_SYSKEYDOWN = 0x0104;
 constexpr unsigned WM_SYSKEYUP = 0x0105;
 constexpr unsigned WM_SYSCOMMAND = 0x0112;
+// The viewer asked for a time (the page's timeline): wParam, milliseconds.
+constexpr unsigned WM_APP_SEEK = 0x8001;
 
 // WM_ACTIVATE: low word of wParam.
 constexpr unsigned WA_INACTIVE = 0;

@@ -14,6 +14,14 @@ bool platform_query_frequency(std::int64_t* frequency)
     return backend_counter(frequency, nullptr);
 }
 
+void platform_counter_place(double seconds, bool paused)
+{
+    CounterPlace& place = window_state.counter_place;
+    place = CounterPlace{place.serial + 1, seconds, paused};
+    if (!counter_source)
+        backend_counter(nullptr, nullptr); // a counter that takes it up does so now: a pause reads no counter
+}
+
 std::int64_t platform_query_counter()
 {
     if (counter_source)

@@ -7,3 +7,8 @@
 
 bool platform_query_frequency(std::int64_t* frequency); // false: no counter
 std::int64_t platform_query_counter();
+// The sequence stands at `seconds` from now on (a player's seek, its pause
+// or its play on), paused or running. The system's counters run on
+// whatever the sequence does; the page's follows its song as heard, which
+// a seek moves and a pause stops, and takes this up at once.
+void platform_counter_place(double seconds, bool paused);

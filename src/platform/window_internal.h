@@ -36,6 +36,13 @@ struct QueuedMessages {
     int quit_code = 0;
 };
 
+// Where the sequence was last placed (platform_counter_place), by number.
+struct CounterPlace {
+    int serial = 0;
+    double seconds = 0.0;
+    bool paused = false;
+};
+
 struct WindowState {
     bool class_registered = false;
     bool video_started = false;
@@ -52,6 +59,7 @@ struct WindowState {
     bool single_asked = false;           // the pixel format asked for no back buffer
     bool single_buffered = false;        // the current context draws without a back buffer
     int depth_bits = 16;                 // of the drawable: what the pixel format asked for
+    CounterPlace counter_place;
 };
 extern WindowState window_state;
 

@@ -21,7 +21,7 @@ const web = resolve(process.argv[2] || join(repoRoot, 'out/web'));
 const build = resolve(process.argv[3] || join(repoRoot, 'build'));
 const artefacts = join(build, 'artefacts/web', engineName());
 // The page's own lines over the canvas are left out of the probes' shots.
-const overlays = ['#start', '#end', '#status', '#controls'];
+const overlays = ['#start', '#end', '#status', '#controls', '#player'];
 const passes = (probe) => (picture) => probes[probe](picture).every(([, ok]) => ok);
 const report = (name, probe, picture) => {
   for (const [what, ok, detail] of probes[probe](picture))

@@ -23,7 +23,7 @@ const web = resolve(process.argv[2] || join(repoRoot, 'out/web'));
 const build = resolve(process.argv[3] || join(repoRoot, 'build'));
 const work = mkdtempSync(join(tmpdir(), 'elka-web-sharp-'));
 process.on('exit', () => rmSync(work, { recursive: true, force: true }));
-const overlays = ['#start', '#end', '#status', '#controls'];
+const overlays = ['#start', '#end', '#status', '#controls', '#player'];
 const times = [9.1, 9.5]; // "pigs.." behind its window frame: sharp, then scaled up
 
 // The 4:3 area (device columns 240 to 1679) of a 1920 x 1080 picture.

@@ -19,7 +19,7 @@ import { repoRoot } from './lib/root.mjs';
 import { startServer } from './lib/server.mjs';
 
 const web = resolve(process.argv[2] || join(repoRoot, 'out/web'));
-const overlays = ['#start', '#end', '#status', '#controls'];
+const overlays = ['#start', '#end', '#status', '#controls', '#player'];
 
 // Counts the page's asks for the browser's fullscreen and what came of them.
 const countFullscreen = `(() => {

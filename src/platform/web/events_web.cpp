@@ -18,6 +18,7 @@
 extern "C" {
 int elka_page_take_event(int* kind, int* a, int* b);
 double elka_page_counter();
+void elka_page_counter_place(double ms, int paused);
 void elka_page_frame_begin();
 }
 
@@ -39,8 +40,8 @@ FixedStepCounter& fixed_counter()
 
 // Event kinds of elka_page_take_event.
 // activate: a active, b minimised; resized: a minimised (a hidden tab);
-// sharp: a on (the page's ?sharp and its toggle).
-enum PageEvent { key_down = 1, key_up = 2, activate = 3, resized = 4, sharp = 5 };
+// sharp: a on (the page's ?sharp and its toggle); seek: a milliseconds.
+enum PageEvent { key_down = 1, key_up = 2, activate = 3, resized = 4, sharp = 5, seek = 6 };
 
 void push_size(bool minimised)
 {
@@ -75,6 +76,9 @@ void translate(int kind, int a, int b)
         platform_set_sharp(a != 0);
         presenter_follow_window();
         push_size(false);
+        break;
+    case seek:
+        queue_message(WM_APP_SEEK, static_cast<std::uintptr_t>(a < 0 ? 0 : a), 0);
         break;
     default: break;
     }
@@ -115,6 +119,11 @@ bool platform_peek_message(Message* message)
 bool backend_counter(std::int64_t* frequency, std::int64_t* count)
 {
     const bool fixed = elka_page_fixed_rate() > 0;
+    const CounterPlace& place = window_state.counter_place;
+    if (!fixed && place.serial != web_backend.counter_placed) {
+        web_backend.counter_placed = place.serial;
+        elka_page_counter_place(place.seconds * 1000.0, place.paused ? 1 : 0);
+    }
     if (frequency)
         *frequency = fixed ? fixed_counter().frequency : 1000000;
     if (count)

@@ -28,6 +28,10 @@ mergeInto(LibraryManager.library, {
     HEAP32[b >> 2] = event[2];
     return 1;
   },
+  elka_page_counter_place: function (ms, paused) {
+    Module.elkaPage.placeCounter(ms, paused !== 0);
+  },
+
   elka_page_counter: function () {
     return Module.elkaPage.counter();
   },

@@ -17,6 +17,7 @@ struct WebBackendState {
     bool fixed_counter_made = false;
     FixedStepCounter fixed_counter;
     int frames_presented = 0; // by number, as the page asks for frames
+    int counter_placed = 0;   // the last CounterPlace the page's clock took up
     // The fonts parsed on the page, in the order they were added.
     std::vector<std::shared_ptr<PageFont>> fonts;
 };

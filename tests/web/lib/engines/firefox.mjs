@@ -79,13 +79,15 @@ function wrapPage(page) {
       throw new Error(`no element ${selector}`);
     return all[all.length - 1];
   };
+  // Keys WebDriver BiDi names by what they type.
+  const bidiKeys = { Space: ' ', KeyK: 'k', KeyJ: 'j', KeyL: 'l', Digit0: '0' };
   return {
     goto: (url) => page.goto(url),
     evaluate: (fn, arg) => page.evaluate(fn, arg),
     waitForFunction: (fn, arg, timeout) =>
       page.waitForFunction(fn, { timeout, polling: 'raf' }, arg).then((h) => h.jsonValue()),
-    keyDown: (key) => page.keyboard.down(key),
-    keyUp: (key) => page.keyboard.up(key),
+    keyDown: (key) => page.keyboard.down(bidiKeys[key] || key),
+    keyUp: (key) => page.keyboard.up(bidiKeys[key] || key),
     click: (selector) => page.click(selector),
     isVisible: async (selector) => (await last(selector)).isVisible(),
     innerText: (selector) => page.$eval(selector, (e) => e.innerText),

@@ -57,4 +57,4 @@ export async function startDriver(binary, env) {
 export const elementId = (reference) => reference['element-6066-11e4-a52e-4f735466cecf'];
 
 // The keys' code points (the WebDriver standard's table).
-export const keyValues = { Escape: '\uE00C', Enter: '\uE007', F1: '\uE031', Space: ' ' };
+export const keyValues = { Escape: '\uE00C', Enter: '\uE007', F1: '\uE031', Space: ' ', KeyK: 'k', KeyJ: 'j', KeyL: 'l', Digit0: '0' };
