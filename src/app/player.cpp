@@ -59,8 +59,11 @@ long frame_at(double seconds) { return static_cast<long>(std::floor(seconds * pl
 
 // While stepping only the state matters: the rasterizer discards what the
 // scenes draw, so the driver only follows the state and the vertices go
-// nowhere (on the GL subset they are not even sent). A GL older than 3.0
-// refuses the enable; the one-pixel viewport then keeps the cost down.
+// nowhere (on the GL subset they are not even sent). The last frame before
+// the target is drawn as before, into the one-pixel viewport: its clear
+// reaches the whole buffer, which the frame shown next starts from. A GL
+// older than 3.0 refuses the enable; the one-pixel viewport then keeps the
+// cost down.
 void draw_nothing(bool on)
 {
     if (on) {
@@ -88,9 +91,9 @@ void step_to(long frame)
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
     glViewport(0, 0, 1, 1);
-    draw_nothing(true);
     while (!shared.quit_requested && shared.scene_index <= last_scene &&
            shared.frame_timer->place().fixed_frames < frame) {
+        draw_nothing(shared.frame_timer->place().fixed_frames + 1 < frame);
         render_frame();
         const std::int64_t done = shared.frame_timer->place().fixed_frames;
         const std::int64_t at = done / player_kept_every;
