@@ -4,7 +4,8 @@
 // hint asks to turn the phone while it is held upright; the tap starts the
 // demo, whose 4:3 picture stands in the middle of the upright screen; the
 // on-screen controls come with a tap, fade while watching, and do what F1
-// and Escape do (a tap on them faded only brings them back).
+// and Escape do (a tap on them faded only brings them back); a tap on the
+// picture shows them, the next one pauses.
 // usage: node page_phone.mjs OUT-WEB-DIR BUILD-DIR
 import { statSync } from 'node:fs';
 import { join, resolve } from 'node:path';
@@ -21,7 +22,7 @@ const web = resolve(process.argv[2] || join(repoRoot, 'out/web'));
 const media = ['load.bmp', 'tunnel.bmp', 'star.bmp', 'font.ttf', 'song.mp3'];
 const mediaBytes = media.reduce((sum, name) => sum + statSync(join(web, 'files', name)).size, 0);
 const phone = { viewport: { width: 412, height: 915 }, scale: 2.625 };
-const overlays = '#start, #end, #status, #controls { visibility: hidden !important; }';
+const overlays = '#start, #end, #status, #controls, #player { visibility: hidden !important; }';
 
 const visible = (page, selector) => page.locator(selector).isVisible();
 const controlsShown = (page) => page.evaluate(() => document.getElementById('controls').classList.contains('shown'));
@@ -119,7 +120,21 @@ await runTest('page_phone', async () => {
     await page.waitForFunction((n) => elka.frames > n + 10, frames, { timeout: 120000 });
     check('the sequence goes on after the toggles', true);
 
-    await page.tap('#elka-canvas'); // the controls again, for a while
+    // A tap on the picture, as on a video: with the controls faded it only
+    // shows them, the next one pauses; the play button plays on.
+    await page.waitForFunction(() => !document.getElementById('controls').classList.contains('shown'), null,
+                               { timeout: 120000 });
+    const placed = await page.evaluate(() => [elka.player.placed, elka.frames]);
+    await page.tap('#elka-canvas');
+    await page.waitForFunction((n) => elka.frames > n + 3, placed[1], { timeout: 120000 });
+    check('a tap on the picture with the controls faded only shows them', await controlsShown(page) &&
+          (await page.evaluate(() => [elka.player.placed, elka.player.paused]))[0] === placed[0]);
+    await page.tap('#elka-canvas');
+    await page.waitForFunction(() => elka.player.paused, null, { timeout: 120000 });
+    check('the next tap pauses', true);
+    await page.tap('#play');
+    await page.waitForFunction(() => !elka.player.paused, null, { timeout: 120000 });
+    check('the play button plays on', true);
     await page.tap('#stop');
     await waitForState(driven, ['ended'], 120000);
     check('"stop" ends the run as Escape does, with status 0', (await elkaState(page)).exitStatus === 0);
