@@ -203,6 +203,7 @@
   let fadeTimer = null;
   const playerBar = document.getElementById('player');
   let shownAtPress = true;
+  let lastPointer = 'mouse';
   const VK_ESCAPE = 0x1b;
   const pendingUps = []; // [virtual key, frames still to show before its release]
 
@@ -211,7 +212,9 @@
     playerBar.classList.add('shown');
     clearTimeout(fadeTimer);
     fadeTimer = setTimeout(() => {
-      if (controls.matches(':hover') || playerBar.matches(':hover') || playerBar.contains(document.activeElement)) {
+      // A finger leaves :hover on what it tapped: only a mouse's hover holds them.
+      const hovered = lastPointer !== 'touch' && (controls.matches(':hover') || playerBar.matches(':hover'));
+      if (hovered || playerBar.contains(document.activeElement)) {
         showControls();
       } else {
         controls.classList.remove('shown');
@@ -224,6 +227,7 @@
   // A finger cannot see what it taps on: its tap on faded controls only
   // shows them. A mouse's pointer stands where it clicks.
   window.addEventListener('pointerdown', (event) => {
+    lastPointer = event.pointerType;
     shownAtPress = controls.classList.contains('shown') || event.pointerType !== 'touch';
     showControls();
   }, true);
