@@ -59,11 +59,8 @@ long frame_at(double seconds) { return static_cast<long>(std::floor(seconds * pl
 
 // While stepping only the state matters: the rasterizer discards what the
 // scenes draw, so the driver only follows the state and the vertices go
-// nowhere (on the GL subset they are not even sent). The last frame before
-// the target is drawn as before, into the one-pixel viewport: its clear
-// reaches the whole buffer, which the frame shown next starts from. A GL
-// older than 3.0 refuses the enable; the one-pixel viewport then keeps the
-// cost down.
+// nowhere (on the GL subset they are not even sent). A GL older than 3.0
+// refuses the enable; the one-pixel viewport then keeps the cost down.
 void draw_nothing(bool on)
 {
     if (on) {
@@ -77,9 +74,12 @@ void draw_nothing(bool on)
 
 // Steps the scenes at the capture's rate up to `frame` (or the end of the
 // sequence), from the nearest kept state at or before it, keeping a state
-// at each 2 s passed. Drawn into a one-pixel viewport, nothing rasterized:
-// the next frame clears it.
-void step_to(long frame)
+// at each 2 s passed. Drawn into a one-pixel viewport, nothing rasterized.
+// A seek's last frame before its target (`draw_last`) is drawn: its clear
+// reaches the whole buffer, which the frame shown next starts from. With
+// none drawn (keeping states ahead while paused) the buffer keeps the frame
+// on screen, which the next frame then starts from.
+void step_to(long frame, bool draw_last)
 {
     app.player.kept.resize(player_kept_count);
     int index = static_cast<int>(frame / player_kept_every);
@@ -93,7 +93,7 @@ void step_to(long frame)
     glViewport(0, 0, 1, 1);
     while (!shared.quit_requested && shared.scene_index <= last_scene &&
            shared.frame_timer->place().fixed_frames < frame) {
-        draw_nothing(shared.frame_timer->place().fixed_frames + 1 < frame);
+        draw_nothing(!draw_last || shared.frame_timer->place().fixed_frames + 1 < frame);
         render_frame();
         const std::int64_t done = shared.frame_timer->place().fixed_frames;
         const std::int64_t at = done / player_kept_every;
@@ -130,7 +130,7 @@ bool player_keep_ahead()
         return false;
     }
     const KeptState before = state_now();
-    step_to(static_cast<long>(next) * player_kept_every);
+    step_to(static_cast<long>(next) * player_kept_every, false);
     p.all_kept = !p.kept[next].valid; // the sequence ended before it
     restore(before);
     return true;
@@ -188,7 +188,7 @@ void player_seek(double seconds)
     // time.
     if (!app.player.paused)
         music_player.pause(true);
-    step_to(frame_at(seconds < 0.0 ? 0.0 : seconds));
+    step_to(frame_at(seconds < 0.0 ? 0.0 : seconds), true);
     platform_counter_place(player_time(), app.player.paused);
     shared.frame_timer->run_real_time();
     music_player.place_at(player_time());
