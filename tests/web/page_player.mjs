@@ -54,8 +54,13 @@ await runTest('page_player', async () => {
     check('Space pauses', p.paused && p.placedAt > 79.5, JSON.stringify(p));
     await page.waitForFunction(() => window.elka.sound.playing === false, null, hang);
     const paused = await now(page);
-    // What a pause must not do can only be seen by waiting: a second of it.
-    await new Promise((done) => setTimeout(done, 1000));
+    // Thirty of the browser's animation frames, on each of which a playing
+    // demo draws one: a paused one draws none.
+    await page.evaluate(() => new Promise((done) => {
+      let left = 30;
+      const next = () => (--left > 0 ? requestAnimationFrame(next) : done());
+      requestAnimationFrame(next);
+    }));
     const later = await now(page);
     check('paused, no frame is drawn and the time stands', later.frames === paused.frames && later.seconds === paused.seconds,
           `${JSON.stringify(paused)} then ${JSON.stringify(later)}`);
