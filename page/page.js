@@ -61,7 +61,9 @@
   // A screen touched rather than pointed at: its words say "tap".
   const touchFirst = matchMedia('(pointer: coarse)').matches ||
     (navigator.maxTouchPoints > 0 && !matchMedia('(any-pointer: fine)').matches);
-  startCover.querySelector('button').textContent = touchFirst ? 'tap to start' : 'click to start';
+  const startButton = startCover.querySelector('button');
+  startButton.textContent = touchFirst ? 'tap to start' : 'click to start';
+  if (fixedRate) startCover.hidden = true; // drawn on its own clock, without a click
 
   function say(text) {
     elka.status = text;
@@ -111,10 +113,20 @@
   const kinds = { keyDown: 1, keyUp: 2, activate: 3, resized: 4, sharp: 5, seek: 6 };
   const events = [];
   let wakeIdle = null;
+  // Before the click the picture stands (its clock does): the frame loop
+  // waits for the click or for an event rather than draw it again and again,
+  // which would keep a phone's processor busy while the page loads.
+  let waitingForClick = null;
+  function wakeWaiting() {
+    if (!waitingForClick) return;
+    waitingForClick();
+    waitingForClick = null;
+  }
 
   function queue(kind, a, b) {
     events.push([kind, a, b]);
     if (wakeIdle) wakeIdle();
+    wakeWaiting();
     if (wakeDrawing) wakeDrawing(); // the fixed-rate mode draws on to take it
   }
 
@@ -468,15 +480,18 @@
         elka.firstFrameMs = performance.now();
         if (!fixedRate) {
           elka.state = 'waiting';
-          startCover.hidden = false; // over the start picture, now drawn
+          startButton.disabled = false; // over the start picture, now drawn
           say(timeNote || 'Ready.');
         }
       }
       framesShown += 1;
       elka.frames = framesShown;
       releaseKeys();
-      if (!fixedRate) showPlayer();
-      if (!fixedRate) return new Promise((resolve) => requestAnimationFrame(() => resolve()));
+      if (!fixedRate) {
+        showPlayer();
+        if (elka.state === 'waiting' && !events.length) await new Promise((resolve) => (waitingForClick = resolve));
+        return new Promise((resolve) => requestAnimationFrame(() => resolve()));
+      }
       elka.frameTimes.push(performance.now() - frameStart);
       // Drawn ahead only as far as a test has asked (frameAt never asks
       // for a frame already drawn), or to take an event.
@@ -486,6 +501,9 @@
       }
       await nextTurn();
     },
+
+    // A turn of the browser's event loop in the middle of the demo's work.
+    takeTurn: nextTurn,
 
     async idle() {
       await new Promise((resolve) => {
@@ -534,6 +552,7 @@
     clockStart = performance.now();
     Object.assign(clock, { at: clockStart, epoch: null });
     elka.state = 'running';
+    wakeWaiting();
     fullscreenButton.hidden = stopButton.hidden = false;
     playerBar.hidden = false;
     if (canvas) canvas.focus();
@@ -641,7 +660,7 @@
     });
   }
 
-  if (!embeddedMedia) say('Loading...');
+  say(embeddedMedia ? '' : 'Loading...'); // what the page says before its scripts run, too
   const fetched = keepForOffline().then(() => Promise.all(media.map(fetchMedia)));
   if (sharpAsked) setSharp(true); // taken by the frame loop's first look
 

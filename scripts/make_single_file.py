@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """The page as one file: out/web/index.html with its scripts written in
-place of their <script src> tags, and the media and elka.wasm as base64 in
+place of the loader that asks for them, and the media and elka.wasm as base64 in
 a script before them (the page hands the WebAssembly to elka.js itself),
 so that the page plays from file:// with a double-click, no server and no
 fetch. The icon goes in as data; the manifest and the service worker stay
@@ -29,8 +29,7 @@ embedded = ",\n".join(
 licence = open(os.path.join(web, "files", "font-LICENSE.txt"), encoding="utf-8").read()
 
 
-def script(match):
-    src = match.group(1)
+def script(src):
     text = open(os.path.join(web, src), encoding="utf-8").read()
     if src == "page.js":
         text = "globalThis.elkaEmbeddedMedia = {\n" + embedded + "\n};\n" + text
@@ -44,9 +43,13 @@ page, icons = re.subn(r'<link rel="icon" href="[^"]+">', f'<link rel="icon" href
 page, manifests = re.subn(r'<link rel="manifest" href="[^"]+">\n', "", page)
 if icons != 1 or manifests != 1:
     sys.exit(f"index.html has {icons} icons and {manifests} manifests, not the one of each this expects")
-page, count = re.subn(r'<script src="([^"]+)"></script>', script, page)
-if count != 4:
-    sys.exit(f"index.html has {count} scripts, not the 4 this expects")
+# The served page asks for its scripts after its first paint; the file
+# holds them, in the same order, in place of what asks.
+loader = re.search(r'<script id="loader">.*?</script>', page, re.S)
+names = re.findall(r"'([^']+\.js)'", loader.group(0)) if loader else []
+if len(names) != 4:
+    sys.exit(f"index.html's loader names {len(names)} scripts, not the 4 this expects")
+page = page[:loader.start()] + "\n".join(script(name) for name in names) + page[loader.end():]
 # The font's licence travels with the font it is embedded with.
 page = page.replace("<head>", "<head>\n<!--\nfiles/font.ttf (embedded below): " + inline(licence).replace("--", "- -") + "\n-->", 1)
 with open(out, "w", encoding="utf-8") as f:

@@ -31,6 +31,7 @@ rows=(
     "scripts/setup.sh|$root/scripts/setup.sh"
     "scripts/build-web.sh|$root/scripts/build-web.sh"
     "bench/first_frame.sh|$root/bench/first_frame.sh"
+    "bench/lighthouse.sh|$root/bench/lighthouse.sh"
     "bench/gles_layer_callgrind.sh|$root/bench/gles_layer_callgrind.sh"
 )
 # The benchmarks where this build has them (ELKA_BENCHMARKS).

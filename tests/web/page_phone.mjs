@@ -1,7 +1,8 @@
 // The page on a phone (a touch screen of 412 x 915 CSS pixels at device
 // scale 2.625, as Chromium emulates one): the status line tells the media's
 // download in bytes, then "Ready."; the button says "tap to start" and a
-// hint asks to turn the phone while it is held upright; the tap starts the
+// hint asks to turn the phone while it is held upright (turned, the waiting
+// picture is drawn at its new size); the tap starts the
 // demo, whose 4:3 picture stands in the middle of the upright screen; the
 // on-screen controls come with a tap, fade while watching, and do what F1
 // and Escape do (a tap on them faded only brings them back); a tap on the
@@ -76,6 +77,13 @@ await runTest('page_phone', async () => {
     check('upright, the page hints to turn the phone', await visible(page, '#turn'));
     await page.setViewportSize({ width: phone.viewport.height, height: phone.viewport.width });
     check('sideways, no hint', !(await visible(page, '#turn')));
+    // The picture waiting for the tap is drawn again only for such a change:
+    // the canvas takes its new size with the next frame.
+    const sideways = Math.round(phone.viewport.height * phone.scale);
+    const turned = await page.waitForFunction((width) => document.querySelector('#elka-canvas').width === width,
+                                              sideways, { timeout: 60000 }).then(() => true, () => false);
+    check('turned while it waits, the start picture is drawn at the new size', turned,
+          `the canvas is ${await page.evaluate(() => document.querySelector('#elka-canvas').width)} wide, not ${sideways}`);
     await page.setViewportSize(phone.viewport);
 
     await page.tap('#start button');

@@ -1,5 +1,6 @@
-// The page in real time, as a viewer meets it: the start picture under
-// "click to start", no sound before the click; the click starts the song
+// The page in real time, as a viewer meets it: the cover and "Loading..."
+// before any script has run; the start picture under "click to start",
+// drawn once and standing until the click, no sound before it; the click starts the song
 // and the clock; the intro's first word follows the start picture; Escape
 // ends the run, the last frame stays and "play again" is offered. No
 // console error on the way. Where the browser has the test's own sound
@@ -40,7 +41,17 @@ function otherColour(picture) {
 
 await runTest('page_realtime', async () => {
   mkdirSync(artefacts, { recursive: true });
-  const server = await startServer(web, { inject: pageScripts() });
+  // What the page shows at its first animation frame, before its first
+  // paint: the cover, its button and the status line, and whether any of
+  // its scripts has run by then (this runs before them all).
+  const atFirstFrame = `requestAnimationFrame(() => {
+    const button = document.querySelector('#start button');
+    const box = button.getBoundingClientRect();
+    window.atFirstFrame = { scriptRan: 'elka' in window || 'Module' in window, status: document.getElementById('status').textContent,
+                            button: button.innerText, disabled: button.disabled, shown: box.width > 0 && box.height > 0 &&
+                            getComputedStyle(button).visibility === 'visible' };
+  });`;
+  const server = await startServer(web, { inject: [...pageScripts(), atFirstFrame] });
   // The browser's fullscreen, where it is granted, is the screen: 4:3 too.
   const browser = await launchBrowser({ screen: [800, 600] });
   try {
@@ -49,6 +60,23 @@ await runTest('page_realtime', async () => {
     onFailure(consoleText);
     await page.goto(`${server.url}index.html`);
     await waitForState(page, ['waiting'], 60000);
+
+    const first = await page.evaluate(() => window.atFirstFrame);
+    check('the cover is there before any of the page\'s scripts has run: its button, not yet enabled, and "Loading..."',
+          first && !first.scriptRan && first.shown && first.disabled && first.button === 'click to start' &&
+          first.status === 'Loading...', JSON.stringify(first));
+    check('the button can be clicked once the start picture is under it', await page.evaluate(
+      () => !document.querySelector('#start button').disabled));
+    // Waiting for the click the picture stands: no frame is drawn again over
+    // thirty of the browser's animation frames.
+    const standing = await page.evaluate(() => new Promise((done) => {
+      const frames = window.elka.frames;
+      let left = 30;
+      const look = () => (--left > 0 ? requestAnimationFrame(look) : done([frames, window.elka.frames]));
+      requestAnimationFrame(look);
+    }));
+    check('before the click no frame is drawn again', standing[0] >= 1 && standing[1] === standing[0],
+          `${standing[0]} frames, then ${standing[1]}`);
 
     check('"click to start" is shown', await page.isVisible('#start') && /click to start/i.test(await page.innerText('#start')),
           JSON.stringify(await page.innerText('#start')));

@@ -197,7 +197,8 @@ await runTest('page_window', async () => {
     const shown = [];
     while (shown.length < 5) {
       await bare.page.waitForFunction(
-        (n) => (elka.dialogs.length > n && !!document.querySelector('#elka-dialog[open]')) || elka.state === 'ended',
+        // The page's own script comes after its first paint: window.elka may not be there yet.
+        (n) => window.elka && ((elka.dialogs.length > n && !!document.querySelector('#elka-dialog[open]')) || elka.state === 'ended'),
         shown.length, 60000);
       if (await bare.page.evaluate(() => elka.state === 'ended'))
         break;

@@ -12,6 +12,8 @@
 #include "platform/web/outline_face_web.h"
 #include "platform/web/web_backend.h"
 
+#include <emscripten/emscripten.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -33,6 +35,21 @@ void elka_font_copy_glyph(double* points, int* ends);
 }
 
 namespace {
+
+// Building the font's 255 glyphs is the longest stretch of the page's
+// start-up; between glyphs the browser gets its turn every few
+// milliseconds, so the page keeps answering (and a phone's browser does not
+// count it as blocked) while the demo loads.
+EM_ASYNC_JS(void, elka_page_take_turn, (), { await Module.elkaPage.takeTurn(); });
+constexpr double turn_every_ms = 8.0;
+
+void take_turn_when_due()
+{
+    if (emscripten_get_now() - web_backend.turn_taken_at < turn_every_ms)
+        return;
+    elka_page_take_turn();
+    web_backend.turn_taken_at = emscripten_get_now();
+}
 
 std::string font_name(int id, int which)
 {
@@ -117,6 +134,7 @@ bool platform_glyph_outline(OutlineFace* face, unsigned char code, GlyphOutline*
 {
     if (!face || !out)
         return false;
+    take_turn_when_due();
     *out = GlyphOutline();
     const PageFont& font = *face->font;
     double units = font.units;

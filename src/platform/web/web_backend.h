@@ -18,6 +18,7 @@ struct WebBackendState {
     FixedStepCounter fixed_counter;
     int frames_presented = 0; // by number, as the page asks for frames
     int counter_placed = 0;   // the last CounterPlace the page's clock took up
+    double turn_taken_at = 0.0; // when building the font last gave the browser its turn (ms)
     // The fonts parsed on the page, in the order they were added.
     std::vector<std::shared_ptr<PageFont>> fonts;
 };

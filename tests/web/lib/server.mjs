@@ -4,11 +4,13 @@
 // script of every HTML page served, to run before the page's own;
 // server.answer(path, answer) answers that path with { status,
 // contentType, body } instead of a file, answer(path, null) with the file
-// again.
+// again. options.compress: text and WebAssembly gzipped for a client that
+// accepts it, as a real host serves them (the media as they are).
 import { createReadStream } from 'node:fs';
 import { readFile, stat } from 'node:fs/promises';
 import { createServer } from 'node:http';
 import { extname, join, normalize, sep } from 'node:path';
+import { createGzip } from 'node:zlib';
 
 const types = {
   '.html': 'text/html; charset=utf-8',
@@ -17,13 +19,16 @@ const types = {
   '.wasm': 'application/wasm', // the type streaming compilation insists on
   '.css': 'text/css; charset=utf-8',
   '.json': 'application/json',
+  '.webmanifest': 'application/manifest+json',
   '.bmp': 'image/bmp',
   '.png': 'image/png',
   '.ttf': 'font/ttf',
   '.mp3': 'audio/mpeg',
 };
 
-export async function startServer(folder, { inject = [] } = {}) {
+const compressible = new Set(['.html', '.js', '.mjs', '.wasm', '.css', '.json', '.webmanifest']);
+
+export async function startServer(folder, { inject = [], compress = false } = {}) {
   const root = normalize(folder);
   const requests = [];
   const answers = new Map();
@@ -55,6 +60,12 @@ export async function startServer(folder, { inject = [] } = {}) {
         const body = Buffer.from(at < 0 ? scripts + page : page.slice(0, at) + scripts + page.slice(at));
         response.writeHead(200, { 'Content-Type': type, 'Content-Length': body.length, 'Cache-Control': 'no-store' });
         response.end(body);
+        return;
+      }
+      if (compress && compressible.has(extname(file)) && /\bgzip\b/.test(request.headers['accept-encoding'] || '')) {
+        response.writeHead(200, { 'Content-Type': type, 'Content-Encoding': 'gzip', 'Vary': 'Accept-Encoding',
+                                  'Cache-Control': 'no-store' });
+        createReadStream(file).pipe(createGzip()).pipe(response);
         return;
       }
       response.writeHead(200, { 'Content-Type': type, 'Content-Length': info.size, 'Cache-Control': 'no-store' });
