@@ -2,18 +2,27 @@
 // the click and plays on from there; Space pauses (no frame drawn, the song
 // stopped, the time standing) and K plays on from the same time; L and J
 // jump 5 s, 0 starts again, the player's buttons do what the keys do, and
-// the timeline seeks where it is let go. ?t= with anything but seconds
+// the timeline seeks where it is let go; paused, a seek shows the capture's
+// frame at the time sought. ?t= with anything but seconds
 // before the end starts at 0 and says why on the status line.
 // usage: node page_player.mjs OUT-WEB-DIR BUILD-DIR
+import { mkdirSync } from 'node:fs';
 import { join, resolve } from 'node:path';
 
-import { launchBrowser, openPage, pageScripts } from './lib/browser.mjs';
+import { engineName, launchBrowser, openPage, pageScripts } from './lib/browser.mjs';
+import { runCapture } from './lib/capture.mjs';
 import { check, onFailure, runTest } from './lib/check.mjs';
-import { waitForState } from './lib/elka.mjs';
+import { canvasShot, waitForState } from './lib/elka.mjs';
+import { difference } from './lib/pictures.mjs';
+import { readPng, writePng } from './lib/png.mjs';
 import { repoRoot } from './lib/root.mjs';
 import { startServer } from './lib/server.mjs';
 
 const web = resolve(process.argv[2] || join(repoRoot, 'out/web'));
+const build = resolve(process.argv[3] || join(repoRoot, 'build'));
+const work = join(build, 'artefacts/web', engineName(), 'player');
+const overlays = ['#start', '#end', '#status', '#controls', '#player'];
+const meanLimit = 2; // as the fixed-rate frames: in 1/255 units, over red, green and blue
 const hang = 120000; // a limit on a wait only ends a hang
 // A place is the time the request was taken at (read before it, so the
 // page's clock may have run on meanwhile) plus the jump.
@@ -32,9 +41,17 @@ async function placeBy(page, key) {
   return page.evaluate(() => ({ ...window.elka.player }));
 }
 
+// The timeline let go at `seconds`, as a mouse leaves it.
+const seekTo = (page, seconds) => page.evaluate((ms) => {
+  const t = document.getElementById('timeline');
+  t.value = String(ms);
+  t.dispatchEvent(new Event('change'));
+}, Math.round(seconds * 1000));
+
 const now = (page) => page.evaluate(() => ({ ...window.elka.player, frames: window.elka.frames }));
 
 await runTest('page_player', async () => {
+  mkdirSync(work, { recursive: true });
   const server = await startServer(web, { inject: pageScripts() });
   const browser = await launchBrowser({ screen: [800, 600] });
   try {
@@ -86,15 +103,34 @@ await runTest('page_player', async () => {
     p = await now(page);
     check('the +5 s button jumps', near(p.placedAt, 5, 2), JSON.stringify(p));
     count = p.placed;
-    await page.evaluate(() => {
-      const t = document.getElementById('timeline');
-      t.value = '100000';
-      t.dispatchEvent(new Event('change'));
-    });
+    await seekTo(page, 100);
     await page.waitForFunction((n) => window.elka.player.placed > n, count, hang);
     p = await now(page);
     check('the timeline seeks where it is let go', near(p.placedAt, 100, 0.05), JSON.stringify(p));
     await page.waitForFunction((f) => window.elka.frames > f + 3 && window.elka.sound.playing, p.frames, hang);
+
+    // Paused, a seek shows the capture's frame at the time sought: two
+    // times drawn at random for this run, the second before the first (from
+    // a kept state).
+    p = await placeBy(page, 'Space');
+    const size = await page.evaluate(() => [document.querySelector('#elka-canvas').width,
+                                            document.querySelector('#elka-canvas').height]);
+    const first = 6 + Math.random() * 144;
+    const sought = [first, Math.random() * first].map((t) => Math.round(t * 100) / 100);
+    await runCapture(build, ['--size', size.join('x'),
+                             ...sought.flatMap((t) => ['--still', `${t}=${join(work, `still-${t}.png`)}`])]);
+    for (const t of sought) {
+      const before = await now(page);
+      await seekTo(page, t);
+      await page.waitForFunction((b) => window.elka.player.placed > b.placed && window.elka.frames > b.frames, before, hang);
+      const shot = await canvasShot(page, { hide: overlays });
+      writePng(join(work, `seek-${t}.png`), shot);
+      const d = difference(shot, readPng(join(work, `still-${t}.png`)));
+      check(`paused, a seek to ${t} s shows the capture's frame at that time`, d.mean <= meanLimit,
+            `MAD ${d.mean.toFixed(3)}/255 at ${size.join(' x ')}, ${(d.share * 100).toFixed(2)} % of the pixels off by more than 24`);
+    }
+    p = await placeBy(page, 'Space');
+    check('and plays on from there', !p.paused && near(p.placedAt, sought[1], 0.05), JSON.stringify(p));
 
     await page.goto(`${server.url}index.html?t=abc`);
     await waitForState(page, ['waiting'], 60000);
