@@ -20,7 +20,7 @@ void draw_spinning_swarm()
         glRotatef(about_x, 1.0f, 0.0f, 0.0f);
         glRotatef(about_y, 0.0f, 1.0f, 0.0f);
         glRotatef(about_z, 0.0f, 0.0f, 1.0f);
-        glCallList(resources.arc_list);
+        call_arc_list();
         // Inverse turns instead of a push and pop per copy.
         glRotatef(about_z, 0.0f, 0.0f, -1.0f);
         glRotatef(about_y, 0.0f, -1.0f, 0.0f);

@@ -75,4 +75,16 @@ void record_arc_list()
     if (resources.arc_segments > 0)
         glColor4f(0.0f, 0.0f, 0.0f, last_alpha);
     glEndList();
+    resources.arc_last_alpha = last_alpha;
+}
+
+void call_arc_list()
+{
+    if (!resources.drawing_unseen) {
+        glCallList(resources.arc_list);
+        return;
+    }
+    glLineWidth(1.6f * resources.arc_line_scale);
+    if (resources.arc_segments > 0)
+        glColor4f(0.0f, 0.0f, 0.0f, resources.arc_last_alpha);
 }

@@ -36,6 +36,10 @@ struct ResourcesState {
     // viewport; exactly 1 at 600 lines.
     float line_scale = 1.0f;
     float arc_line_scale = 1.0f; // the line scale the arc's list was recorded at
+    float arc_last_alpha = 0.0f; // the colour's alpha the arc's list leaves current
+    // Nothing drawn is seen (the player steps the scenes with the rasterizer
+    // off): a list may then be skipped for the state it leaves set.
+    bool drawing_unseen = false;
     float hex_half_width = 0.0f;
     int arc_segments = 100;
     GLuint font_list_base = 0;

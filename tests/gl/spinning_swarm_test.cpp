@@ -1,5 +1,6 @@
 // The spinning swarm on a real Mesa context: the matrix it leaves, the 81
-// arcs it draws, its per-call phase and the state it leaves.
+// arcs it draws, its per-call phase and the state it leaves, drawn or (while
+// the player steps the scenes) not.
 #include "effects/spinning_swarm.h"
 #include "resources/display_lists.h"
 #include "support/gl_feedback.h"
@@ -108,4 +109,44 @@ TEST_F(SpinningSwarm, LeavesTheArcsWidthAndColourAndNothingElse)
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_EQ(gl_int(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
+}
+
+TEST_F(SpinningSwarm, WhileNothingDrawnIsSeenItDrawsNoArcButLeavesTheSameState)
+{
+    // At a line scale other than 1, so the width is the recorded one.
+    resources.line_scale = 2.0f;
+    struct Left {
+        Mat4 matrix;
+        GLfloat width = 0.0f;
+        float colour[4] = {};
+        float phase = 0.0f;
+    };
+    auto draw = [](bool unseen, std::size_t* lines) {
+        glLoadIdentity();
+        glTranslatef(2.0f, 0.0f, -2.0f);
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        glLineWidth(1.0f);
+        effects.swarm_phase = 3.2f;
+        shared.swarm_angle = 41.0f;
+        resources.drawing_unseen = unseen;
+        *lines = primitives_of(capture_feedback([] { draw_spinning_swarm(); }), FeedbackKind::line).size();
+        resources.drawing_unseen = false;
+        Left left;
+        left.matrix = modelview_matrix();
+        glGetFloatv(GL_LINE_WIDTH, &left.width);
+        gl_floats(GL_CURRENT_COLOR, left.colour);
+        left.phase = effects.swarm_phase;
+        return left;
+    };
+    std::size_t drawn_lines = 0, unseen_lines = 0;
+    const Left drawn = draw(false, &drawn_lines);
+    const Left unseen = draw(true, &unseen_lines);
+    EXPECT_EQ(drawn_lines, 81u * 15u);
+    EXPECT_EQ(unseen_lines, 0u);
+    EXPECT_FLOAT_EQ(drawn.width, 3.2f);
+    EXPECT_EQ(unseen.width, drawn.width);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(unseen.colour[i], drawn.colour[i]) << "component " << i;
+    EXPECT_EQ(mat_distance(unseen.matrix, drawn.matrix), 0.0);
+    EXPECT_EQ(unseen.phase, drawn.phase);
 }
