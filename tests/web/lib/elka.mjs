@@ -1,5 +1,5 @@
 // The page's side: loading it, waiting on window.elka, reading its canvas.
-import { screenshot } from './browser.mjs';
+import { can, screenshot } from './browser.mjs';
 import { decodePng } from './png.mjs';
 
 // Waits until window.elka.state is one of the states, or the demo ended
@@ -65,7 +65,8 @@ export async function press(page, key, done, timeout = 120000) {
 // Escape until the run has ended: in the browser's fullscreen the browser
 // may take the first Escape to leave it (Firefox and WebKitGTK do, headless
 // Chromium gives it to the page); the next one is the page's. Each press
-// is held until it has done one or the other. A press that did neither
+// is held until it has done one or the other (Firefox's own is let go at
+// once: it leaves its fullscreen on the release). A press that did neither
 // is tried once more: Firefox on a loaded machine now and then takes an
 // Escape in its fullscreen and stays there (what each press found is
 // said). Gives what each press did.
@@ -75,12 +76,17 @@ export async function escapeToEnd(page) {
   while (presses.length < 3) {
     const full = await page.evaluate(() => !!document.fullscreenElement);
     await page.keyDown('Escape');
+    // Firefox acts on the release: held, it would do nothing until the wait's limit.
+    const held = !(full && can().leavesFullscreenOnEscapeUp);
+    if (!held)
+      await page.keyUp('Escape');
     try {
       await page.waitForFunction((wasFull) => elka.state === 'ended' || (wasFull && !document.fullscreenElement), full, 60000);
     } catch {
       // said by what the press did: nothing
     } finally {
-      await page.keyUp('Escape');
+      if (held)
+        await page.keyUp('Escape');
     }
     const now = await page.evaluate(() => ({ ended: elka.state === 'ended', full: !!document.fullscreenElement }));
     presses.push(now.ended ? 'ended the run' : full && !now.full ? 'left the fullscreen'

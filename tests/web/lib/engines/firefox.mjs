@@ -9,7 +9,9 @@ import { startDesktop } from './desktop.mjs';
 
 const puppeteer = requirePackage('puppeteer-core');
 
-export const can = { fullscreen: true, consoleEvents: true, requestEvents: true };
+// Its fullscreen takes Escape for itself and leaves only when the key is
+// let go: the page sees neither the press nor the release.
+export const can = { fullscreen: true, consoleEvents: true, requestEvents: true, leavesFullscreenOnEscapeUp: true };
 
 // The page's device scale is emulated (WebDriver BiDi's viewport); the
 // screen is of CSS pixels at scale 1.
