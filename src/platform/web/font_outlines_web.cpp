@@ -39,15 +39,15 @@ namespace {
 // Building the font's 255 glyphs is the longest stretch of the page's
 // start-up; between glyphs the browser gets its turn every few
 // milliseconds, so the page keeps answering (and a phone's browser does not
-// count it as blocked) while the demo loads.
-EM_ASYNC_JS(void, elka_page_take_turn, (), { await Module.elkaPage.takeTurn(); });
+// count it as blocked) while the demo loads. Only where the page hosts the
+// demo: the font tools under node have no page to give a turn to.
 constexpr double turn_every_ms = 8.0;
 
 void take_turn_when_due()
 {
-    if (emscripten_get_now() - web_backend.turn_taken_at < turn_every_ms)
+    if (!web_backend.take_turn || emscripten_get_now() - web_backend.turn_taken_at < turn_every_ms)
         return;
-    elka_page_take_turn();
+    web_backend.take_turn();
     web_backend.turn_taken_at = emscripten_get_now();
 }
 

@@ -18,7 +18,10 @@ struct WebBackendState {
     FixedStepCounter fixed_counter;
     int frames_presented = 0; // by number, as the page asks for frames
     int counter_placed = 0;   // the last CounterPlace the page's clock took up
-    double turn_taken_at = 0.0; // when building the font last gave the browser its turn (ms)
+    // A turn of the browser's event loop amid the demo's own work, where the
+    // page hosts it (set when video starts); when the font last took one (ms).
+    void (*take_turn)() = nullptr;
+    double turn_taken_at = 0.0;
     // The fonts parsed on the page, in the order they were added.
     std::vector<std::shared_ptr<PageFont>> fonts;
 };

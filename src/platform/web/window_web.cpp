@@ -34,6 +34,7 @@ void elka_page_frame_read(int frame, const unsigned char* rgba, int width, int h
 // may draw the next: the next animation frame; in the fixed-rate mode,
 // until a frame is asked for.
 EM_ASYNC_JS(void, elka_page_present_wait, (), { await Module.elkaPage.presented(); });
+EM_ASYNC_JS(void, elka_page_take_turn, (), { await Module.elkaPage.takeTurn(); });
 
 // The page keeps nothing of a window but its canvas.
 struct BackendWindow { };
@@ -45,7 +46,11 @@ struct BackendContext {
 // The page is the monitor: a fullscreen window covers it (and the screen,
 // once the browser's fullscreen is granted on the viewer's gesture) at the
 // page's own size, so the mode asked for is always there.
-VideoStart backend_video_start() { return VideoStart::monitor; }
+VideoStart backend_video_start()
+{
+    web_backend.take_turn = elka_page_take_turn;
+    return VideoStart::monitor;
+}
 
 void backend_cursor_shown(bool shown) { elka_page_show_cursor(shown ? 1 : 0); }
 
