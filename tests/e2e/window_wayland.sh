@@ -7,10 +7,12 @@
 # logical) in columns 240 to 1679. F1 gives a window of 640 x 480 logical
 # units: 640 x 480 pixels at scale 1, 1280 x 960 at scale 2, the same
 # physical size. Escape, typed into weston's window (which hands it to the
-# focused client), ends the run with status 0.
+# focused client), ends the run with status 0. The player's keys work there
+# too.
 # usage: bash window_wayland.sh PATH-TO-ELKA BUILD-DIR
 elka="$(realpath "$1")"
 source "$(dirname "$0")/lib/window_session.bash"
+source "$(dirname "$0")/lib/player_probe.bash"
 probe="$(dirname "$0")/lib/desk_probe.py"
 artefacts="${2:-.}/artefacts"
 mkdir -p "$artefacts"
@@ -82,7 +84,37 @@ run_case() {
     rm -f "$scratch/display"
 }
 
+# in_weston ID KEY COMMAND...: the key held, the pointer in weston's window
+# ID, until COMMAND has seen what it does (paused_round's way in).
+in_weston() {
+    xdotool mousemove --window "$1" 100 100
+    hold_key "$2" "${@:3}"
+}
+
+# The player's keys: --start 70 is the star field, whose picture changes every
+# frame; Space stands it still and moves it on, Right and Home play on.
+player_case() {
+    start_xvfb 1280x720x24
+    start_weston 1 1280 720 elka-test
+    local output
+    output=$(top_window "Weston Compositor - screen0")
+    WAYLAND_DISPLAY=elka-test SDL_VIDEODRIVER=wayland start_elka "$elka" 300 --start 70
+    # Weston's own desktop comes first, and keys typed then reach no client:
+    # the round starts once the demo's picture stands between its bars.
+    /usr/bin/python3 "$probe" pillarboxed "$hang_limit" 160 >/dev/null || fail "player: the demo's picture did not come"
+    # The pointer in weston's window from the start: its cursor, which the
+    # demo hides when the pointer comes in, then changes while the demo
+    # plays, not while a paused picture is being looked at.
+    xdotool mousemove --window "$output" 100 100
+    paused_round "$output" in_weston
+    in_weston "$output" Escape elka_ended
+    wait_elka
+    [[ "$status" == 0 ]] || fail "player: exit status $status after Escape"
+    echo "probe: the player's keys under weston: Space stood the star field still and moved it on, Right, Home"
+}
+
 prepare_workdir
 run_case 1 1280 720 160 640 480
 run_case 2 1920 1080 240 1280 960
-echo "ok: Wayland at scale 1 and 2: fullscreen pillarboxed, F1 window 640x480 logical, Escape status 0"
+player_case
+echo "ok: Wayland at scale 1 and 2: fullscreen pillarboxed, F1 window 640x480 logical, Escape status 0; the player's keys"

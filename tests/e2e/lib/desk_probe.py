@@ -12,6 +12,11 @@ nested compositor that covers the screen.
       waits until something not black is on the screen, then prints the
       bounding box of the pixels that are not black: "lit LEFT RIGHT TOP
       BOTTOM"
+  desk_probe.py pillarboxed SECONDS BAR
+      waits until the screen shows a picture between black bars BAR pixels
+      wide at the left and right (a fullscreen 4:3 picture on a wider
+      screen, and nothing of a desktop beside it), then prints the bounding
+      box of what is lit: "pillarboxed LEFT RIGHT TOP BOTTOM"
   desk_probe.py save FILE
       writes the screen as a binary PPM (a test artefact)
 """
@@ -98,6 +103,16 @@ def lit_box(s):
     return None if right < 0 else (left, right, top, bottom)
 
 
+def pillarboxed(s, bar):
+    """The lit box when the columns outside BAR from each side are all black and something is lit, else None."""
+    edge = 2  # the picture's own edge may blend into the bar by a pixel
+    for py in range(0, s.height, 2):
+        for px in list(range(0, bar - edge, 2)) + list(range(s.width - bar + edge, s.width, 2)):
+            if not black(s.pixel(px, py)):
+                return None
+    return lit_box(s)
+
+
 def main():
     what = sys.argv[1]
     display = x.XOpenDisplay(None)
@@ -109,7 +124,8 @@ def main():
             out.write(b"P6\n%d %d\n255\n" % (s.width, s.height))
             out.write(bytes(c for py in range(s.height) for px in range(s.width) for c in s.pixel(px, py)))
         return 0
-    find = {"white": white_rect, "lit": lit_box}[what]
+    find = {"white": white_rect, "lit": lit_box,
+            "pillarboxed": lambda s: pillarboxed(s, int(sys.argv[3]))}[what]
     deadline = time.monotonic() + float(sys.argv[2])
     while True:
         found = find(Screen(display))
