@@ -21,6 +21,10 @@ void keep_replay_memory()
 #endif
 }
 
+// The design's 1.6 pixels of 600 lines, scaled to the picture the arc's
+// list was recorded for.
+float arc_line_width() { return 1.6f * resources.arc_line_scale; }
+
 } // namespace
 
 void build_display_lists()
@@ -53,9 +57,8 @@ void record_arc_list()
 {
     resources.arc_line_scale = resources.line_scale;
     glNewList(resources.arc_list, GL_COMPILE);
-    // Recorded in the list: every call of the arc sets the width again, at
-    // the design's 1.6 pixels of 600 lines scaled to the drawn picture's.
-    glLineWidth(1.6f * resources.line_scale);
+    // Recorded in the list: every call of the arc sets the width again.
+    glLineWidth(arc_line_width());
     glBegin(GL_LINE_STRIP);
     float last_alpha = 0.0f;
     for (int i = 0; i < resources.arc_segments; ++i) {
@@ -84,7 +87,7 @@ void call_arc_list()
         glCallList(resources.arc_list);
         return;
     }
-    glLineWidth(1.6f * resources.arc_line_scale);
+    glLineWidth(arc_line_width());
     if (resources.arc_segments > 0)
         glColor4f(0.0f, 0.0f, 0.0f, resources.arc_last_alpha);
 }
