@@ -68,7 +68,9 @@ await runTest('page_player', async () => {
     check('the timeline shows the time', /^1:\d\d \/ 2:31$/.test(await page.innerText('#time')), await page.innerText('#time'));
 
     p = await placeBy(page, 'Space');
-    check('Space pauses', p.paused && p.placedAt > 79.5, JSON.stringify(p));
+    // Past where it stood before the click: the pause stands where the song
+    // as heard is, which on a busy machine may be behind the time shown.
+    check('Space pauses', p.paused && p.placedAt > 79.05, JSON.stringify(p));
     await page.waitForFunction(() => window.elka.sound.playing === false, null, hang);
     const paused = await now(page);
     // Thirty of the browser's animation frames, on each of which a playing
