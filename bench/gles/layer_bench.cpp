@@ -36,13 +36,6 @@
 namespace {
 
 FixedStepCounter counter;
-bool query_frequency(std::int64_t* frequency)
-{
-    *frequency = counter.frequency;
-    return true;
-}
-std::int64_t query_counter() { return counter.value; }
-const CounterSource virtual_source{query_frequency, query_counter};
 
 // The system's state between frames: every layer above the GL keeps all of
 // it in these three.
@@ -192,7 +185,7 @@ int main(int argc, char** argv)
     }
     resize_viewport(800, 600);
     counter = fixed_step_counter(60);
-    platform_set_counter_source(&virtual_source);
+    platform_set_counter_source(&fixed_step_source<counter>);
     shared.frame_timer = new FrameTimer();
     shared.frame_timer->start();
     at_start = take();

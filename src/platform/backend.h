@@ -1,64 +1,72 @@
 // Everything a backend provides, in one place: a folder of src/platform
-// (sdl/, win32/, web/) defines each function below, and the face's calls
-// that are the host's own: the message pump (platform_peek_message in
-// window_system.h), the outline fonts (font_outlines.h, and the queries and
-// platform_forget_font_files in host.h), and where the host library is
-// built (not the page) platform_headless, platform_video_driver and
-// platform_shutdown_video (host.h). The rules
-// above (window_rules.cpp, fsound_rules.cpp, message_box.cpp,
+// (sdl/, win32/, web/) defines each function below. The rules above
+// (window_rules.cpp, fsound_rules.cpp, font_rules.cpp, message_box.cpp,
 // performance_counter.cpp) decide whether a call is allowed and keep the
 // testing seam's steps; a backend only does the thing or says it could not,
 // and keeps its state in one struct of its own (<folder>/*_backend.h).
 #pragma once
 
+#include "platform/font_outlines.h"
 #include "platform/song_clock.h"
 #include "platform/window_internal.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 // --- Video, windows and GL contexts (window_rules.cpp calls these) ---
 
 struct BackendContext;
 
-// Video, started by the first class registration.
+// Video, started by the first class registration; *driver: its name, a
+// string that lives as long as the process.
 enum class VideoStart {
     none,       // no video here: the caller's registration fails
     no_monitor, // windows, but no monitor for a fullscreen one to cover
     monitor,
 };
-VideoStart backend_video_start();
-void backend_cursor_shown(bool shown);
+VideoStart backend_video_start(const char** driver);
+// Ends video, the kept objects' keeper with it (at process exit, and for
+// tests that start it again with another driver); false where it cannot
+// end (its display has gone).
+bool backend_video_stop();
 
 // A window of the asked client size, hidden until shown; null on failure.
 BackendWindow* backend_window_open(const char* title, int x, int y, int width, int height, bool fullscreen);
 void backend_window_close(BackendWindow* window);
-// Shows a window, brings it to the front, or gives it the keyboard.
-enum class WindowBring { show, raise, focus };
-void backend_window_bring(BackendWindow* window, WindowBring step);
+// The steps that cannot fail: shows a window, brings it to the front,
+// gives it the keyboard; shows or hides the cursor over the demo's windows
+// (`window` null).
+enum class WindowStep { show, raise, focus, show_cursor, hide_cursor };
+void backend_window_step(BackendWindow* window, WindowStep step);
+// The next message from the window system (messages.h), translated and put
+// in the queue (message_queue.h) and taken from it; false when none waits.
+bool backend_next_message(Message* message);
 // A window's size in the desktop's logical units, and in pixels.
 struct WindowSize {
     int width = 0, height = 0;
     int pixels_width = 0, pixels_height = 0;
 };
 WindowSize backend_window_size(const PlatformWindow& window);
-// Whether a window's own buffers have all the demo asked for, so that at
-// its size it may be drawn straight into, without a drawable.
-bool backend_window_buffers_complete();
-// The request applied to the window's pixels (the window may be made again).
-bool backend_pixel_format_set(PlatformWindow& window, const PixelFormatRequest& request);
+// The request applied to the window's pixels (the window may be made
+// again); *buffers_complete: the window's own buffers have all it asked
+// for, so that at its size it may be drawn straight into, without a drawable.
+bool backend_pixel_format_set(PlatformWindow& window, const PixelFormatRequest& request, bool* buffers_complete);
 
 // A GL context for the window, not yet current; *shares_kept: made in the
 // share group of the kept objects.
 BackendContext* backend_context_create(PlatformWindow& window, bool* shares_kept);
 // Makes `context` current on `window`; a null context releases the current
-// one (and `window` may be null).
-bool backend_make_current(PlatformWindow* window, BackendContext* context);
-void backend_context_delete(BackendContext* context);
-// Keeps the objects of `context` (current on `window` for that) in a
-// context of the backend's own; true when they are kept. The keeper lives
-// until video stops, which calls kept_objects_going() before it deletes it.
-bool backend_keep_objects(PlatformWindow& window, BackendContext* context);
+// one (and `window` may be null). *single_buffered comes in as whether a
+// single buffer was asked for, and goes out as whether the context draws
+// straight to the front buffer (as asked, where the window system cannot
+// say).
+bool backend_make_current(PlatformWindow* window, BackendContext* context, bool* single_buffered);
+// Deletes `context`. Where `keep_on` is a window, the context's objects are
+// kept first (current on that window for that) in a context of the
+// backend's own: true when they were. The keeper lives until video stops.
+bool backend_context_delete(BackendContext* context, PlatformWindow* keep_on);
 
 // The frame is finished in the drawable (or the window's buffers) of that
 // size, before it is shown: where a backend hands frames over, it reads it.
@@ -85,9 +93,6 @@ bool backend_counter(std::int64_t* frequency, std::int64_t* count);
 // --- The GL context: the system's OpenGL, or OpenGL ES 3.0 under the layer
 // of src/gles in the ES build and on the page (gl_profile.cpp) ---
 
-// Whether the current context draws straight to the front buffer; where
-// the window system cannot say, whether a single buffer was asked for.
-bool gl_profile_single_buffered(bool asked_single);
 // Whether any GL context is current on this thread.
 bool gl_profile_context_live();
 
@@ -100,6 +105,12 @@ template <typename T> bool gl_profile_look_up(T* function, const char* name)
     *function = reinterpret_cast<T>(gl_profile_entry_point(name));
     return *function != nullptr;
 }
+
+// --- Files: the face reads the media files through POSIX
+// (media_files.cpp); on a system without it the backend defines
+// platform_media_file_opens, platform_media_file_name and
+// platform_load_media_file (media_files.h, media_files_internal.h) in its
+// place, as win32/ does. ---
 
 // --- Sound: a device, a decoder and channels (fsound_rules.cpp calls these;
 // it checks the arguments, keeps the sample list and the last error, and
@@ -135,3 +146,36 @@ void backend_sample_free(BackendSample* sample);
 void backend_sound_close();
 // The layer's last error changed (the page shows it).
 void backend_sound_error(int code);
+
+// --- Fonts: registration, matching and glyph outlines (font_rules.cpp
+// calls these; it takes only regular files, once each, keeps the list, and
+// maps the ANSI codes) ---
+
+// The font files added so far, by absolute name, in order.
+struct FontState {
+    std::vector<std::string> files;
+};
+extern FontState font_state;
+
+struct BackendFace;
+// A matched face: the backend's own part, and what was matched.
+struct OutlineFace {
+    BackendFace* backend = nullptr;
+    std::string family;    // the face's own family name
+    std::string file;      // its file; "" where the system does not say
+    bool embolden = false; // its outlines emboldened: it is lighter than was asked
+    bool symbol = false;   // a symbol font: the ANSI codes live at U+F000 + code
+};
+
+// Adds the font file `name` (absolute, a regular file, not added before) to
+// those matched; false when it holds no font. A null name forgets them all.
+bool backend_font_file(const char* name);
+// The face the system's matching picks for `family` at `weight` (another
+// face when that family has none), what was matched set in *face; null
+// when no face opens.
+BackendFace* backend_face_match(const char* family, int weight, OutlineFace* face);
+void backend_face_close(BackendFace* face);
+// The outline of Unicode `character` (the face's missing glyph where it has
+// none) into an empty *out, as font_outlines.h says; false when the glyph
+// cannot be loaded.
+bool backend_glyph_outline(const OutlineFace& face, unsigned character, GlyphOutline* out);

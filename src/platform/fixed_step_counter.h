@@ -5,6 +5,8 @@
 // same frames.
 #pragma once
 
+#include "platform/performance_counter.h"
+
 #include <cstdint>
 
 struct FixedStepCounter {
@@ -15,3 +17,12 @@ struct FixedStepCounter {
 inline FixedStepCounter fixed_step_counter(int fps) { return {static_cast<std::int64_t>(fps) * 1000000, 0}; }
 // Before each frame.
 inline void fixed_step_advance(FixedStepCounter& counter) { counter.value += 1000000; }
+
+// The counter behind the frame timer read from `counter`, a variable of the
+// program's own: platform_set_counter_source(&fixed_step_source<counter>).
+template <FixedStepCounter& counter>
+inline const CounterSource fixed_step_source{[](std::int64_t* frequency) {
+                                                 *frequency = counter.frequency;
+                                                 return true;
+                                             },
+                                             [] { return counter.value; }};

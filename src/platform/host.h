@@ -12,6 +12,7 @@
 #include "platform/fsound.h"
 #include "platform/messages.h"
 #include "platform/offscreen_target.h"
+#include "platform/performance_counter.h"
 #include "platform/window_internal.h"
 #include "platform/window_system.h"
 

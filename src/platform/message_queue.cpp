@@ -1,5 +1,6 @@
 #include "platform/message_queue.h"
 
+#include "platform/backend.h"
 #include "platform/window_internal.h"
 #include "platform/window_system.h"
 
@@ -32,6 +33,17 @@ void platform_post_quit_message(int exit_code)
 {
     window_state.messages.quit_posted = true;
     window_state.messages.quit_code = exit_code;
+}
+
+bool platform_peek_message(Message* message)
+{
+    // Where a testing seam is linked, it sees every look and what it took.
+    if (platform_seam && platform_seam->before_peek)
+        platform_seam->before_peek();
+    const bool taken = backend_next_message(message);
+    if (platform_seam && platform_seam->after_peek)
+        platform_seam->after_peek(taken ? message : nullptr);
+    return taken;
 }
 
 long platform_default_window_proc(const Message& message)

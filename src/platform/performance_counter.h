@@ -12,3 +12,10 @@ std::int64_t platform_query_counter();
 // whatever the sequence does; the page's follows its song as heard, which
 // a seek moves and a pause stops, and takes this up at once.
 void platform_counter_place(double seconds, bool paused);
+
+// A counter that stands in for the backend's: tests and the capture tool
+// drive time themselves (host.h).
+struct CounterSource {
+    bool (*query_frequency)(std::int64_t* frequency); // false: no counter
+    std::int64_t (*query_counter)();
+};

@@ -46,7 +46,9 @@ struct CounterPlace {
 struct WindowState {
     bool class_registered = false;
     bool video_started = false;
-    bool monitor = false; // video has a monitor for a fullscreen window to cover
+    const char* video_driver = ""; // its name while it runs
+    bool exit_hook = false;        // video ends at process exit
+    bool monitor = false;          // video has a monitor for a fullscreen window to cover
     int cursor_count = 0;
     WindowHandle live_window = nullptr; // the one window, null while none exists
     bool sharp = false;                 // platform_set_sharp
@@ -57,6 +59,7 @@ struct WindowState {
     bool keep_asked = false;             // platform_keep_gl_objects, until the context goes
     bool objects_kept = false;           // the backend's keeper holds GL objects, until video stops
     bool single_asked = false;           // the pixel format asked for no back buffer
+    bool buffers_complete = false;       // the window's own buffers have all the pixel format asked
     bool single_buffered = false;        // the current context draws without a back buffer
     int depth_bits = 16;                 // of the drawable: what the pixel format asked for
     CounterPlace counter_place;
@@ -81,19 +84,12 @@ void gl_profile_context_deleted(bool share_group_lives);
 // Returns once the driver has drawn everything drawn so far.
 void gl_profile_wait_for_frame();
 
-// The backend's keeper of the GL objects is about to be deleted (video
-// ends): nothing shares the objects any more.
-void kept_objects_going();
-
 // Ends the backend's video (at process exit, and for tests that start it
 // again with another driver).
 void platform_shutdown_video();
 
 // Name of the video driver in use, or "" before video has started.
 const char* platform_video_driver();
-// True when message boxes cannot be shown (offscreen or dummy driver, or no
-// display server).
-bool platform_headless();
 
 // The steps of opening and closing the window that can fail.
 enum class PlatformStep {
@@ -126,10 +122,7 @@ struct PlatformSeam {
 };
 extern const PlatformSeam* platform_seam;
 
-// A counter that stands in for SDL's: tests and the capture tool drive time
-// themselves. Null: SDL's performance counter.
-struct CounterSource {
-    bool (*query_frequency)(std::int64_t* frequency); // false: no counter
-    std::int64_t (*query_counter)();
-};
+// The counter that stands in for the backend's (performance_counter.h);
+// null: the backend's own.
+struct CounterSource;
 extern const CounterSource* counter_source;

@@ -14,6 +14,7 @@
 #include "present/presenter.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 struct PlatformGlContext {
     BackendContext* backend = nullptr;
@@ -35,6 +36,14 @@ void drop_drawables(PlatformGlContext& context)
     if (context.drawable.framebuffer)
         drawable_destroy(&context.drawable);
     context.sinking = false;
+}
+
+// The backend's keeper of the GL objects was deleted (video ended):
+// nothing shares the objects any more.
+void kept_objects_going()
+{
+    gl_profile_context_deleted(false);
+    window_state.objects_kept = false;
 }
 
 // The next frame's target: the drawable, or the sink where the backend
@@ -74,15 +83,37 @@ bool platform_register_class()
     if (window_state.class_registered)
         return false;
     if (!window_state.video_started) {
-        const VideoStart video = backend_video_start();
+        const char* driver = "";
+        const VideoStart video = backend_video_start(&driver);
         if (video == VideoStart::none)
             return false;
         window_state.video_started = true;
+        window_state.video_driver = driver ? driver : "";
         window_state.monitor = video == VideoStart::monitor;
+        // However the process ends (std::exit included), video ends with
+        // it: the desktop's mode comes back, as Windows does for a process
+        // that changed it.
+        if (!window_state.exit_hook) {
+            std::atexit(platform_shutdown_video);
+            window_state.exit_hook = true;
+        }
     }
     window_state.class_registered = true;
     return true;
 }
+
+void platform_shutdown_video()
+{
+    if (window_state.video_started && backend_video_stop()) {
+        window_state.video_started = false;
+        window_state.video_driver = "";
+        // The keeper went with video: nothing shares the objects any more.
+        if (window_state.objects_kept)
+            kept_objects_going();
+    }
+}
+
+const char* platform_video_driver() { return window_state.video_started ? window_state.video_driver : ""; }
 
 bool platform_unregister_class()
 {
@@ -116,7 +147,8 @@ int platform_show_cursor(bool show)
     log_call(show ? "show_cursor" : "hide_cursor");
     window_state.cursor_count += show ? 1 : -1;
     if (window_state.video_started)
-        backend_cursor_shown(window_state.cursor_count >= 0);
+        backend_window_step(nullptr,
+                            window_state.cursor_count >= 0 ? WindowStep::show_cursor : WindowStep::hide_cursor);
     return window_state.cursor_count;
 }
 
@@ -156,7 +188,7 @@ void platform_show_window(WindowHandle window)
     log_call("show_window");
     if (!window)
         return;
-    backend_window_bring(window->backend, WindowBring::show);
+    backend_window_step(window->backend, WindowStep::show);
     // In the sharp mode the demo learns the size it draws at from the
     // window's first size message, before its first frame.
     if (window_state.sharp && window == window_state.live_window) {
@@ -172,14 +204,14 @@ void platform_set_foreground_window(WindowHandle window)
 {
     log_call("set_foreground_window");
     if (window)
-        backend_window_bring(window->backend, WindowBring::raise);
+        backend_window_step(window->backend, WindowStep::raise);
 }
 
 void platform_set_focus(WindowHandle window)
 {
     log_call("set_focus");
     if (window)
-        backend_window_bring(window->backend, WindowBring::focus);
+        backend_window_step(window->backend, WindowStep::focus);
 }
 
 DeviceContext platform_get_dc(WindowHandle window)
@@ -221,7 +253,7 @@ bool platform_set_pixel_format(DeviceContext dc, int format, const PixelFormatRe
         return false;
     if (!dc || !dc->window || !request || format != 1 || dc->pixel_format != 0)
         return false;
-    if (!backend_pixel_format_set(*dc->window, *request))
+    if (!backend_pixel_format_set(*dc->window, *request, &window_state.buffers_complete))
         return false;
     window_state.depth_bits = request->depth_bits;
     window_state.single_asked = (request->flags & PFD_DOUBLEBUFFER) == 0;
@@ -253,16 +285,18 @@ bool platform_make_current(DeviceContext dc, GlContext context)
         // made current again makes it afresh.
         if (window_state.current_context && window_state.context_current)
             drop_drawables(*window_state.current_context);
-        backend_make_current(nullptr, nullptr);
+        bool single = false;
+        backend_make_current(nullptr, nullptr, &single);
         window_state.context_current = false;
         window_state.current_context = nullptr;
         return true;
     }
     if (!step(PlatformStep::make_current))
         return false;
-    if (!dc || !dc->window || !backend_make_current(dc->window, context->backend))
+    bool single = window_state.single_asked;
+    if (!dc || !dc->window || !backend_make_current(dc->window, context->backend, &single))
         return false;
-    window_state.single_buffered = gl_profile_single_buffered(window_state.single_asked);
+    window_state.single_buffered = single;
     window_state.context_current = true;
     window_state.current_context = context;
     presenter_follow_window();
@@ -275,32 +309,25 @@ bool platform_delete_context(GlContext context)
         return false;
     if (!context)
         return false;
+    if (context == window_state.current_context) {
+        drop_drawables(*context);
+        window_state.current_context = nullptr;
+    }
     // The window goes after its context: the objects are kept from it
     // while both are there.
-    if (window_state.keep_asked && !window_state.objects_kept && window_state.live_dc.window
-        && backend_keep_objects(*window_state.live_dc.window, context->backend)) {
+    const bool keep = window_state.keep_asked && !window_state.objects_kept && window_state.live_dc.window;
+    if (backend_context_delete(context->backend, keep ? window_state.live_dc.window : nullptr)) {
         context->shares_kept = true;
         window_state.objects_kept = true;
     }
     window_state.keep_asked = false;
     gl_profile_context_deleted(window_state.objects_kept && context->shares_kept);
-    if (context == window_state.current_context) {
-        drop_drawables(*context);
-        window_state.current_context = nullptr;
-    }
-    backend_context_delete(context->backend);
     delete context;
     window_state.context_current = false;
     return true;
 }
 
 void platform_keep_gl_objects() { window_state.keep_asked = true; }
-
-void kept_objects_going()
-{
-    gl_profile_context_deleted(false);
-    window_state.objects_kept = false;
-}
 
 bool platform_gl_objects_kept()
 {
@@ -386,7 +413,7 @@ void presenter_follow_window()
     const WindowSize size = backend_window_size(*window);
     const int pixels_w = size.pixels_width, pixels_h = size.pixels_height;
     const char* error = nullptr;
-    if (!presenter_follow(&current->drawable, want_w, want_h, pixels_w, pixels_h, backend_window_buffers_complete(),
+    if (!presenter_follow(&current->drawable, want_w, want_h, pixels_w, pixels_h, window_state.buffers_complete,
                           window_state.depth_bits, &error))
         std::fprintf(stderr, "elka: drawing without the presenter: %s\n", error ? error : "");
     // A drawable made afresh is bound; a sunk frame stays sunk, and with no

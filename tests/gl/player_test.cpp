@@ -20,13 +20,6 @@
 namespace {
 
 FixedStepCounter straight;
-bool straight_frequency(std::int64_t* frequency)
-{
-    *frequency = straight.frequency;
-    return true;
-}
-std::int64_t straight_count() { return straight.value; }
-const CounterSource straight_source{straight_frequency, straight_count};
 
 constexpr int width = 80, height = 60;
 
@@ -65,7 +58,7 @@ TEST_F(Player, SeeksShowTheCapturesFramesWhicheverWayTheyCome)
     for (double t : seek_times)
         frames.push_back(static_cast<long>(t * 60.0));
     straight = fixed_step_counter(60);
-    platform_set_counter_source(&straight_source);
+    platform_set_counter_source(&fixed_step_source<straight>);
     FrameTimer* timer = shared.frame_timer;
     shared.frame_timer = new FrameTimer();
     shared.frame_timer->start();

@@ -1,5 +1,10 @@
 # The faces whose glyph outlines another reader (the page's, Windows') is
 # held to against the desktop's; sourced, run from the repository root.
+
+# The desktop's font reader, as the native glyph dump and checks build it.
+desktop_font_sources="src/platform/sdl/font_outlines.cpp src/platform/font_rules.cpp src/platform/font_queries.cpp
+  src/platform/sdl/backend_state.cpp src/platform/outline_flattening.cpp src/platform/media_files.cpp"
+
 # compare_outline_faces DEJAVU-WEIGHT...: calls the caller's
 # compare FAMILY WEIGHT FILE TOLERANCE for the demo's face at 700 (a
 # regular face, so emboldened: FreeType's fixed-point unit vectors put a

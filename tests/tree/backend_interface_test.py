@@ -2,7 +2,8 @@
 """backend_interface.py on made-up trees: it passes a tree where every
 backend defines every call and the constant, and fails, naming what is
 missing, where a backend only calls one (an indented line), defines one
-under another name, lacks the constant, or where the header has too many."""
+under another name, lacks the constant, defines a call of the face's that
+the header does not name, or where the header has too many."""
 import pathlib
 import subprocess
 import sys
@@ -51,8 +52,13 @@ expect('another name', run(HEADER, {'sdl': GOOD.replace('backend_video_start()',
        'sdl/ does not define backend_video_start')
 expect('no constant', run(HEADER, {'win32': GOOD.replace('extern const BoxLine backend_box_line', '// ')}), 1,
        'win32/ does not define backend_box_line')
-many = HEADER + ''.join(f'void backend_call_{i}();\n' for i in range(24))
-expect('26 calls', run(many, {}), 1, '26 backend calls in backend.h, at most 25')
+expect('a face call outside the header', run(HEADER, {'sdl': GOOD + 'bool platform_peek_message(Message* m) { return false; }\n'}),
+       1, 'sdl/ defines platform_peek_message, which backend.h does not name')
+expect('a face call the header names', run(HEADER + '// platform_media_file_name: win32/ defines it.\n',
+                                           {'win32': GOOD + 'bool platform_media_file_name(const char*) { return true; }\n'}),
+       0, '2 calls and 1 constant')
+many = HEADER + ''.join(f'void backend_call_{i}();\n' for i in range(26))
+expect('28 calls', run(many, {}), 1, '28 backend calls in backend.h, at most 27')
 for failure in failures:
     print('FAIL:', failure)
 print(f'{len(failures)} failed' if failures else 'ok: the backend interface check passes and fails where it should')

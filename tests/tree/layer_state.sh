@@ -14,7 +14,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 cd "$1"
 # The layers' structs, the two hooks the testing seam plugs into, and the
 # music player: the one static object, whose destructor closes the sound.
-allowed=" shared effects resources app music_player window_state fsound_state subset present host
+allowed=" shared effects resources app music_player window_state fsound_state font_state subset present host
           sdl_backend win32_backend web_backend platform_seam counter_source "
 allowed=" $(tr -s ' \n' ' ' <<< "$allowed") "
 bad=0 kept=0

@@ -3,6 +3,7 @@
 #include "platform/message_box.h"
 #include "platform/messages.h"
 #include "platform/performance_counter.h"
+#include "platform/sdl/sdl_window.h"
 #include "platform/host.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,7 @@
 TEST(MessageBox, WithoutADisplayBecomesOneLineAndTakesTheFirstButton)
 {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    ASSERT_TRUE(platform_headless());
+    ASSERT_TRUE(sdl_headless());
     testing::internal::CaptureStderr();
     int ok = platform_message_box("Initialization Failed!", "ERROR", MB_OK | MB_ICONEXCLAMATION);
     int yes = platform_message_box("Use it?", "Dova GL", MB_YESNO | MB_ICONEXCLAMATION);
@@ -41,9 +42,9 @@ TEST(MessageBox, NoDisplayVariableIsHeadless)
     unsetenv("SDL_VIDEODRIVER");
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
-    EXPECT_TRUE(platform_headless());
+    EXPECT_TRUE(sdl_headless());
     setenv("DISPLAY", ":0", 1);
-    EXPECT_FALSE(platform_headless());
+    EXPECT_FALSE(sdl_headless());
 }
 
 TEST(MessageBox, TheHookAnswersInsteadOfTheScreen)

@@ -22,13 +22,12 @@ cmake --preset web >"$work/configure.log" 2>&1 || { cat "$work/configure.log"; e
 cmake --build --preset web --target web_glyph_dump web_tess_check >"$work/build.log" 2>&1 ||
   { tail -40 "$work/build.log"; exit 1; }
 web="$root/build-web/tests/web/fonts"
-native_sources="src/platform/sdl/font_outlines.cpp src/platform/sdl/font_queries.cpp src/platform/sdl/backend_state.cpp src/platform/outline_flattening.cpp src/platform/media_files.cpp"
 flags="-std=c++17 -O2 -Wall -Wextra -Wshadow -Werror -Isrc"
 # shellcheck disable=SC2086
-g++ $flags tests/web/fonts/glyph_dump.cpp $native_sources $(pkg-config --cflags --libs freetype2 fontconfig) \
+g++ $flags tests/web/fonts/glyph_dump.cpp $desktop_font_sources $(pkg-config --cflags --libs freetype2 fontconfig) \
   -o "$work/glyph_dump"
 # shellcheck disable=SC2086
-g++ $flags tests/web/fonts/tess_check.cpp $native_sources $(pkg-config --cflags --libs freetype2 fontconfig glu) \
+g++ $flags tests/web/fonts/tess_check.cpp $desktop_font_sources $(pkg-config --cflags --libs freetype2 fontconfig glu) \
   -o "$work/tess_check"
 
 failed=0

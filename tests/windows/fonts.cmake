@@ -5,7 +5,8 @@ add_executable(glyph_dump_win
   ${CMAKE_SOURCE_DIR}/tests/web/fonts/glyph_dump.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/win32/font_faces_win32.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/win32/glyph_outlines_win32.cpp
-  ${CMAKE_SOURCE_DIR}/src/platform/win32/font_queries_win32.cpp
+  ${CMAKE_SOURCE_DIR}/src/platform/font_rules.cpp
+  ${CMAKE_SOURCE_DIR}/src/platform/font_queries.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/win32/backend_state_win32.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/win32/media_files_win32.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/outline_flattening.cpp

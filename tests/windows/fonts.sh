@@ -36,9 +36,8 @@ cd "$root"
 source tests/support/outline_faces.bash
 
 echo "== building the desktop's glyph dump"
-native_sources="src/platform/sdl/font_outlines.cpp src/platform/sdl/font_queries.cpp src/platform/sdl/backend_state.cpp src/platform/outline_flattening.cpp src/platform/media_files.cpp"
 # shellcheck disable=SC2086,SC2046
-nice g++ -std=c++17 -O2 -Wall -Wextra -Wshadow -Werror -Isrc tests/web/fonts/glyph_dump.cpp $native_sources \
+nice g++ -std=c++17 -O2 -Wall -Wextra -Wshadow -Werror -Isrc tests/web/fonts/glyph_dump.cpp $desktop_font_sources \
   $(pkg-config --cflags --libs freetype2 fontconfig) -o "$work/glyph_dump"
 
 failed=0

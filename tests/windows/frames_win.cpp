@@ -24,13 +24,6 @@
 namespace {
 
 FixedStepCounter counter;
-bool query_frequency(std::int64_t* frequency)
-{
-    *frequency = counter.frequency;
-    return true;
-}
-std::int64_t query_counter() { return counter.value; }
-const CounterSource fixed_source{query_frequency, query_counter};
 
 struct Wanted {
     long frame;
@@ -105,7 +98,7 @@ int main(int argc, char** argv)
         return 1;
     }
     counter = fixed_step_counter(fps);
-    counter_source = &fixed_source;
+    counter_source = &fixed_step_source<counter>;
     shared.frame_timer = new FrameTimer();
     shared.frame_timer->start();
     int written = 0;

@@ -52,13 +52,6 @@ const char* const song_path = "files/song.mp3";
 
 // The counter the frames are timed by: one frame a step.
 FixedStepCounter virtual_counter;
-bool virtual_query_frequency(std::int64_t* frequency)
-{
-    *frequency = virtual_counter.frequency;
-    return true;
-}
-std::int64_t virtual_query_counter() { return virtual_counter.value; }
-const CounterSource virtual_source{virtual_query_frequency, virtual_query_counter};
 
 volatile std::sig_atomic_t interrupted = 0;
 void on_interrupt(int) { interrupted = 1; }
@@ -241,7 +234,7 @@ bool start_drawing(const Options& o)
     resize_viewport(drawn.width, drawn.height);
 
     virtual_counter = fixed_step_counter(o.fps);
-    platform_set_counter_source(&virtual_source);
+    platform_set_counter_source(&fixed_step_source<virtual_counter>);
     shared.frame_timer = new FrameTimer();
     shared.frame_timer->start();
     return true;

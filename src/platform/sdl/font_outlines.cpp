@@ -1,11 +1,8 @@
 // Font registration and face matching with fontconfig, glyph outlines with
 // FreeType: the stand-in for registering a font file, creating a font by
 // face name and reading its glyphs' outlines.
-#include "platform/font_outlines.h"
-
-#include "platform/media_files_internal.h"
+#include "platform/backend.h"
 #include "platform/outline_flattening.h"
-#include "platform/sdl/outline_face.h"
 #include "platform/sdl/sdl_backend.h"
 
 #include <fontconfig/fontconfig.h>
@@ -55,21 +52,20 @@ int cubic_to(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void
 
 } // namespace
 
-bool platform_add_font_file(const char* path)
+struct BackendFace {
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+};
+
+bool backend_font_file(const char* name)
 {
-    if (!path || !fontconfig_ready())
+    if (!fontconfig_ready())
         return false;
-    // Only a regular file (fontconfig would scan a folder for fonts and wait
-    // for ever on a pipe), registered by absolute name, and once only.
-    std::string name;
-    if (!platform_media_file_name(path, &name))
-        return false;
-    if (sdl_backend.font_files.count(name))
+    if (!name) {
+        FcConfigAppFontClear(nullptr);
         return true;
-    if (FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(name.c_str())) != FcTrue)
-        return false;
-    sdl_backend.font_files.insert(name);
-    return true;
+    }
+    return FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(name)) == FcTrue;
 }
 
 namespace {
@@ -77,34 +73,35 @@ namespace {
 // The face of one font of the match list, opened with FreeType, or null
 // when it is no scalable outline face (a bitmap face has no outlines to
 // fill: every text would draw nothing).
-OutlineFace* open_scalable_face(FcPattern* match, int wanted_weight)
+BackendFace* open_scalable_face(FcPattern* match, int wanted_weight, OutlineFace* facts)
 {
     FcBool scalable = FcFalse;
     if (FcPatternGetBool(match, FC_SCALABLE, 0, &scalable) != FcResultMatch || scalable != FcTrue)
         return nullptr;
-    OutlineFace* face = new OutlineFace;
+    OutlineFace matched;
+    BackendFace* face = new BackendFace;
     FcChar8* file = nullptr;
     FcChar8* matched_family = nullptr;
     int index = 0;
     FcBool embolden = FcFalse;
     int matched_weight = FC_WEIGHT_REGULAR;
     if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch)
-        face->file = reinterpret_cast<const char*>(file);
+        matched.file = reinterpret_cast<const char*>(file);
     if (FcPatternGetString(match, FC_FAMILY, 0, &matched_family) == FcResultMatch)
-        face->family = reinterpret_cast<const char*>(matched_family);
+        matched.family = reinterpret_cast<const char*>(matched_family);
     FcPatternGetInteger(match, FC_INDEX, 0, &index);
     if (FcPatternGetBool(match, FC_EMBOLDEN, 0, &embolden) == FcResultMatch) {
-        face->embolden = embolden == FcTrue;
+        matched.embolden = embolden == FcTrue;
     } else if (FcPatternGetInteger(match, FC_WEIGHT, 0, &matched_weight) == FcResultMatch) {
         // Without the configuration's answer: embolden what is lighter than
         // demibold when bold was asked.
-        face->embolden = wanted_weight >= FC_WEIGHT_BOLD && matched_weight < FC_WEIGHT_DEMIBOLD;
+        matched.embolden = wanted_weight >= FC_WEIGHT_BOLD && matched_weight < FC_WEIGHT_DEMIBOLD;
     }
-    if (face->file.empty() || FT_Init_FreeType(&face->library) != 0) {
+    if (matched.file.empty() || FT_Init_FreeType(&face->library) != 0) {
         delete face;
         return nullptr;
     }
-    if (FT_New_Face(face->library, face->file.c_str(), index, &face->face) != 0 || !FT_IS_SCALABLE(face->face)
+    if (FT_New_Face(face->library, matched.file.c_str(), index, &face->face) != 0 || !FT_IS_SCALABLE(face->face)
         || face->face->units_per_EM == 0) {
         if (face->face)
             FT_Done_Face(face->face);
@@ -114,13 +111,14 @@ OutlineFace* open_scalable_face(FcPattern* match, int wanted_weight)
     }
     if (FT_Select_Charmap(face->face, FT_ENCODING_UNICODE) != 0
         && FT_Select_Charmap(face->face, FT_ENCODING_MS_SYMBOL) == 0)
-        face->symbol_map = true;
+        matched.symbol = true;
+    *facts = matched;
     return face;
 }
 
 } // namespace
 
-OutlineFace* platform_match_outline_face(const char* family, int weight)
+BackendFace* backend_face_match(const char* family, int weight, OutlineFace* facts)
 {
     if (!fontconfig_ready())
         return nullptr;
@@ -137,12 +135,12 @@ OutlineFace* platform_match_outline_face(const char* family, int weight)
     // scalable outline face, else the next one that is.
     FcResult result = FcResultNoMatch;
     FcFontSet* sorted = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
-    OutlineFace* face = nullptr;
+    BackendFace* face = nullptr;
     for (int i = 0; sorted && i < sorted->nfont && !face; ++i) {
         FcPattern* match = FcFontRenderPrepare(nullptr, pattern, sorted->fonts[i]);
         if (!match)
             continue;
-        face = open_scalable_face(match, wanted_weight);
+        face = open_scalable_face(match, wanted_weight, facts);
         FcPatternDestroy(match);
     }
     if (sorted)
@@ -151,26 +149,20 @@ OutlineFace* platform_match_outline_face(const char* family, int weight)
     return face;
 }
 
-void platform_close_outline_face(OutlineFace* face)
+void backend_face_close(BackendFace* face)
 {
-    if (!face)
-        return;
     FT_Done_Face(face->face);
     FT_Done_FreeType(face->library);
     delete face;
 }
 
-bool platform_glyph_outline(OutlineFace* face, unsigned char code, GlyphOutline* out)
+bool backend_glyph_outline(const OutlineFace& face, unsigned character, GlyphOutline* out)
 {
-    if (!face || !out)
-        return false;
-    *out = GlyphOutline();
-    FT_Face ft = face->face;
+    FT_Face ft = face.backend->face;
     double units = ft->units_per_EM;
     if (!(units > 0.0))
         return false; // not an outline font
 
-    FT_ULong character = face->symbol_map ? 0xF000u + code : outline_ansi_to_unicode(code);
     FT_UInt glyph = FT_Get_Char_Index(ft, character); // 0: the missing glyph
     // Design units, unhinted.
     if (FT_Load_Glyph(ft, glyph, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0)
@@ -191,7 +183,7 @@ bool platform_glyph_outline(OutlineFace* face, unsigned char code, GlyphOutline*
         outline->points[i].x *= fine_scale;
         outline->points[i].y *= fine_scale;
     }
-    if (face->embolden) {
+    if (face.embolden) {
         // The strength FreeType's own synthetic bold uses: 1/24 em. The
         // advance stays the face's own, so the typewriter keeps its pitch.
         FT_Pos strength = static_cast<FT_Pos>(std::lround(units * fine / 24.0));

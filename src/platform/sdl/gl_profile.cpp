@@ -14,7 +14,7 @@
 #include <GL/gl.h>
 #endif
 
-bool gl_profile_request()
+bool sdl_gl_profile_request()
 {
 #ifdef ELKA_GLES
     return SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES) == 0 &&
@@ -25,7 +25,7 @@ bool gl_profile_request()
 #endif
 }
 
-bool gl_profile_single_buffered(bool asked_single)
+bool sdl_single_buffered(bool asked_single)
 {
 #ifdef ELKA_GLES
     // ES has no GL_DOUBLEBUFFER query. EGL says which buffer its context

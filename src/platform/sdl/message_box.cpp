@@ -10,7 +10,7 @@ extern const BoxLine backend_box_line = BoxLine::instead;
 
 int backend_message_box(const char* text, const char* caption, unsigned style)
 {
-    if (platform_headless())
+    if (sdl_headless())
         return 0;
     Uint32 flags = SDL_MESSAGEBOX_INFORMATION;
     switch (style & 0xF0) {

@@ -6,8 +6,6 @@
 #include "platform/backend.h"
 
 #include <cstdint>
-#include <set>
-#include <string>
 
 struct SDL_mutex;
 struct _XDisplay; // Xlib's Display
@@ -33,7 +31,6 @@ struct SdlBackendState {
     // connection would wait forever, SDL's own clean-up included.
     bool display_lost = false;
     int (*xlib_io_error_handler)(_XDisplay*) = nullptr;
-    bool exit_hook = false; // video ends at process exit
 
     // The context that keeps the GL objects over the F1 toggle: made in the
     // share group of the window's context just before that one is deleted,
@@ -53,7 +50,5 @@ struct SdlBackendState {
     // fontconfig, started on the first font asked for.
     bool fontconfig_started = false;
     bool fontconfig_ready = false;
-    // Added so far, by absolute name.
-    std::set<std::string> font_files;
 };
 extern SdlBackendState& sdl_backend;

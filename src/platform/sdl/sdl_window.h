@@ -17,7 +17,13 @@ inline SDL_Window* sdl_window(WindowHandle window) { return window ? window->bac
 
 // Asks SDL for the build's kind of GL context (gl_profile.cpp); false if
 // it refuses.
-bool gl_profile_request();
+bool sdl_gl_profile_request();
+// Whether the current context draws straight to the front buffer; where
+// the window system cannot say, whether a single buffer was asked for.
+bool sdl_single_buffered(bool asked_single);
+// True when no box can be shown and no window takes the keyboard: no
+// display server, or the offscreen or dummy driver.
+bool sdl_headless();
 
 // Deletes the context that keeps the GL objects over the F1 toggle, where
 // there is one (video ends).

@@ -22,12 +22,9 @@ int on_display_lost(Display* display)
     std::exit(1);
 }
 
-// Ends SDL video at process exit.
-void shutdown_video() { platform_shutdown_video(); }
-
 } // namespace
 
-VideoStart backend_video_start()
+VideoStart backend_video_start(const char** driver_name)
 {
     // Only a termination signal should ask the window to close; the last
     // window going away (the fullscreen toggle) is no reason to quit.
@@ -50,12 +47,7 @@ VideoStart backend_video_start()
     }
     if (driver == "x11" && !sdl_backend.xlib_io_error_handler)
         sdl_backend.xlib_io_error_handler = XSetIOErrorHandler(on_display_lost);
-    // However the process ends (std::exit included), SDL puts the desktop
-    // mode back, as Windows does for a process that changed it.
-    if (!sdl_backend.exit_hook) {
-        std::atexit(shutdown_video);
-        sdl_backend.exit_hook = true;
-    }
+    *driver_name = SDL_GetCurrentVideoDriver();
     // The offscreen and dummy drivers have no monitor to cover.
     SDL_DisplayMode desktop{};
     const bool monitor = driver != "offscreen" && driver != "dummy" && SDL_GetNumVideoDisplays() >= 1
@@ -63,19 +55,11 @@ VideoStart backend_video_start()
     return monitor ? VideoStart::monitor : VideoStart::no_monitor;
 }
 
-const char* platform_video_driver()
-{
-    if (!window_state.video_started)
-        return "";
-    const char* name = SDL_GetCurrentVideoDriver();
-    return name ? name : "";
-}
-
-bool platform_headless()
+bool sdl_headless()
 {
     std::string driver;
     if (window_state.video_started) {
-        driver = platform_video_driver();
+        driver = window_state.video_driver;
     } else if (const char* wanted = std::getenv("SDL_VIDEODRIVER")) {
         driver = wanted;
     }
@@ -86,13 +70,13 @@ bool platform_headless()
     return false;
 }
 
-void platform_shutdown_video()
+bool backend_video_stop()
 {
     // Without its display server there is no mode to put back, and SDL
     // would wait for it forever.
-    if (window_state.video_started && !sdl_backend.display_lost) {
-        sdl_delete_keeper();
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        window_state.video_started = false;
-    }
+    if (sdl_backend.display_lost)
+        return false;
+    sdl_delete_keeper();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return true;
 }

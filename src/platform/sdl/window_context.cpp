@@ -24,8 +24,6 @@ struct BackendContext {
     SDL_GLContext sdl = nullptr;
 };
 
-void backend_cursor_shown(bool shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); }
-
 BackendWindow* backend_window_open(const char* title, int x, int y, int width, int height, bool fullscreen)
 {
     // High-DPI windows get a pixel for every device pixel; the presenter
@@ -61,14 +59,18 @@ void backend_window_close(BackendWindow* window)
     SDL_EnableScreenSaver();
 }
 
-void backend_window_bring(BackendWindow* window, WindowBring step)
+void backend_window_step(BackendWindow* window, WindowStep step)
 {
-    if (step == WindowBring::show)
-        SDL_ShowWindow(window->sdl);
-    else if (step == WindowBring::raise)
-        SDL_RaiseWindow(window->sdl);
-    else if (!platform_headless())
-        SDL_SetWindowInputFocus(window->sdl);
+    switch (step) {
+    case WindowStep::show: SDL_ShowWindow(window->sdl); break;
+    case WindowStep::raise: SDL_RaiseWindow(window->sdl); break;
+    case WindowStep::focus:
+        if (!sdl_headless())
+            SDL_SetWindowInputFocus(window->sdl);
+        break;
+    case WindowStep::show_cursor: SDL_ShowCursor(SDL_ENABLE); break;
+    case WindowStep::hide_cursor: SDL_ShowCursor(SDL_DISABLE); break;
+    }
 }
 
 WindowSize backend_window_size(const PlatformWindow& window)
@@ -79,10 +81,9 @@ WindowSize backend_window_size(const PlatformWindow& window)
     return size;
 }
 
-bool backend_window_buffers_complete() { return true; }
-
-bool backend_pixel_format_set(PlatformWindow& window, const PixelFormatRequest& request)
+bool backend_pixel_format_set(PlatformWindow& window, const PixelFormatRequest& request, bool* buffers_complete)
 {
+    *buffers_complete = true; // SDL makes the window again until it has what was asked
     // The request as SDL GL attributes; sizes are minimums, so a 16-bit
     // request may well get a deeper buffer.
     const bool deep = request.color_bits > 16;
@@ -101,7 +102,7 @@ bool backend_pixel_format_set(PlatformWindow& window, const PixelFormatRequest& 
                             request.accum_bits,
                             request.accum_bits,
                             (request.flags & PFD_DOUBLEBUFFER) ? 1 : 0};
-    bool ok = gl_profile_request();
+    bool ok = sdl_gl_profile_request();
     for (int i = 0; i < 11; ++i)
         ok = ok && SDL_GL_SetAttribute(names[i], values[i]) == 0;
     if (!ok)
@@ -121,6 +122,15 @@ bool backend_pixel_format_set(PlatformWindow& window, const PixelFormatRequest& 
         made.sdl = again;
         made.pixel_generation = sdl_backend.pixel_generation;
     }
+    return true;
+}
+
+void backend_frame_finished(int, int) { }
+
+// A window shows every frame: the next one is kept too.
+bool backend_swap(PlatformWindow& window)
+{
+    SDL_GL_SwapWindow(window.backend->sdl);
     return true;
 }
 
@@ -144,12 +154,13 @@ BackendContext* backend_context_create(PlatformWindow& window, bool* shares_kept
     return sdl ? new BackendContext{sdl} : nullptr;
 }
 
-bool backend_make_current(PlatformWindow* window, BackendContext* context)
+bool backend_make_current(PlatformWindow* window, BackendContext* context, bool* single_buffered)
 {
     if (!context)
         return SDL_GL_MakeCurrent(nullptr, nullptr) == 0;
     if (SDL_GL_MakeCurrent(window->backend->sdl, context->sdl) != 0)
         return false;
+    *single_buffered = sdl_single_buffered(*single_buffered);
     // A swap waits for the display: adaptively where the driver can (a late
     // frame is shown at once rather than a whole refresh later), else for
     // every refresh. A driver that refuses both swaps at once; the scenes
@@ -159,13 +170,9 @@ bool backend_make_current(PlatformWindow* window, BackendContext* context)
     return true;
 }
 
-void backend_context_delete(BackendContext* context)
-{
-    SDL_GL_DeleteContext(context->sdl);
-    delete context;
-}
+namespace {
 
-bool backend_keep_objects(PlatformWindow& window, BackendContext* context)
+bool keep_objects(PlatformWindow& window, BackendContext* context)
 {
     SDL_Window* sdl_win = window.backend->sdl;
     // SDL unloads the GL driver (and with EGL ends the display, every
@@ -185,20 +192,20 @@ bool backend_keep_objects(PlatformWindow& window, BackendContext* context)
     return sdl_backend.keeper_context != nullptr;
 }
 
-void backend_frame_finished(int, int) { }
+} // namespace
 
-// A window shows every frame: the next one is kept too.
-bool backend_swap(PlatformWindow& window)
+bool backend_context_delete(BackendContext* context, PlatformWindow* keep_on)
 {
-    SDL_GL_SwapWindow(window.backend->sdl);
-    return true;
+    const bool kept = keep_on && keep_objects(*keep_on, context);
+    SDL_GL_DeleteContext(context->sdl);
+    delete context;
+    return kept;
 }
 
 void sdl_delete_keeper()
 {
     if (!sdl_backend.keeper_context)
         return;
-    kept_objects_going();
     SDL_GL_DeleteContext(sdl_backend.keeper_context);
     SDL_GL_UnloadLibrary();
     sdl_backend.keeper_context = nullptr;

@@ -4,6 +4,7 @@
 // them from, one at a time.
 #include "platform/window_system.h"
 
+#include "platform/backend.h"
 #include "platform/message_queue.h"
 #include "platform/sdl/sdl_window.h"
 #include "platform/window_internal.h"
@@ -150,8 +151,10 @@ void translate(const SDL_Event& event)
     }
 }
 
+} // namespace
+
 // The queue first; when it is empty, what SDL has, one event at a time.
-bool take_message(Message* message)
+bool backend_next_message(Message* message)
 {
     if (!message_waiting() && window_state.video_started) {
         SDL_Event event;
@@ -159,18 +162,4 @@ bool take_message(Message* message)
             translate(event);
     }
     return take_queued_message(message);
-}
-} // namespace
-
-bool platform_peek_message(Message* message)
-{
-    if (!platform_seam)
-        return take_message(message);
-    // Where a testing seam is linked, it sees every look and what it took.
-    if (platform_seam->before_peek)
-        platform_seam->before_peek();
-    bool taken = take_message(message);
-    if (platform_seam->after_peek)
-        platform_seam->after_peek(taken ? message : nullptr);
-    return taken;
 }

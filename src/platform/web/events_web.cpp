@@ -97,7 +97,7 @@ bool take_message(Message* message)
 
 void page_frame_presented() { web_backend.presented_since_empty = true; }
 
-bool platform_peek_message(Message* message)
+bool backend_next_message(Message* message)
 {
     if (take_message(message))
         return true;

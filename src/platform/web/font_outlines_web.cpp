@@ -3,11 +3,9 @@
 // (font_library.js) and the outlines are decomposed, emboldened and
 // flattened (in contours_in_64ths.cpp, which Windows shares) as the desktop's
 // FreeType reader has them, so the two give the same contours.
-#include "platform/font_outlines.h"
-
+#include "platform/backend.h"
 #include "platform/contours_in_64ths.h"
 #include "platform/media_files.h"
-#include "platform/media_files_internal.h"
 #include "platform/outline_flattening.h"
 #include "platform/web/outline_face_web.h"
 #include "platform/web/web_backend.h"
@@ -74,16 +72,14 @@ bool same_name(const std::string& a, const char* b)
 
 PageFont::~PageFont() { elka_font_release(id); }
 
-bool platform_add_font_file(const char* path)
+bool backend_font_file(const char* name)
 {
-    std::string name;
-    if (!path || !platform_media_file_name(path, &name))
-        return false;
-    for (const auto& font : web_backend.fonts)
-        if (font->file == name)
-            return true;
+    if (!name) {
+        web_backend.fonts.clear();
+        return true;
+    }
     std::size_t size = 0;
-    unsigned char* bytes = platform_read_media_file(path, &size);
+    unsigned char* bytes = platform_read_media_file(name, &size);
     if (!bytes)
         return false;
     int id = elka_font_parse(bytes, size);
@@ -103,7 +99,7 @@ bool platform_add_font_file(const char* path)
     return true;
 }
 
-OutlineFace* platform_match_outline_face(const char* family, int weight)
+BackendFace* backend_face_match(const char* family, int weight, OutlineFace* facts)
 {
     // The faces of that family, or every face when it has none; of those
     // the one nearest the weight (the first added of equals).
@@ -121,27 +117,24 @@ OutlineFace* platform_match_outline_face(const char* family, int weight)
             best = font;
     if (!best)
         return nullptr;
-    OutlineFace* face = new OutlineFace;
-    face->font = best;
+    facts->family = best->family;
+    facts->file = best->file;
+    facts->symbol = best->symbol;
     // Bold asked of a face lighter than demibold is made by emboldening.
-    face->embolden = weight >= 700 && best->weight < 600;
-    return face;
+    facts->embolden = weight >= 700 && best->weight < 600;
+    return new BackendFace{best};
 }
 
-void platform_close_outline_face(OutlineFace* face) { delete face; }
+void backend_face_close(BackendFace* face) { delete face; }
 
-bool platform_glyph_outline(OutlineFace* face, unsigned char code, GlyphOutline* out)
+bool backend_glyph_outline(const OutlineFace& face, unsigned character, GlyphOutline* out)
 {
-    if (!face || !out)
-        return false;
     take_turn_when_due();
-    *out = GlyphOutline();
-    const PageFont& font = *face->font;
+    const PageFont& font = *face.backend->font;
     double units = font.units;
     if (!(units > 0.0))
         return false;
 
-    unsigned character = font.symbol ? 0xF000u + code : outline_ansi_to_unicode(code);
     int glyph = elka_font_glyph_index(font.id, character); // 0: the missing glyph
     int counts[4] = {};
     if (!elka_font_load_glyph(font.id, glyph, counts))
@@ -165,5 +158,5 @@ bool platform_glyph_outline(OutlineFace* face, unsigned char code, GlyphOutline*
         contours.points[i] = {std::llround((raw[i * 3] + counts[3]) * fine), std::llround(raw[i * 3 + 1] * fine)};
         contours.tags[i] = static_cast<int>(raw[i * 3 + 2]);
     }
-    return outline_from_contours(&contours, face->embolden, units, out);
+    return outline_from_contours(&contours, face.embolden, units, out);
 }

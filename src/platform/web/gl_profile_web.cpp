@@ -8,8 +8,6 @@
 #include <cstring>
 
 // A canvas always has a back buffer, shown when the page is composited.
-bool gl_profile_single_buffered(bool) { return false; }
-
 bool gl_profile_context_live() { return emscripten_webgl_get_current_context() != 0; }
 
 // WebGL 2 has all of ES 3.0's framebuffer and buffer calls, linked in as

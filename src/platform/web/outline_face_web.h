@@ -16,7 +16,6 @@ struct PageFont {
     ~PageFont();
 };
 
-struct OutlineFace {
+struct BackendFace {
     std::shared_ptr<PageFont> font;
-    bool embolden = false;
 };

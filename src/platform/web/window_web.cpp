@@ -46,13 +46,15 @@ struct BackendContext {
 // The page is the monitor: a fullscreen window covers it (and the screen,
 // once the browser's fullscreen is granted on the viewer's gesture) at the
 // page's own size, so the mode asked for is always there.
-VideoStart backend_video_start()
+VideoStart backend_video_start(const char** driver)
 {
     web_backend.take_turn = elka_page_take_turn;
+    *driver = "webgl";
     return VideoStart::monitor;
 }
 
-void backend_cursor_shown(bool shown) { elka_page_show_cursor(shown ? 1 : 0); }
+// The canvas stays on the page as long as the page does.
+bool backend_video_stop() { return false; }
 
 BackendWindow* backend_window_open(const char* title, int, int, int width, int height, bool fullscreen)
 {
@@ -70,11 +72,15 @@ void backend_window_close(BackendWindow* window)
     delete window;
 }
 
-void backend_window_bring(BackendWindow*, WindowBring) { }
+// The canvas is shown with the page and has its keys: only the cursor moves.
+void backend_window_step(BackendWindow*, WindowStep step)
+{
+    if (step == WindowStep::show_cursor || step == WindowStep::hide_cursor)
+        elka_page_show_cursor(step == WindowStep::show_cursor ? 1 : 0);
+}
 
 // The size the window's messages report: what the demo asked for, as on the
 // desktop; the canvas's own pixels are the presenter's business.
-// The canvas's own pixels are the presenter's business.
 WindowSize backend_window_size(const PlatformWindow& window)
 {
     WindowSize size;
@@ -86,9 +92,11 @@ WindowSize backend_window_size(const PlatformWindow& window)
 
 // The canvas has neither depth nor a frame to read back once shown: the
 // demo always draws into a drawable, even at the canvas's size.
-bool backend_window_buffers_complete() { return false; }
-
-bool backend_pixel_format_set(PlatformWindow&, const PixelFormatRequest&) { return true; }
+bool backend_pixel_format_set(PlatformWindow&, const PixelFormatRequest&, bool* buffers_complete)
+{
+    *buffers_complete = false; // the canvas is drawn through a drawable
+    return true;
+}
 
 BackendContext* backend_context_create(PlatformWindow&, bool*)
 {
@@ -110,19 +118,20 @@ BackendContext* backend_context_create(PlatformWindow&, bool*)
     return new BackendContext{webgl};
 }
 
-bool backend_make_current(PlatformWindow*, BackendContext* context)
+// A canvas always has its back buffer.
+bool backend_make_current(PlatformWindow*, BackendContext* context, bool* single_buffered)
 {
+    *single_buffered = false;
     return emscripten_webgl_make_context_current(context ? context->webgl : 0) == EMSCRIPTEN_RESULT_SUCCESS;
 }
 
-void backend_context_delete(BackendContext* context)
+// Nothing of a canvas's context outlives it: nothing is kept.
+bool backend_context_delete(BackendContext* context, PlatformWindow*)
 {
     emscripten_webgl_destroy_context(context->webgl);
     delete context;
+    return false;
 }
-
-// Nothing of a canvas's context outlives it.
-bool backend_keep_objects(PlatformWindow&, BackendContext*) { return false; }
 
 // In the fixed-rate mode the frame is read back, as the capture tool reads
 // it, when the page has asked for it: from the drawable, or where there is
@@ -156,4 +165,3 @@ bool backend_swap(PlatformWindow&)
     return elka_page_fixed_rate() == 0 || elka_page_every_frame_drawn()
         || elka_page_frame_wanted(web_backend.frames_presented);
 }
-

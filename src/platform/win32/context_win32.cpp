@@ -5,14 +5,13 @@
 #include "platform/backend.h"
 #include "platform/win32/win32_backend.h"
 
+#include <GL/gl.h>
 
 struct BackendContext {
     HGLRC wgl = nullptr;
 };
 
-bool backend_window_buffers_complete() { return win32_backend.buffers_complete; }
-
-bool backend_pixel_format_set(PlatformWindow& window, const PixelFormatRequest& request)
+bool backend_pixel_format_set(PlatformWindow& window, const PixelFormatRequest& request, bool* buffers_complete)
 {
     PIXELFORMATDESCRIPTOR wanted{};
     wanted.nSize = sizeof wanted;
@@ -32,7 +31,7 @@ bool backend_pixel_format_set(PlatformWindow& window, const PixelFormatRequest& 
         return false;
     PIXELFORMATDESCRIPTOR got{};
     DescribePixelFormat(dc, format, sizeof got, &got);
-    win32_backend.buffers_complete = got.cDepthBits >= request.depth_bits && got.cColorBits >= request.color_bits
+    *buffers_complete = got.cDepthBits >= request.depth_bits && got.cColorBits >= request.color_bits
         && (got.dwFlags & PFD_DOUBLEBUFFER) == (request.flags & PFD_DOUBLEBUFFER);
     return true;
 }
@@ -49,12 +48,15 @@ BackendContext* backend_context_create(PlatformWindow& window, bool* shares_kept
     return new BackendContext{wgl};
 }
 
-bool backend_make_current(PlatformWindow* window, BackendContext* context)
+bool backend_make_current(PlatformWindow* window, BackendContext* context, bool* single_buffered)
 {
     if (!context)
         return wglMakeCurrent(nullptr, nullptr) != FALSE;
     if (!wglMakeCurrent(window->backend->dc, context->wgl))
         return false;
+    GLboolean doubled = GL_TRUE;
+    glGetBooleanv(GL_DOUBLEBUFFER, &doubled);
+    *single_buffered = doubled == GL_FALSE;
     // A swap waits for the display: adaptively where the driver can
     // (WGL_EXT_swap_control_tear takes -1), else for every refresh. A driver
     // without WGL_EXT_swap_control swaps at once; the scenes are timed by
@@ -66,15 +68,9 @@ bool backend_make_current(PlatformWindow* window, BackendContext* context)
     return true;
 }
 
-void backend_context_delete(BackendContext* context)
-{
-    if (wglGetCurrentContext() == context->wgl)
-        wglMakeCurrent(nullptr, nullptr);
-    wglDeleteContext(context->wgl);
-    delete context;
-}
+namespace {
 
-bool backend_keep_objects(PlatformWindow& window, BackendContext* context)
+bool keep_objects(PlatformWindow& window, BackendContext* context)
 {
     HGLRC keeper = wglCreateContext(window.backend->dc);
     if (!keeper)
@@ -85,6 +81,18 @@ bool backend_keep_objects(PlatformWindow& window, BackendContext* context)
     }
     win32_backend.keeper_context = keeper;
     return true;
+}
+
+} // namespace
+
+bool backend_context_delete(BackendContext* context, PlatformWindow* keep_on)
+{
+    const bool kept = keep_on && keep_objects(*keep_on, context);
+    if (wglGetCurrentContext() == context->wgl)
+        wglMakeCurrent(nullptr, nullptr);
+    wglDeleteContext(context->wgl);
+    delete context;
+    return kept;
 }
 
 void backend_frame_finished(int, int) { }
@@ -100,7 +108,6 @@ void win32_delete_keeper()
 {
     if (!win32_backend.keeper_context)
         return;
-    kept_objects_going();
     wglDeleteContext(win32_backend.keeper_context);
     win32_backend.keeper_context = nullptr;
 }

@@ -82,10 +82,8 @@ LRESULT CALLBACK win32_window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARA
     return DefWindowProcA(hwnd, message, wparam, lparam);
 }
 
-bool platform_peek_message(Message* message)
+bool backend_next_message(Message* message)
 {
-    if (platform_seam && platform_seam->before_peek)
-        platform_seam->before_peek();
     // The queue first; when it is empty, what Windows has, one message at
     // a time through the window procedure.
     MSG msg;
@@ -94,8 +92,5 @@ bool platform_peek_message(Message* message)
             continue;
         DispatchMessageA(&msg);
     }
-    const bool taken = take_queued_message(message);
-    if (platform_seam && platform_seam->after_peek)
-        platform_seam->after_peek(taken ? message : nullptr);
-    return taken;
+    return take_queued_message(message);
 }

@@ -5,27 +5,21 @@
 // (glyph_outlines_win32.cpp).
 #include "platform/win32/win32.h"
 
-#include "platform/font_outlines.h"
-#include "platform/media_files_internal.h"
+#include "platform/backend.h"
 #include "platform/win32/outline_face_win32.h"
 #include "platform/win32/win32_backend.h"
 
 #include <cstring>
 #include <vector>
 
-bool platform_add_font_file(const char* path)
+bool backend_font_file(const char* name)
 {
-    // Only a regular file, by absolute name, and once only.
-    std::string name;
-    if (!path || !platform_media_file_name(path, &name))
-        return false;
-    for (const std::string& added : win32_backend.font_files)
-        if (added == name)
-            return true;
-    if (AddFontResourceExA(name.c_str(), FR_PRIVATE, nullptr) == 0)
-        return false; // no font in it
-    win32_backend.font_files.push_back(name);
-    return true;
+    if (!name) {
+        for (const std::string& added : font_state.files)
+            RemoveFontResourceExA(added.c_str(), FR_PRIVATE, nullptr);
+        return true;
+    }
+    return AddFontResourceExA(name, FR_PRIVATE, nullptr) != 0; // 0: no font in it
 }
 
 namespace {
@@ -111,12 +105,12 @@ bool file_holds(const std::string& name, const std::vector<unsigned char>& data)
 std::string added_file_of(HDC dc)
 {
     const DWORD size = GetFontData(dc, 0, 0, nullptr, 0);
-    if (size == GDI_ERROR || size == 0 || win32_backend.font_files.empty())
+    if (size == GDI_ERROR || size == 0 || font_state.files.empty())
         return "";
     std::vector<unsigned char> data(size);
     if (GetFontData(dc, 0, 0, data.data(), size) != size)
         return "";
-    for (const std::string& name : win32_backend.font_files)
+    for (const std::string& name : font_state.files)
         if (file_holds(name, data))
             return name;
     return "";
@@ -148,7 +142,7 @@ void release(HDC dc, HFONT font, HGDIOBJ previous)
 
 } // namespace
 
-OutlineFace* platform_match_outline_face(const char* family, int weight)
+BackendFace* backend_face_match(const char* family, int weight, OutlineFace* facts)
 {
     if (weight < 1)
         weight = 1;
@@ -177,23 +171,21 @@ OutlineFace* platform_match_outline_face(const char* family, int weight)
         DeleteDC(dc);
         return nullptr;
     }
-    OutlineFace* face = new OutlineFace;
+    BackendFace* face = new BackendFace;
     face->dc = dc;
     face->font = font;
     face->previous = previous;
     face->units = face_read.units;
-    face->family = face_read.family;
-    face->symbol = face_read.symbol;
-    face->file = added_file_of(dc);
+    facts->family = face_read.family;
+    facts->symbol = face_read.symbol;
+    facts->file = added_file_of(dc);
     // Bold asked of a face lighter than demibold is made by emboldening.
-    face->embolden = weight >= FW_BOLD && face_read.weight < FW_SEMIBOLD;
+    facts->embolden = weight >= FW_BOLD && face_read.weight < FW_SEMIBOLD;
     return face;
 }
 
-void platform_close_outline_face(OutlineFace* face)
+void backend_face_close(BackendFace* face)
 {
-    if (!face)
-        return;
     release(face->dc, face->font, face->previous);
     DeleteDC(face->dc);
     delete face;

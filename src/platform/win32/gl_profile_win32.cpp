@@ -8,13 +8,6 @@
 
 #include <cstdint>
 
-bool gl_profile_single_buffered(bool)
-{
-    GLboolean doubled = GL_TRUE;
-    glGetBooleanv(GL_DOUBLEBUFFER, &doubled);
-    return doubled == GL_FALSE;
-}
-
 bool gl_profile_context_live() { return wglGetCurrentContext() != nullptr; }
 
 void* gl_profile_entry_point(const char* name)

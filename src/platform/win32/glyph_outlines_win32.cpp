@@ -4,8 +4,8 @@
 // does (contours_in_64ths.cpp), so that they give the desktop's contours.
 #include "platform/win32/win32.h"
 
+#include "platform/backend.h"
 #include "platform/contours_in_64ths.h"
-#include "platform/font_outlines.h"
 #include "platform/outline_flattening.h"
 #include "platform/win32/outline_face_win32.h"
 
@@ -76,38 +76,36 @@ bool read_polygons(const std::vector<unsigned char>& data, Contours* c)
 
 } // namespace
 
-bool platform_glyph_outline(OutlineFace* face, unsigned char code, GlyphOutline* out)
+bool backend_glyph_outline(const OutlineFace& face, unsigned code_point, GlyphOutline* out)
 {
-    if (!face || !out)
-        return false;
-    *out = GlyphOutline();
-    const double units = face->units;
+    const BackendFace& gdi = *face.backend;
+    const double units = gdi.units;
     if (!(units > 0.0))
         return false;
 
-    WCHAR character = static_cast<WCHAR>(face->symbol ? 0xF000u + code : outline_ansi_to_unicode(code));
+    WCHAR character = static_cast<WCHAR>(code_point);
     WORD glyph = 0;
-    if (GetGlyphIndicesW(face->dc, &character, 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS) == GDI_ERROR || glyph == 0xFFFF)
+    if (GetGlyphIndicesW(gdi.dc, &character, 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS) == GDI_ERROR || glyph == 0xFFFF)
         glyph = 0; // the missing glyph
     const MAT2 identity = {{0, 1}, {0, 0}, {0, 0}, {0, 1}};
     GLYPHMETRICS metrics{};
     const UINT by_index = GGO_GLYPH_INDEX | GGO_UNHINTED;
-    if (GetGlyphOutlineW(face->dc, glyph, GGO_METRICS | by_index, &metrics, 0, nullptr, &identity) == GDI_ERROR)
+    if (GetGlyphOutlineW(gdi.dc, glyph, GGO_METRICS | by_index, &metrics, 0, nullptr, &identity) == GDI_ERROR)
         return false;
     out->advance_x = static_cast<float>(metrics.gmCellIncX / units);
     out->advance_y = 0.0f;
 
-    const DWORD size = GetGlyphOutlineW(face->dc, glyph, GGO_NATIVE | by_index, &metrics, 0, nullptr, &identity);
+    const DWORD size = GetGlyphOutlineW(gdi.dc, glyph, GGO_NATIVE | by_index, &metrics, 0, nullptr, &identity);
     if (size == GDI_ERROR)
         return false;
     if (size == 0)
         return true; // a blank
     std::vector<unsigned char> data(size);
-    if (GetGlyphOutlineW(face->dc, glyph, GGO_NATIVE | by_index, &metrics, size, data.data(), &identity) == GDI_ERROR)
+    if (GetGlyphOutlineW(gdi.dc, glyph, GGO_NATIVE | by_index, &metrics, size, data.data(), &identity) == GDI_ERROR)
         return false;
     Contours contours;
     if (!read_polygons(data, &contours))
         return false;
 
-    return outline_from_contours(&contours, face->embolden, units, out);
+    return outline_from_contours(&contours, face.embolden, units, out);
 }

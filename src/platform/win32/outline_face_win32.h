@@ -5,13 +5,9 @@
 
 #include <string>
 
-struct OutlineFace {
+struct BackendFace {
     HDC dc = nullptr;     // a memory DC holding `font`
     HFONT font = nullptr; // one em tall: GDI's pixels are design units
     HGDIOBJ previous = nullptr;
     int units = 0; // design units to the em
-    std::string family;
-    std::string file; // empty unless the face is one of the added files
-    bool embolden = false;
-    bool symbol = false; // a symbol font: ANSI codes live at U+F000 + code
 };

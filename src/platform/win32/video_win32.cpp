@@ -5,15 +5,7 @@
 #include "platform/win32/win32_backend.h"
 #include "platform/backend.h"
 
-#include <cstdlib>
-
-namespace {
-
-void shutdown_video() { platform_shutdown_video(); }
-
-} // namespace
-
-VideoStart backend_video_start()
+VideoStart backend_video_start(const char** driver)
 {
     if (!win32_backend.class_registered) {
         WNDCLASSEXA window_class{};
@@ -29,34 +21,17 @@ VideoStart backend_video_start()
         if (!RegisterClassExA(&window_class))
             return VideoStart::none;
         win32_backend.class_registered = true;
-        if (!win32_backend.exit_hook) {
-            std::atexit(shutdown_video);
-            win32_backend.exit_hook = true;
-        }
     }
+    *driver = "win32";
     return GetSystemMetrics(SM_CMONITORS) >= 1 ? VideoStart::monitor : VideoStart::no_monitor;
-}
-
-// The window procedure sets the arrow or no cursor over the window as this says.
-void backend_cursor_shown(bool shown)
-{
-    win32_backend.cursor_shown = shown;
-    SetCursor(shown ? LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)) : nullptr);
 }
 
 bool win32_cursor_shown() { return win32_backend.cursor_shown; }
 
-const char* platform_video_driver() { return window_state.video_started ? "win32" : ""; }
-
-// Windows always has its desktop to show a box on.
-bool platform_headless() { return false; }
-
-void platform_shutdown_video()
+bool backend_video_stop()
 {
-    if (!window_state.video_started)
-        return;
     win32_delete_keeper();
     if (win32_backend.class_registered && UnregisterClassA(win32_class_name, GetModuleHandleA(nullptr)))
         win32_backend.class_registered = false;
-    window_state.video_started = false;
+    return true;
 }

@@ -46,12 +46,7 @@ struct Win32BackendState {
     // textures, never current, and deleted when video ends. A WGL context
     // belongs to no window, so it outlives the one it was made on.
     HGLRC keeper_context = nullptr;
-    bool buffers_complete = true; // the window's pixel format has what was asked
 
     Win32Sound sound{};
-
-    // Added to this process so far, by absolute name, in the order they were
-    // added.
-    std::vector<std::string> font_files;
 };
 extern Win32BackendState& win32_backend;

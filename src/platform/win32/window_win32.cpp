@@ -9,6 +9,7 @@
 #include "platform/win32/win32_window.h"
 
 #include "platform/backend.h"
+#include "platform/win32/win32_backend.h"
 
 namespace {
 
@@ -97,15 +98,22 @@ void backend_window_close(BackendWindow* window)
     SetThreadExecutionState(ES_CONTINUOUS);
 }
 
-void backend_window_bring(BackendWindow* window, WindowBring step)
+void backend_window_step(BackendWindow* window, WindowStep step)
 {
-    if (step == WindowBring::show) {
+    switch (step) {
+    case WindowStep::show:
         ShowWindow(window->hwnd, SW_SHOW);
         UpdateWindow(window->hwnd);
-    } else if (step == WindowBring::raise) {
-        SetForegroundWindow(window->hwnd);
-    } else {
-        SetFocus(window->hwnd);
+        break;
+    case WindowStep::raise: SetForegroundWindow(window->hwnd); break;
+    case WindowStep::focus: SetFocus(window->hwnd); break;
+    case WindowStep::show_cursor:
+    case WindowStep::hide_cursor:
+        // The window procedure sets the arrow or no cursor over the window
+        // as this says.
+        win32_backend.cursor_shown = step == WindowStep::show_cursor;
+        SetCursor(win32_backend.cursor_shown ? LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)) : nullptr);
+        break;
     }
 }
 

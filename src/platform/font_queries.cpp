@@ -1,18 +1,15 @@
-// What the tests and tools ask of the fonts (host.h), in a file of its own:
+// What the tests and tools ask of the fonts (host.h), in a unit of its own:
 // the demo calls none of it, so none of it is linked into the demo.
+#include "platform/backend.h"
 #include "platform/host.h"
 #include "platform/outline_flattening.h"
-#include "platform/sdl/outline_face.h"
-#include "platform/sdl/sdl_backend.h"
-
-#include <fontconfig/fontconfig.h>
 
 void platform_forget_font_files()
 {
-    if (sdl_backend.font_files.empty())
+    if (font_state.files.empty())
         return;
-    FcConfigAppFontClear(nullptr);
-    sdl_backend.font_files.clear();
+    backend_font_file(nullptr);
+    font_state.files.clear();
 }
 
 std::string platform_outline_face_family(const OutlineFace* face) { return face ? face->family : ""; }
