@@ -471,6 +471,7 @@ void check_faces(const char* file)
 {
     check(!platform_add_font_file("files/font-LICENSE.txt"), "a text file is no font");
     check(!platform_add_font_file("files/no-such-font.ttf"), "a missing file is no font");
+    check(!platform_add_font_file("files"), "a folder is no font");
     check(platform_add_font_file(file) && platform_add_font_file(file), "a font file added twice");
     OutlineFace* bold = platform_match_outline_face("secret service typewriter", 700);
     check(bold && platform_outline_face_family(bold) == "Secret Service Typewriter"
@@ -487,6 +488,15 @@ void check_faces(const char* file)
     platform_close_outline_face(bold);
     platform_close_outline_face(other);
     platform_close_outline_face(regular);
+
+    // Forgotten, the file is matched no more (the page then has no face at
+    // all), and it can be added again.
+    platform_forget_font_files();
+    OutlineFace* after = platform_match_outline_face("Secret Service Typewriter", 400);
+    check(!after || platform_outline_face_family(after) != "Secret Service Typewriter",
+          "a forgotten font file is matched no more");
+    platform_close_outline_face(after);
+    check(platform_add_font_file(file), "a forgotten font file added again");
 }
 
 int main(int argc, char** argv)
