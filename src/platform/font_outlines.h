@@ -1,7 +1,8 @@
 // Font registration, face matching and glyph outlines: what the outline
-// font is built from. Registration and matching go through fontconfig, the
-// outlines come from FreeType, unhinted, flattened to polylines in em units
-// (the em square is 1.0). No GL here: filling the contours is the caller's.
+// font is built from. Registration and matching are the system's (the
+// backend's font library: fontconfig and FreeType, GDI, the page's reader),
+// the outlines unhinted, flattened to polylines in em units (the em square
+// is 1.0). No GL here: filling the contours is the caller's.
 #pragma once
 
 #include <string>

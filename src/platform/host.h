@@ -21,7 +21,7 @@
 
 // Puts the seam back as at process start, for a test that follows another
 // in the same process: no failure injected, an empty call log, the loop not
-// observed, boxes shown, SDL's counter, the layer's own sound version.
+// observed, boxes shown, the backend's counter, the layer's own sound version.
 void platform_reset_testing_seam();
 
 // Failure injection: the next call of the step fails.
@@ -56,10 +56,10 @@ void platform_observe_loop(const LoopObserver* observer);
 using MessageBoxHook = std::function<int(const char* text, const char* caption, unsigned style)>;
 void platform_set_message_box_hook(MessageBoxHook hook);
 
-// The counter behind the frame timer from now on; nullptr restores SDL's.
+// The counter behind the frame timer from now on; nullptr restores the backend's.
 void platform_set_counter_source(const CounterSource* source);
 
-// The window as SDL has it.
+// The window as the window system has it.
 const char* platform_window_title(WindowHandle window);
 void platform_window_size(WindowHandle window, int* width, int* height);
 // True when the window really runs fullscreen in the display.
