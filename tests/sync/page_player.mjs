@@ -3,6 +3,8 @@
 // window over the whole screen, the page served with the click track in
 // place of its song, started with a click; it says "running" when the
 // demo runs and "ended" when it ended, and closes the browser.
+// With ELKA_SYNC_PAGE=reference it plays the rig's reference on a page
+// instead (page_reference.html), to tell the browser's own offset.
 // usage: ELKA_ENGINE=chromium|firefox node page_player.mjs OUT-WEB-DIR SONG.mp3 WIDTH HEIGHT
 import { readFileSync } from 'node:fs';
 
@@ -42,12 +44,16 @@ async function launch() {
 }
 
 const server = await startServer(web);
-server.answer('/files/song.mp3', { status: 200, contentType: 'audio/mpeg', body: readFileSync(song) });
+const reference = process.env.ELKA_SYNC_PAGE === 'reference';
+if (!reference)
+  server.answer('/files/song.mp3', { status: 200, contentType: 'audio/mpeg', body: readFileSync(song) });
+server.answer('/reference.html', { status: 200, contentType: 'text/html; charset=utf-8',
+                                   body: readFileSync(new URL('page_reference.html', import.meta.url)) });
 let browser;
 try {
   browser = await launch();
   const { page } = browser;
-  await page.goto(`${server.url}index.html`);
+  await page.goto(`${server.url}${reference ? 'reference.html' : 'index.html'}`);
   const state = () => page.evaluate(() => window.elka && window.elka.state);
   const until = async (wanted, seconds) => {
     const end = Date.now() + seconds * 1000;

@@ -8,7 +8,10 @@
 # pauses: Right at 58 s (the tunnel, whose 20 s hold no click), then Space
 # at 66 s and again 2 s later; the cuts after each are held to R37 from a
 # second after it on.
-# usage: python3 sync_run.py --backend desktop|chromium|firefox|wine|reference
+# The rig's reference on a page (chromium-reference, firefox-reference) tells
+# what of a browser's offset is its own: a page that only turns white and
+# black on its clicks, drawn as eLka's page draws.
+# usage: python3 sync_run.py --backend desktop|chromium|firefox|wine|reference|chromium-reference|firefox-reference
 #            [--condition idle|stop|busy] [--stop-at S] [--player-keys] --build DIR
 #            [--web DIR] [--windows DIR] --out DIR [--check]
 import argparse
@@ -117,8 +120,10 @@ def start_program(args, r, scratch, song):
         def end_wine():
             subprocess.run(['wineserver', '-k'], env=env, stderr=subprocess.DEVNULL)
         return p, lambda: wine_process(prefix), end_wine
-    if args.backend in ('chromium', 'firefox'):
-        env['ELKA_ENGINE'] = args.backend
+    if args.backend in ('chromium', 'firefox', 'chromium-reference', 'firefox-reference'):
+        env['ELKA_ENGINE'] = args.backend.split('-')[0]
+        if args.backend.endswith('-reference'):
+            env['ELKA_SYNC_PAGE'] = 'reference'
         env['HOME'] = os.path.join(scratch, 'home')
         os.makedirs(env['HOME'], exist_ok=True)
         env['DBUS_SESSION_BUS_ADDRESS'] = 'disabled:'
@@ -173,7 +178,7 @@ def use_player_keys(args, r, p, events):
 
 def run(args, scratch):
     song = os.path.join(scratch, 'song.mp3')
-    if args.backend == 'reference':
+    if args.backend.endswith('reference'):
         starts = make_reference(os.path.join(scratch, 'ref.mkv'), scratch)
     else:
         click_song.make(song, scratch)
@@ -239,8 +244,8 @@ def run(args, scratch):
             stress.terminate()
             stress.wait()
         r.close()
-    if args.backend == 'reference':
-        result = rig.analyse(r.recording, 0.0, schedule=starts, started=events['started'])
+    if args.backend.endswith('reference'):
+        result = rig.analyse(r.recording, args.rig_offset / 1000.0, schedule=starts, started=events['started'])
     else:
         result = rig.analyse(r.recording, args.rig_offset / 1000.0, started=events['started'])
     result.update(backend=args.backend, condition=args.condition, events=events,
