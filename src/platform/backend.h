@@ -34,11 +34,10 @@ bool backend_video_stop();
 
 // A window of the asked client size, hidden until shown; null on failure.
 BackendWindow* backend_window_open(const char* title, int x, int y, int width, int height, bool fullscreen);
-void backend_window_close(BackendWindow* window);
 // The steps that cannot fail: shows a window, brings it to the front,
-// gives it the keyboard; shows or hides the cursor over the demo's windows
-// (`window` null).
-enum class WindowStep { show, raise, focus, show_cursor, hide_cursor };
+// gives it the keyboard, closes it (it is gone after); shows or hides the
+// cursor over the demo's windows (`window` null).
+enum class WindowStep { show, raise, focus, close, show_cursor, hide_cursor };
 void backend_window_step(BackendWindow* window, WindowStep step);
 // The next message from the window system (messages.h), translated and put
 // in the queue (message_queue.h) and taken from it; false when none waits.
@@ -140,10 +139,9 @@ DecodeResult backend_sound_decode(const unsigned char* bytes, std::size_t size, 
 // into it, heard as if played that long ago: the channel it plays on, < 0
 // when none is free. A null sample stops the channel named.
 int backend_sound_play(int channel, BackendSample* sample, int channel_count, double from_seconds);
-// No channel plays the sample once it is freed.
+// No channel plays the sample once it is freed. A null sample closes the
+// device, after every channel was stopped and each sample freed.
 void backend_sample_free(BackendSample* sample);
-// After every channel was stopped and each sample freed.
-void backend_sound_close();
 // The layer's last error changed (the page shows it).
 void backend_sound_error(int code);
 

@@ -104,7 +104,7 @@ signed char FSOUND_Init(int mixrate, int maxsoftwarechannels, unsigned int flags
         return fail(FMOD_ERR_INIT, 0);
     fsound_state.places = static_cast<ChannelPlace*>(std::calloc(static_cast<std::size_t>(channels), sizeof(ChannelPlace)));
     if (!fsound_state.places) {
-        backend_sound_close();
+        backend_sample_free(nullptr);
         return fail(FMOD_ERR_MEMORY, 0);
     }
     fsound_state.channel_count = channels;
@@ -235,7 +235,7 @@ void FSOUND_Close()
         std::free(fsound_state.samples);
         fsound_state.samples = next;
     }
-    backend_sound_close();
+    backend_sample_free(nullptr);
     fsound_state.started = false;
     fsound_state.channel_count = 0;
     fsound_state.mix_rate = 0;

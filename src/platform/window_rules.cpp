@@ -171,7 +171,7 @@ bool platform_destroy_window(WindowHandle window)
         return false;
     if (!window || window != window_state.live_window)
         return false;
-    backend_window_close(window->backend);
+    backend_window_step(window->backend, WindowStep::close);
     // A device context goes with its window, released or not (as on
     // Windows): a failed release must not keep the next window from one.
     if (window_state.live_dc.window == window)

@@ -227,3 +227,28 @@ TEST_F(DisplayToggle, KeepsTheTexturesAndListsWithoutGoingBackToTheDisk)
     EXPECT_TRUE(glIsTexture(wall));
     EXPECT_TRUE(glIsList(hexagon));
 }
+
+// Video ended and started again (the keeper of the objects went with it):
+// the next window's context shares nothing, and the first toggle after
+// keeps the objects afresh instead of going back to the disk.
+TEST_F(DisplayToggle, KeepsTheObjectsAgainAfterVideoWasStartedAfresh)
+{
+    ASSERT_TRUE(toggle_display());
+    ASSERT_TRUE(platform_gl_objects_kept());
+    close_window();
+    platform_shutdown_video();
+    EXPECT_STREQ(platform_video_driver(), "");
+
+    ASSERT_TRUE(open_window("eLka", 320, 240, 16, false));
+    EXPECT_STREQ(platform_video_driver(), "offscreen");
+    EXPECT_FALSE(platform_gl_objects_kept()); // no keeper to share with
+    ASSERT_TRUE(init_gl());
+    const GLuint wall = resources.texture_ids[tunnel_wall_slot];
+    std::filesystem::remove_all(std::filesystem::path(folder) / "files");
+    ASSERT_TRUE(toggle_display());
+    EXPECT_TRUE(platform_gl_objects_kept());
+    for (const auto& box : boxes.boxes)
+        EXPECT_NE(box.caption, "Error") << box.text;
+    EXPECT_EQ(resources.texture_ids[tunnel_wall_slot], wall);
+    EXPECT_TRUE(glIsTexture(wall));
+}

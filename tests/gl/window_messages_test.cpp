@@ -329,3 +329,54 @@ TEST_F(WindowMessages, MessagesQueuedForADestroyedWindowAreDiscarded)
     ASSERT_EQ(waiting.size(), 1u);
     EXPECT_EQ(waiting[0].message, WM_QUIT);
 }
+
+// An observer of the loop sees every look for a message, and what each
+// look took, whether the message came from the window system's own events
+// or was posted to the queue; the look that finds nothing shows as null.
+namespace {
+struct Looks {
+    int before = 0;
+    std::vector<Message> taken;
+    int empty = 0;
+};
+Looks looks;
+} // namespace
+
+TEST_F(WindowMessages, TheLoopsObserverSeesEveryLookAndWhatItTook)
+{
+    drain();
+    static const LoopObserver observer{
+        [] { ++looks.before; },
+        [](const Message* taken) {
+            if (taken)
+                looks.taken.push_back(*taken);
+            else
+                ++looks.empty;
+        },
+        nullptr};
+    platform_observe_loop(&observer);
+    push_key(SDL_KEYDOWN, SDLK_F1);
+    platform_post_message(Message{WM_APP_SEEK, 7, 9});
+    push_key(SDL_KEYUP, SDLK_F1);
+    const std::vector<Message> waiting = drain();
+    platform_observe_loop(nullptr);
+
+    ASSERT_EQ(waiting.size(), 3u);
+    EXPECT_EQ(looks.before, 4); // three messages, then the look that found none
+    EXPECT_EQ(looks.empty, 1);
+    ASSERT_EQ(looks.taken.size(), waiting.size());
+    for (std::size_t i = 0; i < waiting.size(); ++i) {
+        EXPECT_EQ(looks.taken[i].message, waiting[i].message) << i;
+        EXPECT_EQ(looks.taken[i].wparam, waiting[i].wparam) << i;
+        EXPECT_EQ(looks.taken[i].lparam, waiting[i].lparam) << i;
+    }
+    // The posted message was queued first; the events are read after it.
+    EXPECT_EQ(waiting[0].message, WM_APP_SEEK);
+    EXPECT_EQ(waiting[1].message, WM_KEYDOWN);
+    EXPECT_EQ(waiting[2].message, WM_KEYUP);
+
+    // Unobserved, looks go on as before.
+    platform_post_message(Message{WM_APP_SEEK, 1, 2});
+    EXPECT_EQ(drain().size(), 1u);
+    EXPECT_EQ(looks.before, 4);
+}

@@ -166,6 +166,14 @@ int backend_sound_play(int channel, BackendSample* sample, int, double from_seco
 
 void backend_sample_free(BackendSample* sample)
 {
+    if (!sample) {
+        Mix_HookMusic(nullptr, nullptr);
+        Mix_CloseAudio();
+        release();
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return;
+    }
     SdlSound& sound = sdl_backend.sound;
     if (sound.lock) {
         // Not mixed again once freed, whatever channel still had it.
@@ -177,15 +185,6 @@ void backend_sample_free(BackendSample* sample)
     }
     Mix_FreeChunk(sample->chunk);
     SDL_free(sample);
-}
-
-void backend_sound_close()
-{
-    Mix_HookMusic(nullptr, nullptr);
-    Mix_CloseAudio();
-    release();
-    Mix_Quit();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 void backend_sound_error(int) { }

@@ -52,13 +52,6 @@ BackendWindow* backend_window_open(const char* title, int x, int y, int width, i
     return new BackendWindow{sdl, at.x, at.y, at.w, at.h, flags, sdl_backend.pixel_generation};
 }
 
-void backend_window_close(BackendWindow* window)
-{
-    SDL_DestroyWindow(window->sdl);
-    delete window;
-    SDL_EnableScreenSaver();
-}
-
 void backend_window_step(BackendWindow* window, WindowStep step)
 {
     switch (step) {
@@ -70,6 +63,11 @@ void backend_window_step(BackendWindow* window, WindowStep step)
         break;
     case WindowStep::show_cursor: SDL_ShowCursor(SDL_ENABLE); break;
     case WindowStep::hide_cursor: SDL_ShowCursor(SDL_DISABLE); break;
+    case WindowStep::close:
+        SDL_DestroyWindow(window->sdl);
+        delete window;
+        SDL_EnableScreenSaver();
+        break;
     }
 }
 

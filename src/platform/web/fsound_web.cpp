@@ -55,9 +55,13 @@ int backend_sound_play(int channel, BackendSample* sample, int channel_count, do
     return elka_sound_play(channel, sample->id, channel_count, from_seconds);
 }
 
-void backend_sample_free(BackendSample* sample) { delete sample; }
-
 // The songs' buffers go with the audio context.
-void backend_sound_close() { elka_sound_close(); }
+void backend_sample_free(BackendSample* sample)
+{
+    if (sample)
+        delete sample;
+    else
+        elka_sound_close();
+}
 
 void backend_sound_error(int code) { elka_sound_report_error(code); }

@@ -66,17 +66,16 @@ BackendWindow* backend_window_open(const char* title, int, int, int width, int h
 // The canvas stays on the page, showing the last frame, until the next
 // window takes its place: a page cannot close, and after Escape the viewer
 // still sees where the demo ended.
-void backend_window_close(BackendWindow* window)
-{
-    elka_page_destroy_canvas();
-    delete window;
-}
-
-// The canvas is shown with the page and has its keys: only the cursor moves.
-void backend_window_step(BackendWindow*, WindowStep step)
+// The canvas is shown with the page and has its keys: only the cursor
+// moves, and the canvas goes with its window.
+void backend_window_step(BackendWindow* window, WindowStep step)
 {
     if (step == WindowStep::show_cursor || step == WindowStep::hide_cursor)
         elka_page_show_cursor(step == WindowStep::show_cursor ? 1 : 0);
+    if (step == WindowStep::close) {
+        elka_page_destroy_canvas();
+        delete window;
+    }
 }
 
 // The size the window's messages report: what the demo asked for, as on the

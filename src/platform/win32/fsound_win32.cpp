@@ -206,6 +206,19 @@ int backend_sound_play(int channel, BackendSample* sample, int, double from_seco
 void backend_sample_free(BackendSample* sample)
 {
     Win32Sound& device = win32_backend.sound;
+    if (!sample) {
+        if (device.mixer) {
+            InterlockedExchange(&device.closing, 1);
+            SetEvent(device.returned);
+            // The mixer ends within one wake; should it not (a driver that
+            // blocks in waveOutWrite), closing does not wait on it for ever.
+            if (WaitForSingleObject(device.mixer, join_ms) != WAIT_OBJECT_0)
+                TerminateThread(device.mixer, 1);
+            CloseHandle(device.mixer);
+        }
+        release_device();
+        return;
+    }
     if (device.channels) {
         // Not mixed again once freed, whatever channel still had it.
         EnterCriticalSection(&device.lock);
@@ -216,21 +229,6 @@ void backend_sample_free(BackendSample* sample)
     }
     std::free(sample->data);
     std::free(sample);
-}
-
-void backend_sound_close()
-{
-    Win32Sound& device = win32_backend.sound;
-    if (device.mixer) {
-        InterlockedExchange(&device.closing, 1);
-        SetEvent(device.returned);
-        // The mixer ends within one wake; should it not (a driver that
-        // blocks in waveOutWrite), closing does not wait on it for ever.
-        if (WaitForSingleObject(device.mixer, join_ms) != WAIT_OBJECT_0)
-            TerminateThread(device.mixer, 1);
-        CloseHandle(device.mixer);
-    }
-    release_device();
 }
 
 void backend_sound_error(int) { }

@@ -90,14 +90,6 @@ BackendWindow* backend_window_open(const char* title, int x, int y, int width, i
     return new BackendWindow{hwnd, dc, fullscreen};
 }
 
-void backend_window_close(BackendWindow* window)
-{
-    ReleaseDC(window->hwnd, window->dc);
-    DestroyWindow(window->hwnd);
-    delete window;
-    SetThreadExecutionState(ES_CONTINUOUS);
-}
-
 void backend_window_step(BackendWindow* window, WindowStep step)
 {
     switch (step) {
@@ -113,6 +105,12 @@ void backend_window_step(BackendWindow* window, WindowStep step)
         // as this says.
         win32_backend.cursor_shown = step == WindowStep::show_cursor;
         SetCursor(win32_backend.cursor_shown ? LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)) : nullptr);
+        break;
+    case WindowStep::close:
+        ReleaseDC(window->hwnd, window->dc);
+        DestroyWindow(window->hwnd);
+        delete window;
+        SetThreadExecutionState(ES_CONTINUOUS);
         break;
     }
 }
