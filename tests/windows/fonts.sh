@@ -29,8 +29,10 @@ if [ ! -f "$exe" ]; then
   exit 1
 fi
 work=$(mktemp -d)
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib/wine_prefix.bash"
+make_wine_prefix "$work/wineboot.log" || { echo "FAILED: no Wine prefix: $(cat "$work/wineboot.log")"; exit 1; }
 python=/usr/bin/python3 # Debian's
 cd "$root"
 source tests/support/outline_faces.bash

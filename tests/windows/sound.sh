@@ -40,8 +40,8 @@ chmod 700 "$scratch/runtime"
 export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" HOME="$scratch/home" \
     XDG_RUNTIME_DIR="$scratch/runtime" PULSE_SERVER="unix:$scratch/runtime/no-server"
 unset DISPLAY
-wineboot -i >"$scratch/wineboot.log" 2>&1 || { cat "$scratch/wineboot.log" >&2; echo "FAIL: wineboot" >&2; exit 1; }
-wineserver -w
+source "$(dirname "$0")/lib/wine_prefix.bash"
+make_wine_prefix "$scratch/wineboot.log" || { cat "$scratch/wineboot.log" >&2; echo "FAIL: no Wine prefix" >&2; exit 1; }
 wineserver -p # kept until the end: see tests/windows/lib/wine_session.bash
 # An ALSA with no device at all, and one whose default device takes what
 # it is given and drops it (ALSA's null plug-in): a device without a server.

@@ -42,8 +42,8 @@ export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,msh
 unset DISPLAY
 printf '' >"$scratch/alsa-none.conf"
 export ALSA_CONFIG_PATH="$scratch/alsa-none.conf"
-wineboot -i >"$scratch/wineboot.log" 2>&1 || { cat "$scratch/wineboot.log" >&2; fail "wineboot"; }
-wineserver -w
+source "$(dirname "$0")/lib/wine_prefix.bash"
+make_wine_prefix "$scratch/wineboot.log" || { cat "$scratch/wineboot.log" >&2; fail "no Wine prefix"; }
 start_null_sink "$scratch"
 
 lib="$root/tests/e2e/lib"

@@ -3,13 +3,14 @@
 # Wine prefix of the test's own and the Windows build's programs run
 # through it. Source it; usage of a test: bash TEST.sh WINDOWS-BUILD LINUX-BUILD
 source "$(dirname "${BASH_SOURCE[0]}")/../../e2e/lib/window_session.bash"
+source "$(dirname "${BASH_SOURCE[0]}")/wine_prefix.bash"
 windows_build="$(realpath "$1")"
 linux_build="$(realpath "$2")"
 command -v wine >/dev/null || fail "wine is not installed (scripts/setup.sh install test installs it)"
 [[ -f "$windows_build/elka.exe" ]] || fail "no $windows_build/elka.exe: build the windows preset first"
 
-# A new prefix each run: nothing of an earlier run or of the user's own
-# Wine is seen. No Mono or Gecko: their installers would ask.
+# A prefix of the run's own (wine_prefix.bash): nothing of an earlier run
+# or of the user's own Wine is seen. No Mono or Gecko: their installers would ask.
 export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 trap 'wineserver -k >/dev/null 2>&1 || true; cleanup' EXIT
 # A sound device without a server: ALSA's null plug-in as the default
@@ -24,8 +25,7 @@ export ALSA_CONFIG_PATH="$scratch/alsa-null.conf" PULSE_SERVER="unix:$scratch/no
 # after its last program may do so just as the next one connects ("wine
 # client error ... sendmsg"), which a busy machine makes likely.
 start_wine() {
-    wineboot -i >"$scratch/wineboot.log" 2>&1 || fail "wineboot could not make the prefix: $(cat "$scratch/wineboot.log")"
-    wineserver -w
+    make_wine_prefix "$scratch/wineboot.log" || fail "no Wine prefix: $(cat "$scratch/wineboot.log")"
     wineserver -p
 }
 
