@@ -38,6 +38,9 @@ elka_schedule_library()
 elka_layer(timeline PUBLIC elka_schedule PRIVATE elka_gl_subset)
 elka_layer(app PRIVATE elka_gl_subset)
 target_compile_definitions(elka_app PRIVATE ELKA_VERSION="${PROJECT_VERSION}")
+elka_host_library(web PRIVATE elka_gles)
+target_include_directories(elka_host PRIVATE ${CMAKE_SOURCE_DIR}/src/gles/include)
+target_compile_definitions(elka_host PRIVATE ELKA_GLES)
 
 # The demo: elka.js and elka.wasm. The frame loop stays the system's own
 # loop: ASYNCIFY lets a swap wait for the browser's next animation frame
@@ -65,3 +68,6 @@ foreach(dir fonts sound)
     add_subdirectory(${CMAKE_SOURCE_DIR}/tests/web/${dir} ${CMAKE_BINARY_DIR}/tests/web/${dir})
   endif()
 endforeach()
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/platform_face/CMakeLists.txt)
+  add_subdirectory(${CMAKE_SOURCE_DIR}/tests/platform_face ${CMAKE_BINARY_DIR}/tests/platform_face)
+endif()

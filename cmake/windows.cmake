@@ -20,6 +20,7 @@ elka_schedule_library()
 elka_layer(timeline PUBLIC elka_schedule PRIVATE opengl32)
 elka_layer(app PRIVATE opengl32 glu32)
 target_compile_definitions(elka_app PRIVATE ELKA_VERSION="${PROJECT_VERSION}")
+elka_host_library(win32 PRIVATE opengl32)
 
 # A window program (no console of its own); the manifest asks for
 # per-monitor DPI awareness, so Windows does not stretch the window's
@@ -31,7 +32,9 @@ target_link_libraries(elka PRIVATE elka_app)
 target_link_options(elka PRIVATE -s -Wl,--no-insert-timestamp)
 set_target_properties(elka PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
-# Test programs run under Wine by the tests (tests/windows).
-if(EXISTS ${CMAKE_SOURCE_DIR}/tests/windows/CMakeLists.txt)
-  add_subdirectory(${CMAKE_SOURCE_DIR}/tests/windows ${CMAKE_BINARY_DIR}/tests/windows)
-endif()
+# Test programs run under Wine by the tests (tests/windows, tests/platform_face).
+foreach(dir windows platform_face)
+  if(EXISTS ${CMAKE_SOURCE_DIR}/tests/${dir}/CMakeLists.txt)
+    add_subdirectory(${CMAKE_SOURCE_DIR}/tests/${dir} ${CMAKE_BINARY_DIR}/tests/${dir})
+  endif()
+endforeach()

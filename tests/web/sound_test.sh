@@ -21,7 +21,7 @@ read -r -a sdl <<<"$(pkg-config --cflags --libs SDL2_mixer)"
 g++ -std=c++17 -O1 -Isrc -o "$work/native_probe" tests/web/sound/sound_probe.cpp src/audio/music_player.cpp \
     src/platform/sdl/fsound.cpp src/platform/sdl/backend_state.cpp src/platform/song_clock.cpp src/platform/fsound_rules.cpp src/platform/audio_signature.cpp src/platform/media_files.cpp "${sdl[@]}"
 g++ -std=c++17 -O1 -Isrc -Itools/support -o "$work/decoded_song" tests/e2e/tools/decoded_song.cpp tools/support/program_line.cpp src/platform/sdl/fsound.cpp src/platform/sdl/backend_state.cpp src/platform/song_clock.cpp src/platform/fsound_rules.cpp src/platform/audio_signature.cpp \
-    src/platform/media_files.cpp src/platform/host/fsound_queries.cpp "${sdl[@]}"
+    src/platform/media_files.cpp src/platform/host/fsound_queries.cpp src/platform/host/sdl/mixer_queries.cpp "${sdl[@]}"
 # The song's length as the desktop decodes it: 16-bit stereo frames.
 SDL_AUDIODRIVER=dummy "$work/decoded_song" files/song.mp3 "$work/song.raw"
 frames=$(($(stat -c %s "$work/song.raw") / 4))

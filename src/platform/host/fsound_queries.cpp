@@ -1,13 +1,10 @@
-// Queries of the sound layer for tests: whether it runs, the samples it
-// holds and their decoded data, the channels playing and the output format;
-// and the version it reports, so that an older library can be tried.
+// Queries of the sound layer for tests, on every backend: whether it runs
+// and the samples it holds; and the version it reports, so that an older
+// library can be tried. What the backend's mixer holds is asked in
+// host/<backend>/.
 #include "platform/host.h"
 
 #include "platform/fsound_internal.h"
-#include "platform/sdl/sdl_sound.h"
-
-#include <SDL.h>
-#include <SDL_mixer.h>
 
 void fsound_set_reported_version(float version) { fsound_state.reported_version = version; }
 
@@ -21,41 +18,4 @@ int fsound_sample_count()
     for (const FSOUND_SAMPLE* s = fsound_state.samples; s; s = s->next)
         ++count;
     return count;
-}
-
-bool fsound_channel_playing(int channel)
-{
-    return fsound_state.started && channel >= 0 && channel < fsound_state.channel_count && sdl_sound_channel_playing(channel);
-}
-
-bool fsound_output_format(int* rate, int* channels, unsigned short* format)
-{
-    int r = 0, c = 0;
-    Uint16 f = 0;
-    if (!fsound_state.started || Mix_QuerySpec(&r, &f, &c) == 0)
-        return false;
-    *rate = r;
-    *channels = c;
-    *format = f;
-    return true;
-}
-
-int fsound_sample_frames(const FSOUND_SAMPLE* sample)
-{
-    int rate = 0, channels = 0;
-    unsigned short format = 0;
-    if (!sample || !fsound_output_format(&rate, &channels, &format))
-        return 0;
-    int frame_bytes = static_cast<int>(SDL_AUDIO_BITSIZE(format) / 8) * channels;
-    return frame_bytes > 0 ? static_cast<int>(sample->sound->chunk->alen / static_cast<Uint32>(frame_bytes)) : 0;
-}
-
-const unsigned char* fsound_sample_bytes(const FSOUND_SAMPLE* sample, int* byte_count)
-{
-    if (!sample) {
-        *byte_count = 0;
-        return nullptr;
-    }
-    *byte_count = static_cast<int>(sample->sound->chunk->alen);
-    return sample->sound->chunk->abuf;
 }

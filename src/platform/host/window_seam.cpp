@@ -1,13 +1,11 @@
-// The window system's testing seam: failure injection and the call log of
-// every window step, messages put in the queue, the frame loop observed at
-// the queue and the swap, message boxes answered by a hook, and queries of
-// the window as SDL has it. Linking this file plugs it into the window
-// system (platform_seam); the demo does not link it.
+// The window system's testing seam, the same on every backend: failure
+// injection and the call log of every window step, messages put in the
+// queue, the frame loop observed at the queue and the swap, and message
+// boxes answered by a hook. Linking this file plugs it into the window
+// system (platform_seam); the demo does not link it. The window as the
+// backend has it is asked in host/<backend>/.
 #include "platform/host.h"
 #include "platform/host/host_state.h"
-#include "platform/sdl/sdl_window.h"
-
-#include <SDL.h>
 
 #include <utility>
 
@@ -104,23 +102,6 @@ void platform_post_message(const Message& message) { queue_message(message); }
 void platform_observe_loop(const LoopObserver* observer) { host.loop_observer = observer; }
 
 void platform_set_message_box_hook(MessageBoxHook hook) { host.box_hook = std::move(hook); }
-
-const char* platform_window_title(WindowHandle window) { return window ? SDL_GetWindowTitle(sdl_window(window)) : ""; }
-
-void platform_window_size(WindowHandle window, int* width, int* height)
-{
-    *width = 0;
-    *height = 0;
-    if (window)
-        SDL_GetWindowSize(sdl_window(window), width, height);
-}
-
-bool platform_window_is_fullscreen(WindowHandle window)
-{
-    return window && (SDL_GetWindowFlags(sdl_window(window)) & SDL_WINDOW_FULLSCREEN) != 0;
-}
-
-unsigned platform_window_id(WindowHandle window) { return window ? SDL_GetWindowID(sdl_window(window)) : 0; }
 
 bool platform_class_registered() { return window_state.class_registered; }
 
