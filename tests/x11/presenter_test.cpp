@@ -4,6 +4,7 @@
 // desktop's own mode, the demo draws into a drawable of the size it asked
 // for, and a swap shows it pillarboxed on the window; a normal window at
 // the desktop's scale is drawn straight into.
+#define GL_GLEXT_PROTOTYPES // the drawable's framebuffer queries, which Mesa's libGL exports
 #include "app/gl_window.h"
 #include "harness/test_support.h"
 #include "platform/host.h"
@@ -11,6 +12,7 @@
 #include "support/gl_view.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 // Xlib's macros (None, Bool, Status) come last, after every other header.
@@ -154,4 +156,47 @@ TEST(Presenter, AWindowAtTheDesktopsScaleIsDrawnStraightIntoAndTogglesKeepTheCur
         EXPECT_EQ(platform_cursor_count(), 0);
     }
     EXPECT_TRUE(boxes.boxes.empty());
+}
+
+// A context deleted while it is still current, its objects kept first (the
+// demo releases it before; a host need not): its drawable's buffers go
+// with it, and are not left behind in the kept objects' share group.
+TEST(Presenter, ACurrentContextDeletedWithItsObjectsKeptTakesItsDrawableWithIt)
+{
+    BoxRecorder boxes(IDNO);
+    ASSERT_TRUE(open_window("eLka", 800, 600, 16, true)); // drawn through a drawable of 800 x 600
+    const auto attached = [](GLenum attachment) {
+        GLint name = 0;
+        glGetFramebufferAttachmentParameteriv(GL_DRAW_FRAMEBUFFER, attachment, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME, &name);
+        return static_cast<GLuint>(name);
+    };
+    GLint framebuffer = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer);
+    ASSERT_NE(framebuffer, 0) << "no drawable to lose";
+    const GLuint colour = attached(GL_COLOR_ATTACHMENT0), depth = attached(GL_DEPTH_ATTACHMENT);
+    ASSERT_TRUE(glIsRenderbuffer(colour));
+    ASSERT_TRUE(glIsRenderbuffer(depth));
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    const unsigned char texel[4] = {1, 2, 3, 4};
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+
+    platform_keep_gl_objects();
+    ASSERT_TRUE(platform_delete_context(app.gl_context)); // still current
+    app.gl_context = platform_create_context(app.window_dc);
+    ASSERT_NE(app.gl_context, nullptr);
+    ASSERT_TRUE(platform_make_current(app.window_dc, app.gl_context));
+    ASSERT_TRUE(platform_gl_objects_kept());
+    EXPECT_TRUE(glIsTexture(texture)) << "the kept texture";
+    // Any renderbuffer alive now is the new drawable's.
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer);
+    ASSERT_NE(framebuffer, 0);
+    const GLuint now[2] = {attached(GL_COLOR_ATTACHMENT0), attached(GL_DEPTH_ATTACHMENT)};
+    for (const GLuint name : {colour, depth}) {
+        if (name != now[0] && name != now[1]) {
+            EXPECT_FALSE(glIsRenderbuffer(name)) << "renderbuffer " << name << " of the deleted context's drawable";
+        }
+    }
+    close_window();
 }
