@@ -45,7 +45,7 @@ void platform_set_sharp(bool sharp);
 
 // Window class: a flag with the rules of a class registry. Registering while
 // registered fails, unregistering while not registered fails. The first
-// registration starts SDL's video subsystem; if that fails, so does it.
+// registration starts the backend's video; if that fails, so does it.
 bool platform_register_class();
 bool platform_unregister_class();
 
@@ -89,7 +89,7 @@ bool platform_gl_objects_kept();
 void platform_swap_buffers(DeviceContext dc);
 
 // Message queue: takes one message without waiting; false when none waits.
-// SDL events become window messages: activate (high word of wParam is the
+// The window system's events become window messages: activate (high word of wParam is the
 // minimised state), close, key down/up with virtual-key codes (system keys
 // with Alt held and F10), size.
 bool platform_peek_message(Message* message);
