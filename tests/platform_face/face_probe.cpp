@@ -53,20 +53,21 @@ PixelFormatRequest request_of(unsigned flags)
     return request;
 }
 
+// What an open made (all null or false to begin with), and the step that
+// failed (null: all went).
 struct Opened {
-    WindowHandle window = nullptr;
-    DeviceContext dc = nullptr;
-    GlContext context = nullptr;
-    bool current = false;
-    bool registered = false;
-    const char* failed = nullptr; // the step that failed, null: all went
+    bool registered, current;
+    WindowHandle window;
+    DeviceContext dc;
+    GlContext context;
+    const char* failed;
 };
 
 // Opens as the demo's window code does, step by step, stopping at the
 // first that fails.
 Opened open_steps()
 {
-    Opened o;
+    Opened o{};
     const PixelFormatRequest request = request_of(gl_window);
     if (!(o.registered = platform_register_class())) {
         o.failed = "register_class";
