@@ -343,8 +343,9 @@
   const epochFollowMs = 300;
   const toldAgeMs = 50;
   // follows: 'song' or 'page'; waits: the clock stands for the song; reads:
-  // the last [performance.now(), ms, waits, on the song] of the frame
-  // loop's reads.
+  // the last [performance.now(), ms, waits, on the song, how old the song's
+  // last word on where it is heard was (ms), the song's epoch] of the frame
+  // loop's reads (the last two null off the song).
   elka.clock = { follows: 'page', waits: false, epochSteps: 0, reads: [] };
   showPlayer();
   const clockReadsKept = 600;
@@ -373,7 +374,7 @@
     clock.at = now;
     elka.clock.follows = song === null ? 'page' : 'song';
     const reads = elka.clock.reads;
-    reads.push([now, clock.ms, elka.clock.waits, song !== null]);
+    reads.push([now, clock.ms, elka.clock.waits, song !== null, song === null ? null : now - song.toldAt, song === null ? null : song.epoch]);
     if (reads.length > clockReadsKept) reads.splice(0, reads.length - clockReadsKept);
     return clock.ms;
   }

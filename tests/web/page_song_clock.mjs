@@ -144,14 +144,17 @@ await runTest('page_song_clock', async () => {
 
     // The page's reads of its clock, gathered as it goes (it keeps the last few hundred).
     const reads = new Map();
+    const pageReads = new Map();
     let origin = 0;
     let onSong = null; // the page's time when its clock first ran with the song
     const gather = async () => {
       const got = await page.evaluate(() => ({ origin: performance.timeOrigin, reads: window.elka.clock.reads.slice(),
                                                follows: window.elka.clock.follows }));
       origin = got.origin;
-      for (const [at, ms, waits, song] of got.reads) {
+      for (const read of got.reads) {
+        const [at, ms, waits, song] = read;
         reads.set(at, ms);
+        pageReads.set(at, read); // with the song's age and epoch, for the artefact
         // The song's start was heard and the clock, which ran on until then, is there too.
         if (onSong === null && song && !waits && ms > 0)
           onSong = at;
@@ -204,7 +207,7 @@ await runTest('page_song_clock', async () => {
       if (clock)
         rows.push({ k, code, wall, songMs: k * clickEveryMs, clockMs: clock.ms, offset: clock.ms - k * clickEveryMs, gap: clock.gap });
     }
-    writeFileSync(join(artefacts, 'song-clock.json'), JSON.stringify({ stall, busy, origin, onSong, heard, rows, reads: clockReads }));
+    writeFileSync(join(artefacts, 'song-clock.json'), JSON.stringify({ stall, busy, origin, onSong, heard, rows, reads: [...pageReads.values()] }));
 
     // The stall was one: no frame and no sound for most of it.
     const stallFrom = stall.stoppedAt - origin, stallTo = stall.continuedAt - origin;
