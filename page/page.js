@@ -333,19 +333,31 @@
   // browser last told of the song only for a while (a stopped browser tells
   // of the stall only once its sound runs again). A small change of the
   // epoch (the output clock's own pace, the browser's rounding) is followed
-  // gradually, a larger one at once.
+  // gradually, a larger one at once. An output timestamp says when a sample
+  // is heard, without the context's blocks in it; on a busy machine
+  // Chromium's have been seen to creep later by 5 to 16 % of the time for
+  // seconds and drop back, while the song played on without a gap,
+  // and to jump where it did fall behind. So with timestamps a jump (the
+  // song lost over a quarter of the time since the last read: at least
+  // 10 ms, the stamps' own wobble, and after a long frame 40 ms is enough)
+  // and a drop are taken at once, and a creep only at the pace an output's
+  // clock may stray from the wall clock.
   let clockStart = null; // performance.now() of the click
   // A player's seek or pause places the clock where the sequence then
   // stands (paused: it stands there); the song, started again from that
   // place, is followed from there on.
-  const clock = { ms: startSeconds * 1000, at: 0, epoch: null, paused: false };
+  const clock = { ms: startSeconds * 1000, at: 0, epoch: null, told: null, paused: false };
   const epochStepMs = 50;
   const epochFollowMs = 300;
+  const stampJumpMs = 10;
+  const stampJumpMaxMs = 40;
+  const stampCreep = 0.005;
   const toldAgeMs = 50;
   // follows: 'song' or 'page'; waits: the clock stands for the song; reads:
   // the last [performance.now(), ms, waits, on the song, how old the song's
-  // last word on where it is heard was (ms), the song's epoch] of the frame
-  // loop's reads (the last two null off the song).
+  // last word on where it is heard was (ms), the song's epoch, whether an
+  // output timestamp told it] of the frame loop's reads (the song's age and
+  // epoch null off the song).
   elka.clock = { follows: 'page', waits: false, epochSteps: 0, reads: [] };
   showPlayer();
   const clockReadsKept = 600;
@@ -361,12 +373,25 @@
     if (song === null) {
       clock.epoch = null;
     } else {
-      if (clock.epoch === null || Math.abs(song.epoch - clock.epoch) > epochStepMs) {
+      const since = Math.max(0, now - clock.at);
+      if (clock.epoch === null) {
+        clock.epoch = song.epoch;
+        elka.clock.epochSteps += 1;
+      } else if (song.stamped) {
+        const jumped = song.epoch - clock.told > Math.min(stampJumpMaxMs, Math.max(stampJumpMs, since / 4));
+        if (jumped || song.epoch <= clock.epoch) {
+          elka.clock.epochSteps += jumped ? 1 : 0;
+          clock.epoch = song.epoch;
+        } else {
+          clock.epoch = Math.min(song.epoch, clock.epoch + stampCreep * since);
+        }
+      } else if (Math.abs(song.epoch - clock.epoch) > epochStepMs) {
         clock.epoch = song.epoch;
         elka.clock.epochSteps += 1;
       } else {
-        clock.epoch += (song.epoch - clock.epoch) * (1 - Math.exp(-Math.max(0, now - clock.at) / epochFollowMs));
+        clock.epoch += (song.epoch - clock.epoch) * (1 - Math.exp(-since / epochFollowMs));
       }
+      clock.told = song.epoch;
       ms = Math.min(now, song.toldAt + toldAgeMs) - clock.epoch;
     }
     elka.clock.waits = ms < clock.ms;
@@ -374,7 +399,7 @@
     clock.at = now;
     elka.clock.follows = song === null ? 'page' : 'song';
     const reads = elka.clock.reads;
-    reads.push([now, clock.ms, elka.clock.waits, song !== null, song === null ? null : now - song.toldAt, song === null ? null : song.epoch]);
+    reads.push([now, clock.ms, elka.clock.waits, song !== null, song === null ? null : now - song.toldAt, song === null ? null : song.epoch, song !== null && !!song.stamped]);
     if (reads.length > clockReadsKept) reads.splice(0, reads.length - clockReadsKept);
     return clock.ms;
   }

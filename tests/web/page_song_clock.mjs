@@ -195,7 +195,8 @@ await runTest('page_song_clock', async () => {
     busy.to = performance.timeOrigin + performance.now();
     const busyAtMs = lastMs(afterStall);
     await gatherUntil('8 s of the song after the busy page', (got) => lastMs(got) >= busyAtMs + stallMs + 8000, 90000);
-    const heard = onsets(await recording.stop());
+    const recorded = await recording.stop();
+    const heard = onsets(recorded);
     recording = null;
     number(heard);
 
@@ -207,7 +208,7 @@ await runTest('page_song_clock', async () => {
       if (clock)
         rows.push({ k, code, wall, songMs: k * clickEveryMs, clockMs: clock.ms, offset: clock.ms - k * clickEveryMs, gap: clock.gap });
     }
-    writeFileSync(join(artefacts, 'song-clock.json'), JSON.stringify({ stall, busy, origin, onSong, heard, rows, reads: [...pageReads.values()] }));
+    writeFileSync(join(artefacts, 'song-clock.json'), JSON.stringify({ stall, busy, origin, onSong, heard, rows, t0: recorded.t0, arrivals: recorded.arrivals, reads: [...pageReads.values()] }));
 
     // The stall was one: no frame and no sound for most of it.
     const stallFrom = stall.stoppedAt - origin, stallTo = stall.continuedAt - origin;

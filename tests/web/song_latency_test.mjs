@@ -70,6 +70,10 @@ await runTest('song_latency', async () => {
         `${chromium.ctx.latencyAsks} latency and ${chromium.ctx.stampAsks} stamp asks over 60 frames`);
   check('and its output latency made up for: the song heard 40 ms after its start',
         chromium.epoch && Math.abs(chromium.epoch.epoch - 1140) < 1, JSON.stringify(chromium.epoch));
+  // The page's clock treats a creep of an output's timestamps as theirs, not the song's.
+  check('an epoch from the output\'s timestamp says so; one from the context\'s time does not',
+        chromium.epoch.stamped === true && firefox.epoch.stamped === false,
+        `another browser's ${chromium.epoch.stamped}, Firefox's ${firefox.epoch.stamped}`);
   // Started 30 s into the song, its first sample counts as heard 30 s earlier.
   const placed = playSecond('Mozilla/5.0 (X11; Linux x86_64; rv:153.0) Gecko/20100101 Firefox/153.0', 30);
   check('a song started from a place counts from its first sample', placed.epoch &&

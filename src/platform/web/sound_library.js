@@ -73,7 +73,8 @@ mergeInto(LibraryManager.library, {
     startLead: 0.1,
 
     // When the song's first sample is heard (epoch, as performance.now()),
-    // as the browser tells it now, and the time it told that of (toldAt);
+    // as the browser tells it now, the time it told that of (toldAt) and
+    // whether an output timestamp told it (stamped);
     // null while the song is not heard: no song, a context not running,
     // before its start and after its end. What is heard now is the
     // context's time less the output's latency (to within the audio
@@ -90,6 +91,7 @@ mergeInto(LibraryManager.library, {
       var latency = s.outputLatency(ctx);
       var heard = ctx.currentTime - (latency || ctx.baseLatency || 0);
       var atMs = nowMs;
+      var stamped = false;
       if (!s.latencyHangs && typeof ctx.getOutputTimestamp === 'function') {
         var stamp = ctx.getOutputTimestamp();
         var told = stamp.performanceTime;
@@ -97,13 +99,14 @@ mergeInto(LibraryManager.library, {
             Math.abs((told - stamp.contextTime * 1000) - (nowMs - heard * 1000)) < s.stampAgreesMs) {
           heard = stamp.contextTime;
           atMs = told;
+          stamped = true;
         }
       }
       var played = heard - entry.startAt;
       var position = played + (entry.from || 0);
       if (!(played > 0) || position >= entry.buffer.duration)
         return null;
-      return {epoch: atMs - position * 1000, toldAt: atMs};
+      return {epoch: atMs - position * 1000, toldAt: atMs, stamped: stamped};
     },
 
     stampAgreesMs: 250,

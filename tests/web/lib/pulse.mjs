@@ -63,7 +63,9 @@ export async function startPulse() {
   // gives its samples and t0, the wall time (ms since the epoch, as
   // performance.timeOrigin + performance.now()) of its first sample. No part
   // arrives before it is played, so the part that came soonest after its
-  // last sample was played bounds t0 best.
+  // last sample was played bounds t0 best. arrivals: [samples so far, wall
+  // time] of each part as it came, which show whether the recording kept
+  // pace with the sink (it did, within a few ms, beside a CPU hog).
   function record() {
     const rate = 48000;
     const rec = spawnOwned('parec', ['--server', server, '-d', 'elka.monitor', '--format=s16le', `--rate=${rate}`,
@@ -71,10 +73,12 @@ export async function startPulse() {
     const chunks = [];
     let bytes = 0;
     let t0 = Infinity;
+    const arrivals = [];
     rec.stdout.on('data', (d) => {
       const arrived = performance.timeOrigin + performance.now();
       chunks.push(d);
       bytes += d.length;
+      arrivals.push([bytes / 2, arrived]);
       t0 = Math.min(t0, arrived - (bytes / 2 / rate) * 1000);
     });
     return {
@@ -84,7 +88,7 @@ export async function startPulse() {
         const samples = new Int16Array(all.length >> 1);
         for (let i = 0; i < samples.length; i++)
           samples[i] = all.readInt16LE(i * 2);
-        return { samples, rate, t0 };
+        return { samples, rate, t0, arrivals };
       },
     };
   }
