@@ -2,16 +2,20 @@
 // rig's screen and sound server (DISPLAY and PULSE_SERVER as given), its
 // window over the whole screen, the page served with the click track in
 // place of its song, started with a click; it says "running" when the
-// demo runs and "ended" when it ended, and closes the browser.
+// demo runs and "ended" when it ended (or, with UNTIL, once the sequence is
+// UNTIL seconds in), and closes the browser. With ELKA_SYNC_FRAMES=FILE it
+// writes there when the browser told it showed its long frames (Long
+// Animation Frames, Chromium) and the page's last reads of its clock.
 // With ELKA_SYNC_PAGE=reference it plays the rig's reference on a page
 // instead (page_reference.html), to tell the browser's own offset.
-// usage: ELKA_ENGINE=chromium|firefox node page_player.mjs OUT-WEB-DIR SONG.mp3 WIDTH HEIGHT
-import { readFileSync } from 'node:fs';
+// usage: ELKA_ENGINE=chromium|firefox node page_player.mjs OUT-WEB-DIR SONG.mp3 WIDTH HEIGHT [UNTIL]
+import { readFileSync, writeFileSync } from 'node:fs';
 
 import { requirePackage } from '../web/lib/root.mjs';
 import { startServer } from '../web/lib/server.mjs';
 
-const [web, song, width, height] = process.argv.slice(2);
+const [web, song, width, height, untilArg] = process.argv.slice(2);
+const untilSeconds = Number(untilArg) || 0; // 0: to the end
 const engine = process.env.ELKA_ENGINE || 'chromium';
 const say = (line) => process.stdout.write(`${line}\n`);
 
@@ -53,8 +57,20 @@ let browser;
 try {
   browser = await launch();
   const { page } = browser;
+  if (process.env.ELKA_SYNC_FRAMES)
+    await page.addInitScript(() => {
+      // [start, render start, paint, presentation, duration] (ms)
+      window.__frames = [];
+      try {
+        new PerformanceObserver((l) => {
+          for (const e of l.getEntries())
+            window.__frames.push([e.startTime, e.renderStart, e.paintTime, e.presentationTime, e.duration]);
+        }).observe({ type: 'long-animation-frame', buffered: true });
+      } catch (e) { /* not in this engine */ }
+    });
   await page.goto(`${server.url}${reference ? 'reference.html' : 'index.html'}`);
-  const state = () => page.evaluate(() => window.elka && window.elka.state);
+  const state = () => page.evaluate((until) => window.elka && (until > 0 && window.elka.state === 'running' &&
+    window.elka.player && window.elka.player.seconds >= until ? 'ended' : window.elka.state), untilSeconds);
   const until = async (wanted, seconds) => {
     const end = Date.now() + seconds * 1000;
     for (;;) {
@@ -73,6 +89,10 @@ try {
   // A stopped browser answers late; the wait is a limit on a hang.
   await until(['ended'], 600);
   say('ended');
+  if (process.env.ELKA_SYNC_FRAMES) {
+    const told = await page.evaluate(() => ({ frames: window.__frames, reads: window.elka.clock.reads }));
+    writeFileSync(process.env.ELKA_SYNC_FRAMES, JSON.stringify(told));
+  }
 } finally {
   if (browser)
     await browser.close().catch(() => {});

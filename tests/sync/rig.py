@@ -158,8 +158,10 @@ def frame_changes(frames, step=80):
     """Per frame: how many pixels changed by more than step from the frame
     before (any), how many rose by more than step (rise: something bright
     appearing), how many fell (fall) and in how many rows nearly every
-    pixel fell (fall_rows: something dark across the picture), and whether
-    anything changed at all (distinct)."""
+    bright pixel fell, the row at least half bright (fall_rows: something
+    dark across the picture, which may not fill the screen: a browser's
+    canvas can stand between dark margins), and whether anything changed
+    at all (distinct)."""
     n = len(frames)
     any_ = np.zeros(n, dtype=np.int64)
     rise = np.zeros(n, dtype=np.int64)
@@ -172,7 +174,9 @@ def frame_changes(frames, step=80):
         any_[i:j] = (np.abs(d) > step).sum(axis=(1, 2))
         rise[i:j] = (d > step).sum(axis=(1, 2))
         fall[i:j] = (d < -step).sum(axis=(1, 2))
-        fall_rows[i:j] = ((d < -step).mean(axis=2) >= 0.9).sum(axis=1)
+        bright = (frames[i - 1:j - 1] > step).sum(axis=2)
+        fell = (d < -step).sum(axis=2)
+        fall_rows[i:j] = ((fell >= 0.9 * bright) & (bright * 2 >= frames.shape[2])).sum(axis=1)
         distinct[i:j] = (np.abs(d) > 4).any(axis=(1, 2))
     return {'any': any_, 'rise': rise, 'fall': fall, 'fall_rows': fall_rows, 'distinct': distinct}
 

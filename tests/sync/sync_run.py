@@ -11,8 +11,11 @@
 # The rig's reference on a page (chromium-reference, firefox-reference) tells
 # what of a browser's offset is its own: a page that only turns white and
 # black on its clicks, drawn as eLka's page draws.
+# With --until S the run ends once the sequence is S seconds in (Escape in
+# the demo's window; the page is closed), for a test that holds only the
+# cuts before it.
 # usage: python3 sync_run.py --backend desktop|chromium|firefox|wine|reference|chromium-reference|firefox-reference
-#            [--condition idle|stop|busy] [--stop-at S] [--player-keys] --build DIR
+#            [--condition idle|stop|busy] [--stop-at S] [--player-keys] [--until S] --build DIR
 #            [--web DIR] [--windows DIR] --out DIR [--check]
 import argparse
 import json
@@ -128,8 +131,10 @@ def start_program(args, r, scratch, song):
         os.makedirs(env['HOME'], exist_ok=True)
         env['DBUS_SESSION_BUS_ADDRESS'] = 'disabled:'
         env['NO_AT_BRIDGE'] = '1'
+        if args.backend == 'chromium':  # when the browser told it showed its long frames
+            env['ELKA_SYNC_FRAMES'] = os.path.join(args.out, f'{args.backend}-{args.condition}-frames.json')
         p = subprocess.Popen(['node', os.path.join(HERE, 'page_player.mjs'), args.web, song, str(SCREEN[0]),
-                              str(SCREEN[1])], env=env, stdout=subprocess.PIPE, stderr=open(f'{scratch}/program.log', 'w'),
+                              str(SCREEN[1]), str(args.until or 0)], env=env, stdout=subprocess.PIPE, stderr=open(f'{scratch}/program.log', 'w'),
                              text=True)
         return p, lambda: descendants(p.pid), lambda: None
     if args.backend == 'reference':
@@ -219,6 +224,15 @@ def run(args, scratch):
                 events['continued'] = r.now()
             if args.player_keys:
                 use_player_keys(args, r, p, events)
+            if args.until and not p.stdout:
+                # The wall clock from the start, plus the stall and the pause
+                # (the seek only brings the sequence on sooner).
+                end = events['started'] + args.until + (STALL_SECONDS if args.condition == 'stop' else 0) + \
+                    (STALL_SECONDS if args.player_keys else 0)
+                while p.poll() is None and r.now() < end:
+                    time.sleep(0.05)
+                if p.poll() is None:
+                    press_key(r, 'Escape')
             limit = args.limit
             try:
                 if p.stdout:
@@ -319,6 +333,7 @@ def main():
     ap.add_argument('--windows', default=os.path.join(ROOT, 'build-windows'))
     ap.add_argument('--out', required=True)
     ap.add_argument('--rig-offset', type=float, default=None, help='ms; measured with the reference player if absent')
+    ap.add_argument('--until', type=float, default=None, help='seconds of the sequence; end the run there')
     ap.add_argument('--limit', type=float, default=400.0)
     ap.add_argument('--check', action='store_true')
     ap.add_argument('--keep', action='store_true', help='keep the recording')
