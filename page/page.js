@@ -353,11 +353,26 @@
   const stampJumpMaxMs = 40;
   const stampCreep = 0.005;
   const toldAgeMs = 50;
+  // A frame is drawn for the moment it is shown. Where the browser tells
+  // when a frame was shown (Chromium, of its long frames: Long Animation
+  // Frames' presentationTime) the clock runs that far ahead of the song:
+  // in software, with no GPU, a frame shows 60 to 330 ms after it is
+  // asked for, by the scene's weight. The lead follows the median of the
+  // last few told within two seconds (a heavy scene's lead is not kept
+  // into a light one), at most a tenth of the time (no visible jump); a
+  // frame shown a second late or more was a stall, not the browser's pace.
+  // On a GPU frames are rarely long enough to be told of, and the lead is
+  // what the last long ones said (0 before any).
+  const shown = { told: [], wanted: 0, lead: 0 };
+  const shownKept = 5;
+  const shownKeptMs = 2000;
+  const shownLateMaxMs = 1000;
+  const leadPace = 0.1;
   // follows: 'song' or 'page'; waits: the clock stands for the song; reads:
   // the last [performance.now(), ms, waits, on the song, how old the song's
   // last word on where it is heard was (ms), the song's epoch, whether an
-  // output timestamp told it] of the frame loop's reads (the song's age and
-  // epoch null off the song).
+  // output timestamp told it, the lead for the frame to be shown (ms)] of
+  // the frame loop's reads (the song's age and epoch null off the song).
   elka.clock = { follows: 'page', waits: false, epochSteps: 0, reads: [] };
   showPlayer();
   const clockReadsKept = 600;
@@ -392,16 +407,32 @@
         clock.epoch += (song.epoch - clock.epoch) * (1 - Math.exp(-since / epochFollowMs));
       }
       clock.told = song.epoch;
-      ms = Math.min(now, song.toldAt + toldAgeMs) - clock.epoch;
+      shown.lead += Math.max(-leadPace * since, Math.min(leadPace * since, shown.wanted - shown.lead));
+      ms = Math.min(now, song.toldAt + toldAgeMs) - clock.epoch + shown.lead;
     }
     elka.clock.waits = ms < clock.ms;
     clock.ms = Math.max(clock.ms, ms);
     clock.at = now;
     elka.clock.follows = song === null ? 'page' : 'song';
     const reads = elka.clock.reads;
-    reads.push([now, clock.ms, elka.clock.waits, song !== null, song === null ? null : now - song.toldAt, song === null ? null : song.epoch, song !== null && !!song.stamped]);
+    reads.push([now, clock.ms, elka.clock.waits, song !== null, song === null ? null : now - song.toldAt, song === null ? null : song.epoch, song !== null && !!song.stamped, shown.lead]);
     if (reads.length > clockReadsKept) reads.splice(0, reads.length - clockReadsKept);
     return clock.ms;
+  }
+
+  function watchShownFrames() {
+    const types = (typeof PerformanceObserver !== 'undefined' && PerformanceObserver.supportedEntryTypes) || [];
+    if (!types.includes('long-animation-frame')) return;
+    new PerformanceObserver((list) => {
+      for (const frame of list.getEntries()) {
+        const late = frame.presentationTime - frame.renderStart;
+        if (clockStart === null || frame.renderStart < clockStart || !(late > 0 && late < shownLateMaxMs)) continue;
+        shown.told.push([frame.renderStart, late]);
+        while (shown.told.length > shownKept || shown.told[0][0] < frame.renderStart - shownKeptMs) shown.told.shift();
+        const sorted = shown.told.map(([, told]) => told).sort((a, b) => a - b);
+        shown.wanted = sorted[sorted.length >> 1];
+      }
+    }).observe({ type: 'long-animation-frame' });
   }
 
   // --- The fixed-rate mode's frames -----------------------------------
@@ -577,6 +608,7 @@
     if (windowed.fullscreen) enterFullscreen();
     clockStart = performance.now();
     Object.assign(clock, { at: clockStart, epoch: null });
+    watchShownFrames();
     elka.state = 'running';
     wakeWaiting();
     fullscreenButton.hidden = stopButton.hidden = false;

@@ -3,7 +3,8 @@
 // creep later (the song's start, by them, 6 % of the time later each
 // second) while the song plays on, they jump where the song lost time, and
 // they drop back. The song's epoch is scripted in the page (the sound
-// layer's Module.elkaSongEpoch); the clock is what the frame loop read.
+// layer's Module.elkaSongEpoch); the clock is what the frame loop read,
+// less its lead for the frame to be shown (the song's place, as heard).
 // usage: node page_clock_stamps.mjs OUT-WEB-DIR
 import { join, resolve } from 'node:path';
 
@@ -21,20 +22,22 @@ const web = resolve(process.argv[2] || join(repoRoot, 'out/web'));
 const script = ([shift, creep]) => {
   const from = performance.now();
   const reads = window.elka.clock.reads;
-  const [at, ms] = reads[reads.length - 1];
-  const epoch = (window.stamps ? window.stamps.told(from) : at - ms) + shift;
+  const [at, ms, , , , , , lead] = reads[reads.length - 1];
+  const epoch = (window.stamps ? window.stamps.told(from) : at - (ms - lead)) + shift;
   const told = (now) => epoch + creep * Math.max(0, now - from);
   window.stamps = { from, epoch, told };
   Module.elkaSongEpoch = (now) => ({ epoch: told(now), toldAt: now, stamped: true });
   return { from, epoch };
 };
 
-// The frame loop's reads since the script was set, once they span `ms`.
+// The frame loop's reads since the script was set, once they span `ms`:
+// [performance.now(), the song's place by the clock].
 async function readsOver(page, ms) {
   const limitMs = 60000 + ms; // a limit on a hang only
   const got = await page.waitForFunction((span) => {
     const reads = window.elka.clock.reads.filter(([at]) => at > window.stamps.from);
-    return reads.length >= 3 && reads[reads.length - 1][0] - reads[0][0] >= span && reads;
+    return reads.length >= 3 && reads[reads.length - 1][0] - reads[0][0] >= span &&
+      reads.map(([at, ms, waits, , , , , lead]) => [at, ms - lead, waits]);
   }, ms, limitMs).catch(() => null);
   if (!got)
     throw new Error(`the page's clock was not read over ${ms} ms within ${limitMs} ms`);

@@ -4,7 +4,9 @@
 // the next;
 // a WAV file, which the sound layer takes as it takes the song), played
 // into the browser's own null sink and recorded from its monitor; the
-// picture's clock is what the frame loop read (window.elka.clock.reads).
+// picture's clock is what the frame loop read (window.elka.clock.reads),
+// less the lead by which it draws a frame for when the browser shows it
+// (page_shown_lead holds that; the sync rig holds the picture as shown).
 // Each click is heard when the picture's clock is at the click's time in
 // the song, within EBU R37 (sound at most 40 ms early, 60 ms late), widened
 // by the longest gap between the clock's reads around it (a picture is
@@ -158,8 +160,8 @@ await runTest('page_song_clock', async () => {
                                                follows: window.elka.clock.follows }));
       origin = got.origin;
       for (const read of got.reads) {
-        const [at, ms, waits, song] = read;
-        reads.set(at, ms);
+        const [at, ms, waits, song, , , , lead] = read;
+        reads.set(at, ms - (lead || 0)); // the song's place: the clock less its lead for the frame to be shown
         pageReads.set(at, read); // with the song's age and epoch, for the artefact
         // The song's start was heard and the clock, which ran on until then, is there too.
         if (onSong === null && song && !waits && ms > 0)
