@@ -295,8 +295,10 @@
   }
   let dragging = false;
   function showPlayer() {
-    const seconds = Math.min(endSeconds, clock.paused || clockStart === null ? clock.ms / 1000 :
-      (clock.ms + performance.now() - clock.at) / 1000);
+    // Between frames the time runs on from the last read, unless the clock
+    // stands (paused, or waiting for the song to be heard after a seek).
+    const stands = clock.paused || clockStart === null || elka.clock.waits;
+    const seconds = Math.min(endSeconds, stands ? clock.ms / 1000 : (clock.ms + performance.now() - clock.at) / 1000);
     elka.player.seconds = seconds;
     if (!dragging) timeline.value = String(Math.round(seconds * 1000));
     timeText.textContent = minutes(dragging ? Number(timeline.value) / 1000 : seconds) + ' / ' + minutes(endSeconds);
