@@ -360,14 +360,13 @@
   // Frames' presentationTime) the clock runs that far ahead of the song:
   // in software, with no GPU, a frame shows 60 to 330 ms after it is
   // asked for, by the scene's weight. The lead follows the median of the
-  // last few told within two seconds (a heavy scene's lead is not kept
-  // into a light one), at most a tenth of the time (no visible jump); a
-  // frame shown a second late or more was a stall, not the browser's pace.
-  // On a GPU frames are rarely long enough to be told of, and the lead is
-  // what the last long ones said (0 before any).
+  // last three told (one odd frame, such as a scene's first, is not
+  // taken), at most a tenth of the time (no visible jump); a frame shown a
+  // second late or more was a stall, not the browser's pace. On a GPU
+  // frames are rarely long enough to be told of, and the lead is what the
+  // last long ones said (0 before any).
   const shown = { told: [], wanted: 0, lead: 0 };
-  const shownKept = 5;
-  const shownKeptMs = 2000;
+  const shownKept = 3;
   const shownLateMaxMs = 1000;
   const leadPace = 0.1;
   // follows: 'song' or 'page'; waits: the clock stands for the song; reads:
@@ -429,9 +428,9 @@
       for (const frame of list.getEntries()) {
         const late = frame.presentationTime - frame.renderStart;
         if (clockStart === null || frame.renderStart < clockStart || !(late > 0 && late < shownLateMaxMs)) continue;
-        shown.told.push([frame.renderStart, late]);
-        while (shown.told.length > shownKept || shown.told[0][0] < frame.renderStart - shownKeptMs) shown.told.shift();
-        const sorted = shown.told.map(([, told]) => told).sort((a, b) => a - b);
+        shown.told.push(late);
+        if (shown.told.length > shownKept) shown.told.shift();
+        const sorted = shown.told.slice().sort((a, b) => a - b);
         shown.wanted = sorted[sorted.length >> 1];
       }
     }).observe({ type: 'long-animation-frame' });
