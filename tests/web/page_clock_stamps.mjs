@@ -10,7 +10,7 @@ import { join, resolve } from 'node:path';
 
 import { launchBrowser, openPage, pageScripts } from './lib/browser.mjs';
 import { check, onFailure, runTest } from './lib/check.mjs';
-import { waitForState } from './lib/elka.mjs';
+import { startRunning } from './lib/elka.mjs';
 import { repoRoot } from './lib/root.mjs';
 import { startServer } from './lib/server.mjs';
 
@@ -50,11 +50,7 @@ await runTest('page_clock_stamps', async () => {
   try {
     const { page, consoleText } = await openPage(browser, { width: 800, height: 600 });
     onFailure(consoleText);
-    await page.goto(`${server.url}index.html`);
-    await waitForState(page, ['waiting'], 60000);
-    await page.click('#start');
-    await waitForState(page, ['running'], 60000);
-    await page.waitForFunction(() => window.elka.clock.reads.length > 0, null, 60000);
+    await startRunning(page, `${server.url}index.html`);
 
     // A creep is followed only as far as an output's clock may stray (0.5 %).
     await page.evaluate(script, [0, 0.06]);

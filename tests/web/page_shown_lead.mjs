@@ -10,7 +10,7 @@ import { join, resolve } from 'node:path';
 
 import { launchBrowser, openPage, pageScripts } from './lib/browser.mjs';
 import { check, onFailure, runTest } from './lib/check.mjs';
-import { waitForState } from './lib/elka.mjs';
+import { startRunning } from './lib/elka.mjs';
 import { repoRoot } from './lib/root.mjs';
 import { startServer } from './lib/server.mjs';
 
@@ -34,11 +34,7 @@ await runTest('page_shown_lead', async () => {
   try {
     const { page, consoleText } = await openPage(browser, { width: 800, height: 600 });
     onFailure(consoleText);
-    await page.goto(`${server.url}index.html`);
-    await waitForState(page, ['waiting'], 60000);
-    await page.click('#start');
-    await waitForState(page, ['running'], 60000);
-    await page.waitForFunction(() => window.elka.clock.reads.length > 0, null, 60000);
+    await startRunning(page, `${server.url}index.html`);
     const epoch = await page.evaluate(() => {
       window.told = [];
       new PerformanceObserver((list) => {

@@ -21,6 +21,16 @@ export async function waitForState(page, states, timeout) {
   throw new Error(`state ${states.join(' or ')} not reached${reached ? '' : ` in ${timeout} ms`}: ${JSON.stringify(now)}`);
 }
 
+// Loads the page, starts it with a click and waits for the frame loop's
+// first read of its clock.
+export async function startRunning(page, url) {
+  await page.goto(url);
+  await waitForState(page, ['waiting'], 60000);
+  await page.click('#start');
+  await waitForState(page, ['running'], 60000);
+  await page.waitForFunction(() => window.elka.clock.reads.length > 0, null, 60000);
+}
+
 export async function elkaState(page) {
   return page.evaluate(() => {
     const e = window.elka;
