@@ -421,13 +421,14 @@
     return clock.ms;
   }
 
+  // From the click on (clockStart is set).
   function watchShownFrames() {
     const types = (typeof PerformanceObserver !== 'undefined' && PerformanceObserver.supportedEntryTypes) || [];
     if (!types.includes('long-animation-frame')) return;
     new PerformanceObserver((list) => {
       for (const frame of list.getEntries()) {
         const late = frame.presentationTime - frame.renderStart;
-        if (clockStart === null || frame.renderStart < clockStart || !(late > 0 && late < shownLateMaxMs)) continue;
+        if (frame.renderStart < clockStart || !(late > 0 && late < shownLateMaxMs)) continue;
         shown.told.push(late);
         if (shown.told.length > shownKept) shown.told.shift();
         const sorted = shown.told.slice().sort((a, b) => a - b);

@@ -161,7 +161,7 @@ await runTest('page_song_clock', async () => {
       origin = got.origin;
       for (const read of got.reads) {
         const [at, ms, waits, song, , , , lead] = read;
-        reads.set(at, ms - (lead || 0)); // the song's place: the clock less its lead for the frame to be shown
+        reads.set(at, ms - lead); // the song's place: the clock less its lead for the frame to be shown
         pageReads.set(at, read); // with the song's age and epoch, for the artefact
         // The song's start was heard and the clock, which ran on until then, is there too.
         if (onSong === null && song && !waits && ms > 0)
